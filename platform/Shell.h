@@ -1,0 +1,58 @@
+#pragma once
+
+// The Windows shell (shell32) as the program uses it: tray icons, the Recycle Bin, starting
+// Explorer and other programs, and the recent-documents list.
+
+#include <cstdint>
+#include <optional>
+
+#include "platform/NotifyIconRecord.h"
+#include "platform/Types.h"
+
+namespace dustvale {
+
+// SHQUERYRBINFO as filled by the shell for a 32-bit program (byte-packed, 20 bytes).
+struct RecycleBinInfo {
+    std::uint32_t cbSize = 0;
+    std::uint64_t i64Size = 0;
+    std::uint64_t i64NumItems = 0;
+};
+
+namespace sherb {
+constexpr std::uint32_t kNoConfirmation = 0x1;
+constexpr std::uint32_t kNoProgressUi = 0x2;
+constexpr std::uint32_t kNoSound = 0x4;
+}  // namespace sherb
+
+constexpr std::int32_t kShowNormal = 1;  // SW_SHOWNORMAL
+
+class Shell {
+public:
+    virtual ~Shell() = default;
+
+    // Shell_NotifyIconW. The shell reads the record during the call only.
+    virtual bool NotifyIcon(NotifyMessage message, const NotifyIconRecord& record) = 0;
+
+    // SHQueryRecycleBinW: fills `info` (whose cbSize the caller set) for the bin of `root`;
+    // returns the HRESULT. On failure `info` is left as it was.
+    virtual std::int32_t QueryRecycleBin(const Text& root, RecycleBinInfo& info) = 0;
+
+    // SHEmptyRecycleBinW; no root means the Recycle Bins of all drives. Returns the HRESULT.
+    virtual std::int32_t EmptyRecycleBin(Hwnd owner, const std::optional<Text>& root,
+                                         std::uint32_t flags) = 0;
+
+    // ShellExecuteW; returns its instance value (greater than 32 on success).
+    virtual std::intptr_t ShellExecute(Hwnd owner, const Text& verb, const Text& file,
+                                       const Text& parameters,
+                                       const std::optional<Text>& directory,
+                                       std::int32_t show) = 0;
+
+    // Starts a program by its path without arguments and without waiting for it; returns
+    // true when it started.
+    virtual bool RunProgram(const Text& path, std::int32_t show) = 0;
+
+    // SHAddToRecentDocs(0, NULL): clears the shell's recent-documents list.
+    virtual void ClearRecentDocs() = 0;
+};
+
+}  // namespace dustvale

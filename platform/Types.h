@@ -1,0 +1,54 @@
+#pragma once
+
+// Value types shared by the program and its platform layer. The program runs as a 32-bit
+// Windows process, so handles and message parameters are 32-bit values everywhere.
+
+#include <cstdint>
+#include <string>
+
+namespace dustvale {
+
+// Text in memory is UTF-16, as Windows counts lengths in UTF-16 code units.
+using Text = std::u16string;
+
+using Hwnd = std::uint32_t;   // window handle; 0 is "no window"
+using HIcon = std::uint32_t;  // icon handle; 0 is "no picture"
+
+// The program's own flag convention: true is -1 (all bits set), false is 0.
+constexpr std::int32_t kTrue = -1;
+constexpr std::int32_t kFalse = 0;
+constexpr std::int32_t ToFlag(bool value) { return value ? kTrue : kFalse; }
+
+struct Point {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    friend bool operator==(const Point&, const Point&) = default;
+};
+
+// Window messages and notifications the program uses, gathered in one place.
+namespace msg {
+constexpr std::int32_t kNull = 0x0000;
+constexpr std::int32_t kDestroy = 0x0002;
+constexpr std::int32_t kClose = 0x0010;
+constexpr std::int32_t kGetText = 0x000D;
+constexpr std::int32_t kGetTextLength = 0x000E;
+constexpr std::int32_t kTimer = 0x0113;
+constexpr std::int32_t kMouseMove = 0x0200;
+constexpr std::int32_t kLButtonDown = 0x0201;
+constexpr std::int32_t kLButtonUp = 0x0202;
+constexpr std::int32_t kLButtonDblClk = 0x0203;
+constexpr std::int32_t kRButtonDown = 0x0204;
+constexpr std::int32_t kRButtonUp = 0x0205;
+constexpr std::int32_t kRButtonDblClk = 0x0206;
+constexpr std::int32_t kMButtonDown = 0x0207;
+constexpr std::int32_t kMButtonUp = 0x0208;
+constexpr std::int32_t kMButtonDblClk = 0x0209;
+constexpr std::int32_t kUser = 0x0400;
+constexpr std::int32_t kTrayCallback = kUser + 1;  // the tray icon's callback message, 1025
+constexpr std::int32_t kBalloonShow = 0x0402;       // NIN_BALLOONSHOW
+constexpr std::int32_t kBalloonHide = 0x0403;       // NIN_BALLOONHIDE
+constexpr std::int32_t kBalloonTimeout = 0x0404;    // NIN_BALLOONTIMEOUT
+constexpr std::int32_t kBalloonUserClick = 0x0405;  // NIN_BALLOONUSERCLICK
+}  // namespace msg
+
+}  // namespace dustvale

@@ -1,0 +1,66 @@
+#pragma once
+
+// The forms services the program needs besides windows: message boxes, pop-up menus and
+// pictures.
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/Types.h"
+
+namespace dustvale {
+
+// MessageBox styles and answers.
+namespace mb {
+constexpr std::uint32_t kOk = 0x00;
+constexpr std::uint32_t kOkCancel = 0x01;
+constexpr std::uint32_t kIconInformation = 0x40;
+constexpr std::int32_t kIdOk = 1;
+constexpr std::int32_t kIdCancel = 2;
+}  // namespace mb
+
+// One item of a pop-up menu. An item with children opens a sub-menu; a separator has no
+// caption and no command. Command 0 is reserved for "nothing chosen".
+struct MenuItem {
+    Text caption;
+    std::uint32_t command = 0;
+    bool separator = false;
+    std::vector<MenuItem> children;
+};
+
+// A picture that can be shown as a tray icon. The handle stays valid for the life of the
+// object; equal pictures held by one object keep one handle.
+class Picture {
+public:
+    virtual ~Picture() = default;
+    virtual HIcon Handle() const = 0;
+};
+
+enum class BuiltInPicture {
+    TrayFull,   // white outline of a waste bin with contents
+    TrayEmpty,  // the same outline, empty
+    Program,    // the program's own icon
+};
+
+class UserInterface {
+public:
+    virtual ~UserInterface() = default;
+
+    // A modal MessageBoxW; returns the button chosen (IDOK, IDCANCEL, ...).
+    virtual std::int32_t MessageBox(Hwnd owner, const Text& text, const Text& caption,
+                                    std::uint32_t style) = 0;
+
+    // Shows `items` as a pop-up menu at `position` (left edge at the point, chosen with the
+    // left button), owned by `owner`, and returns when it closes: the command of the chosen
+    // item, or 0 when the menu was dismissed.
+    virtual std::uint32_t TrackPopupMenu(const std::vector<MenuItem>& items, Point position,
+                                         Hwnd owner) = 0;
+
+    // A picture built into the executable, at the tray's icon size.
+    virtual std::unique_ptr<Picture> LoadBuiltInPicture(BuiltInPicture which) = 0;
+    // A picture read from an .ico file; nullptr when the file cannot be read or decoded.
+    virtual std::unique_ptr<Picture> LoadPictureFile(const Text& path) = 0;
+};
+
+}  // namespace dustvale

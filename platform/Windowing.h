@@ -1,0 +1,75 @@
+#pragma once
+
+// Windows, window procedures, timers and the message loop (user32).
+
+#include <cstdint>
+
+#include "platform/Types.h"
+
+namespace dustvale {
+
+// The receiving end of a window procedure. Whoever installs a handler keeps it alive until the
+// window is destroyed or the handler is replaced. Nothing may escape HandleMessage: an
+// exception in a window procedure is a crash of the whole program.
+class MessageHandler {
+public:
+    virtual std::int32_t HandleMessage(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
+                                       std::int32_t lParam) noexcept = 0;
+
+protected:
+    ~MessageHandler() = default;
+};
+
+// The identity of a window procedure, as SetWindowLongPtr(GWLP_WNDPROC) returns it. 0 is none.
+using WindowProc = std::uintptr_t;
+
+enum class WindowKind {
+    HiddenOwner,  // top-level, never shown, no taskbar button: owns menus, timers and tray icons
+    Child,        // a child of `parent`, as a user control's own window
+};
+
+class Windowing {
+public:
+    virtual ~Windowing() = default;
+
+    // Creates a window whose procedure hands every message to `handler` (the default window
+    // procedure when handler is null). Returns 0 on failure.
+    virtual Hwnd CreateWindow(WindowKind kind, Hwnd parent, MessageHandler* handler) = 0;
+    virtual void DestroyWindow(Hwnd hwnd) = 0;
+
+    // Replaces the window's procedure by one that calls `handler`; returns the previous
+    // procedure, 0 on failure (SetWindowLongPtr with GWLP_WNDPROC).
+    virtual WindowProc SubclassWindow(Hwnd hwnd, MessageHandler& handler) = 0;
+    // Gives the window back a procedure that SubclassWindow returned.
+    virtual void RestoreWindowProc(Hwnd hwnd, WindowProc previous) = 0;
+    // CallWindowProc.
+    virtual std::int32_t CallWindowProc(WindowProc proc, Hwnd hwnd, std::int32_t message,
+                                        std::int32_t wParam, std::int32_t lParam) = 0;
+
+    // SetTimer on the window itself, so that WM_TIMER reaches the window's current procedure
+    // with the id in wParam. Returns the id on success, 0 on failure.
+    virtual std::uint32_t SetTimer(Hwnd hwnd, std::uint32_t id, std::uint32_t periodMs) = 0;
+    virtual bool KillTimer(Hwnd hwnd, std::uint32_t id) = 0;
+
+    // FindWindow by class name only.
+    virtual Hwnd FindWindow(const Text& className) = 0;
+    virtual bool SetForegroundWindow(Hwnd hwnd) = 0;
+    // Moves a window to screen coordinates in pixels, keeping its size.
+    virtual bool MoveWindow(Hwnd hwnd, Point topLeftPixels) = 0;
+    virtual bool PostMessage(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
+                             std::int32_t lParam) = 0;
+    virtual std::int32_t SendMessage(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
+                                     std::int32_t lParam) = 0;
+
+    // Pixels per logical inch of the screen (96 at 100 %).
+    virtual std::int32_t ScreenDpi() = 0;
+    virtual Point GetCursorPos() = 0;
+
+    // Runs the message loop until PostQuitMessage; returns its exit code.
+    virtual std::int32_t RunMessageLoop() = 0;
+    virtual void PostQuitMessage(std::int32_t exitCode) = 0;
+    // Lets the pending messages run, then returns (the yield of a long operation).
+    virtual void ProcessPendingMessages() = 0;
+};
+
+}  // namespace dustvale

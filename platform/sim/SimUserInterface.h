@@ -1,0 +1,60 @@
+#pragma once
+
+// Simulated message boxes, pop-up menus and pictures. Boxes and menus are answered by a
+// script that the test sets; the script runs while the box or menu is "open", so it may
+// also act then (advance time, click the tray icon, choose Exit) to test re-entrancy.
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <vector>
+
+#include "platform/UserInterface.h"
+#include "platform/sim/SimFileSystem.h"
+
+namespace dustvale::sim {
+
+class SimUserInterface final : public UserInterface {
+public:
+    explicit SimUserInterface(SimFileSystem& files);
+
+    // UserInterface
+    std::int32_t MessageBox(Hwnd owner, const Text& text, const Text& caption,
+                            std::uint32_t style) override;
+    std::uint32_t TrackPopupMenu(const std::vector<MenuItem>& items, Point position,
+                                 Hwnd owner) override;
+    std::unique_ptr<Picture> LoadBuiltInPicture(BuiltInPicture which) override;
+    std::unique_ptr<Picture> LoadPictureFile(const Text& path) override;
+
+    // --- for tests -------------------------------------------------------------------------
+    struct MessageBoxCall {
+        Hwnd owner;
+        Text text, caption;
+        std::uint32_t style;
+    };
+    struct MenuCall {
+        std::vector<MenuItem> items;
+        Point position;
+        Hwnd owner;
+    };
+    // Answers for the coming boxes / menus, used in order; without one a box answers IDOK
+    // (IDCANCEL for OK/Cancel boxes is not assumed) and a menu is dismissed (0).
+    void AnswerMessageBox(std::function<std::int32_t(const MessageBoxCall&)> answer);
+    void AnswerMenu(std::function<std::uint32_t(const MenuCall&)> answer);
+    const std::vector<MessageBoxCall>& MessageBoxes() const;
+    const std::vector<MenuCall>& Menus() const;
+    int OpenModalCount() const;  // boxes and menus open right now
+
+    // A picture file is an .ico file in the simulated file system whose bytes begin with the
+    // ICO header (00 00 01 00); equal bytes give one handle for the life of the simulation.
+    std::uint32_t LivePictures() const;  // pictures not yet destroyed (leak check)
+
+private:
+    // (state)
+};
+
+// Finds a menu item by caption path in a MenuCall, e.g. {u"Recycle Bin", u"Empty"}; returns
+// its command or 0. For scripts answering menus.
+std::uint32_t FindCommand(const std::vector<MenuItem>& items, const std::vector<Text>& path);
+
+}  // namespace dustvale::sim
