@@ -1,0 +1,39 @@
+#pragma once
+
+// The Temp Files command's worker: empties the temporary folders that the user's temporary
+// path points to (every file and sub-folder inside goes, the folders themselves stay), then
+// deletes the loose files of the user's own temporary folder.
+//
+// A clean runs on the user-interface thread and lets pending messages run at fixed points,
+// so the tray, the polling timer and menu commands stay alive meanwhile. Everything one run
+// needs lives in the run itself: the cleaner object may be destroyed while a clean yields
+// (Exit during a clean) without pulling anything from under the running clean.
+
+#include <memory>
+
+#include "platform/Platform.h"
+
+namespace dustvale {
+
+class TempFolderCleaner {
+public:
+    // Keeps a copy of the bundle; the services it refers to outlive every form.
+    explicit TempFolderCleaner(Platform& platform);
+    ~TempFolderCleaner();
+    TempFolderCleaner(const TempFolderCleaner&) = delete;
+    TempFolderCleaner& operator=(const TempFolderCleaner&) = delete;
+
+    // Runs one clean. True when at least one folder was chosen and the emptying ran; false
+    // otherwise, and false at once (doing nothing) when a clean of this cleaner is already
+    // running, i.e. when the call re-entered through one of the clean's yields.
+    bool CleanTempFolders();
+
+    // True while a clean runs.
+    bool Running() const;
+
+private:
+    struct Shared;
+    std::shared_ptr<Shared> shared_;
+};
+
+}  // namespace dustvale
