@@ -1,0 +1,51 @@
+"""Writes Windows .ico files: 32-bit BGRA images with their AND mask, no third-party modules.
+
+Used by make_icons.py and by the end-to-end tests, which need plain single-colour icons.
+"""
+
+import struct
+
+# One image: (size, pixels) where pixels is a list of size*size (r, g, b, a) tuples, 0-255,
+# row by row from the top, straight (not premultiplied) alpha.
+
+
+def _bitmap(size, pixels):
+    """The image as stored in an .ico: header, bottom-up BGRA rows, bottom-up 1-bit AND mask."""
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, 0, 0, 0, 0, 0)
+    colour = bytearray()
+    mask = bytearray()
+    mask_row_bytes = ((size + 31) // 32) * 4
+    for y in reversed(range(size)):
+        row = pixels[y * size:(y + 1) * size]
+        for r, g, b, a in row:
+            colour += bytes((b, g, r, a))
+        bits = bytearray(mask_row_bytes)
+        for x, (_, _, _, a) in enumerate(row):
+            if a == 0:  # a set AND bit keeps the screen: fully transparent
+                bits[x // 8] |= 0x80 >> (x % 8)
+        mask += bits
+    return header + bytes(colour) + bytes(mask)
+
+
+def encode(images):
+    """The bytes of an .ico holding the images, in the order given."""
+    blobs = [_bitmap(size, pixels) for size, pixels in images]
+    out = bytearray(struct.pack("<HHH", 0, 1, len(images)))
+    offset = 6 + 16 * len(images)
+    for (size, _), blob in zip(images, blobs):
+        dim = size if size < 256 else 0
+        out += struct.pack("<BBBBHHII", dim, dim, 0, 0, 1, 32, len(blob), offset)
+        offset += len(blob)
+    for blob in blobs:
+        out += blob
+    return bytes(out)
+
+
+def write(path, images):
+    with open(path, "wb") as f:
+        f.write(encode(images))
+
+
+def solid(path, rgb, size=16):
+    """A fully opaque icon of one colour, for tests that read the tray's pixels."""
+    write(path, [(size, [(rgb[0], rgb[1], rgb[2], 255)] * (size * size))])
