@@ -1,0 +1,20 @@
+// The Windows entry point: the real platform services, bundled for the program.
+
+#include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32Kernel.h"
+#include "platform/win32/Win32Shell.h"
+#include "platform/win32/Win32UserInterface.h"
+#include "platform/win32/Win32Windowing.h"
+#include "platform/win32/WindowsApi.h"
+
+#include "app/Application.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    dustvale::win32::Win32Shell shell;
+    dustvale::win32::Win32Windowing windows;
+    dustvale::win32::Win32FileSystem files;
+    dustvale::win32::Win32Kernel kernel;
+    dustvale::win32::Win32UserInterface ui;
+    dustvale::Platform platform{shell, windows, files, kernel, ui};
+    return dustvale::RunApplication(platform);
+}

@@ -1,0 +1,115 @@
+#include "platform/win32/Win32FileSystem.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "platform/win32/UniqueHandle.h"
+#include "platform/win32/Win32Convert.h"
+
+namespace dustvale::win32 {
+
+namespace {
+
+FindData ToFindData(const WIN32_FIND_DATAW& found) {
+    FindData entry;
+    entry.attributes = found.dwFileAttributes;
+    entry.name = FromWide(found.cFileName);
+    entry.shortName = FromWide(found.cAlternateFileName);
+    entry.size = (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+    return entry;
+}
+
+class Win32FileSearch final : public FileSearch {
+public:
+    explicit Win32FileSearch(unique_find search) : search_(std::move(search)) {}
+
+    bool Next(FindData& entry) override {
+        WIN32_FIND_DATAW found{};
+        if (!::FindNextFileW(search_.get(), &found)) return false;
+        entry = ToFindData(found);
+        return true;
+    }
+
+private:
+    unique_find search_;
+};
+
+class Win32OpenFile final : public OpenFile {
+public:
+    explicit Win32OpenFile(unique_file file) : file_(std::move(file)) {}
+
+    std::optional<std::string> ReadAll() override {
+        std::string bytes;
+        char chunk[4096];
+        for (;;) {
+            DWORD read = 0;
+            if (!::ReadFile(file_.get(), chunk, sizeof(chunk), &read, nullptr)) {
+                return std::nullopt;
+            }
+            if (read == 0) return bytes;
+            bytes.append(chunk, read);
+        }
+    }
+
+    bool Write(std::string_view bytes) override {
+        while (!bytes.empty()) {
+            const DWORD wanted =
+                static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+            DWORD written = 0;
+            if (!::WriteFile(file_.get(), bytes.data(), wanted, &written, nullptr) ||
+                written == 0) {
+                return false;
+            }
+            bytes.remove_prefix(written);
+        }
+        return true;
+    }
+
+private:
+    unique_file file_;
+};
+
+}  // namespace
+
+std::unique_ptr<FileSearch> Win32FileSystem::FindFirstFile(const Text& pattern,
+                                                           FindData& first) {
+    WIN32_FIND_DATAW found{};
+    unique_find search(::FindFirstFileW(Wide(pattern), &found));
+    if (!search) return nullptr;
+    first = ToFindData(found);
+    return std::make_unique<Win32FileSearch>(std::move(search));
+}
+
+std::optional<std::uint32_t> Win32FileSystem::GetFileAttributes(const Text& path) {
+    const DWORD attributes = ::GetFileAttributesW(Wide(path));
+    if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+    return attributes;
+}
+
+bool Win32FileSystem::SetFileAttributes(const Text& path, std::uint32_t attributes) {
+    return ::SetFileAttributesW(Wide(path), attributes) != FALSE;
+}
+
+bool Win32FileSystem::PathFileExists(const Text& path) {
+    return ::PathFileExistsW(Wide(path)) != FALSE;
+}
+
+bool Win32FileSystem::DeleteFile(const Text& path) {
+    return ::DeleteFileW(Wide(path)) != FALSE;
+}
+
+bool Win32FileSystem::RemoveDirectory(const Text& path) {
+    return ::RemoveDirectoryW(Wide(path)) != FALSE;
+}
+
+std::unique_ptr<OpenFile> Win32FileSystem::Open(const Text& path, FileMode mode) {
+    const bool input = mode == FileMode::Input;
+    unique_file file(::CreateFileW(Wide(path), input ? GENERIC_READ : GENERIC_WRITE,
+                                   FILE_SHARE_READ, nullptr,
+                                   input ? OPEN_EXISTING : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                   nullptr));
+    if (!file) return nullptr;
+    return std::make_unique<Win32OpenFile>(std::move(file));
+}
+
+}  // namespace dustvale::win32

@@ -1,0 +1,92 @@
+#include "platform/win32/Win32Kernel.h"
+
+#include "platform/win32/Win32Convert.h"
+
+namespace dustvale::win32 {
+
+Text Win32Kernel::ModuleFileName() {
+    // The executable may live under a long path: grow the buffer until the name fits.
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return {};
+        if (length < buffer.size()) return FromWide(buffer.c_str(), length);
+        if (buffer.size() >= 32768) return FromWide(buffer.c_str(), length);
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::optional<Text> Win32Kernel::GetTempPath() {
+    wchar_t buffer[MAX_PATH + 1] = {};
+    const DWORD length = ::GetTempPathW(MAX_PATH + 1, buffer);
+    if (length == 0 || length > MAX_PATH) return std::nullopt;
+    return FromWide(buffer, length);
+}
+
+std::optional<Text> Win32Kernel::GetEnvironmentVariable(const Text& name) {
+    std::wstring buffer(64, L'\0');
+    for (;;) {
+        ::SetLastError(ERROR_SUCCESS);
+        const DWORD length = ::GetEnvironmentVariableW(Wide(name), buffer.data(),
+                                                       static_cast<DWORD>(buffer.size()));
+        if (length == 0) {
+            // 0 is also the length of a variable set to the empty text.
+            if (::GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
+            return Text{};
+        }
+        if (length < buffer.size()) return FromWide(buffer.c_str(), length);
+        buffer.resize(length);  // the size asked for, terminator included
+    }
+}
+
+std::optional<Text> Win32Kernel::UserProfileFolder() {
+    wchar_t buffer[MAX_PATH] = {};
+    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, buffer))) {
+        return std::nullopt;
+    }
+    return FromWide(buffer);
+}
+
+std::optional<OsVersion> Win32Kernel::GetVersion() {
+    OSVERSIONINFOEXW info{};
+    info.dwOSVersionInfoSize = sizeof(info);
+    // The program's behaviour is defined on what this call answers (which depends on the
+    // executable's compatibility manifest), not on the true version of the system.
+#if defined(_MSC_VER)
+#pragma warning(suppress : 4996)
+#endif
+    if (!::GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&info))) return std::nullopt;
+    OsVersion version;
+    version.major = static_cast<std::int32_t>(info.dwMajorVersion);
+    version.minor = static_cast<std::int32_t>(info.dwMinorVersion);
+    version.build = static_cast<std::int32_t>(info.dwBuildNumber);
+    version.platformId = static_cast<std::int32_t>(info.dwPlatformId);
+    return version;
+}
+
+std::string Win32Kernel::ToAnsi(const Text& text) {
+    if (text.empty()) return {};
+    const int length = static_cast<int>(text.size());
+    const int needed =
+        ::WideCharToMultiByte(CP_ACP, 0, Wide(text), length, nullptr, 0, nullptr, nullptr);
+    if (needed <= 0) return {};
+    std::string bytes(static_cast<std::size_t>(needed), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, Wide(text), length, bytes.data(), needed, nullptr,
+                          nullptr);
+    return bytes;
+}
+
+Text Win32Kernel::FromAnsi(std::string_view bytes) {
+    if (bytes.empty()) return {};
+    const int length = static_cast<int>(bytes.size());
+    const int needed = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, nullptr, 0);
+    if (needed <= 0) return {};
+    std::wstring text(static_cast<std::size_t>(needed), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, text.data(), needed);
+    return FromWide(text.c_str(), text.size());
+}
+
+void Win32Kernel::ExitProcess(std::uint32_t exitCode) { ::ExitProcess(exitCode); }
+
+}  // namespace dustvale::win32

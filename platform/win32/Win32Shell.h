@@ -1,0 +1,23 @@
+#pragma once
+
+// shell32 for the program: tray icons, the Recycle Bin, starting Explorer and programs, the
+// recent-documents list.
+
+#include "platform/Shell.h"
+
+namespace dustvale::win32 {
+
+class Win32Shell final : public Shell {
+public:
+    bool NotifyIcon(NotifyMessage message, const NotifyIconRecord& record) override;
+    std::int32_t QueryRecycleBin(const Text& root, RecycleBinInfo& info) override;
+    std::int32_t EmptyRecycleBin(Hwnd owner, const std::optional<Text>& root,
+                                 std::uint32_t flags) override;
+    std::intptr_t ShellExecute(Hwnd owner, const Text& verb, const Text& file,
+                               const Text& parameters, const std::optional<Text>& directory,
+                               std::int32_t show) override;
+    bool RunProgram(const Text& path, std::int32_t show) override;
+    void ClearRecentDocs() override;
+};
+
+}  // namespace dustvale::win32

@@ -1,0 +1,179 @@
+#include "platform/win32/Win32Windowing.h"
+
+#include "platform/win32/UniqueHandle.h"
+#include "platform/win32/Win32Convert.h"
+
+namespace dustvale::win32 {
+
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"DustvaleWindow";
+// The handler of a replaced procedure lives in a window property, so that any window, of
+// any class, can be hooked without touching its GWLP_USERDATA.
+constexpr wchar_t kSubclassProperty[] = L"Dustvale.Subclass";
+
+MessageHandler* HandlerOf(HWND hwnd) {
+    return reinterpret_cast<MessageHandler*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+// The procedure of every window of the class: the handler given at creation travels in
+// CREATESTRUCT and is bound to the window at WM_NCCREATE.
+LRESULT CALLBACK SharedWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                            reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    MessageHandler* handler = HandlerOf(hwnd);
+    if (handler == nullptr) return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    const std::int32_t result = handler->HandleMessage(
+        FromHwnd(hwnd), static_cast<std::int32_t>(message), FromWParam(wParam),
+        FromLParam(lParam));
+    if (message == WM_NCDESTROY) ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    return result;
+}
+
+// The procedure that SubclassWindow installs.
+LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* handler = static_cast<MessageHandler*>(::GetPropW(hwnd, kSubclassProperty));
+    if (handler == nullptr) return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    const std::int32_t result = handler->HandleMessage(
+        FromHwnd(hwnd), static_cast<std::int32_t>(message), FromWParam(wParam),
+        FromLParam(lParam));
+    // A property must not outlive its window.
+    if (message == WM_NCDESTROY) ::RemovePropW(hwnd, kSubclassProperty);
+    return result;
+}
+
+}  // namespace
+
+Win32Windowing::Win32Windowing() : instance_(::GetModuleHandleW(nullptr)) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = SharedWindowProc;
+    windowClass.hInstance = instance_;
+    windowClass.lpszClassName = kWindowClass;
+    windowClass_ = ::RegisterClassExW(&windowClass);
+}
+
+Win32Windowing::~Win32Windowing() {
+    if (windowClass_ != 0) ::UnregisterClassW(kWindowClass, instance_);
+}
+
+Hwnd Win32Windowing::CreateWindow(WindowKind kind, Hwnd parent, MessageHandler* handler) {
+    // A hidden owner is a tool-window pop-up that is never shown: no taskbar button, no
+    // place in Alt+Tab.
+    const bool child = kind == WindowKind::Child;
+    const DWORD style = child ? WS_CHILD : WS_POPUP;
+    const DWORD exStyle = child ? 0 : WS_EX_TOOLWINDOW;
+    const HWND hwnd =
+        ::CreateWindowExW(exStyle, kWindowClass, L"", style, 0, 0, 0, 0,
+                          child ? ToHwnd(parent) : nullptr, nullptr, instance_, handler);
+    return FromHwnd(hwnd);
+}
+
+void Win32Windowing::DestroyWindow(Hwnd hwnd) { ::DestroyWindow(ToHwnd(hwnd)); }
+
+WindowProc Win32Windowing::SubclassWindow(Hwnd hwnd, MessageHandler& handler) {
+    const HWND window = ToHwnd(hwnd);
+    if (!::SetPropW(window, kSubclassProperty, &handler)) return 0;
+    // Every window has a procedure, so a previous one of 0 means the call failed (a window
+    // of another process, or none at all).
+    const LONG_PTR previous =
+        ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassProc));
+    if (previous == 0) {
+        ::RemovePropW(window, kSubclassProperty);
+        return 0;
+    }
+    return static_cast<WindowProc>(previous);
+}
+
+void Win32Windowing::RestoreWindowProc(Hwnd hwnd, WindowProc previous) {
+    const HWND window = ToHwnd(hwnd);
+    ::SetWindowLongPtrW(window, GWLP_WNDPROC, static_cast<LONG_PTR>(previous));
+    ::RemovePropW(window, kSubclassProperty);
+}
+
+std::int32_t Win32Windowing::CallWindowProc(WindowProc proc, Hwnd hwnd, std::int32_t message,
+                                            std::int32_t wParam, std::int32_t lParam) {
+    if (proc == 0) return 0;
+    return FromLResult(::CallWindowProcW(reinterpret_cast<WNDPROC>(proc), ToHwnd(hwnd),
+                                         static_cast<UINT>(message), ToWParam(wParam),
+                                         ToLParam(lParam)));
+}
+
+std::uint32_t Win32Windowing::SetTimer(Hwnd hwnd, std::uint32_t id, std::uint32_t periodMs) {
+    // No timer procedure: WM_TIMER goes to whatever procedure the window has at the time.
+    const UINT_PTR result = ::SetTimer(ToHwnd(hwnd), id, periodMs, nullptr);
+    return result != 0 ? id : 0;
+}
+
+bool Win32Windowing::KillTimer(Hwnd hwnd, std::uint32_t id) {
+    return ::KillTimer(ToHwnd(hwnd), id) != FALSE;
+}
+
+Hwnd Win32Windowing::FindWindow(const Text& className) {
+    return FromHwnd(::FindWindowW(Wide(className), nullptr));
+}
+
+bool Win32Windowing::SetForegroundWindow(Hwnd hwnd) {
+    return ::SetForegroundWindow(ToHwnd(hwnd)) != FALSE;
+}
+
+bool Win32Windowing::MoveWindow(Hwnd hwnd, Point topLeftPixels) {
+    return ::SetWindowPos(ToHwnd(hwnd), nullptr, topLeftPixels.x, topLeftPixels.y, 0, 0,
+                          SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) != FALSE;
+}
+
+bool Win32Windowing::PostMessage(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
+                                 std::int32_t lParam) {
+    return ::PostMessageW(ToHwnd(hwnd), static_cast<UINT>(message), ToWParam(wParam),
+                          ToLParam(lParam)) != FALSE;
+}
+
+std::int32_t Win32Windowing::SendMessage(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
+                                         std::int32_t lParam) {
+    return FromLResult(::SendMessageW(ToHwnd(hwnd), static_cast<UINT>(message),
+                                      ToWParam(wParam), ToLParam(lParam)));
+}
+
+std::int32_t Win32Windowing::ScreenDpi() {
+    const unique_screen_dc screen(::GetDC(nullptr));
+    if (!screen) return 96;
+    return ::GetDeviceCaps(screen.get(), LOGPIXELSY);
+}
+
+Point Win32Windowing::GetCursorPos() {
+    POINT point{};
+    if (!::GetCursorPos(&point)) return {};
+    return {point.x, point.y};
+}
+
+std::int32_t Win32Windowing::RunMessageLoop() {
+    MSG message{};
+    for (;;) {
+        const BOOL result = ::GetMessageW(&message, nullptr, 0, 0);
+        if (result == 0) return static_cast<std::int32_t>(message.wParam);
+        if (result == -1) return -1;
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+}
+
+void Win32Windowing::PostQuitMessage(std::int32_t exitCode) { ::PostQuitMessage(exitCode); }
+
+void Win32Windowing::ProcessPendingMessages() {
+    MSG message{};
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            // The quit belongs to the main loop: give it back and stop here.
+            ::PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+}
+
+}  // namespace dustvale::win32

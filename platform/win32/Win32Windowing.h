@@ -1,0 +1,44 @@
+#pragma once
+
+// user32 windows for the program: one window class whose shared procedure hands messages to
+// the window's MessageHandler, replaceable procedures, timers and the message loop.
+
+#include "platform/Windowing.h"
+#include "platform/win32/WindowsApi.h"
+
+namespace dustvale::win32 {
+
+class Win32Windowing final : public Windowing {
+public:
+    Win32Windowing();
+    ~Win32Windowing() override;
+    Win32Windowing(const Win32Windowing&) = delete;
+    Win32Windowing& operator=(const Win32Windowing&) = delete;
+
+    Hwnd CreateWindow(WindowKind kind, Hwnd parent, MessageHandler* handler) override;
+    void DestroyWindow(Hwnd hwnd) override;
+    WindowProc SubclassWindow(Hwnd hwnd, MessageHandler& handler) override;
+    void RestoreWindowProc(Hwnd hwnd, WindowProc previous) override;
+    std::int32_t CallWindowProc(WindowProc proc, Hwnd hwnd, std::int32_t message,
+                                std::int32_t wParam, std::int32_t lParam) override;
+    std::uint32_t SetTimer(Hwnd hwnd, std::uint32_t id, std::uint32_t periodMs) override;
+    bool KillTimer(Hwnd hwnd, std::uint32_t id) override;
+    Hwnd FindWindow(const Text& className) override;
+    bool SetForegroundWindow(Hwnd hwnd) override;
+    bool MoveWindow(Hwnd hwnd, Point topLeftPixels) override;
+    bool PostMessage(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
+                     std::int32_t lParam) override;
+    std::int32_t SendMessage(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
+                             std::int32_t lParam) override;
+    std::int32_t ScreenDpi() override;
+    Point GetCursorPos() override;
+    std::int32_t RunMessageLoop() override;
+    void PostQuitMessage(std::int32_t exitCode) override;
+    void ProcessPendingMessages() override;
+
+private:
+    HINSTANCE instance_ = nullptr;
+    ATOM windowClass_ = 0;
+};
+
+}  // namespace dustvale::win32
