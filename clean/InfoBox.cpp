@@ -1,0 +1,42 @@
+#include "clean/InfoBox.h"
+
+#include <string>
+
+#include "clean/TextRules.h"
+#include "clean/Version.h"
+#include "platform/UserInterface.h"
+
+namespace dustvale {
+namespace {
+
+// The executable's file name without its extension.
+Text ExecutableName(Kernel& kernel) {
+    Text name = kernel.ModuleFileName();
+    if (const auto slash = name.find_last_of(u"\\/"); slash != Text::npos) {
+        name.erase(0, slash + 1);
+    }
+    if (const auto dot = name.find_last_of(u'.'); dot != Text::npos) name.erase(dot);
+    return name;
+}
+
+Text Decimal(std::int32_t number) {
+    const std::string digits = std::to_string(number);
+    return Text(digits.begin(), digits.end());
+}
+
+}  // namespace
+
+void ShowInfo(const Platform& platform, const Text& message, const Text& title) {
+    // The answer is not used: the box only informs.
+    platform.ui.MessageBox(0, message, BuildMessageTitle(platform.kernel, title),
+                           mb::kOk | mb::kIconInformation);
+}
+
+Text BuildMessageTitle(Kernel& kernel, const Text& title) {
+    Text trimmed = Trim(title);
+    if (!trimmed.empty()) return trimmed;
+    return ExecutableName(kernel) + u" v" + Decimal(version::kMajor) + u"." +
+           Decimal(version::kMinor) + u"." + Decimal(version::kRevision);
+}
+
+}  // namespace dustvale

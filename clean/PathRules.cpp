@@ -1,0 +1,29 @@
+#include "clean/PathRules.h"
+
+#include <algorithm>
+
+#include "clean/FolderListing.h"
+#include "clean/TextRules.h"
+
+namespace dustvale {
+
+bool PathExists(FileSystem& files, const Text& path) { return files.PathFileExists(path); }
+
+Text NormalizePath(FileSystem& files, Text path) {
+    std::erase(path, u'"');
+    const Text p = EnsureTrailing(path, u"\\");
+
+    // The first three characters (a drive such as "C:\") are never looked up.
+    constexpr std::size_t kFirstComponentEnd = 3;
+    Text out;
+    for (auto pos = p.find(u'\\', kFirstComponentEnd); pos != Text::npos;
+         pos = p.find(u'\\', pos + 1)) {
+        const auto entry = LookUpEntry(files, p.substr(0, pos), mask::kAnyEntry);
+        if (!entry) return {};
+        out += u'\\';
+        out += ProperCase(entry->name);
+    }
+    return ToUpperText(p.substr(0, 2)) + out;
+}
+
+}  // namespace dustvale
