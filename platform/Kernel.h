@@ -30,6 +30,9 @@ public:
     virtual std::optional<Text> GetTempPath() = 0;
     // nullopt when the variable is not set.
     virtual std::optional<Text> GetEnvironmentVariable(const Text& name) = 0;
+    // The current user's profile folder as the system reports it (SHGetFolderPathW with
+    // CSIDL_PROFILE), without a final backslash; nullopt when the system cannot tell.
+    virtual std::optional<Text> UserProfileFolder() = 0;
     // GetVersionExW with the extended record; nullopt when the call fails.
     virtual std::optional<OsVersion> GetVersion() = 0;
 
