@@ -5,8 +5,30 @@
 // listing (* and ? in the last component, "*.*" matching every name), the "." and ".."
 // entries of every folder but a drive's root, files in use that refuse deletion, folders
 // that refuse listing, and junctions / symbolic links (reparse points) that lead elsewhere.
+//
+// How it answers, where Windows leaves a choice:
+// - A folder lists "." and ".." first (when the pattern matches them), then its entries in the
+//   order they were created. Hidden and system entries are listed like any other.
+// - Patterns follow FindFirstFileW: "*.*" is "*"; "*" before a dot stops at the name's last
+//   dot; "?" also matches nothing at a dot or at the end; ".*" and a final "." also match a
+//   name without extension ("abc.*" finds "abc", "*." finds names without a dot). An entry
+//   matches by its long name or by its 8.3 alias.
+// - The volume makes no 8.3 aliases by itself (as with alias generation switched off);
+//   SetShortName gives one.
+// - Paths are normalised as GetFullPathNameW does: "/" is "\", repeated separators, "." and
+//   ".." are folded, trailing dots and blanks of a component are dropped. Paths of 260
+//   characters or more fail unless they start with "\\?\". Relative paths and unknown drives
+//   fail.
+// - Output (CREATE_ALWAYS) refuses an existing file that is read-only, hidden or system, one in
+//   use or open, and anything in a read-only folder. A file opened by the program counts as
+//   in use until it is closed.
+// - RemoveDirectory refuses a folder with the read-only attribute, one in use, and one that
+//   is not empty; on a link it removes the link alone.
+// The scene-setting calls below throw std::invalid_argument for paths they cannot use.
 
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,6 +52,7 @@ public:
 
     // --- for tests: setting the scene (parents are created as needed) -----------------------
     void AddDrive(char16_t letter);
+    bool HasDrive(char16_t letter) const;
     void AddFolder(const Text& path, std::uint32_t attributes = attr::kDirectory);
     void AddFile(const Text& path, std::string bytes = {}, std::uint32_t attributes = attr::kArchive);
     // Gives an entry an 8.3 alias, which then also names it in paths.
@@ -51,8 +74,38 @@ public:
     std::uint32_t OpenSearches() const;  // searches not yet closed (leak check)
     std::uint32_t OpenFiles() const;     // files not yet closed (leak check)
 
+    struct Node;  // one file, folder or link
+
 private:
-    // (state)
+    using NodePtr = std::shared_ptr<Node>;
+    struct Counters {
+        std::uint32_t searches = 0;
+        std::uint32_t files = 0;
+    };
+    struct Parsed {
+        char16_t drive = 0;
+        std::vector<Text> components;
+        bool trailingSeparator = false;
+    };
+    struct Located {
+        Node* folder = nullptr;  // the folder that holds the entry (links followed)
+        Node* node = nullptr;    // the entry itself (a final link is not followed)
+        Text name;               // the last component as written
+    };
+
+    std::optional<Parsed> Parse(const Text& path, bool forProgram) const;
+    Node* Root(char16_t drive) const;
+    Node* Follow(Node* node) const;  // a link's target (nullptr when it leads nowhere)
+    Node* Walk(const Parsed& parsed, std::size_t count) const;
+    std::optional<Located> Locate(const Text& path, bool forProgram) const;
+    Node* Required(const Text& path) const;  // for the scene-setting calls
+    Node* MakeFolders(const Text& path);     // for the scene-setting calls
+    void Remove(Node* node);
+
+    std::map<char16_t, NodePtr> drives_;
+    // Shared with open searches and files, so one that outlives the simulation stays harmless.
+    std::shared_ptr<Counters> counters_ = std::make_shared<Counters>();
+    std::vector<Text> deletions_;
 };
 
 }  // namespace dustvale::sim

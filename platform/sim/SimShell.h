@@ -9,13 +9,14 @@
 #include <vector>
 
 #include "platform/Shell.h"
+#include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimWindowing.h"
 
 namespace dustvale::sim {
 
 class SimShell final : public Shell {
 public:
-    explicit SimShell(SimWindowing& windows);
+    SimShell(SimWindowing& windows, SimFileSystem& files);
 
     // Shell
     bool NotifyIcon(NotifyMessage message, const NotifyIconRecord& record) override;
@@ -46,15 +47,33 @@ public:
     void ClearNotifyCalls();
     std::vector<TrayIcon> Icons() const;  // the icons the tray now shows
     std::optional<TrayIcon> Icon(Hwnd hwnd, std::uint32_t id) const;
+    // Balloons asked for with NIF_INFO (an empty text takes the icon's balloon away). The
+    // shell does not send NIN_BALLOONSHOW and the like by itself here: tests send them with
+    // SendCallback when they want them.
+    struct Balloon {
+        Hwnd hwnd = 0;
+        std::uint32_t id = 0;
+        Text title, text;
+        std::uint32_t infoFlags = 0;
+        std::uint32_t timeoutMs = 0;
+    };
+    const std::vector<Balloon>& Balloons() const;
     // The shell sends the icon's callback message with `notification` as lParam (and the
-    // icon id as wParam), as it does for mouse actions and balloon events.
-    void SendCallback(Hwnd hwnd, std::uint32_t id, std::int32_t notification);
+    // icon id as wParam), as it does for mouse actions and balloon events; after
+    // NIM_SETVERSION 4 it packs them as that version does (lParam = notification | id << 16,
+    // wParam = the cursor position). Nothing is sent for an icon the tray does not show or
+    // one without a callback message. Returns whether a message was sent.
+    bool SendCallback(Hwnd hwnd, std::uint32_t id, std::int32_t notification);
     // The tray forgets every icon, as when the taskbar is re-created.
     void ForgetIcons();
     // Makes the next n NIM_ADD calls fail.
     void RefuseNextAdd(int n = 1);
 
     // --- for tests: the Recycle Bin --------------------------------------------------------
+    // Each drive letter has its own bin. The query answers for the drive that `root` names
+    // (an empty root: all drives together); a root on a drive the file system does not have
+    // fails with HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND). Emptying bins that are already
+    // empty answers E_UNEXPECTED, as Windows does.
     // Puts an item of `bytes` into the bin of drive `drive` (a letter).
     void AddToRecycleBin(char16_t drive, std::uint64_t bytes);
     std::uint64_t RecycleBinItems(char16_t drive) const;
@@ -84,7 +103,26 @@ public:
     std::uint32_t RecentDocsCleared() const;
 
 private:
-    // (state)
+    struct Bin {
+        std::uint64_t items = 0;
+        std::uint64_t bytes = 0;
+    };
+    bool Apply(NotifyMessage message, const NotifyIconRecord& record);
+    TrayIcon* Find(Hwnd hwnd, std::uint32_t id);
+
+    SimWindowing& windows_;
+    SimFileSystem& files_;
+    std::vector<NotifyCall> notifyCalls_;
+    std::vector<TrayIcon> icons_;  // in the order the tray shows them (order of addition)
+    std::vector<Balloon> balloons_;
+    int refuseAdd_ = 0;
+    std::map<char16_t, Bin> bins_;
+    bool failQueries_ = false;
+    std::uint32_t queryCount_ = 0;
+    std::vector<EmptyCall> emptyCalls_;
+    std::vector<ExecuteCall> executeCalls_;
+    std::vector<RunCall> runCalls_;
+    std::uint32_t recentDocsCleared_ = 0;
 };
 
 }  // namespace dustvale::sim

@@ -7,6 +7,9 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/UserInterface.h"
@@ -46,11 +49,25 @@ public:
     int OpenModalCount() const;  // boxes and menus open right now
 
     // A picture file is an .ico file in the simulated file system whose bytes begin with the
-    // ICO header (00 00 01 00); equal bytes give one handle for the life of the simulation.
+    // ICO header (00 00 01 00) and announce at least one image whose directory entry is
+    // there; equal bytes give one handle for the life of the simulation. Built-in pictures
+    // have fixed handles of their own (below), distinct from every file's.
     std::uint32_t LivePictures() const;  // pictures not yet destroyed (leak check)
+    static constexpr HIcon kTrayFullHandle = 0x00C10001;
+    static constexpr HIcon kTrayEmptyHandle = 0x00C10002;
+    static constexpr HIcon kProgramHandle = 0x00C10003;
 
 private:
-    // (state)
+    SimFileSystem& files_;
+    std::deque<std::function<std::int32_t(const MessageBoxCall&)>> boxAnswers_;
+    std::deque<std::function<std::uint32_t(const MenuCall&)>> menuAnswers_;
+    std::vector<MessageBoxCall> boxes_;
+    std::vector<MenuCall> menus_;
+    int openModal_ = 0;
+    // Shared with the pictures, so a picture that outlives the simulation stays harmless.
+    std::shared_ptr<std::uint32_t> livePictures_ = std::make_shared<std::uint32_t>(0);
+    std::map<std::string, HIcon> fileHandles_;
+    HIcon nextFileHandle_ = 0x00C20001;
 };
 
 // Finds a menu item by caption path in a MenuCall, e.g. {u"Recycle Bin", u"Empty"}; returns

@@ -4,9 +4,11 @@
 // virtual clock, the taskbar window, the foreground window and the cursor.
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/Windowing.h"
@@ -59,12 +61,14 @@ public:
     // Every SetForegroundWindow call, in order.
     const std::vector<Hwnd>& ForegroundCalls() const;
 
-    // The taskbar ("Shell_TrayWnd"). One exists from the start. Destroying it also tells the
-    // shell's tray to forget its icons (SimShell listens through OnTaskbarCreated).
+    // The taskbar ("Shell_TrayWnd"). One exists from the start; each CreateTaskbar gives a new
+    // handle. While there is none the tray refuses every icon, and a new taskbar starts with an
+    // empty tray, as when Explorer restarts (SimShell listens through these two hooks).
     Hwnd CreateTaskbar();
     void DestroyTaskbar();
     Hwnd Taskbar() const;
-    std::function<void()> OnTaskbarCreated;  // set by SimWindows to reset the tray
+    std::function<void()> OnTaskbarCreated;    // set by SimWindows to reset the tray
+    std::function<void()> OnTaskbarDestroyed;  // set by SimWindows: the tray's icons vanish
 
     void SetCursorPos(Point p);
     void SetScreenDpi(std::int32_t dpi);
@@ -73,18 +77,77 @@ public:
     void FailNextSubclass(int n = 1);
     void FailNextSetTimer(int n = 1);
 
-    // Used by SimWindows::Advance / Pump.
+    // Used by SimWindows::Advance / Pump. AdvanceTo never moves the clock backwards: when a
+    // nested call (a timer handler or a modal script) has already gone further, it only fires
+    // what is still due.
     void AdvanceTo(std::uint64_t time);
     void DispatchPosted();
-    bool QuitPosted() const;
+    std::size_t PendingMessages() const;
+    bool QuitPosted() const;  // PostQuitMessage was called at some point
     std::int32_t QuitCode() const;
-    // A limit on the virtual time RunMessageLoop may spend before it gives up (test safety).
+    // A limit on the virtual time RunMessageLoop may spend before it gives up (test safety);
+    // 24 hours by default. RunMessageLoop throws std::runtime_error past the limit, and when
+    // nothing can ever happen again (no timer, no scripted action, no message).
     void SetRunLimit(std::uint64_t ms);
-    // Actions run by RunMessageLoop at a given virtual time (a script of the user's acts).
+    // Actions run at a given virtual time (a script of the user's acts), by RunMessageLoop and
+    // by AdvanceTo, in time order with the timers (an action before a timer due at the same
+    // time). An action for a time already past runs at the next opportunity.
     void At(std::uint64_t time, std::function<void()> action);
 
 private:
-    // (state: windows, procedure table, queue, timers, taskbar, cursor)
+    struct Window {
+        WindowKind kind = WindowKind::HiddenOwner;
+        Hwnd parent = 0;
+        WindowProc proc = 0;
+        Point position;
+        std::u16string className;
+        bool visible = false;
+    };
+    struct Posted {
+        Hwnd hwnd;
+        std::int32_t message, wParam, lParam;
+    };
+    struct Timer {
+        std::uint32_t periodMs = 0;
+        std::uint64_t nextDue = 0;
+        std::uint64_t order = 0;  // set order breaks ties between timers due together
+    };
+    struct Action {
+        std::uint64_t time = 0;
+        std::uint64_t order = 0;
+        std::function<void()> run;
+    };
+
+    Hwnd NewHandle();
+    WindowProc NewProc(MessageHandler* handler);
+    std::int32_t Dispatch(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
+                          std::int32_t lParam);
+    // Fires the earliest timer or action due at or before `limit`; false when none is due.
+    bool FireOneDue(std::uint64_t limit);
+    std::optional<std::uint64_t> NextEventTime() const;
+
+    SimClock& clock_;
+    std::map<Hwnd, Window> windows_;
+    // Every procedure ever installed stays callable through its identity, as on Windows.
+    // Identity 1 is the default window procedure.
+    std::map<WindowProc, MessageHandler*> procs_;
+    WindowProc nextProc_ = 2;
+    Hwnd nextHandle_ = 0x00010010;
+    std::deque<Posted> queue_;
+    std::map<std::pair<Hwnd, std::uint32_t>, Timer> timers_;
+    std::uint64_t nextOrder_ = 0;
+    std::vector<Action> actions_;
+    Hwnd taskbar_ = 0;
+    Hwnd foreground_ = 0;
+    std::vector<Hwnd> foregroundCalls_;
+    Point cursor_{0, 0};
+    std::int32_t dpi_ = 96;
+    int failSubclass_ = 0;
+    int failSetTimer_ = 0;
+    bool quitPending_ = false;
+    bool quitEver_ = false;
+    std::int32_t quitCode_ = 0;
+    std::uint64_t runLimit_ = 24ull * 60 * 60 * 1000;
 };
 
 }  // namespace dustvale::sim

@@ -20,6 +20,10 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/sim/SimCommonControls.h"
+#include "platform/sim/SimDialogs.h"
+#include "platform/sim/SimRegistry.h"
+#include "platform/sim/SimWindowing.h"
 
 namespace dustvale::sim {
 
@@ -50,9 +54,17 @@ public:
     SimFileSystem& files();
     SimKernel& kernel();
     SimUserInterface& ui();
+    // The registry, the common controls and the dialogs (defined in SimWindowsSettings.cpp).
+    SimRegistry& registry();
+    SimCommonControls& commonControls();
+    SimDialogs& dialogs();
+
+    // The machine starts with drive C: holding the executable (in use, as a running program
+    // is), C:\Windows, C:\Windows\Temp and the user's temporary folder named by the kernel.
 
     // Moves virtual time forward by `ms`, firing every timer that falls due (in time order)
-    // and dispatching posted messages on the way.
+    // and dispatching posted messages on the way. Safe to call from inside a timer handler or
+    // a message-box script: a nested call never fires a tick twice.
     void Advance(std::uint32_t ms);
     // Dispatches the messages already posted, without moving time.
     void Pump();
@@ -64,6 +76,10 @@ private:
     std::unique_ptr<SimFileSystem> files_;
     std::unique_ptr<SimKernel> kernel_;
     std::unique_ptr<SimUserInterface> ui_;
+    // Made here rather than in the constructor, after windows_ (which the dialogs use).
+    std::unique_ptr<SimRegistry> registry_ = std::make_unique<SimRegistry>();
+    std::unique_ptr<SimCommonControls> commonControls_ = std::make_unique<SimCommonControls>();
+    std::unique_ptr<SimDialogs> dialogs_ = std::make_unique<SimDialogs>(*windows_);
 };
 
 }  // namespace dustvale::sim

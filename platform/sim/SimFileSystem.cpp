@@ -1,0 +1,526 @@
+#include "platform/sim/SimFileSystem.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <utility>
+
+namespace dustvale::sim {
+
+struct SimFileSystem::Node : std::enable_shared_from_this<Node> {
+    Text name;  // "C:" for a drive's root
+    Text shortName;
+    std::uint32_t attributes = 0;  // as stored: 0 is reported as FILE_ATTRIBUTE_NORMAL
+    std::string bytes;
+    std::vector<NodePtr> children;  // in creation order
+    Node* parent = nullptr;
+    std::optional<Text> linkTarget;  // set for a folder link
+    bool inUse = false;
+    bool denyListing = false;
+    bool readOnlyFolder = false;
+    int openCount = 0;  // files the program has open on it
+
+    bool IsFolder() const { return (attributes & attr::kDirectory) != 0; }
+    bool IsRoot() const { return parent == nullptr; }
+};
+
+namespace {
+
+using Node = SimFileSystem::Node;
+
+constexpr std::size_t kMaxPath = 260;
+constexpr int kMaxLinkDepth = 32;
+constexpr std::uint32_t kSettableAttributes = 0x01 | 0x02 | 0x04 | 0x20 | 0x100 | 0x1000 | 0x2000;
+
+// The upper-case form Windows compares names by, for the scripts the tests use.
+char16_t Upper(char16_t c) {
+    if (c >= u'a' && c <= u'z') return static_cast<char16_t>(c - 0x20);
+    if (c < 0xE0) return c;
+    if (c <= 0xFE) return c == 0xF7 ? c : static_cast<char16_t>(c - 0x20);
+    if (c == 0xFF) return 0x178;
+    if (c >= 0x100 && c <= 0x17F) {
+        bool oddLower = (c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177);
+        bool evenLower = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
+        if (oddLower && (c & 1)) return static_cast<char16_t>(c - 1);
+        if (evenLower && !(c & 1)) return static_cast<char16_t>(c - 1);
+        return c;
+    }
+    if (c >= 0x3B1 && c <= 0x3C9) return c == 0x3C2 ? 0x3A3 : static_cast<char16_t>(c - 0x20);
+    if (c >= 0x430 && c <= 0x44F) return static_cast<char16_t>(c - 0x20);
+    if (c >= 0x450 && c <= 0x45F) return static_cast<char16_t>(c - 0x50);
+    return c;
+}
+
+bool SameName(const Text& a, const Text& b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) { return Upper(x) == Upper(y); });
+}
+
+bool ValidName(const Text& name, bool wildcardsAllowed) {
+    if (name.empty()) return false;
+    for (char16_t c : name) {
+        if (c < 32) return false;
+        if (c == u'<' || c == u'>' || c == u':' || c == u'"' || c == u'|' || c == u'\\' || c == u'/')
+            return false;
+        if ((c == u'*' || c == u'?') && !wildcardsAllowed) return false;
+    }
+    return true;
+}
+
+// The wildcards of FindFirstFileW after its translation into the file system's DOS forms.
+constexpr char16_t kDosStar = u'<';  // '*' before a dot: stops at the name's last dot
+constexpr char16_t kDosQm = u'>';    // '?': one character, or none at a dot or the end
+constexpr char16_t kDosDot = u'"';   // '.' before a wildcard or at the end: a dot or the end
+
+Text TranslatePattern(const Text& pattern) {
+    if (pattern == u"*.*") return u"*";
+    Text p = pattern;
+    for (std::size_t i = 0; i < p.size(); ++i) {
+        char16_t next = i + 1 < pattern.size() ? pattern[i + 1] : 0;
+        if (pattern[i] == u'?')
+            p[i] = kDosQm;
+        else if (pattern[i] == u'*' && next == u'.')
+            p[i] = kDosStar;
+        else if (pattern[i] == u'.' && (next == u'?' || next == u'*' || next == 0))
+            p[i] = kDosDot;
+    }
+    return p;
+}
+
+bool Matches(const Text& pattern, const Text& name) {
+    const std::size_t P = pattern.size(), N = name.size();
+    const std::size_t lastDot = name.rfind(u'.');
+    // memo[pi * (N + 1) + ni]: 0 unknown, 1 no, 2 yes
+    std::vector<unsigned char> memo((P + 1) * (N + 1), 0);
+    auto match = [&](auto& self, std::size_t pi, std::size_t ni) -> bool {
+        unsigned char& known = memo[pi * (N + 1) + ni];
+        if (known) return known == 2;
+        bool result = false;
+        if (pi == P) {
+            result = ni == N;
+        } else {
+            char16_t c = pattern[pi];
+            switch (c) {
+                case u'*':
+                    result = self(self, pi + 1, ni) || (ni < N && self(self, pi, ni + 1));
+                    break;
+                case kDosStar:
+                    result = self(self, pi + 1, ni) || (ni < N && ni != lastDot && self(self, pi, ni + 1));
+                    break;
+                case kDosQm:
+                    result = (ni < N && name[ni] != u'.') ? self(self, pi + 1, ni + 1) : self(self, pi + 1, ni);
+                    break;
+                case kDosDot:
+                    result = ni == N ? self(self, pi + 1, ni) : (name[ni] == u'.' && self(self, pi + 1, ni + 1));
+                    break;
+                default:
+                    result = ni < N && Upper(name[ni]) == Upper(c) && self(self, pi + 1, ni + 1);
+            }
+        }
+        known = result ? 2 : 1;
+        return result;
+    };
+    return match(match, 0, 0);
+}
+
+std::uint32_t Reported(const Node& node) {
+    if (node.IsRoot()) return attr::kDirectory;
+    return node.attributes == 0 ? attr::kNormal : node.attributes;
+}
+
+Text RealPath(const Node* node) {
+    if (node->IsRoot()) return node->name + u"\\";
+    std::vector<const Node*> chain;
+    for (const Node* n = node; !n->IsRoot(); n = n->parent) chain.push_back(n);
+    Text path = chain.back()->parent->name;
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) path += u"\\" + (*it)->name;
+    return path;
+}
+
+FindData EntryOf(const Node& node, const Text& name) {
+    FindData data;
+    data.attributes = Reported(node);
+    data.name = name;
+    data.shortName = name == u"." || name == u".." ? Text{} : node.shortName;
+    data.size = node.IsFolder() ? 0 : node.bytes.size();
+    return data;
+}
+
+class SimSearch final : public FileSearch {
+public:
+    SimSearch(std::vector<FindData> entries, std::shared_ptr<void> counters, std::uint32_t& count)
+        : entries_(std::move(entries)), keepAlive_(std::move(counters)), count_(count) {
+        ++count_;
+    }
+    ~SimSearch() override { --count_; }
+    SimSearch(const SimSearch&) = delete;
+    SimSearch& operator=(const SimSearch&) = delete;
+
+    bool Next(FindData& entry) override {
+        if (next_ >= entries_.size()) return false;
+        entry = entries_[next_++];
+        return true;
+    }
+
+private:
+    std::vector<FindData> entries_;
+    std::size_t next_ = 1;  // the first entry went out with FindFirstFile
+    std::shared_ptr<void> keepAlive_;
+    std::uint32_t& count_;
+};
+
+class SimFile final : public OpenFile {
+public:
+    SimFile(std::shared_ptr<Node> node, FileMode mode, std::shared_ptr<void> counters, std::uint32_t& count)
+        : node_(std::move(node)), mode_(mode), keepAlive_(std::move(counters)), count_(count) {
+        ++count_;
+        ++node_->openCount;
+    }
+    ~SimFile() override {
+        --node_->openCount;
+        --count_;
+    }
+    SimFile(const SimFile&) = delete;
+    SimFile& operator=(const SimFile&) = delete;
+
+    std::optional<std::string> ReadAll() override {
+        if (mode_ != FileMode::Input) return std::nullopt;
+        std::size_t from = std::min(position_, node_->bytes.size());
+        std::string rest = node_->bytes.substr(from);
+        position_ = node_->bytes.size();
+        return rest;
+    }
+
+    bool Write(std::string_view bytes) override {
+        if (mode_ != FileMode::Output) return false;
+        node_->bytes.append(bytes);
+        return true;
+    }
+
+private:
+    std::shared_ptr<Node> node_;
+    FileMode mode_;
+    std::size_t position_ = 0;
+    std::shared_ptr<void> keepAlive_;
+    std::uint32_t& count_;
+};
+
+Node* ChildNamed(const Node& folder, const Text& name) {
+    for (const auto& child : folder.children)
+        if (SameName(child->name, name) || (!child->shortName.empty() && SameName(child->shortName, name)))
+            return child.get();
+    return nullptr;
+}
+
+Node* AddChild(Node& folder, const Text& name, std::uint32_t attributes) {
+    auto child = std::make_shared<Node>();
+    child->name = name;
+    child->attributes = attributes;
+    child->parent = &folder;
+    folder.children.push_back(child);
+    return child.get();
+}
+
+}  // namespace
+
+SimFileSystem::SimFileSystem() { AddDrive(u'C'); }
+
+std::optional<SimFileSystem::Parsed> SimFileSystem::Parse(const Text& path, bool forProgram) const {
+    Text p = path;
+    bool longPath = p.starts_with(u"\\\\?\\");
+    if (longPath) p.erase(0, 4);
+    std::replace(p.begin(), p.end(), u'/', u'\\');
+    if (p.size() < 3 || p[1] != u':' || p[2] != u'\\') return std::nullopt;  // relative or UNC
+    Parsed parsed;
+    parsed.drive = Upper(p[0]);
+    if (parsed.drive < u'A' || parsed.drive > u'Z') return std::nullopt;
+    parsed.trailingSeparator = p.size() > 3 && p.back() == u'\\';
+    std::size_t start = 3;
+    while (start <= p.size()) {
+        std::size_t end = p.find(u'\\', start);
+        if (end == Text::npos) end = p.size();
+        Text part = p.substr(start, end - start);
+        start = end + 1;
+        if (part.empty() || part == u".") continue;
+        if (part == u"..") {
+            if (!parsed.components.empty()) parsed.components.pop_back();
+            continue;
+        }
+        while (!part.empty() && (part.back() == u'.' || part.back() == u' ')) part.pop_back();
+        if (part.empty()) continue;
+        parsed.components.push_back(part);
+    }
+    if (forProgram && !longPath) {
+        std::size_t length = 2;
+        for (const Text& c : parsed.components) length += 1 + c.size();
+        if (length + 1 >= kMaxPath) return std::nullopt;
+    }
+    return parsed;
+}
+
+SimFileSystem::Node* SimFileSystem::Root(char16_t drive) const {
+    auto it = drives_.find(Upper(drive));
+    return it == drives_.end() ? nullptr : it->second.get();
+}
+
+SimFileSystem::Node* SimFileSystem::Follow(Node* node) const {
+    for (int depth = 0; node && node->linkTarget; ++depth) {
+        if (depth == kMaxLinkDepth) return nullptr;
+        std::optional<Located> target = Locate(*node->linkTarget, false);
+        node = target ? target->node : nullptr;
+    }
+    return node;
+}
+
+SimFileSystem::Node* SimFileSystem::Walk(const Parsed& parsed, std::size_t count) const {
+    Node* node = Root(parsed.drive);
+    for (std::size_t i = 0; node && i < count; ++i) {
+        node = Follow(node);
+        if (!node || !node->IsFolder()) return nullptr;
+        node = ChildNamed(*node, parsed.components[i]);
+    }
+    node = Follow(node);
+    return node && node->IsFolder() ? node : nullptr;
+}
+
+std::optional<SimFileSystem::Located> SimFileSystem::Locate(const Text& path, bool forProgram) const {
+    std::optional<Parsed> parsed = Parse(path, forProgram);
+    if (!parsed) return std::nullopt;
+    Located located;
+    if (parsed->components.empty()) {
+        located.node = Root(parsed->drive);
+        if (!located.node) return std::nullopt;
+        return located;
+    }
+    located.folder = Walk(*parsed, parsed->components.size() - 1);
+    if (!located.folder) return std::nullopt;
+    located.name = parsed->components.back();
+    if (forProgram && !ValidName(located.name, false)) return std::nullopt;
+    located.node = ChildNamed(*located.folder, located.name);
+    // "file.txt\" names no file.
+    if (located.node && parsed->trailingSeparator && !located.node->IsFolder()) located.node = nullptr;
+    return located;
+}
+
+std::unique_ptr<FileSearch> SimFileSystem::FindFirstFile(const Text& pattern, FindData& first) {
+    // The last component is a pattern, taken as written; the folder before it is a path.
+    std::size_t cut = pattern.find_last_of(u"\\/");
+    if (cut == Text::npos || cut + 1 >= pattern.size()) return nullptr;
+    Text mask = pattern.substr(cut + 1);
+    if (!ValidName(mask, true)) return nullptr;
+    std::optional<Parsed> parsed = Parse(pattern.substr(0, cut + 1), true);
+    if (!parsed) return nullptr;
+    Node* folder = Walk(*parsed, parsed->components.size());
+    if (!folder || folder->denyListing) return nullptr;
+
+    Text translated = TranslatePattern(mask);
+    std::vector<FindData> entries;
+    if (!folder->IsRoot()) {
+        if (Matches(translated, u".")) entries.push_back(EntryOf(*folder, u"."));
+        if (Matches(translated, u"..")) entries.push_back(EntryOf(*folder->parent, u".."));
+    }
+    for (const auto& child : folder->children)
+        if (Matches(translated, child->name) || (!child->shortName.empty() && Matches(translated, child->shortName)))
+            entries.push_back(EntryOf(*child, child->name));
+    if (entries.empty()) return nullptr;
+    first = entries.front();
+    return std::make_unique<SimSearch>(std::move(entries), counters_, counters_->searches);
+}
+
+std::optional<std::uint32_t> SimFileSystem::GetFileAttributes(const Text& path) {
+    std::optional<Located> located = Locate(path, true);
+    if (!located || !located->node) return std::nullopt;
+    return Reported(*located->node);
+}
+
+bool SimFileSystem::SetFileAttributes(const Text& path, std::uint32_t attributes) {
+    std::optional<Located> located = Locate(path, true);
+    if (!located || !located->node || located->node->IsRoot()) return false;
+    Node& node = *located->node;
+    node.attributes = (node.attributes & (attr::kDirectory | attr::kReparsePoint)) | (attributes & kSettableAttributes);
+    return true;
+}
+
+bool SimFileSystem::PathFileExists(const Text& path) {
+    std::optional<Located> located = Locate(path, true);
+    return located && located->node;
+}
+
+void SimFileSystem::Remove(Node* node) {
+    deletions_.push_back(RealPath(node));
+    auto& siblings = node->parent->children;
+    std::erase_if(siblings, [node](const NodePtr& child) { return child.get() == node; });
+}
+
+bool SimFileSystem::DeleteFile(const Text& path) {
+    std::optional<Located> located = Locate(path, true);
+    if (!located || !located->node) return false;
+    Node* node = located->node;
+    if (node->IsFolder()) return false;                                // ERROR_ACCESS_DENIED
+    if (node->attributes & attr::kReadOnly) return false;              // ERROR_ACCESS_DENIED
+    if (node->inUse || node->openCount > 0) return false;              // ERROR_SHARING_VIOLATION
+    Remove(node);
+    return true;
+}
+
+bool SimFileSystem::RemoveDirectory(const Text& path) {
+    std::optional<Located> located = Locate(path, true);
+    if (!located || !located->node) return false;
+    Node* node = located->node;
+    if (!node->IsFolder() || node->IsRoot()) return false;
+    if (!node->linkTarget) {
+        if (!node->children.empty()) return false;            // ERROR_DIR_NOT_EMPTY
+        if (node->attributes & attr::kReadOnly) return false;  // ERROR_ACCESS_DENIED
+        if (node->inUse) return false;                         // ERROR_SHARING_VIOLATION
+    }
+    Remove(node);
+    return true;
+}
+
+std::unique_ptr<OpenFile> SimFileSystem::Open(const Text& path, FileMode mode) {
+    std::optional<Located> located = Locate(path, true);
+    if (!located || !located->folder) return nullptr;
+    Node* node = located->node;
+    if (node && (node->IsFolder() || node->inUse)) return nullptr;
+    if (mode == FileMode::Input) {
+        if (!node) return nullptr;
+        return std::make_unique<SimFile>(node->shared_from_this(), mode, counters_, counters_->files);
+    }
+    if (located->folder->readOnlyFolder) return nullptr;
+    if (node) {
+        if (node->attributes & (attr::kReadOnly | attr::kHidden | attr::kSystem)) return nullptr;
+        if (node->openCount > 0) return nullptr;
+        node->bytes.clear();
+        node->attributes |= attr::kArchive;
+    } else {
+        node = AddChild(*located->folder, located->name, attr::kArchive);
+    }
+    return std::make_unique<SimFile>(node->shared_from_this(), mode, counters_, counters_->files);
+}
+
+// --- setting the scene ---------------------------------------------------------------------
+
+void SimFileSystem::AddDrive(char16_t letter) {
+    char16_t drive = Upper(letter);
+    if (drive < u'A' || drive > u'Z') throw std::invalid_argument("drive letter A to Z");
+    if (drives_.contains(drive)) return;
+    auto root = std::make_shared<Node>();
+    root->name = Text{drive, u':'};
+    root->attributes = attr::kDirectory;
+    drives_[drive] = root;
+}
+
+bool SimFileSystem::HasDrive(char16_t letter) const { return drives_.contains(Upper(letter)); }
+
+SimFileSystem::Node* SimFileSystem::Required(const Text& path) const {
+    std::optional<Located> located = Locate(path, false);
+    if (!located || !located->node) throw std::invalid_argument("no such file or folder in the simulation");
+    return located->node;
+}
+
+SimFileSystem::Node* SimFileSystem::MakeFolders(const Text& path) {
+    std::optional<Parsed> parsed = Parse(path, false);
+    if (!parsed || !Root(parsed->drive)) throw std::invalid_argument("not a path on a simulated drive");
+    Node* node = Root(parsed->drive);
+    for (const Text& part : parsed->components) {
+        Node* folder = Follow(node);
+        if (!folder || !folder->IsFolder()) throw std::invalid_argument("a file stands where a folder should be");
+        if (!ValidName(part, false)) throw std::invalid_argument("a name Windows does not allow");
+        node = ChildNamed(*folder, part);
+        if (!node) node = AddChild(*folder, part, attr::kDirectory);
+    }
+    return node;
+}
+
+void SimFileSystem::AddFolder(const Text& path, std::uint32_t attributes) {
+    Node* node = MakeFolders(path);
+    if (!node->IsFolder()) throw std::invalid_argument("a file already has this name");
+    if (!node->IsRoot() && !node->linkTarget) node->attributes = attr::kDirectory | (attributes & kSettableAttributes);
+}
+
+void SimFileSystem::AddFile(const Text& path, std::string bytes, std::uint32_t attributes) {
+    std::optional<Parsed> parsed = Parse(path, false);
+    if (!parsed || parsed->components.empty()) throw std::invalid_argument("not a file path");
+    Text name = parsed->components.back();
+    if (!ValidName(name, false)) throw std::invalid_argument("a name Windows does not allow");
+    Text folderPath = path.substr(0, path.find_last_of(u"\\/") + 1);
+    Node* folder = Follow(MakeFolders(folderPath));
+    if (!folder || !folder->IsFolder()) throw std::invalid_argument("no folder to hold the file");
+    Node* node = ChildNamed(*folder, name);
+    if (node && node->IsFolder()) throw std::invalid_argument("a folder already has this name");
+    if (!node) node = AddChild(*folder, name, 0);
+    node->bytes = std::move(bytes);
+    node->attributes = attributes & kSettableAttributes;
+}
+
+void SimFileSystem::SetShortName(const Text& path, const Text& shortName) { Required(path)->shortName = shortName; }
+
+void SimFileSystem::AddFolderLink(const Text& path, const Text& target) {
+    std::optional<Parsed> parsed = Parse(path, false);
+    std::optional<Parsed> to = Parse(target, false);
+    if (!parsed || parsed->components.empty() || !to) throw std::invalid_argument("not a link path");
+    Text name = parsed->components.back();
+    Text folderPath = path.substr(0, path.find_last_of(u"\\/") + 1);
+    Node* folder = Follow(MakeFolders(folderPath));
+    if (!folder || ChildNamed(*folder, name)) throw std::invalid_argument("the link's name is taken");
+    Text canonical = Text{to->drive, u':', u'\\'};
+    for (std::size_t i = 0; i < to->components.size(); ++i)
+        canonical += (i ? u"\\" : u"") + to->components[i];
+    Node* link = AddChild(*folder, name, attr::kDirectory | attr::kReparsePoint);
+    link->linkTarget = canonical;
+}
+
+void SimFileSystem::SetInUse(const Text& path, bool inUse) { Required(path)->inUse = inUse; }
+
+void SimFileSystem::SetDenyListing(const Text& folder, bool deny) {
+    Node* node = Follow(Required(folder));
+    if (!node || !node->IsFolder()) throw std::invalid_argument("not a folder");
+    node->denyListing = deny;
+}
+
+void SimFileSystem::SetReadOnlyFolder(const Text& folder, bool readOnly) {
+    Node* node = Follow(Required(folder));
+    if (!node || !node->IsFolder()) throw std::invalid_argument("not a folder");
+    node->readOnlyFolder = readOnly;
+}
+
+// --- looking at the result ------------------------------------------------------------------
+
+bool SimFileSystem::Exists(const Text& path) const {
+    std::optional<Located> located = Locate(path, false);
+    return located && located->node;
+}
+
+std::optional<std::string> SimFileSystem::Contents(const Text& path) const {
+    std::optional<Located> located = Locate(path, false);
+    if (!located || !located->node || located->node->IsFolder()) return std::nullopt;
+    return located->node->bytes;
+}
+
+std::optional<std::uint32_t> SimFileSystem::Attributes(const Text& path) const {
+    std::optional<Located> located = Locate(path, false);
+    if (!located || !located->node) return std::nullopt;
+    return Reported(*located->node);
+}
+
+std::vector<Text> SimFileSystem::Tree(const Text& folder) const {
+    std::vector<Text> paths;
+    std::optional<Located> located = Locate(folder, false);
+    if (!located || !located->node) return paths;
+    auto walk = [&](auto& self, const Node& node) -> void {
+        for (const auto& child : node.children) {
+            paths.push_back(RealPath(child.get()));
+            if (child->IsFolder() && !child->linkTarget) self(self, *child);
+        }
+    };
+    walk(walk, *located->node);
+    std::sort(paths.begin(), paths.end());
+    return paths;
+}
+
+const std::vector<Text>& SimFileSystem::Deletions() const { return deletions_; }
+
+std::uint32_t SimFileSystem::OpenSearches() const { return counters_->searches; }
+
+std::uint32_t SimFileSystem::OpenFiles() const { return counters_->files; }
+
+}  // namespace dustvale::sim

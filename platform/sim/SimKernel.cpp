@@ -1,0 +1,114 @@
+#include "platform/sim/SimKernel.h"
+
+#include <algorithm>
+#include <array>
+
+#include "platform/sim/SimWindows.h"
+
+namespace dustvale::sim {
+
+namespace {
+
+constexpr std::size_t kMaxPath = 260;
+
+// Windows-1252 bytes 0x80..0x9F. The five bytes the code page leaves undefined map to the
+// control characters of the same value, as MultiByteToWideChar does.
+constexpr std::array<char16_t, 32> kHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+Text UpperName(const Text& name) {
+    Text upper = name;
+    for (char16_t& c : upper)
+        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
+    return upper;
+}
+
+}  // namespace
+
+SimKernel::SimKernel()
+    : moduleFileName_(u"C:\\Program Files\\Dustvale\\Dustvale.exe"),
+      tempPath_(u"C:\\Users\\Bob\\AppData\\Local\\Temp\\"),
+      version_(OsVersion{10, 0, 19045, 2}) {
+    SetEnvironmentVariable(u"WINDIR", u"C:\\Windows");
+    SetEnvironmentVariable(u"TEMP", u"C:\\Users\\Bob\\AppData\\Local\\Temp");
+    SetEnvironmentVariable(u"TMP", u"C:\\Users\\Bob\\AppData\\Local\\Temp");
+}
+
+Text SimKernel::ModuleFileName() { return moduleFileName_; }
+
+std::optional<Text> SimKernel::GetTempPath() {
+    if (tempPath_ && tempPath_->size() > kMaxPath) return std::nullopt;
+    return tempPath_;
+}
+
+std::optional<Text> SimKernel::GetEnvironmentVariable(const Text& name) {
+    auto it = environment_.find(UpperName(name));
+    if (it == environment_.end()) return std::nullopt;
+    return it->second;
+}
+
+std::optional<OsVersion> SimKernel::GetVersion() { return version_; }
+
+std::string SimKernel::ToAnsi(const Text& text) {
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char16_t c = text[i];
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+            bytes.push_back(static_cast<char>(c));
+            continue;
+        }
+        auto it = std::find(kHighControls.begin(), kHighControls.end(), c);
+        if (it != kHighControls.end()) {
+            bytes.push_back(static_cast<char>(0x80 + (it - kHighControls.begin())));
+            continue;
+        }
+        // One default character per code point: a surrogate pair gives a single '?'.
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF)
+            ++i;
+        bytes.push_back('?');
+    }
+    return bytes;
+}
+
+Text SimKernel::FromAnsi(std::string_view bytes) {
+    Text text;
+    text.reserve(bytes.size());
+    for (char b : bytes) {
+        auto u = static_cast<unsigned char>(b);
+        text.push_back(u >= 0x80 && u <= 0x9F ? kHighControls[u - 0x80] : static_cast<char16_t>(u));
+    }
+    return text;
+}
+
+void SimKernel::ExitProcess(std::uint32_t exitCode) {
+    exitCode_ = exitCode;
+    throw ProcessExit{exitCode};
+}
+
+void SimKernel::SetModuleFileName(const Text& path) { moduleFileName_ = path; }
+
+void SimKernel::SetTempPath(std::optional<Text> path) { tempPath_ = std::move(path); }
+
+void SimKernel::SetEnvironmentVariable(const Text& name, std::optional<Text> value) {
+    if (value)
+        environment_[UpperName(name)] = *value;
+    else
+        environment_.erase(UpperName(name));
+}
+
+void SimKernel::SetVersion(std::optional<OsVersion> version) { version_ = version; }
+
+std::optional<std::uint32_t> SimKernel::ExitCode() const { return exitCode_; }
+
+std::optional<Text> SimKernel::UserProfileFolder() { return userProfileFolder_; }
+
+void SimKernel::SetUserProfileFolder(std::optional<Text> path) {
+    userProfileFolder_ = std::move(path);
+}
+
+}  // namespace dustvale::sim

@@ -1,0 +1,216 @@
+#include "platform/sim/SimShell.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace dustvale::sim {
+
+namespace {
+
+constexpr std::int32_t kOk = 0;
+constexpr std::int32_t kFail = static_cast<std::int32_t>(0x80004005);          // E_FAIL
+constexpr std::int32_t kInvalidArg = static_cast<std::int32_t>(0x80070057);    // E_INVALIDARG
+constexpr std::int32_t kUnexpected = static_cast<std::int32_t>(0x8000FFFF);    // E_UNEXPECTED
+constexpr std::int32_t kPathNotFound = static_cast<std::int32_t>(0x80070003);  // ERROR_PATH_NOT_FOUND
+constexpr std::uint32_t kQueryInfoSize = 20;
+constexpr std::intptr_t kExecuteSucceeded = 42;  // any value above 32
+constexpr std::uint32_t kNewestVersion = 4;      // NOTIFYICON_VERSION_4
+
+template <std::size_t N>
+Text FromBuffer(const char16_t (&buffer)[N]) {
+    std::size_t length = 0;
+    while (length < N && buffer[length] != 0) ++length;
+    return Text(buffer, length);
+}
+
+char16_t DriveOf(const Text& root) {
+    if (root.size() < 2 || root[1] != u':') return 0;
+    char16_t c = root[0];
+    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
+    return c >= u'A' && c <= u'Z' ? c : 0;
+}
+
+char16_t Upper(char16_t letter) {
+    return letter >= u'a' && letter <= u'z' ? static_cast<char16_t>(letter - 32) : letter;
+}
+
+}  // namespace
+
+SimShell::SimShell(SimWindowing& windows, SimFileSystem& files) : windows_(windows), files_(files) {}
+
+SimShell::TrayIcon* SimShell::Find(Hwnd hwnd, std::uint32_t id) {
+    auto it = std::find_if(icons_.begin(), icons_.end(),
+                           [&](const TrayIcon& i) { return i.hwnd == hwnd && i.id == id; });
+    return it == icons_.end() ? nullptr : &*it;
+}
+
+bool SimShell::NotifyIcon(NotifyMessage message, const NotifyIconRecord& record) {
+    bool result = Apply(message, record);
+    notifyCalls_.push_back(NotifyCall{message, record, result});
+    return result;
+}
+
+bool SimShell::Apply(NotifyMessage message, const NotifyIconRecord& record) {
+    if (windows_.Taskbar() == 0) return false;  // no taskbar, no tray
+    TrayIcon* icon = Find(record.hWnd, record.uID);
+    switch (message) {
+        case NotifyMessage::Add:
+            if (icon) return false;
+            if (refuseAdd_ > 0) {
+                --refuseAdd_;
+                return false;
+            }
+            icons_.push_back(TrayIcon{});
+            icons_.back().hwnd = record.hWnd;
+            icons_.back().id = record.uID;
+            icon = &icons_.back();
+            break;
+        case NotifyMessage::Modify:
+            if (!icon) return false;
+            break;
+        case NotifyMessage::SetVersion:
+            if (!icon || record.uTimeoutOrVersion > kNewestVersion) return false;
+            icon->version = record.uTimeoutOrVersion;
+            return true;
+        case NotifyMessage::Delete:
+            if (!icon) return false;
+            std::erase_if(balloons_, [&](const Balloon& b) { return b.hwnd == record.hWnd && b.id == record.uID; });
+            icons_.erase(icons_.begin() + (icon - icons_.data()));
+            return true;
+        default:
+            return false;
+    }
+    // Add and Modify take only the fields whose flags are set.
+    if (record.uFlags & nif::kIcon) icon->icon = record.hIcon;
+    if (record.uFlags & nif::kTip) icon->tip = FromBuffer(record.szTip);
+    if (record.uFlags & nif::kMessage) icon->callbackMessage = record.uCallbackMessage;
+    if (record.uFlags & nif::kInfo) {
+        std::erase_if(balloons_, [&](const Balloon& b) { return b.hwnd == record.hWnd && b.id == record.uID; });
+        Text text = FromBuffer(record.szInfo);
+        if (!text.empty())
+            balloons_.push_back(Balloon{record.hWnd, record.uID, FromBuffer(record.szInfoTitle), text,
+                                        record.dwInfoFlags, record.uTimeoutOrVersion});
+    }
+    return true;
+}
+
+std::int32_t SimShell::QueryRecycleBin(const Text& root, RecycleBinInfo& info) {
+    ++queryCount_;
+    if (failQueries_) return kFail;
+    if (info.cbSize != kQueryInfoSize) return kInvalidArg;
+    Bin total;
+    if (root.empty()) {
+        for (const auto& [letter, bin] : bins_) {
+            total.items += bin.items;
+            total.bytes += bin.bytes;
+        }
+    } else {
+        char16_t drive = DriveOf(root);
+        if (drive == 0 || !files_.HasDrive(drive)) return kPathNotFound;
+        auto it = bins_.find(drive);
+        if (it != bins_.end()) total = it->second;
+    }
+    info.i64Size = total.bytes;
+    info.i64NumItems = total.items;
+    return kOk;
+}
+
+std::int32_t SimShell::EmptyRecycleBin(Hwnd owner, const std::optional<Text>& root, std::uint32_t flags) {
+    emptyCalls_.push_back(EmptyCall{owner, root, flags});
+    std::uint64_t removed = 0;
+    if (!root || root->empty()) {
+        for (auto& [letter, bin] : bins_) {
+            removed += std::exchange(bin.items, 0);
+            bin.bytes = 0;
+        }
+    } else {
+        char16_t drive = DriveOf(*root);
+        if (drive == 0 || !files_.HasDrive(drive)) return kPathNotFound;
+        Bin& bin = bins_[drive];
+        removed = std::exchange(bin.items, 0);
+        bin.bytes = 0;
+    }
+    return removed > 0 ? kOk : kUnexpected;
+}
+
+std::intptr_t SimShell::ShellExecute(Hwnd owner, const Text& verb, const Text& file, const Text& parameters,
+                                     const std::optional<Text>& directory, std::int32_t show) {
+    executeCalls_.push_back(ExecuteCall{owner, verb, file, parameters, directory, show});
+    return kExecuteSucceeded;
+}
+
+bool SimShell::RunProgram(const Text& path, std::int32_t show) {
+    runCalls_.push_back(RunCall{path, show});
+    std::optional<std::uint32_t> attributes = files_.GetFileAttributes(path);
+    return attributes && !(*attributes & attr::kDirectory);
+}
+
+void SimShell::ClearRecentDocs() { ++recentDocsCleared_; }
+
+const std::vector<SimShell::NotifyCall>& SimShell::NotifyCalls() const { return notifyCalls_; }
+
+void SimShell::ClearNotifyCalls() { notifyCalls_.clear(); }
+
+std::vector<SimShell::TrayIcon> SimShell::Icons() const { return icons_; }
+
+std::optional<SimShell::TrayIcon> SimShell::Icon(Hwnd hwnd, std::uint32_t id) const {
+    for (const TrayIcon& i : icons_)
+        if (i.hwnd == hwnd && i.id == id) return i;
+    return std::nullopt;
+}
+
+const std::vector<SimShell::Balloon>& SimShell::Balloons() const { return balloons_; }
+
+bool SimShell::SendCallback(Hwnd hwnd, std::uint32_t id, std::int32_t notification) {
+    std::optional<TrayIcon> icon = Icon(hwnd, id);
+    if (!icon || icon->callbackMessage == 0) return false;
+    auto message = static_cast<std::int32_t>(icon->callbackMessage);
+    if (icon->version >= kNewestVersion) {
+        Point cursor = windows_.GetCursorPos();
+        auto wParam = static_cast<std::int32_t>((static_cast<std::uint32_t>(cursor.x) & 0xFFFF) |
+                                                (static_cast<std::uint32_t>(cursor.y) << 16));
+        auto lParam = static_cast<std::int32_t>((static_cast<std::uint32_t>(notification) & 0xFFFF) |
+                                                (id << 16));
+        windows_.SendMessage(hwnd, message, wParam, lParam);
+    } else {
+        windows_.SendMessage(hwnd, message, static_cast<std::int32_t>(id), notification);
+    }
+    return true;
+}
+
+void SimShell::ForgetIcons() {
+    icons_.clear();
+    balloons_.clear();
+}
+
+void SimShell::RefuseNextAdd(int n) { refuseAdd_ = n; }
+
+void SimShell::AddToRecycleBin(char16_t drive, std::uint64_t bytes) {
+    Bin& bin = bins_[Upper(drive)];
+    ++bin.items;
+    bin.bytes += bytes;
+}
+
+std::uint64_t SimShell::RecycleBinItems(char16_t drive) const {
+    auto it = bins_.find(Upper(drive));
+    return it == bins_.end() ? 0 : it->second.items;
+}
+
+std::uint64_t SimShell::RecycleBinBytes(char16_t drive) const {
+    auto it = bins_.find(Upper(drive));
+    return it == bins_.end() ? 0 : it->second.bytes;
+}
+
+void SimShell::FailQueries(bool fail) { failQueries_ = fail; }
+
+const std::vector<SimShell::EmptyCall>& SimShell::EmptyCalls() const { return emptyCalls_; }
+
+std::uint32_t SimShell::QueryCount() const { return queryCount_; }
+
+const std::vector<SimShell::ExecuteCall>& SimShell::ExecuteCalls() const { return executeCalls_; }
+
+const std::vector<SimShell::RunCall>& SimShell::RunCalls() const { return runCalls_; }
+
+std::uint32_t SimShell::RecentDocsCleared() const { return recentDocsCleared_; }
+
+}  // namespace dustvale::sim

@@ -1,0 +1,132 @@
+#include "platform/sim/SimUserInterface.h"
+
+#include <utility>
+
+namespace dustvale::sim {
+
+namespace {
+
+constexpr std::size_t kIcoHeaderSize = 6;
+constexpr std::size_t kIcoEntrySize = 16;
+
+class SimPicture final : public Picture {
+public:
+    SimPicture(HIcon handle, std::shared_ptr<std::uint32_t> live) : handle_(handle), live_(std::move(live)) {
+        ++*live_;
+    }
+    ~SimPicture() override { --*live_; }
+    SimPicture(const SimPicture&) = delete;
+    SimPicture& operator=(const SimPicture&) = delete;
+    HIcon Handle() const override { return handle_; }
+
+private:
+    HIcon handle_;
+    std::shared_ptr<std::uint32_t> live_;
+};
+
+// Counts the open boxes and menus for as long as the script runs, even when it throws.
+class ModalScope {
+public:
+    explicit ModalScope(int& count) : count_(count) { ++count_; }
+    ~ModalScope() { --count_; }
+    ModalScope(const ModalScope&) = delete;
+    ModalScope& operator=(const ModalScope&) = delete;
+
+private:
+    int& count_;
+};
+
+bool IsIcoFile(const std::string& bytes) {
+    if (bytes.size() < kIcoHeaderSize) return false;
+    auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    if (byte(0) != 0 || byte(1) != 0 || byte(2) != 1 || byte(3) != 0) return false;
+    std::size_t count = byte(4) | byte(5) << 8;
+    return count > 0 && bytes.size() >= kIcoHeaderSize + count * kIcoEntrySize;
+}
+
+Text WithoutAccelerators(const Text& caption) {
+    Text plain;
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == u'&' && i + 1 < caption.size()) ++i;
+        plain.push_back(caption[i]);
+    }
+    return plain;
+}
+
+}  // namespace
+
+SimUserInterface::SimUserInterface(SimFileSystem& files) : files_(files) {}
+
+std::int32_t SimUserInterface::MessageBox(Hwnd owner, const Text& text, const Text& caption, std::uint32_t style) {
+    boxes_.push_back(MessageBoxCall{owner, text, caption, style});
+    MessageBoxCall call = boxes_.back();
+    ModalScope open(openModal_);
+    if (boxAnswers_.empty()) return mb::kIdOk;
+    auto answer = std::move(boxAnswers_.front());
+    boxAnswers_.pop_front();
+    return answer(call);
+}
+
+std::uint32_t SimUserInterface::TrackPopupMenu(const std::vector<MenuItem>& items, Point position, Hwnd owner) {
+    menus_.push_back(MenuCall{items, position, owner});
+    MenuCall call = menus_.back();
+    ModalScope open(openModal_);
+    if (menuAnswers_.empty()) return 0;
+    auto answer = std::move(menuAnswers_.front());
+    menuAnswers_.pop_front();
+    return answer(call);
+}
+
+std::unique_ptr<Picture> SimUserInterface::LoadBuiltInPicture(BuiltInPicture which) {
+    HIcon handle = kProgramHandle;
+    switch (which) {
+        case BuiltInPicture::TrayFull: handle = kTrayFullHandle; break;
+        case BuiltInPicture::TrayEmpty: handle = kTrayEmptyHandle; break;
+        case BuiltInPicture::Program: handle = kProgramHandle; break;
+    }
+    return std::make_unique<SimPicture>(handle, livePictures_);
+}
+
+std::unique_ptr<Picture> SimUserInterface::LoadPictureFile(const Text& path) {
+    std::unique_ptr<OpenFile> file = files_.Open(path, FileMode::Input);
+    if (!file) return nullptr;
+    std::optional<std::string> bytes = file->ReadAll();
+    if (!bytes || !IsIcoFile(*bytes)) return nullptr;
+    auto [it, added] = fileHandles_.try_emplace(*bytes, nextFileHandle_);
+    if (added) ++nextFileHandle_;
+    return std::make_unique<SimPicture>(it->second, livePictures_);
+}
+
+void SimUserInterface::AnswerMessageBox(std::function<std::int32_t(const MessageBoxCall&)> answer) {
+    boxAnswers_.push_back(std::move(answer));
+}
+
+void SimUserInterface::AnswerMenu(std::function<std::uint32_t(const MenuCall&)> answer) {
+    menuAnswers_.push_back(std::move(answer));
+}
+
+const std::vector<SimUserInterface::MessageBoxCall>& SimUserInterface::MessageBoxes() const { return boxes_; }
+
+const std::vector<SimUserInterface::MenuCall>& SimUserInterface::Menus() const { return menus_; }
+
+int SimUserInterface::OpenModalCount() const { return openModal_; }
+
+std::uint32_t SimUserInterface::LivePictures() const { return *livePictures_; }
+
+std::uint32_t FindCommand(const std::vector<MenuItem>& items, const std::vector<Text>& path) {
+    const std::vector<MenuItem>* level = &items;
+    for (std::size_t depth = 0; depth < path.size(); ++depth) {
+        const MenuItem* found = nullptr;
+        for (const MenuItem& item : *level)
+            if (!item.separator && WithoutAccelerators(item.caption) == WithoutAccelerators(path[depth])) {
+                found = &item;
+                break;
+            }
+        if (!found) return 0;
+        if (depth + 1 == path.size()) return found->children.empty() ? found->command : 0;
+        level = &found->children;
+    }
+    return 0;
+}
+
+}  // namespace dustvale::sim

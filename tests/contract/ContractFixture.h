@@ -1,0 +1,58 @@
+#pragma once
+
+// The platform under test, as the contract suites see it. The suites (*Contract.cpp) are typed
+// over this fixture, and each contract executable links exactly one definition of it:
+// SimInstantiation.cpp for the simulated Windows, Win32Instantiation.cpp for the real one.
+// (A typed suite has to be instantiated in the file that registers it, so the choice of
+// implementation is made at link time rather than by an instantiation per file.)
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/Platform.h"
+
+namespace dustvale::contract {
+
+class PlatformUnderTest {
+public:
+    PlatformUnderTest();   // a fresh platform for one test
+    ~PlatformUnderTest();  // removes the scratch folder and everything in it
+    PlatformUnderTest(const PlatformUnderTest&) = delete;
+    PlatformUnderTest& operator=(const PlatformUnderTest&) = delete;
+
+    // "Sim" or "Win32": the last part of each test's name.
+    static std::string Name();
+
+    Platform platform();
+
+    // A folder, empty at first, where the test may create files and folders; a full path
+    // without final backslash, not a drive's root, free of blanks and non-ANSI letters.
+    Text ScratchFolder();
+
+    // Lets `ms` milliseconds pass while this thread's messages are dispatched, so that due
+    // timers fire (the sim moves its virtual clock; Win32 runs a message loop for that long).
+    void WaitForTimers(std::uint32_t ms);
+
+    // Whether a taskbar with a tray exists. Without one the tray cases are skipped (under Wine
+    // the tray exists only on a virtual desktop named "shell").
+    bool HasTray();
+
+    // Makes sure the entry at `path` has an 8.3 alias where the volume would make one:
+    // Windows and Wine make them by themselves, the sim is given one here.
+    void GiveShortName(const Text& path);
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// Names each instantiation after the implementation under test.
+struct PlatformName {
+    template <class T>
+    static std::string GetName(int) {
+        return T::Name();
+    }
+};
+
+}  // namespace dustvale::contract

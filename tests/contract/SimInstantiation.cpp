@@ -1,0 +1,53 @@
+// The contract suites run against the simulated Windows.
+
+#include <cctype>
+
+#include "platform/sim/SimFileSystem.h"
+#include "platform/sim/SimWindows.h"
+#include "tests/contract/ContractFixture.h"
+
+namespace dustvale::contract {
+
+struct PlatformUnderTest::State {
+    sim::SimWindows sim;
+};
+
+PlatformUnderTest::PlatformUnderTest() : state_(std::make_unique<State>()) {}
+
+PlatformUnderTest::~PlatformUnderTest() = default;  // the whole machine goes with the test
+
+std::string PlatformUnderTest::Name() { return "Sim"; }
+
+Platform PlatformUnderTest::platform() { return state_->sim.platform(); }
+
+Text PlatformUnderTest::ScratchFolder() {
+    const Text folder = u"C:\\Users\\Bob\\AppData\\Local\\Temp\\contract";
+    if (!state_->sim.files().Exists(folder)) state_->sim.files().AddFolder(folder);
+    return folder;
+}
+
+void PlatformUnderTest::WaitForTimers(std::uint32_t ms) { state_->sim.Advance(ms); }
+
+bool PlatformUnderTest::HasTray() { return state_->sim.windows().Taskbar() != 0; }
+
+void PlatformUnderTest::GiveShortName(const Text& path) {
+    // The alias NTFS would make: up to six letters of the name, "~1", up to three of the
+    // extension, in upper case, without blanks and dots.
+    Text name = path.substr(path.rfind(u'\\') + 1);
+    std::size_t dot = name.rfind(u'.');
+    Text base = name.substr(0, dot), extension = dot == Text::npos ? Text{} : name.substr(dot + 1);
+    auto shorten = [](const Text& part, std::size_t length) {
+        Text result;
+        for (char16_t c : part) {
+            if (result.size() == length) break;
+            if (c == u' ' || c == u'.') continue;
+            result.push_back(c < 128 ? static_cast<char16_t>(std::toupper(c)) : u'_');
+        }
+        return result;
+    };
+    Text alias = shorten(base, 6) + u"~1";
+    if (!extension.empty()) alias += u"." + shorten(extension, 3);
+    if (alias != name) state_->sim.files().SetShortName(path, alias);
+}
+
+}  // namespace dustvale::contract

@@ -1,0 +1,165 @@
+// Windows, procedures, messages and timers behave alike on every platform.
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "tests/contract/ContractFixture.h"
+
+namespace dustvale::contract {
+namespace {
+
+struct Seen {
+    Hwnd hwnd;
+    std::int32_t message, wParam, lParam;
+};
+
+// Records what reaches it and, when told, hands the message on to the procedure it replaced.
+class Recorder final : public MessageHandler {
+public:
+    Recorder(Windowing& windows, std::int32_t answer) : windows_(windows), answer_(answer) {}
+
+    std::int32_t HandleMessage(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
+                               std::int32_t lParam) noexcept override {
+        if (message == msg::kTimer || message == msg::kDestroy || message >= msg::kUser)
+            seen.push_back({hwnd, message, wParam, lParam});
+        if (previous != 0) return windows_.CallWindowProc(previous, hwnd, message, wParam, lParam);
+        return message >= msg::kUser ? answer_ : 0;
+    }
+
+    std::vector<std::int32_t> Messages(std::int32_t message) const {
+        std::vector<std::int32_t> wParams;
+        for (const Seen& s : seen)
+            if (s.message == message) wParams.push_back(s.wParam);
+        return wParams;
+    }
+
+    std::vector<Seen> seen;
+    WindowProc previous = 0;
+
+private:
+    Windowing& windows_;
+    std::int32_t answer_;
+};
+
+template <class F>
+class WindowingContract : public ::testing::Test {
+protected:
+    F fixture;
+    Windowing& windows = fixture.platform().windows;
+};
+
+TYPED_TEST_SUITE_P(WindowingContract);
+
+TYPED_TEST_P(WindowingContract, SendMessageRunsTheProcedureAndReturnsItsAnswer) {
+    Recorder handler(this->windows, 77);
+    Hwnd hwnd = this->windows.CreateWindow(WindowKind::HiddenOwner, 0, &handler);
+    ASSERT_NE(hwnd, 0u);
+    EXPECT_EQ(this->windows.SendMessage(hwnd, msg::kUser + 3, 11, -12), 77);
+    ASSERT_EQ(handler.seen.size(), 1u);
+    EXPECT_EQ(handler.seen[0].hwnd, hwnd);
+    EXPECT_EQ(handler.seen[0].wParam, 11);
+    EXPECT_EQ(handler.seen[0].lParam, -12);
+    this->windows.DestroyWindow(hwnd);
+}
+
+TYPED_TEST_P(WindowingContract, SubclassingChainsToThePreviousProcedure) {
+    Recorder original(this->windows, 5);
+    Recorder hook(this->windows, 9);
+    Hwnd hwnd = this->windows.CreateWindow(WindowKind::HiddenOwner, 0, &original);
+    ASSERT_NE(hwnd, 0u);
+    hook.previous = this->windows.SubclassWindow(hwnd, hook);
+    ASSERT_NE(hook.previous, 0u);
+
+    // The hook sees the message first and passes on the original procedure's answer.
+    EXPECT_EQ(this->windows.SendMessage(hwnd, msg::kUser + 1, 1, 2), 5);
+    EXPECT_EQ(hook.Messages(msg::kUser + 1).size(), 1u);
+    EXPECT_EQ(original.Messages(msg::kUser + 1).size(), 1u);
+
+    // Giving the window its procedure back takes the hook out of the way.
+    this->windows.RestoreWindowProc(hwnd, hook.previous);
+    EXPECT_EQ(this->windows.SendMessage(hwnd, msg::kUser + 1, 1, 2), 5);
+    EXPECT_EQ(hook.Messages(msg::kUser + 1).size(), 1u);
+    EXPECT_EQ(original.Messages(msg::kUser + 1).size(), 2u);
+    this->windows.DestroyWindow(hwnd);
+}
+
+TYPED_TEST_P(WindowingContract, TheDefaultProcedureAnswersZero) {
+    Recorder hook(this->windows, 9);
+    Hwnd hwnd = this->windows.CreateWindow(WindowKind::HiddenOwner, 0, nullptr);
+    ASSERT_NE(hwnd, 0u);
+    hook.previous = this->windows.SubclassWindow(hwnd, hook);
+    ASSERT_NE(hook.previous, 0u);
+    EXPECT_EQ(this->windows.SendMessage(hwnd, msg::kUser + 1, 1, 2), 0);
+    EXPECT_EQ(this->windows.CallWindowProc(hook.previous, hwnd, msg::kUser + 2, 0, 0), 0);
+    this->windows.DestroyWindow(hwnd);
+}
+
+TYPED_TEST_P(WindowingContract, PostedMessagesWaitForTheLoop) {
+    Recorder handler(this->windows, 0);
+    Hwnd hwnd = this->windows.CreateWindow(WindowKind::HiddenOwner, 0, &handler);
+    ASSERT_NE(hwnd, 0u);
+    ASSERT_TRUE(this->windows.PostMessage(hwnd, msg::kUser + 7, 1, 0));
+    ASSERT_TRUE(this->windows.PostMessage(hwnd, msg::kUser + 7, 2, 0));
+    EXPECT_TRUE(handler.seen.empty());
+    this->windows.ProcessPendingMessages();
+    EXPECT_EQ(handler.Messages(msg::kUser + 7), (std::vector<std::int32_t>{1, 2}));
+    this->windows.DestroyWindow(hwnd);
+}
+
+TYPED_TEST_P(WindowingContract, TimersReachTheCurrentProcedureUntilKilled) {
+    Recorder original(this->windows, 0);
+    Recorder hook(this->windows, 0);
+    Hwnd hwnd = this->windows.CreateWindow(WindowKind::HiddenOwner, 0, &original);
+    ASSERT_NE(hwnd, 0u);
+    hook.previous = this->windows.SubclassWindow(hwnd, hook);
+    ASSERT_EQ(this->windows.SetTimer(hwnd, 7, 50), 7u);
+
+    this->fixture.WaitForTimers(500);
+    std::vector<std::int32_t> ticks = hook.Messages(msg::kTimer);
+    EXPECT_GE(ticks.size(), 3u);
+    EXPECT_LE(ticks.size(), 11u);
+    for (std::int32_t id : ticks) EXPECT_EQ(id, 7);
+    EXPECT_EQ(original.Messages(msg::kTimer).size(), ticks.size());  // through CallWindowProc
+
+    EXPECT_TRUE(this->windows.KillTimer(hwnd, 7));
+    this->fixture.WaitForTimers(200);
+    EXPECT_EQ(hook.Messages(msg::kTimer).size(), ticks.size());
+    EXPECT_FALSE(this->windows.KillTimer(hwnd, 7));
+    this->windows.DestroyWindow(hwnd);
+}
+
+TYPED_TEST_P(WindowingContract, ADestroyedWindowHearsWmDestroyAndTakesNothingMore) {
+    Recorder parentHandler(this->windows, 0);
+    Recorder childHandler(this->windows, 0);
+    Hwnd parent = this->windows.CreateWindow(WindowKind::HiddenOwner, 0, &parentHandler);
+    Hwnd child = this->windows.CreateWindow(WindowKind::Child, parent, &childHandler);
+    ASSERT_NE(parent, 0u);
+    ASSERT_NE(child, 0u);
+    ASSERT_EQ(this->windows.SetTimer(parent, 3, 20), 3u);
+
+    this->windows.DestroyWindow(parent);
+    EXPECT_EQ(parentHandler.Messages(msg::kDestroy).size(), 1u);
+    EXPECT_EQ(childHandler.Messages(msg::kDestroy).size(), 1u);  // children go with it
+    EXPECT_FALSE(this->windows.PostMessage(parent, msg::kUser, 0, 0));
+    EXPECT_FALSE(this->windows.PostMessage(child, msg::kUser, 0, 0));
+    EXPECT_EQ(this->windows.SetTimer(parent, 4, 20), 0u);
+    this->fixture.WaitForTimers(100);
+    EXPECT_TRUE(parentHandler.Messages(msg::kTimer).empty());
+}
+
+TYPED_TEST_P(WindowingContract, TheTaskbarIsFoundByItsClassName) {
+    if (!this->fixture.HasTray()) GTEST_SKIP() << "no taskbar on this desktop";
+    EXPECT_NE(this->windows.FindWindow(u"Shell_TrayWnd"), 0u);
+    EXPECT_EQ(this->windows.FindWindow(u"Dustvale_NoSuchClass_4711"), 0u);
+}
+
+REGISTER_TYPED_TEST_SUITE_P(WindowingContract, SendMessageRunsTheProcedureAndReturnsItsAnswer,
+                            SubclassingChainsToThePreviousProcedure, TheDefaultProcedureAnswersZero,
+                            PostedMessagesWaitForTheLoop, TimersReachTheCurrentProcedureUntilKilled,
+                            ADestroyedWindowHearsWmDestroyAndTakesNothingMore,
+                            TheTaskbarIsFoundByItsClassName);
+INSTANTIATE_TYPED_TEST_SUITE_P(Platform, WindowingContract, PlatformUnderTest, PlatformName);
+
+}  // namespace
+}  // namespace dustvale::contract
