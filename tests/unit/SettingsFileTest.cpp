@@ -1,0 +1,247 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "platform/sim/SimFileSystem.h"
+#include "platform/sim/SimWindows.h"
+#include "settings/SettingsFile.h"
+
+namespace dustvale {
+namespace {
+
+const Text kFolder = u"C:\\Program Files\\Dustvale";
+const Text kFile = u"C:\\Program Files\\Dustvale\\AutoClean.cfg";
+
+struct FieldCase {
+    const char16_t* contents;
+    const char16_t* field;
+};
+
+TEST(SettingsFile, ReadFieldTakesTheFirstFieldOfTheFirstLine) {
+    const FieldCase cases[] = {
+        {u"15\r\n", u"15"},
+        {u"OFF\r\n", u"OFF"},
+        {u"\r\n", u""},
+        {u"", u""},
+        {u"   20\r\n", u"20"},             // leading blanks skipped
+        {u"12 34 \r\n", u"12 34 "},        // inner and trailing blanks kept
+        {u"\t7\r\n", u"\t7"},              // only blanks are skipped, not tabs
+        {u"1,5\r\n", u"1"},                // a comma ends the field
+        {u"abc\rdef", u"abc"},             // so does a lone CR
+        {u"abc\ndef", u"abc"},             // and a lone LF
+        {u"no line end", u"no line end"},  // and the end of the file
+        {u"\"1,5\"\r\n", u"1,5"},          // quotes keep commas
+        {u"  \"a\"b,c\r\n", u"a"},         // the text between the first two quotes
+        {u"\"two\r\nlines\"", u"two\r\nlines"},
+        {u"\"open to the end", u"open to the end"},
+        {u"x\"y\"\r\n", u"x\"y\""},  // a quote later in the field is an ordinary character
+    };
+    for (const FieldCase& c : cases) {
+        EXPECT_EQ(ReadField(c.contents), Text(c.field)) << std::u16string(c.contents).size();
+    }
+}
+
+struct NumberCase {
+    const char16_t* text;
+    double value;
+};
+
+TEST(SettingsFile, ReadNumberReadsTheLeadingNumber) {
+    const NumberCase cases[] = {
+        {u"15", 15},
+        {u" 20 items", 20},
+        {u"1 5", 15},           // blanks anywhere are ignored
+        {u"\t1\n2 3", 123},     // tabs and line feeds too
+        {u"1\r2", 1},           // a CR is not a blank: it ends the number
+        {u"1.5", 1.5},
+        {u"2.5", 2.5},
+        {u".5", 0.5},
+        {u"5.", 5},
+        {u"1.2.3", 1.2},        // one decimal point only
+        {u"-3", -3},
+        {u"+4", 4},
+        {u"- 7", -7},
+        {u"--1", 0},
+        {u"1e3", 1000},
+        {u"1E3", 1000},
+        {u"1D2", 100},
+        {u"1d2", 100},
+        {u"2.5E-1", 0.25},
+        {u"3e+2", 300},
+        {u"1e", 1},             // an exponent letter without digits adds nothing
+        {u"1e+", 1},
+        {u"12abc", 12},
+        {u"1,5", 1},
+        {u"&H1F", 31},
+        {u"&hff", 255},
+        {u"& H 1 F", 31},
+        {u"&O17", 15},
+        {u"&o8", 0},            // 8 is no octal digit
+        {u"&H", 0},
+        {u"&X1", 0},
+        {u"&", 0},
+        {u"", 0},
+        {u"   ", 0},
+        {u"OFF", 0},
+        {u"off", 0},
+        {u"abc12", 0},
+        {u"e5", 0},
+        {u".", 0},
+        {u"-", 0},
+        {u"1e-400", 0},
+        {u"0e99999999999999999999", 0},
+        {u"\x0661", 0},  // digits of other scripts are not digits here
+    };
+    for (const NumberCase& c : cases) {
+        EXPECT_DOUBLE_EQ(ReadNumber(c.text), c.value) << std::string(c.text, c.text + std::u16string(c.text).size());
+    }
+}
+
+TEST(SettingsFile, ReadNumberOverflowsToInfinityWithoutFailing) {
+    EXPECT_TRUE(std::isinf(ReadNumber(u"1e400")));
+    EXPECT_TRUE(std::isinf(ReadNumber(u"1e99999999999999999999")));
+    EXPECT_TRUE(std::isinf(ReadNumber(Text(400, u'9'))));
+    EXPECT_LT(ReadNumber(u"-1e400"), 0);
+    EXPECT_EQ(ReadNumber(u"0." + Text(400, u'0') + u"1"), 0);
+}
+
+struct DueCase {
+    const char16_t* autoClean;
+    std::uint64_t items;
+    bool due;
+};
+
+TEST(SettingsFile, AutoEmptyDueWhenTheCountReachesTheThreshold) {
+    const DueCase cases[] = {
+        {u"OFF", 0, false},
+        {u"OFF", 1000000, false},
+        {u"off", 0, true},   // not "OFF": threshold 0
+        {u"Off", 0, true},
+        {u"", 0, true},      // an empty threshold box stored
+        {u"15", 14, false},
+        {u"15", 15, true},   // N items or more, not more than N
+        {u"15", 16, true},
+        {u"2.5", 2, false},
+        {u"2.5", 3, true},
+        {u"-1", 0, true},
+        {u"0", 0, true},
+        {u"1e400", 0xFFFFFFFFull >> 1, false},
+        // Only the low 32 bits of the count take part, as a signed number.
+        {u"15", 0x10000000Full, true},
+        {u"15", 0x100000000ull, false},
+        {u"1", 0xFFFFFFFFull, false},  // -1
+        {u"-1", 0xFFFFFFFFull, true},
+        {u"2147483647", 0x7FFFFFFFull, true},
+        {u"1", 0x80000000ull, false},  // -2147483648
+    };
+    for (const DueCase& c : cases) {
+        EXPECT_EQ(AutoEmptyDue(c.autoClean, c.items), c.due)
+            << std::string(c.autoClean, c.autoClean + std::u16string(c.autoClean).size()) << " / "
+            << c.items;
+    }
+}
+
+class SettingsFileOnDisk : public ::testing::Test {
+protected:
+    sim::SimWindows sim;
+    Platform platform = sim.platform();
+};
+
+TEST_F(SettingsFileOnDisk, NoFileReadsOffAndCreatesNothing) {
+    EXPECT_EQ(LoadAutoClean(platform, kFolder), u"OFF");
+    EXPECT_FALSE(sim.files().Exists(kFile));
+}
+
+TEST_F(SettingsFileOnDisk, LoadReadsTheFirstFieldOfTheAnsiFile) {
+    const struct {
+        std::string bytes;
+        Text loaded;
+    } cases[] = {
+        {"15\r\n", u"15"},
+        {"OFF\r\n", u"OFF"},
+        {"off\r\n", u"off"},
+        {"\r\n", u""},
+        {"  20\r\n", u"20"},
+        {"\"1,5\"\r\n", u"1,5"},
+        {"3,4\r\n", u"3"},
+        {"\xE9t\xE9\r\n", u"\u00E9t\u00E9"},  // ANSI, Windows-1252 here
+        {"7", u"7"},
+    };
+    for (const auto& c : cases) {
+        sim.files().AddFile(kFile, c.bytes);
+        EXPECT_EQ(LoadAutoClean(platform, kFolder), c.loaded) << c.bytes;
+        EXPECT_TRUE(sim.files().DeleteFile(kFile));
+    }
+    EXPECT_EQ(sim.files().OpenFiles(), 0u);
+    EXPECT_EQ(sim.files().OpenSearches(), 0u);
+}
+
+TEST_F(SettingsFileOnDisk, AFileWithoutBytesOrThatCannotBeReadIsOff) {
+    sim.files().AddFile(kFile, "");
+    EXPECT_EQ(LoadAutoClean(platform, kFolder), u"OFF");
+
+    sim.files().AddFile(kFile, "15\r\n");
+    sim.files().SetInUse(kFile, true);
+    EXPECT_EQ(LoadAutoClean(platform, kFolder), u"OFF");
+    EXPECT_EQ(sim.files().OpenFiles(), 0u);
+}
+
+TEST_F(SettingsFileOnDisk, AFolderInTheFilesPlaceIsOff) {
+    sim.files().AddFolder(kFile);
+    EXPECT_EQ(LoadAutoClean(platform, kFolder), u"OFF");
+}
+
+TEST_F(SettingsFileOnDisk, HiddenOrSystemSettingsFileCountsAsAbsent) {
+    for (std::uint32_t attributes : {attr::kHidden, attr::kSystem, attr::kHidden | attr::kSystem}) {
+        sim.files().AddFile(kFile, "15\r\n", attributes | attr::kArchive);
+        EXPECT_EQ(LoadAutoClean(platform, kFolder), u"OFF") << attributes;
+        ASSERT_TRUE(sim.files().SetFileAttributes(kFile, attr::kArchive));
+        EXPECT_EQ(LoadAutoClean(platform, kFolder), u"15");
+        ASSERT_TRUE(sim.files().DeleteFile(kFile));
+    }
+}
+
+TEST_F(SettingsFileOnDisk, SaveWritesTheTextAndCrLfOnly) {
+    const struct {
+        Text value;
+        std::string bytes;
+    } cases[] = {
+        {u"OFF", "OFF\r\n"},
+        {u"15", "15\r\n"},
+        {u"", "\r\n"},
+        {u" 2 5 x", " 2 5 x\r\n"},            // exactly as the user left it
+        {u"\u00E9", "\xE9\r\n"},              // ANSI
+        {u"\u4E2D", "?\r\n"},                 // not in the code page
+    };
+    sim.files().AddFile(kFile, "a much longer earlier content\r\n");
+    for (const auto& c : cases) {
+        SaveAutoClean(platform, kFolder, c.value);
+        EXPECT_EQ(sim.files().Contents(kFile), c.bytes);
+    }
+    EXPECT_EQ(sim.files().OpenFiles(), 0u);
+}
+
+TEST_F(SettingsFileOnDisk, SavedSettingReadsBack) {
+    for (const Text value : {u"OFF", u"15", u"", u"20 files", u"2.5"}) {
+        SaveAutoClean(platform, kFolder, value);
+        EXPECT_EQ(LoadAutoClean(platform, kFolder), value);
+    }
+}
+
+TEST_F(SettingsFileOnDisk, ExecutableInADrivesRootUsesTheRootFolder) {
+    SaveAutoClean(platform, u"C:\\", u"15");
+    EXPECT_EQ(sim.files().Contents(u"C:\\AutoClean.cfg"), "15\r\n");
+    EXPECT_EQ(LoadAutoClean(platform, u"C:\\"), u"15");
+}
+
+TEST_F(SettingsFileOnDisk, AFailedSaveIsSilent) {
+    sim.files().AddFile(kFile, "OFF\r\n", attr::kReadOnly);
+    SaveAutoClean(platform, kFolder, u"15");
+    EXPECT_EQ(sim.files().Contents(kFile), "OFF\r\n");
+    SaveAutoClean(platform, u"Q:\\nowhere", u"15");
+    EXPECT_EQ(sim.files().OpenFiles(), 0u);
+}
+
+}  // namespace
+}  // namespace dustvale
