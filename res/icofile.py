@@ -49,3 +49,27 @@ def write(path, images):
 def solid(path, rgb, size=16):
     """A fully opaque icon of one colour, for tests that read the tray's pixels."""
     write(path, [(size, [(rgb[0], rgb[1], rgb[2], 255)] * (size * size))])
+
+
+def read(path):
+    """The 32-bit images of an .ico as (size, pixels), in the file's order; other images are
+    left out."""
+    with open(path, "rb") as f:
+        data = f.read()
+    _, kind, count = struct.unpack_from("<HHH", data, 0)
+    if kind != 1:
+        raise ValueError(f"{path}: not an icon file")
+    images = []
+    for n in range(count):
+        _, _, _, _, _, _, length, offset = struct.unpack_from("<BBBBHHII", data, 6 + 16 * n)
+        size_, width, height2, _, bits = struct.unpack_from("<IiiHH", data, offset)
+        if bits != 32 or height2 != 2 * width:
+            continue
+        rows = []
+        start = offset + size_
+        for y in range(width):
+            row = data[start + y * width * 4:start + (y + 1) * width * 4]
+            rows.append([(row[i + 2], row[i + 1], row[i], row[i + 3]) for i in range(0, len(row), 4)])
+        rows.reverse()
+        images.append((width, [p for row in rows for p in row]))
+    return images

@@ -1,0 +1,454 @@
+"""Drives the real Dustvale.exe under Wine on a virtual X server, as a person would see it.
+
+Every session gets its own HOME, WINEPREFIX (a copy of a template prefix prepared once),
+XDG_DATA_HOME (so its own freedesktop Trash, which Wine shows as the Recycle Bin) and X display,
+and is torn down even when the test fails or the test process is killed. Every wait is bounded.
+
+    /usr/bin/python3 harness.py prepare-prefix DIR   prepare the template prefix (once per run)
+"""
+
+import datetime
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import urllib.parse
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "res"))
+import icofile  # noqa: E402
+
+DESKTOP = (800, 600)
+# The first tray icon of an 800 x 600 "shell" desktop, as Wine 8 draws it: x, y, width, height.
+TRAY_FIRST_ICON = (782, 582, 16, 16)
+# A point of the taskbar left of the tray that no icon covers.
+TASKBAR_SAMPLE = (700, 590)
+
+WINE_ENV = {
+    "WINEDEBUG": "-all",
+    # No Mono or Gecko set-up dialogs while a prefix is created.
+    "WINEDLLOVERRIDES": "mscoree,mshtml=",
+}
+STAMP = "dustvale-template.stamp"
+
+
+class WaitFailed(AssertionError):
+    pass
+
+
+def wait_until(what, predicate, timeout, interval=0.2):
+    """Polls predicate until it returns a true value, which is returned; fails after timeout s."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() >= deadline:
+            raise WaitFailed(f"gave up after {timeout:.1f} s waiting for {what}")
+        time.sleep(interval)
+
+
+def holds_for(what, predicate, duration, interval=0.25):
+    """Checks that predicate stays true for the whole duration."""
+    deadline = time.monotonic() + duration
+    while True:
+        if not predicate():
+            raise AssertionError(f"{what} stopped holding")
+        if time.monotonic() >= deadline:
+            return
+        time.sleep(interval)
+
+
+def _run(args, env, timeout, **kw):
+    return subprocess.run(args, env=env, timeout=timeout, stdin=subprocess.DEVNULL, **kw)
+
+
+def _wine_version():
+    return subprocess.run(["wine", "--version"], capture_output=True, text=True,
+                          timeout=30).stdout.strip()
+
+
+# ---- the template prefix ------------------------------------------------------------------
+
+def prepare_template(path):
+    """Creates a fresh Wine prefix at path/prefix (with its HOME at path/home), unless one made by
+    the same Wine is already there. wineboot takes long; sessions copy the result."""
+    stamp = os.path.join(path, STAMP)
+    version = _wine_version()
+    if os.path.exists(stamp) and open(stamp).read().strip() == version:
+        print(f"template prefix {path} is ready ({version})")
+        return
+    shutil.rmtree(path, ignore_errors=True)
+    home = os.path.join(path, "home")
+    os.makedirs(home)
+    env = dict(os.environ, HOME=home, WINEPREFIX=os.path.join(path, "prefix"),
+               XDG_DATA_HOME=os.path.join(home, ".local", "share"),
+               XDG_CONFIG_HOME=os.path.join(home, ".config"),
+               XDG_CACHE_HOME=os.path.join(home, ".cache"), **WINE_ENV)
+    env.pop("DISPLAY", None)  # no window is needed to create a prefix
+    started = time.monotonic()
+    try:
+        _run(["wineboot", "--init"], env, 240, check=True)
+        _run(["wineserver", "--wait"], env, 120, check=True)
+    finally:
+        subprocess.run(["wineserver", "-k"], env=env, timeout=30, check=False)
+    with open(stamp, "w") as f:
+        f.write(version + "\n")
+    print(f"template prefix {path} created in {time.monotonic() - started:.1f} s ({version})")
+
+
+# ---- what a session leaves behind is removed by a reaper that outlives a killed test ---------
+
+def _teardown(root, prefix, xvfb_pid):
+    env = dict(os.environ, WINEPREFIX=prefix, **WINE_ENV)
+    if os.path.isdir(prefix):
+        try:
+            subprocess.run(["wineserver", "-k"], env=env, timeout=30, check=False,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        except subprocess.TimeoutExpired:
+            pass
+    for pid in _wine_processes(prefix):
+        _kill(pid)
+    if xvfb_pid and _is_process(xvfb_pid, "Xvfb"):
+        _kill(xvfb_pid)
+    shutil.rmtree(root, ignore_errors=True)
+
+
+def _reap(root, prefix, xvfb_pid):
+    """Waits until the test process is gone (its end of the pipe closes), then tears down."""
+    try:
+        sys.stdin.buffer.read()
+    finally:
+        _teardown(root, prefix, int(xvfb_pid))
+
+
+def _kill(pid):
+    try:
+        os.kill(pid, signal.SIGKILL)
+    except (ProcessLookupError, PermissionError):
+        pass
+
+
+def _read_proc(pid, name):
+    try:
+        with open(f"/proc/{pid}/{name}", "rb") as f:
+            return f.read()
+    except OSError:
+        return b""
+
+
+def _is_process(pid, name):
+    return name.encode() in _read_proc(pid, "cmdline")
+
+
+def _wine_processes(prefix):
+    """Processes whose environment names this prefix."""
+    marker = b"WINEPREFIX=" + prefix.encode() + b"\0"
+    pids = []
+    for entry in os.listdir("/proc"):
+        if entry.isdigit() and int(entry) != os.getpid():
+            if marker in _read_proc(entry, "environ") + b"\0":
+                pids.append(int(entry))
+    return pids
+
+
+# ---- a session ----------------------------------------------------------------------------
+
+def manifest_text(exe_name):
+    """The manifest the program writes beside itself on its first start."""
+    name = "Quillmere.Freeware." + exe_name
+    lines = [
+        '<?xml version="1.0" encoding="UTF-8" standalone="yes"?>',
+        '<assembly xmlns="urn:schemas-microsoft-com:asm.v1" manifestVersion="1.0">',
+        "  <assemblyIdentity",
+        '    version="1.0.0.0"',
+        '    processorArchitecture="X86"',
+        f'    name="{name}"',
+        '    type="win32"',
+        "  />",
+        f"  <description>{name}</description>",
+        "  <dependency>",
+        "    <dependentAssembly>",
+        "      <assemblyIdentity",
+        '        type="win32"',
+        '        name="Microsoft.Windows.Common-Controls"',
+        '        version="6.0.0.0"',
+        '        processorArchitecture="X86"',
+        '        publicKeyToken="6595b64144ccf1df"',
+        '        language="*"',
+        "      />",
+        "    </dependentAssembly>",
+        "  </dependency>",
+        "</assembly>",
+    ]
+    return ("\r\n".join(lines) + "\r\n\r\n").encode("ascii")
+
+
+class Session:
+    """One run of Dustvale.exe on its own Wine desktop. Use as a context manager.
+
+    beside: {file name: bytes} written into the application folder before the start.
+    manifest: also place the hidden manifest beside the executable, as a later start finds it
+    (a first start without it writes it and ends).
+    """
+
+    def __init__(self, name, exe, template, artifacts, beside=None, manifest=False):
+        self.name = name
+        self.exe = exe
+        self.template = template
+        self.artifacts = os.path.join(artifacts, name)
+        self.beside = dict(beside or {})
+        self.manifest = manifest
+        self.shots = 0
+        self.xvfb = None
+        self.launcher = None
+        self.reaper = None
+
+    # -- set-up and tear-down
+
+    def __enter__(self):
+        shutil.rmtree(self.artifacts, ignore_errors=True)
+        os.makedirs(self.artifacts)
+        self.root = tempfile.mkdtemp(prefix=f"dustvale-e2e-{self.name}-")
+        self.home = os.path.join(self.root, "home")
+        self.data_home = os.path.join(self.root, "data")
+        self.prefix = os.path.join(self.root, "prefix")
+        self.trash_files = os.path.join(self.data_home, "Trash", "files")
+        self.trash_info = os.path.join(self.data_home, "Trash", "info")
+        try:
+            self._start()
+        except BaseException:
+            self.__exit__(*sys.exc_info())
+            raise
+        return self
+
+    def _start(self):
+        for d in (self.home, self.trash_files, self.trash_info):
+            os.makedirs(d)
+        started = time.monotonic()
+        shutil.copytree(os.path.join(self.template, "prefix"), self.prefix, symlinks=True)
+        self._relink_user_folders()
+        self.env = dict(os.environ, HOME=self.home, WINEPREFIX=self.prefix,
+                        XDG_DATA_HOME=self.data_home,
+                        XDG_CONFIG_HOME=os.path.join(self.home, ".config"),
+                        XDG_CACHE_HOME=os.path.join(self.home, ".cache"), **WINE_ENV)
+        self.app_dir = os.path.join(self.prefix, "drive_c", "app")
+        os.makedirs(self.app_dir)
+        shutil.copy(self.exe, os.path.join(self.app_dir, "Dustvale.exe"))
+        for file_name, data in self.beside.items():
+            with open(os.path.join(self.app_dir, file_name), "wb") as f:
+                f.write(data)
+        self._start_xvfb()
+        self.reaper = subprocess.Popen(
+            [sys.executable, os.path.abspath(__file__), "reap", self.root, self.prefix,
+             str(self.xvfb.pid)], stdin=subprocess.PIPE, start_new_session=True)
+        if self.manifest:
+            self._place_manifest()
+        self.log = open(os.path.join(self.artifacts, "wine.log"), "wb")
+        self.launcher = subprocess.Popen(
+            ["wine", "explorer", f"/desktop=shell,{DESKTOP[0]}x{DESKTOP[1]}",
+             "C:\\app\\Dustvale.exe"],
+            env=self.env, stdin=subprocess.DEVNULL, stdout=self.log, stderr=subprocess.STDOUT,
+            start_new_session=True)
+        self.note(f"prefix copied and desktop launched in {time.monotonic() - started:.1f} s")
+
+    def _relink_user_folders(self):
+        # The template's user folders (Documents, Desktop, ...) link to the template's HOME:
+        # point them at this session's HOME instead.
+        old_home = os.path.join(self.template, "home")
+        users = os.path.join(self.prefix, "drive_c", "users")
+        for user in os.listdir(users):
+            for entry in os.scandir(os.path.join(users, user)):
+                if entry.is_symlink() and os.readlink(entry.path).startswith(old_home):
+                    target = self.home + os.readlink(entry.path)[len(old_home):]
+                    os.unlink(entry.path)
+                    os.symlink(target, entry.path)
+
+    def _start_xvfb(self):
+        read_end, write_end = os.pipe()
+        self.xvfb_log = open(os.path.join(self.artifacts, "xvfb.log"), "wb")
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+             f"{DESKTOP[0] + 224}x{DESKTOP[1] + 168}x24", "-nolisten", "tcp"],
+            pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+            stderr=self.xvfb_log)
+        os.close(write_end)
+        number = b""
+        deadline = time.monotonic() + 15
+        os.set_blocking(read_end, False)
+        while not number.endswith(b"\n"):
+            if time.monotonic() > deadline or self.xvfb.poll() is not None:
+                os.close(read_end)
+                raise WaitFailed("Xvfb did not report its display within 15 s")
+            try:
+                chunk = os.read(read_end, 16)
+            except BlockingIOError:
+                chunk = b""
+            if chunk:
+                number += chunk
+            else:
+                time.sleep(0.05)
+        os.close(read_end)
+        self.display = ":" + number.decode().strip()
+        self.env["DISPLAY"] = self.display
+
+    def _place_manifest(self):
+        path = os.path.join(self.app_dir, "Dustvale.exe.manifest")
+        with open(path, "wb") as f:
+            f.write(manifest_text("Dustvale"))
+        _run(["wine", "attrib", "+h", "C:\\app\\Dustvale.exe.manifest"], self.env, 60,
+             check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def __exit__(self, kind, value, tb):
+        if kind is not None and self.xvfb is not None and self.xvfb.poll() is None:
+            try:
+                self.screenshot("failure")
+            except Exception as e:  # the failure itself matters more than its picture
+                self.note(f"no failure screenshot: {e}")
+        _teardown(self.root, self.prefix, self.xvfb.pid if self.xvfb else 0)
+        for proc in (self.launcher, self.xvfb):
+            if proc is not None:
+                try:
+                    proc.wait(timeout=10)
+                except subprocess.TimeoutExpired:
+                    proc.kill()
+        if self.reaper is not None:
+            self.reaper.stdin.close()
+            try:
+                self.reaper.wait(timeout=60)
+            except subprocess.TimeoutExpired:
+                pass
+        for log in (getattr(self, "log", None), getattr(self, "xvfb_log", None)):
+            if log is not None:
+                log.close()
+        return False
+
+    # -- what a person could see
+
+    def note(self, text):
+        print(f"[{self.name}] {text}", flush=True)
+
+    def app_processes(self):
+        """Pids of the running Dustvale.exe of this session (not the desktop that started it)."""
+        found = []
+        for pid in _wine_processes(self.prefix):
+            argv0 = _read_proc(pid, "cmdline").split(b"\0")[0]
+            if argv0.lower().endswith(b"\\app\\dustvale.exe"):
+                found.append(pid)
+        return found
+
+    def wait_for_app(self, timeout=30):
+        pids = wait_until("Dustvale.exe to run", self.app_processes, timeout)
+        self.note(f"Dustvale.exe runs (pid {pids[0]})")
+        return pids
+
+    def is_running(self):
+        return bool(self.app_processes())
+
+    def screenshot(self, label):
+        """Saves the whole screen under the test's artifacts and returns the file's path."""
+        self.shots += 1
+        path = os.path.join(self.artifacts, f"{self.shots:02d}-{label}.png")
+        _run(["import", "-display", self.display, "-window", "root", path], self.env, 20,
+             check=True)
+        return path
+
+    def pixels(self, box, shot=None):
+        """RGB triples of the box (x, y, width, height), row by row, from a fresh screen grab or
+        the given screenshot."""
+        x, y, w, h = box
+        if shot is None:
+            grab = subprocess.run(
+                ["import", "-display", self.display, "-window", "root", "-crop",
+                 f"{w}x{h}+{x}+{y}", "-depth", "8", "rgb:-"],
+                env=self.env, capture_output=True, timeout=20, check=True).stdout
+        else:
+            grab = subprocess.run(
+                ["convert", shot, "-crop", f"{w}x{h}+{x}+{y}", "-depth", "8", "rgb:-"],
+                capture_output=True, timeout=20, check=True).stdout
+        if len(grab) != w * h * 3:
+            raise AssertionError(f"screen grab of {w}x{h} gave {len(grab)} bytes")
+        return [tuple(grab[i:i + 3]) for i in range(0, len(grab), 3)]
+
+    def tray_icon(self, shot=None):
+        return self.pixels(TRAY_FIRST_ICON, shot)
+
+    def taskbar_colour(self):
+        return self.pixels(TASKBAR_SAMPLE + (1, 1))[0]
+
+    # -- the Trash, the freedesktop way (Wine's Recycle Bin)
+
+    def trash(self, name, data=b"Dustvale end-to-end test file\n"):
+        """Creates a file in HOME and moves it into the Trash with its .trashinfo."""
+        original = os.path.join(self.home, name)
+        with open(original, "wb") as f:
+            f.write(data)
+        stamp = datetime.datetime.now().strftime("%Y-%m-%dT%H:%M:%S")
+        info = os.path.join(self.trash_info, name + ".trashinfo")
+        with open(info, "w") as f:
+            f.write(f"[Trash Info]\nPath={urllib.parse.quote(original)}\nDeletionDate={stamp}\n")
+        os.rename(original, os.path.join(self.trash_files, name))
+
+    def trashed(self):
+        return sorted(os.listdir(self.trash_files))
+
+    def empty_trash_by_hand(self):
+        for d in (self.trash_files, self.trash_info):
+            for entry in os.listdir(d):
+                os.unlink(os.path.join(d, entry))
+
+
+# ---- reading pictures -----------------------------------------------------------------------
+
+def close_to(a, b, tolerance=24):
+    return all(abs(x - y) <= tolerance for x, y in zip(a, b))
+
+
+def share_of(pixels, colour, tolerance=24):
+    """The share of the pixels that are close to colour."""
+    return sum(1 for p in pixels if close_to(p, colour, tolerance)) / len(pixels)
+
+
+def composite(icon_pixels, background):
+    """The icon's RGBA pixels drawn over a plain background, as the taskbar shows them."""
+    out = []
+    for r, g, b, a in icon_pixels:
+        k = a / 255.0
+        out.append(tuple(round(c * k + bg * (1 - k)) for c, bg in zip((r, g, b), background)))
+    return out
+
+
+def difference(a, b):
+    """Mean absolute difference per channel of two equally long pixel lists."""
+    return sum(abs(x - y) for p, q in zip(a, b) for x, y in zip(p, q)) / (3 * len(a))
+
+
+def solid_icon(rgb):
+    """The bytes of a 16 x 16 single-colour icon."""
+    return icofile.encode([(16, [(rgb[0], rgb[1], rgb[2], 255)] * 256)])
+
+
+def built_in_picture(name, size=16):
+    """The RGBA pixels of one of the program's own tray pictures at the given size."""
+    for s, pixels in icofile.read(os.path.join(HERE, "..", "..", "res", name)):
+        if s == size:
+            return pixels
+    raise LookupError(f"{name} has no {size}-pixel image")
+
+
+def main(argv):
+    if len(argv) == 3 and argv[1] == "prepare-prefix":
+        prepare_template(os.path.abspath(argv[2]))
+    elif len(argv) == 5 and argv[1] == "reap":
+        _reap(argv[2], argv[3], argv[4])
+    else:
+        print(__doc__)
+        return 2
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))

@@ -1,0 +1,108 @@
+"""End-to-end: the real Dustvale.exe under Wine, watched through the tray icon's pixels and the
+Trash folder.
+
+Run one case: DUSTVALE_EXE=... DUSTVALE_E2E_TEMPLATE=... DUSTVALE_E2E_ARTIFACTS=... \
+    /usr/bin/python3 -m unittest test_tray.TrayTest.test_icon_follows_trash
+"""
+
+import os
+import time
+import unittest
+
+import harness
+
+RED = (255, 0, 0)
+BLUE = (0, 0, 255)
+# The tray shows a change at the program's next one-second tick; allow for a slow machine.
+FOLLOW_TIMEOUT = 3.0
+# Mean difference per colour channel between a tray icon and a picture drawn over the taskbar;
+# Wine blends the icon's edges a little differently, another picture differs by far more.
+PICTURE_TOLERANCE = 12
+
+
+class TrayTest(unittest.TestCase):
+
+    def session(self, **kw):
+        return harness.Session(self._testMethodName, os.environ["DUSTVALE_EXE"],
+                               os.environ["DUSTVALE_E2E_TEMPLATE"],
+                               os.environ["DUSTVALE_E2E_ARTIFACTS"], **kw)
+
+    def wait_for_tray_colour(self, s, colour, timeout, what):
+        started = time.monotonic()
+        harness.wait_until(what, lambda: harness.share_of(s.tray_icon(), colour) >= 0.9, timeout)
+        return time.monotonic() - started
+
+    def wait_for_tray_icon(self, s):
+        """Waits until something other than the plain taskbar shows where the first icon goes."""
+        background = s.taskbar_colour()
+        harness.wait_until("an icon in the tray",
+                           lambda: harness.share_of(s.tray_icon(), background, 8) < 0.9, 30)
+
+    def test_icon_appears_in_tray(self):
+        with self.session() as s:
+            s.wait_for_app()
+            self.wait_for_tray_icon(s)
+            background = s.taskbar_colour()
+            full, empty = (harness.composite(harness.built_in_picture(name), background)
+                           for name in ("tray_full.ico", "tray_empty.ico"))
+            first = s.tray_icon(s.screenshot("first-icon"))
+            self.assertLess(min(harness.difference(first, full), harness.difference(first, empty)),
+                            PICTURE_TOLERANCE, "the tray icon is not one of Dustvale's pictures")
+            # The Trash is empty: from the first tick on, the tray shows the built-in empty bin.
+            harness.wait_until(
+                "the built-in empty bin in the tray",
+                lambda: harness.difference(s.tray_icon(), empty) < PICTURE_TOLERANCE,
+                FOLLOW_TIMEOUT)
+            s.note(f"screenshot {s.screenshot('empty-bin')}")
+            self.assertTrue(s.is_running())
+
+    def test_icon_follows_trash(self):
+        beside = {"full.ico": harness.solid_icon(RED), "empty.ico": harness.solid_icon(BLUE)}
+        with self.session(beside=beside) as s:
+            s.wait_for_app()
+            self.wait_for_tray_colour(s, BLUE, 30, "the empty picture (blue) in the tray")
+            s.screenshot("empty")
+            s.trash("letter.txt")
+            took = self.wait_for_tray_colour(s, RED, FOLLOW_TIMEOUT,
+                                             "the full picture (red) after trashing a file")
+            s.note(f"full picture {took:.2f} s after a file was trashed")
+            s.screenshot("full")
+            s.empty_trash_by_hand()
+            took = self.wait_for_tray_colour(s, BLUE, FOLLOW_TIMEOUT,
+                                             "the empty picture (blue) after the Trash emptied")
+            s.note(f"empty picture {took:.2f} s after the Trash was emptied")
+            s.screenshot("empty-again")
+            self.assertTrue(s.is_running())
+
+    def test_auto_empty_at_threshold(self):
+        with self.session(beside={"AutoClean.cfg": b"3\r\n"}) as s:
+            s.wait_for_app()
+            self.wait_for_tray_icon(s)
+            s.trash("one.txt")
+            s.trash("two.txt")
+            harness.holds_for("two trashed files staying in the Trash",
+                              lambda: s.trashed() == ["one.txt", "two.txt"], 3.0)
+            s.screenshot("two-stay")
+            s.trash("three.txt")
+            started = time.monotonic()
+            harness.wait_until("the Trash to be emptied at the third file",
+                               lambda: not s.trashed(), FOLLOW_TIMEOUT, 0.1)
+            s.note(f"Trash emptied {time.monotonic() - started:.2f} s after the third file")
+            s.screenshot("emptied")
+            self.assertTrue(s.is_running())
+
+    def test_never_empties_without_settings(self):
+        with self.session() as s:
+            s.wait_for_app()
+            self.wait_for_tray_icon(s)
+            names = [f"file{n}.txt" for n in range(1, 6)]
+            for name in names:
+                s.trash(name)
+            harness.holds_for("every trashed file staying in the Trash",
+                              lambda: s.trashed() == names, 5.0)
+            s.screenshot("all-stay")
+            self.assertTrue(s.is_running())
+
+
+if __name__ == "__main__":
+    unittest.main()
