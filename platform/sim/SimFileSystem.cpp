@@ -17,7 +17,8 @@ struct SimFileSystem::Node : std::enable_shared_from_this<Node> {
     bool inUse = false;
     bool denyListing = false;
     bool readOnlyFolder = false;
-    int openCount = 0;  // files the program has open on it
+    int openCount = 0;    // files the program has open on it
+    int openWriters = 0;  // of which open for output
 
     bool IsFolder() const { return (attributes & attr::kDirectory) != 0; }
     bool IsRoot() const { return parent == nullptr; }
@@ -174,8 +175,10 @@ public:
         : node_(std::move(node)), mode_(mode), keepAlive_(std::move(counters)), count_(count) {
         ++count_;
         ++node_->openCount;
+        if (mode_ == FileMode::Output) ++node_->openWriters;
     }
     ~SimFile() override {
+        if (mode_ == FileMode::Output) --node_->openWriters;
         --node_->openCount;
         --count_;
     }
@@ -382,7 +385,8 @@ std::unique_ptr<OpenFile> SimFileSystem::Open(const Text& path, FileMode mode) {
     Node* node = located->node;
     if (node && (node->IsFolder() || node->inUse)) return nullptr;
     if (mode == FileMode::Input) {
-        if (!node) return nullptr;
+        // Files are opened sharing reading only: readers together, a writer alone.
+        if (!node || node->openWriters > 0) return nullptr;
         return std::make_unique<SimFile>(node->shared_from_this(), mode, counters_, counters_->files);
     }
     if (located->folder->readOnlyFolder) return nullptr;

@@ -20,8 +20,8 @@
 //   characters or more fail unless they start with "\\?\". Relative paths and unknown drives
 //   fail.
 // - Output (CREATE_ALWAYS) refuses an existing file that is read-only, hidden or system, one in
-//   use or open, and anything in a read-only folder. A file opened by the program counts as
-//   in use until it is closed.
+//   use or open, and anything in a read-only folder. Files are opened sharing reading only:
+//   several inputs at once, an output alone; an open file refuses deletion until closed.
 // - RemoveDirectory refuses a folder with the read-only attribute, one in use, and one that
 //   is not empty; on a link it removes the link alone.
 // The scene-setting calls below throw std::invalid_argument for paths they cannot use.

@@ -30,6 +30,10 @@ public:
     // without final backslash, not a drive's root, free of blanks and non-ANSI letters.
     Text ScratchFolder();
 
+    // Creates one folder (CreateDirectoryW): the file system interface itself has no call for
+    // it, as the program never creates folders.
+    bool MakeFolder(const Text& path);
+
     // Lets `ms` milliseconds pass while this thread's messages are dispatched, so that due
     // timers fire (the sim moves its virtual clock; Win32 runs a message loop for that long).
     void WaitForTimers(std::uint32_t ms);

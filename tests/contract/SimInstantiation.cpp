@@ -26,6 +26,14 @@ Text PlatformUnderTest::ScratchFolder() {
     return folder;
 }
 
+bool PlatformUnderTest::MakeFolder(const Text& path) {
+    sim::SimFileSystem& files = state_->sim.files();
+    const std::size_t cut = path.rfind(u'\\');
+    if (files.Exists(path) || cut == Text::npos || !files.Exists(path.substr(0, cut))) return false;
+    files.AddFolder(path);
+    return true;
+}
+
 void PlatformUnderTest::WaitForTimers(std::uint32_t ms) { state_->sim.Advance(ms); }
 
 bool PlatformUnderTest::HasTray() { return state_->sim.windows().Taskbar() != 0; }

@@ -1,0 +1,293 @@
+// The file system keeps the rules of Windows on every platform: names, patterns, attributes,
+// and the operations that must refuse.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/contract/ContractFiles.h"
+#include "tests/contract/ContractFixture.h"
+
+namespace dustvale::contract {
+namespace {
+
+std::string Narrow(const Text& text) {
+    std::string s;
+    for (char16_t c : text) s += c < 128 ? static_cast<char>(c) : '#';
+    return s;
+}
+
+std::vector<Text> Sorted(std::vector<Text> names) {
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+template <class F>
+class FileSystemContract : public ::testing::Test {
+protected:
+    F fixture;
+    FileSystem& files = fixture.platform().files;
+    const Text scratch = fixture.ScratchFolder();
+
+    Text At(const Text& name) const { return scratch + u"\\" + name; }
+
+    // A drive letter that names no drive here.
+    Text MissingDrive() {
+        for (char16_t letter = u'Y'; letter > u'D'; --letter) {
+            Text root{letter, u':', u'\\'};
+            if (!files.GetFileAttributes(root)) return root;
+        }
+        return {};
+    }
+};
+
+TYPED_TEST_SUITE_P(FileSystemContract);
+
+TYPED_TEST_P(FileSystemContract, BytesComeBackAsWritten) {
+    const std::string bytes("line one\r\nzero \0 byte, high \xff\x80 bytes\r\n", 38);
+    ASSERT_TRUE(WriteFile(this->files, this->At(u"data.bin"), bytes));
+    EXPECT_EQ(ReadFile(this->files, this->At(u"data.bin")), bytes);
+
+    std::unique_ptr<OpenFile> input = this->files.Open(this->At(u"data.bin"), FileMode::Input);
+    ASSERT_TRUE(input);
+    EXPECT_EQ(input->ReadAll(), bytes);
+    EXPECT_EQ(input->ReadAll(), std::string());  // nothing remains
+    EXPECT_FALSE(input->Write("x"));              // opened for reading only
+}
+
+TYPED_TEST_P(FileSystemContract, OutputTruncatesThenAppends) {
+    ASSERT_TRUE(WriteFile(this->files, this->At(u"settings.cfg"), "a much longer first content"));
+    {
+        std::unique_ptr<OpenFile> output = this->files.Open(this->At(u"settings.cfg"), FileMode::Output);
+        ASSERT_TRUE(output);
+        EXPECT_TRUE(output->Write("ab"));
+        EXPECT_TRUE(output->Write("cd"));
+    }
+    EXPECT_EQ(ReadFile(this->files, this->At(u"settings.cfg")), "abcd");
+}
+
+TYPED_TEST_P(FileSystemContract, OpenRefusesWhatCannotBeOpened) {
+    ASSERT_TRUE(this->fixture.MakeFolder(this->At(u"folder")));
+    const Text drive = this->MissingDrive();
+    ASSERT_FALSE(drive.empty());
+    const struct {
+        Text path;
+        FileMode mode;
+    } cases[] = {
+        {this->At(u"missing.txt"), FileMode::Input},
+        {this->At(u"no folder\\new.txt"), FileMode::Output},
+        {this->At(u"folder"), FileMode::Input},
+        {this->At(u"folder"), FileMode::Output},
+        {drive + u"new.txt", FileMode::Output},
+        {drive + u"new.txt", FileMode::Input},
+        {this->At(u"bad|name.txt"), FileMode::Output},
+    };
+    for (const auto& c : cases)
+        EXPECT_FALSE(this->files.Open(c.path, c.mode)) << Narrow(c.path);
+    EXPECT_FALSE(this->files.PathFileExists(this->At(u"no folder")));
+}
+
+TYPED_TEST_P(FileSystemContract, AttributesAreReportedAndSet) {
+    ASSERT_TRUE(WriteFile(this->files, this->At(u"plain.txt"), "x"));
+    ASSERT_TRUE(this->fixture.MakeFolder(this->At(u"folder")));
+
+    std::optional<std::uint32_t> file = this->files.GetFileAttributes(this->At(u"plain.txt"));
+    ASSERT_TRUE(file);
+    EXPECT_TRUE(*file & attr::kArchive);
+    EXPECT_FALSE(*file & (attr::kDirectory | attr::kHidden | attr::kReadOnly));
+    std::optional<std::uint32_t> folder = this->files.GetFileAttributes(this->At(u"folder"));
+    ASSERT_TRUE(folder);
+    EXPECT_TRUE(*folder & attr::kDirectory);
+
+    ASSERT_TRUE(this->files.SetFileAttributes(this->At(u"plain.txt"), attr::kHidden | attr::kReadOnly));
+    file = this->files.GetFileAttributes(this->At(u"plain.txt"));
+    ASSERT_TRUE(file);
+    EXPECT_EQ(*file & (attr::kHidden | attr::kReadOnly | attr::kSystem), attr::kHidden | attr::kReadOnly);
+    ASSERT_TRUE(this->files.SetFileAttributes(this->At(u"plain.txt"), attr::kNormal));
+    file = this->files.GetFileAttributes(this->At(u"plain.txt"));
+    ASSERT_TRUE(file);
+    EXPECT_FALSE(*file & (attr::kHidden | attr::kReadOnly));
+
+    EXPECT_FALSE(this->files.GetFileAttributes(this->At(u"missing.txt")));
+    EXPECT_FALSE(this->files.SetFileAttributes(this->At(u"missing.txt"), attr::kHidden));
+    EXPECT_FALSE(this->files.GetFileAttributes(this->MissingDrive()));
+}
+
+TYPED_TEST_P(FileSystemContract, NamesIgnoreCaseButKeepTheirOwn) {
+    const Text stored = u"MixedCase Gr\u00FC\u00DFe \u03A9mega.Txt";
+    ASSERT_TRUE(WriteFile(this->files, this->At(stored), "content"));
+    const Text asked = u"mixedcase GR\u00DC\u00DFE \u03C9MEGA.tXT";
+    EXPECT_TRUE(this->files.PathFileExists(this->At(asked)));
+    EXPECT_EQ(ReadFile(this->files, this->At(asked)), "content");
+    std::optional<FindData> found = FindOne(this->files, this->At(asked));
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->name, stored);
+    // Output on the other spelling writes the same file and keeps its name.
+    ASSERT_TRUE(WriteFile(this->files, this->At(asked), "new"));
+    EXPECT_EQ(List(this->files, this->At(u"*.txt")), std::vector<Text>{stored});
+}
+
+TYPED_TEST_P(FileSystemContract, PatternsMatchAsFindFirstFileDoes) {
+    const Text list = this->At(u"list");
+    ASSERT_TRUE(this->fixture.MakeFolder(list));
+    for (const Text name : {u"a.txt", u"b.TXT", u"c.text", u"noext", u"d.txt.bak"})
+        ASSERT_TRUE(WriteFile(this->files, list + u"\\" + name, "x"));
+    ASSERT_TRUE(this->fixture.MakeFolder(list + u"\\sub"));
+
+    const std::vector<Text> all{u".", u"..", u"a.txt", u"b.TXT", u"c.text", u"d.txt.bak", u"noext", u"sub"};
+    const struct {
+        Text pattern;
+        std::optional<std::vector<Text>> names;  // nullopt: the search fails
+    } cases[] = {
+        {u"*", all},
+        {u"*.*", all},  // also the names without a dot
+        {u"*.txt", std::vector<Text>{u"a.txt", u"b.TXT"}},
+        {u"?.txt", std::vector<Text>{u"a.txt", u"b.TXT"}},
+        {u"*.t?t", std::vector<Text>{u"a.txt", u"b.TXT"}},
+        {u"*.bak", std::vector<Text>{u"d.txt.bak"}},
+        {u"d*", std::vector<Text>{u"d.txt.bak"}},
+        {u"NOEXT", std::vector<Text>{u"noext"}},
+        {u"noext.*", std::vector<Text>{u"noext"}},  // ".*" also matches no extension
+        {u"*.", std::vector<Text>{u".", u"..", u"noext", u"sub"}},  // names without a dot
+        {u"sub", std::vector<Text>{u"sub"}},  // the folder itself, not what it holds
+        {u"zz*", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        std::optional<std::vector<Text>> names = List(this->files, list + u"\\" + c.pattern);
+        if (names) names = Sorted(*names);
+        EXPECT_EQ(names, c.names) << "pattern " << Narrow(c.pattern);
+    }
+}
+
+TYPED_TEST_P(FileSystemContract, AFolderListsDotAndDotDotFirstAndHiddenEntriesToo) {
+    ASSERT_TRUE(WriteFile(this->files, this->At(u"visible.txt"), "x"));
+    ASSERT_TRUE(WriteFile(this->files, this->At(u"secret.txt"), "x"));
+    ASSERT_TRUE(this->files.SetFileAttributes(this->At(u"secret.txt"), attr::kHidden | attr::kSystem));
+
+    std::optional<std::vector<Text>> names = List(this->files, this->At(u"*"));
+    ASSERT_TRUE(names);
+    ASSERT_EQ(names->size(), 4u);
+    EXPECT_EQ((*names)[0], u".");
+    EXPECT_EQ((*names)[1], u"..");
+    EXPECT_EQ(Sorted({(*names)[2], (*names)[3]}), (std::vector<Text>{u"secret.txt", u"visible.txt"}));
+
+    std::optional<FindData> dot = FindOne(this->files, this->At(u"*"));
+    ASSERT_TRUE(dot);
+    EXPECT_TRUE(dot->attributes & attr::kDirectory);
+    std::optional<FindData> secret = FindOne(this->files, this->At(u"secret.txt"));
+    ASSERT_TRUE(secret);
+    EXPECT_EQ(secret->attributes & (attr::kHidden | attr::kSystem), attr::kHidden | attr::kSystem);
+    EXPECT_TRUE(this->files.PathFileExists(this->At(u"secret.txt")));
+}
+
+TYPED_TEST_P(FileSystemContract, SearchesOfWhatIsNotThereFail) {
+    ASSERT_TRUE(WriteFile(this->files, this->At(u"a.txt"), "12345"));
+    for (const Text pattern : {u"missing\\*", u"missing", u"a.txt\\*", u"*.none"})
+        EXPECT_FALSE(List(this->files, this->At(pattern))) << Narrow(pattern);
+    std::optional<FindData> file = FindOne(this->files, this->At(u"a.txt"));
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->size, 5u);
+    EXPECT_FALSE(file->attributes & attr::kDirectory);
+}
+
+TYPED_TEST_P(FileSystemContract, DeleteFileRefusesWhatWindowsProtects) {
+    ASSERT_TRUE(WriteFile(this->files, this->At(u"locked.txt"), "x"));
+    ASSERT_TRUE(this->files.SetFileAttributes(this->At(u"locked.txt"), attr::kReadOnly));
+    EXPECT_FALSE(this->files.DeleteFile(this->At(u"locked.txt")));
+    EXPECT_TRUE(this->files.PathFileExists(this->At(u"locked.txt")));
+    ASSERT_TRUE(this->files.SetFileAttributes(this->At(u"locked.txt"), attr::kNormal));
+    EXPECT_TRUE(this->files.DeleteFile(this->At(u"locked.txt")));
+    EXPECT_FALSE(this->files.PathFileExists(this->At(u"locked.txt")));
+
+    ASSERT_TRUE(this->fixture.MakeFolder(this->At(u"folder")));
+    EXPECT_FALSE(this->files.DeleteFile(this->At(u"folder")));
+    EXPECT_FALSE(this->files.DeleteFile(this->At(u"missing.txt")));
+
+    ASSERT_TRUE(WriteFile(this->files, this->At(u"open.txt"), "x"));
+    {
+        std::unique_ptr<OpenFile> open = this->files.Open(this->At(u"open.txt"), FileMode::Input);
+        ASSERT_TRUE(open);
+        EXPECT_FALSE(this->files.DeleteFile(this->At(u"open.txt")));
+    }
+    EXPECT_TRUE(this->files.DeleteFile(this->At(u"open.txt")));
+}
+
+TYPED_TEST_P(FileSystemContract, RemoveDirectoryTakesOnlyEmptyFolders) {
+    ASSERT_TRUE(this->fixture.MakeFolder(this->At(u"full")));
+    ASSERT_TRUE(WriteFile(this->files, this->At(u"full\\inside.txt"), "x"));
+    EXPECT_FALSE(this->files.RemoveDirectory(this->At(u"full")));
+    EXPECT_TRUE(this->files.PathFileExists(this->At(u"full\\inside.txt")));
+    EXPECT_FALSE(this->files.RemoveDirectory(this->At(u"full\\inside.txt")));
+    EXPECT_FALSE(this->files.RemoveDirectory(this->At(u"missing")));
+
+    ASSERT_TRUE(this->files.DeleteFile(this->At(u"full\\inside.txt")));
+    EXPECT_TRUE(this->files.RemoveDirectory(this->At(u"full")));
+    EXPECT_FALSE(this->files.PathFileExists(this->At(u"full")));
+}
+
+TYPED_TEST_P(FileSystemContract, OutputRefusesReadOnlyAndHiddenFiles) {
+    for (std::uint32_t attributes : {attr::kReadOnly, attr::kHidden, attr::kSystem}) {
+        const Text path = this->At(u"kept" + Text(1, static_cast<char16_t>(u'0' + attributes)) + u".txt");
+        ASSERT_TRUE(WriteFile(this->files, path, "original"));
+        ASSERT_TRUE(this->files.SetFileAttributes(path, attributes));
+        EXPECT_FALSE(this->files.Open(path, FileMode::Output)) << "attributes " << attributes;
+        EXPECT_EQ(ReadFile(this->files, path), "original");
+    }
+}
+
+TYPED_TEST_P(FileSystemContract, OpenFilesShareReadingOnly) {
+    ASSERT_TRUE(WriteFile(this->files, this->At(u"shared.txt"), "x"));
+    {
+        std::unique_ptr<OpenFile> first = this->files.Open(this->At(u"shared.txt"), FileMode::Input);
+        std::unique_ptr<OpenFile> second = this->files.Open(this->At(u"shared.txt"), FileMode::Input);
+        EXPECT_TRUE(first);
+        EXPECT_TRUE(second);
+        EXPECT_FALSE(this->files.Open(this->At(u"shared.txt"), FileMode::Output));
+    }
+    std::unique_ptr<OpenFile> writer = this->files.Open(this->At(u"shared.txt"), FileMode::Output);
+    ASSERT_TRUE(writer);
+    EXPECT_FALSE(this->files.Open(this->At(u"shared.txt"), FileMode::Input));
+}
+
+TYPED_TEST_P(FileSystemContract, PathsAreNormalised) {
+    ASSERT_TRUE(this->fixture.MakeFolder(this->At(u"sub")));
+    ASSERT_TRUE(WriteFile(this->files, this->At(u"a.txt"), "here"));
+    Text slashes = this->At(u"a.txt");
+    std::replace(slashes.begin(), slashes.end(), u'\\', u'/');
+    for (const Text& path : {this->At(u"sub\\..\\a.txt"), this->At(u".\\a.txt"), this->scratch + u"\\\\a.txt",
+                             this->At(u"a.txt."), slashes})
+        EXPECT_EQ(ReadFile(this->files, path), "here") << Narrow(path);
+}
+
+TYPED_TEST_P(FileSystemContract, AnEightDotThreeAliasNamesTheEntryToo) {
+    const Text name = u"Long file name.text";
+    ASSERT_TRUE(WriteFile(this->files, this->At(name), "long"));
+    this->fixture.GiveShortName(this->At(name));
+    std::optional<FindData> entry = FindOne(this->files, this->At(name));
+    ASSERT_TRUE(entry);
+    if (entry->shortName.empty()) GTEST_SKIP() << "this volume makes no 8.3 aliases";
+    const Text alias = entry->shortName;
+
+    EXPECT_EQ(ReadFile(this->files, this->At(alias)), "long");
+    std::optional<FindData> byAlias = FindOne(this->files, this->At(alias));
+    ASSERT_TRUE(byAlias);
+    EXPECT_EQ(byAlias->name, name);
+    // A pattern matches an entry by its alias as well: "*.tex" finds the ".text" file.
+    const Text aliasExtension = alias.substr(alias.rfind(u'.'));
+    EXPECT_EQ(List(this->files, this->At(u"*" + aliasExtension)), std::vector<Text>{name});
+}
+
+REGISTER_TYPED_TEST_SUITE_P(FileSystemContract, BytesComeBackAsWritten, OutputTruncatesThenAppends,
+                            OpenRefusesWhatCannotBeOpened, AttributesAreReportedAndSet,
+                            NamesIgnoreCaseButKeepTheirOwn, PatternsMatchAsFindFirstFileDoes,
+                            AFolderListsDotAndDotDotFirstAndHiddenEntriesToo, SearchesOfWhatIsNotThereFail,
+                            DeleteFileRefusesWhatWindowsProtects, RemoveDirectoryTakesOnlyEmptyFolders,
+                            OutputRefusesReadOnlyAndHiddenFiles, OpenFilesShareReadingOnly,
+                            PathsAreNormalised, AnEightDotThreeAliasNamesTheEntryToo);
+INSTANTIATE_TYPED_TEST_SUITE_P(Platform, FileSystemContract, PlatformUnderTest, PlatformName);
+
+}  // namespace
+}  // namespace dustvale::contract

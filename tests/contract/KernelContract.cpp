@@ -1,0 +1,80 @@
+// What the process learns about itself and its system has the same form on every platform.
+
+#include <gtest/gtest.h>
+
+#include "tests/contract/ContractFixture.h"
+
+namespace dustvale::contract {
+namespace {
+
+template <class F>
+class KernelContract : public ::testing::Test {
+protected:
+    F fixture;
+    Platform platform = fixture.platform();
+
+    bool IsFolder(const Text& path) {
+        std::optional<std::uint32_t> attributes = platform.files.GetFileAttributes(path);
+        return attributes && (*attributes & attr::kDirectory);
+    }
+};
+
+TYPED_TEST_SUITE_P(KernelContract);
+
+TYPED_TEST_P(KernelContract, TheExecutableIsAFileOnADrive) {
+    const Text path = this->platform.kernel.ModuleFileName();
+    ASSERT_GE(path.size(), 4u);
+    EXPECT_EQ(path.substr(1, 2), u":\\");
+    std::optional<std::uint32_t> attributes = this->platform.files.GetFileAttributes(path);
+    ASSERT_TRUE(attributes);
+    EXPECT_FALSE(*attributes & attr::kDirectory);
+}
+
+TYPED_TEST_P(KernelContract, TheTemporaryPathIsAFolderWithAFinalBackslash) {
+    std::optional<Text> temp = this->platform.kernel.GetTempPath();
+    ASSERT_TRUE(temp);
+    ASSERT_FALSE(temp->empty());
+    EXPECT_EQ(temp->back(), u'\\');
+    EXPECT_TRUE(this->IsFolder(*temp));
+}
+
+TYPED_TEST_P(KernelContract, TheProfileFolderHasNoFinalBackslash) {
+    std::optional<Text> profile = this->platform.kernel.UserProfileFolder();
+    ASSERT_TRUE(profile);
+    ASSERT_FALSE(profile->empty());
+    EXPECT_NE(profile->back(), u'\\');
+    EXPECT_TRUE(this->IsFolder(*profile));
+}
+
+TYPED_TEST_P(KernelContract, EnvironmentNamesIgnoreCase) {
+    Kernel& kernel = this->platform.kernel;
+    std::optional<Text> windir = kernel.GetEnvironmentVariable(u"WINDIR");
+    ASSERT_TRUE(windir);
+    EXPECT_TRUE(this->IsFolder(*windir));
+    EXPECT_EQ(kernel.GetEnvironmentVariable(u"windir"), windir);
+    EXPECT_FALSE(kernel.GetEnvironmentVariable(u"DUSTVALE_SURELY_NOT_SET_4711"));
+}
+
+TYPED_TEST_P(KernelContract, TheSystemIsWindowsNt) {
+    std::optional<OsVersion> version = this->platform.kernel.GetVersion();
+    ASSERT_TRUE(version);
+    EXPECT_EQ(version->platformId, 2);
+    EXPECT_GE(version->major, 5);
+}
+
+TYPED_TEST_P(KernelContract, PlainTextCrossesTheAnsiCodePageUnchanged) {
+    Kernel& kernel = this->platform.kernel;
+    const Text text = u"AutoClean=OFF\r\n[Dustvale] 1.00 ~!@#$%^&*()";
+    const std::string bytes = kernel.ToAnsi(text);
+    EXPECT_EQ(bytes, "AutoClean=OFF\r\n[Dustvale] 1.00 ~!@#$%^&*()");
+    EXPECT_EQ(kernel.FromAnsi(bytes), text);
+}
+
+REGISTER_TYPED_TEST_SUITE_P(KernelContract, TheExecutableIsAFileOnADrive,
+                            TheTemporaryPathIsAFolderWithAFinalBackslash, TheProfileFolderHasNoFinalBackslash,
+                            EnvironmentNamesIgnoreCase, TheSystemIsWindowsNt,
+                            PlainTextCrossesTheAnsiCodePageUnchanged);
+INSTANTIATE_TYPED_TEST_SUITE_P(Platform, KernelContract, PlatformUnderTest, PlatformName);
+
+}  // namespace
+}  // namespace dustvale::contract

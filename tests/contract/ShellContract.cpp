@@ -1,0 +1,88 @@
+// The shell's tray and Recycle Bin answer alike on every platform.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "tests/contract/ContractFixture.h"
+
+namespace dustvale::contract {
+namespace {
+
+template <class F>
+class ShellContract : public ::testing::Test {
+protected:
+    F fixture;
+    Platform platform = fixture.platform();
+
+    NotifyIconRecord Record(Hwnd hwnd, std::uint32_t id, const char16_t* tip) {
+        NotifyIconRecord record;
+        record.cbSize = sizeof record;
+        record.hWnd = hwnd;
+        record.uID = id;
+        record.uFlags = nif::kMessage | nif::kTip | nif::kIcon;
+        record.uCallbackMessage = msg::kTrayCallback;
+        record.hIcon = picture->Handle();
+        for (std::size_t i = 0; tip[i] != 0 && i + 1 < std::size(record.szTip); ++i) record.szTip[i] = tip[i];
+        return record;
+    }
+
+    std::unique_ptr<Picture> picture = platform.ui.LoadBuiltInPicture(BuiltInPicture::Program);
+};
+
+// Takes the test's icon out of the tray whatever happens to the test.
+class IconCleanup {
+public:
+    IconCleanup(Shell& shell, const NotifyIconRecord& record) : shell_(shell), record_(record) {}
+    ~IconCleanup() { shell_.NotifyIcon(NotifyMessage::Delete, record_); }
+    IconCleanup(const IconCleanup&) = delete;
+    IconCleanup& operator=(const IconCleanup&) = delete;
+
+private:
+    Shell& shell_;
+    NotifyIconRecord record_;
+};
+
+TYPED_TEST_SUITE_P(ShellContract);
+
+TYPED_TEST_P(ShellContract, AnIconIsAddedOnceModifiedWhileThereAndDeletedOnce) {
+    if (!this->fixture.HasTray()) GTEST_SKIP() << "no tray on this desktop";
+    Windowing& windows = this->platform.windows;
+    Shell& shell = this->platform.shell;
+    Hwnd hwnd = windows.CreateWindow(WindowKind::HiddenOwner, 0, nullptr);
+    ASSERT_NE(hwnd, 0u);
+    ASSERT_TRUE(this->picture);
+    NotifyIconRecord record = this->Record(hwnd, 1, u"Contract");
+    IconCleanup cleanup(shell, record);
+
+    EXPECT_TRUE(shell.NotifyIcon(NotifyMessage::Add, record));
+    EXPECT_FALSE(shell.NotifyIcon(NotifyMessage::Add, record));  // (hwnd, id) is taken
+
+    NotifyIconRecord tip = this->Record(hwnd, 1, u"Contract (3 items)");
+    tip.uFlags = nif::kTip;
+    EXPECT_TRUE(shell.NotifyIcon(NotifyMessage::Modify, tip));
+    NotifyIconRecord other = this->Record(hwnd, 2, u"Nobody");
+    EXPECT_FALSE(shell.NotifyIcon(NotifyMessage::Modify, other));
+    EXPECT_FALSE(shell.NotifyIcon(NotifyMessage::Delete, other));
+
+    EXPECT_TRUE(shell.NotifyIcon(NotifyMessage::Delete, record));
+    EXPECT_FALSE(shell.NotifyIcon(NotifyMessage::Delete, record));
+    EXPECT_FALSE(shell.NotifyIcon(NotifyMessage::Modify, tip));
+    windows.DestroyWindow(hwnd);
+}
+
+TYPED_TEST_P(ShellContract, TheRecycleBinOfDriveCIsQueried) {
+    RecycleBinInfo info;
+    info.cbSize = 20;
+    info.i64NumItems = 0xDEAD;
+    EXPECT_EQ(this->platform.shell.QueryRecycleBin(u"C:\\", info), 0);
+    EXPECT_EQ(info.cbSize, 20u);
+    EXPECT_NE(info.i64NumItems, 0xDEADu);
+}
+
+REGISTER_TYPED_TEST_SUITE_P(ShellContract, AnIconIsAddedOnceModifiedWhileThereAndDeletedOnce,
+                            TheRecycleBinOfDriveCIsQueried);
+INSTANTIATE_TYPED_TEST_SUITE_P(Platform, ShellContract, PlatformUnderTest, PlatformName);
+
+}  // namespace
+}  // namespace dustvale::contract

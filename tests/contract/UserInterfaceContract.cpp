@@ -1,0 +1,95 @@
+// Pictures load alike on every platform: built-in ones always, files only when they are icons.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/contract/ContractFiles.h"
+#include "tests/contract/ContractFixture.h"
+
+namespace dustvale::contract {
+namespace {
+
+void PutU16(std::string& out, unsigned value) {
+    out += static_cast<char>(value & 0xFF);
+    out += static_cast<char>((value >> 8) & 0xFF);
+}
+
+void PutU32(std::string& out, unsigned value) {
+    PutU16(out, value & 0xFFFF);
+    PutU16(out, value >> 16);
+}
+
+// A real 16x16 icon of 32-bit colour: directory, bitmap header, pixels, transparency mask.
+std::string SmallIcon(unsigned char green) {
+    constexpr unsigned kSide = 16, kPixels = kSide * kSide * 4, kMask = kSide * 4, kHeader = 40;
+    std::string ico;
+    PutU16(ico, 0);  // reserved
+    PutU16(ico, 1);  // an icon
+    PutU16(ico, 1);  // one image
+    ico += static_cast<char>(kSide);
+    ico += static_cast<char>(kSide);
+    ico += '\0';  // no palette
+    ico += '\0';
+    PutU16(ico, 1);   // planes
+    PutU16(ico, 32);  // bits per pixel
+    PutU32(ico, kHeader + kPixels + kMask);
+    PutU32(ico, 22);  // the image follows the directory
+    PutU32(ico, kHeader);
+    PutU32(ico, kSide);
+    PutU32(ico, kSide * 2);  // colour and mask together
+    PutU16(ico, 1);
+    PutU16(ico, 32);
+    for (int i = 0; i < 6; ++i) PutU32(ico, 0);
+    for (unsigned i = 0; i < kSide * kSide; ++i) ico += std::string{'\x20', static_cast<char>(green), '\x40', '\xFF'};
+    ico += std::string(kMask, '\0');
+    return ico;
+}
+
+template <class F>
+class UserInterfaceContract : public ::testing::Test {
+protected:
+    F fixture;
+    Platform platform = fixture.platform();
+    const Text scratch = fixture.ScratchFolder();
+};
+
+TYPED_TEST_SUITE_P(UserInterfaceContract);
+
+TYPED_TEST_P(UserInterfaceContract, BuiltInPicturesHaveDistinctHandles) {
+    UserInterface& ui = this->platform.ui;
+    std::unique_ptr<Picture> full = ui.LoadBuiltInPicture(BuiltInPicture::TrayFull);
+    std::unique_ptr<Picture> empty = ui.LoadBuiltInPicture(BuiltInPicture::TrayEmpty);
+    std::unique_ptr<Picture> program = ui.LoadBuiltInPicture(BuiltInPicture::Program);
+    ASSERT_TRUE(full && empty && program);
+    EXPECT_NE(full->Handle(), 0u);
+    EXPECT_NE(empty->Handle(), 0u);
+    EXPECT_NE(program->Handle(), 0u);
+    EXPECT_NE(full->Handle(), empty->Handle());
+    EXPECT_NE(full->Handle(), program->Handle());
+    EXPECT_NE(empty->Handle(), program->Handle());
+}
+
+TYPED_TEST_P(UserInterfaceContract, PictureFilesLoadOnlyWhenTheyAreIcons) {
+    FileSystem& files = this->platform.files;
+    const Text icon = this->scratch + u"\\full.ico";
+    ASSERT_TRUE(WriteFile(files, icon, SmallIcon(0x80)));
+    std::unique_ptr<Picture> loaded = this->platform.ui.LoadPictureFile(icon);
+    ASSERT_TRUE(loaded);
+    EXPECT_NE(loaded->Handle(), 0u);
+
+    const Text text = this->scratch + u"\\empty.ico";
+    ASSERT_TRUE(WriteFile(files, text, "this is not an icon at all, only some text"));
+    EXPECT_FALSE(this->platform.ui.LoadPictureFile(text));
+    const Text noImages = this->scratch + u"\\none.ico";
+    ASSERT_TRUE(WriteFile(files, noImages, std::string("\0\0\1\0\0\0", 6)));
+    EXPECT_FALSE(this->platform.ui.LoadPictureFile(noImages));
+    EXPECT_FALSE(this->platform.ui.LoadPictureFile(this->scratch + u"\\missing.ico"));
+}
+
+REGISTER_TYPED_TEST_SUITE_P(UserInterfaceContract, BuiltInPicturesHaveDistinctHandles,
+                            PictureFilesLoadOnlyWhenTheyAreIcons);
+INSTANTIATE_TYPED_TEST_SUITE_P(Platform, UserInterfaceContract, PlatformUnderTest, PlatformName);
+
+}  // namespace
+}  // namespace dustvale::contract
