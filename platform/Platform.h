@@ -3,8 +3,11 @@
 // The bundle of platform services that the program's objects receive. The real one is made
 // by the Win32 entry point, the simulated one by each test.
 
+#include "platform/CommonControls.h"
+#include "platform/DialogWindow.h"
 #include "platform/FileSystem.h"
 #include "platform/Kernel.h"
+#include "platform/Registry.h"
 #include "platform/Shell.h"
 #include "platform/UserInterface.h"
 #include "platform/Windowing.h"
@@ -17,6 +20,9 @@ struct Platform {
     FileSystem& files;
     Kernel& kernel;
     UserInterface& ui;
+    Registry& registry;
+    CommonControls& commonControls;
+    Dialogs& dialogs;
 };
 
 }  // namespace dustvale

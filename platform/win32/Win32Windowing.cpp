@@ -2,6 +2,7 @@
 
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32Convert.h"
+#include "platform/win32/Win32Dialogs.h"
 
 namespace dustvale::win32 {
 
@@ -156,6 +157,7 @@ std::int32_t Win32Windowing::RunMessageLoop() {
         const BOOL result = ::GetMessageW(&message, nullptr, 0, 0);
         if (result == 0) return static_cast<std::int32_t>(message.wParam);
         if (result == -1) return -1;
+        if (TranslateDialogMessage(message)) continue;  // the dialogs' keyboard
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }
@@ -171,6 +173,7 @@ void Win32Windowing::ProcessPendingMessages() {
             ::PostQuitMessage(static_cast<int>(message.wParam));
             return;
         }
+        if (TranslateDialogMessage(message)) continue;
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }

@@ -1,0 +1,120 @@
+#include "platform/sim/SimDialogs.h"
+
+#include <algorithm>
+
+namespace dustvale::sim {
+
+namespace {
+
+PixelRect ToPixels(const TwipsRect& twips, std::int32_t dpi) {
+    return {TwipsToPixels(twips.left, dpi), TwipsToPixels(twips.top, dpi),
+            TwipsToPixels(twips.width, dpi), TwipsToPixels(twips.height, dpi)};
+}
+
+}  // namespace
+
+SimDialog::SimDialog(SimDialogs& owner, SimWindowing& windows, const DialogLayout& layout,
+                     DialogListener& listener)
+    : owner_(owner), windows_(windows), layout_(layout), listener_(listener) {
+    hwnd_ = windows_.CreateWindow(WindowKind::HiddenOwner, 0, nullptr);
+    const std::int32_t dpi = windows_.ScreenDpi();
+    client_ = {0, 0, TwipsToPixels(layout.clientWidth, dpi),
+               TwipsToPixels(layout.clientHeight, dpi)};
+    for (const ControlLayout& control : layout.controls) {
+        controls_.push_back({control.kind, control.text, false, true, ToPixels(control.bounds, dpi)});
+    }
+}
+
+SimDialog::~SimDialog() {
+    owner_.Forget(this);
+    if (hwnd_ != 0) windows_.DestroyWindow(hwnd_);
+}
+
+void SimDialog::ShowCentred() {
+    visible_ = true;
+    ++shownCentred_;
+    focus_ = 0;
+    windows_.SetForegroundWindow(hwnd_);
+}
+
+void SimDialog::BringToFront() {
+    ++broughtToFront_;
+    windows_.SetForegroundWindow(hwnd_);
+}
+
+bool SimDialog::IsChecked(std::size_t control) const { return controls_.at(control).checked; }
+
+void SimDialog::SetChecked(std::size_t control, bool checked) {
+    controls_.at(control).checked = checked;
+}
+
+Text SimDialog::GetText(std::size_t control) const { return controls_.at(control).text; }
+
+void SimDialog::SetText(std::size_t control, const Text& text) {
+    controls_.at(control).text = text;
+}
+
+void SimDialog::SetEnabled(std::size_t control, bool enabled) {
+    controls_.at(control).enabled = enabled;
+}
+
+void SimDialog::Click(std::size_t control) {
+    Control& target = controls_.at(control);
+    if (!target.enabled || target.kind == ControlKind::TextBox) return;
+    focus_ = control;
+    if (target.kind == ControlKind::CheckBox) target.checked = !target.checked;
+    // The listener may destroy this dialog: nothing of it is touched afterwards.
+    listener_.ControlClicked(control);
+}
+
+void SimDialog::Type(std::size_t control, const Text& text) {
+    Control& target = controls_.at(control);
+    if (target.enabled && target.kind == ControlKind::TextBox) target.text = text;
+}
+
+void SimDialog::MoveFocus(int step) {
+    const auto count = static_cast<int>(controls_.size());
+    int index = static_cast<int>(focus_);
+    for (int i = 0; i < count; ++i) {
+        index = (index + step + count) % count;
+        if (controls_[static_cast<std::size_t>(index)].enabled) {
+            focus_ = static_cast<std::size_t>(index);
+            return;
+        }
+    }
+}
+
+void SimDialog::Tab() { MoveFocus(1); }
+void SimDialog::ShiftTab() { MoveFocus(-1); }
+
+void SimDialog::Space() {
+    if (controls_.at(focus_).kind != ControlKind::TextBox) Click(focus_);
+}
+
+void SimDialog::Enter() {
+    for (std::size_t i = 0; i < controls_.size(); ++i) {
+        if (controls_[i].kind == ControlKind::DefaultButton) {
+            Click(i);
+            return;
+        }
+    }
+}
+
+void SimDialog::Escape() { listener_.CloseRequested(); }
+void SimDialog::CloseBox() { listener_.CloseRequested(); }
+
+std::unique_ptr<DialogWindow> SimDialogs::CreateDialogWindow(const DialogLayout& layout,
+                                                             DialogListener& listener) {
+    if (failCreates_ > 0) {
+        --failCreates_;
+        return nullptr;
+    }
+    auto dialog = std::make_unique<SimDialog>(*this, windows_, layout, listener);
+    open_.push_back(dialog.get());
+    ++created_;
+    return dialog;
+}
+
+void SimDialogs::Forget(SimDialog* dialog) { std::erase(open_, dialog); }
+
+}  // namespace dustvale::sim

@@ -1,0 +1,121 @@
+#pragma once
+
+// Simulated modeless dialogs: each one records its layout, converted to pixels at the
+// simulated screen's DPI, and the state of its controls. A test acts as the user would
+// (click, type, Enter, Esc, the close box) and looks at what the program did.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "platform/DialogWindow.h"
+#include "platform/sim/SimWindowing.h"
+
+namespace dustvale::sim {
+
+class SimDialogs;
+
+struct PixelRect {
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    friend bool operator==(const PixelRect&, const PixelRect&) = default;
+};
+
+class SimDialog final : public DialogWindow {
+public:
+    SimDialog(SimDialogs& owner, SimWindowing& windows, const DialogLayout& layout,
+              DialogListener& listener);
+    ~SimDialog() override;
+    SimDialog(const SimDialog&) = delete;
+    SimDialog& operator=(const SimDialog&) = delete;
+
+    // DialogWindow
+    Hwnd Handle() const override { return hwnd_; }
+    void ShowCentred() override;
+    void Hide() override { visible_ = false; }
+    void BringToFront() override;
+    bool IsChecked(std::size_t control) const override;
+    void SetChecked(std::size_t control, bool checked) override;
+    Text GetText(std::size_t control) const override;
+    void SetText(std::size_t control, const Text& text) override;
+    void SetEnabled(std::size_t control, bool enabled) override;
+
+    // --- for tests: what the user sees -----------------------------------------------------
+    const DialogLayout& Layout() const { return layout_; }
+    std::size_t ControlCount() const { return controls_.size(); }
+    // Sizes and places as created at the screen's DPI at that moment.
+    PixelRect ClientPixels() const { return client_; }
+    PixelRect ControlPixels(std::size_t control) const { return controls_.at(control).pixels; }
+    bool IsEnabled(std::size_t control) const { return controls_.at(control).enabled; }
+    bool IsVisible() const { return visible_; }
+    int TimesShownCentred() const { return shownCentred_; }
+    int TimesBroughtToFront() const { return broughtToFront_; }
+    // The control that has the keyboard focus (the first one when shown).
+    std::size_t Focus() const { return focus_; }
+
+    // --- for tests: what the user does -----------------------------------------------------
+    // A mouse click. A disabled control ignores it. A check box toggles, then reports.
+    void Click(std::size_t control);
+    // The user replaces a text box's text (an enabled one only); nothing is reported.
+    void Type(std::size_t control, const Text& text);
+    void Tab();       // focus to the next enabled control, wrapping
+    void ShiftTab();  // focus to the previous enabled control, wrapping
+    void Space();     // on the focused check box or button: as a click
+    void Enter();     // presses the default button
+    void Escape();    // asks to close
+    void CloseBox();  // the title bar's close box: asks to close
+
+private:
+    struct Control {
+        ControlKind kind;
+        Text text;
+        bool checked = false;
+        bool enabled = true;
+        PixelRect pixels;
+    };
+    void MoveFocus(int step);
+
+    SimDialogs& owner_;
+    SimWindowing& windows_;
+    DialogLayout layout_;
+    DialogListener& listener_;
+    Hwnd hwnd_ = 0;
+    PixelRect client_;
+    std::vector<Control> controls_;
+    bool visible_ = false;
+    int shownCentred_ = 0;
+    int broughtToFront_ = 0;
+    std::size_t focus_ = 0;
+};
+
+class SimDialogs final : public Dialogs {
+public:
+    explicit SimDialogs(SimWindowing& windows) : windows_(windows) {}
+
+    // Dialogs
+    std::unique_ptr<DialogWindow> CreateDialogWindow(const DialogLayout& layout,
+                                                     DialogListener& listener) override;
+
+    // --- for tests -------------------------------------------------------------------------
+    // The dialogs that exist now, oldest first.
+    const std::vector<SimDialog*>& Open() const { return open_; }
+    // The newest dialog that exists now, or null.
+    SimDialog* Current() const { return open_.empty() ? nullptr : open_.back(); }
+    int Created() const { return created_; }
+    void FailNextCreate(int n = 1) { failCreates_ += n; }
+
+    // Used by SimDialog.
+    void Forget(SimDialog* dialog);
+
+private:
+    SimWindowing& windows_;
+    std::vector<SimDialog*> open_;
+    int created_ = 0;
+    int failCreates_ = 0;
+};
+
+}  // namespace dustvale::sim

@@ -1,0 +1,15 @@
+#pragma once
+
+// comctl32: registering the common controls' window classes.
+
+#include "platform/CommonControls.h"
+
+namespace dustvale::win32 {
+
+class Win32CommonControls final : public CommonControls {
+public:
+    std::optional<bool> InitCommonControlsEx(std::uint32_t classes) override;
+    void InitCommonControls() override;
+};
+
+}  // namespace dustvale::win32

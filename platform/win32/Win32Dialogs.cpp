@@ -1,0 +1,308 @@
+#include "platform/win32/Win32Dialogs.h"
+
+#include <vector>
+
+#include "platform/win32/UniqueHandle.h"
+#include "platform/win32/Win32Convert.h"
+
+namespace dustvale::win32 {
+
+namespace {
+
+// Marks the program's modeless dialogs, so the message loop knows which windows to hand to
+// the dialog manager.
+constexpr wchar_t kDialogProperty[] = L"Dustvale.Dialog";
+constexpr int kFirstControlId = 100;
+constexpr WORD kButtonClass = 0x0080;
+constexpr WORD kEditClass = 0x0081;
+constexpr WORD kDialogFontPoints = 8;
+constexpr wchar_t kDialogFont[] = L"MS Shell Dlg";
+// An ordinary resizable frame with a title bar and its minimise, maximise and close boxes.
+constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME |
+                               WS_MINIMIZEBOX | WS_MAXIMIZEBOX | DS_SETFONT;
+constexpr DWORD kDialogExStyle = WS_EX_APPWINDOW;
+
+using unique_icon = unique_any<HICON, &::DestroyIcon>;
+
+// The words of an in-memory DLGTEMPLATE with its DLGITEMTEMPLATEs. The dialog and its
+// controls are described without sizes: they are placed in pixels once the dialog exists,
+// since dialog units follow the font and the layout is measured in twips.
+class TemplateWriter {
+public:
+    void Word(WORD value) { words_.push_back(value); }
+    void Dword(DWORD value) {
+        Word(LOWORD(value));
+        Word(HIWORD(value));
+    }
+    void String(const wchar_t* text) {
+        for (; *text != 0; ++text) Word(static_cast<WORD>(*text));
+        Word(0);
+    }
+    void String(const Text& text) {
+        for (char16_t c : text) Word(static_cast<WORD>(c));
+        Word(0);
+    }
+    void AlignToDword() {
+        if (words_.size() % 2 != 0) Word(0);
+    }
+    // operator new gives storage aligned for any type, so the template starts on a DWORD.
+    std::vector<WORD> Take() { return std::move(words_); }
+
+private:
+    std::vector<WORD> words_;
+};
+
+DWORD ControlStyle(ControlKind kind) {
+    const DWORD common = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
+    switch (kind) {
+        case ControlKind::CheckBox: return common | BS_AUTOCHECKBOX;
+        case ControlKind::TextBox: return common | ES_AUTOHSCROLL | ES_LEFT;
+        case ControlKind::DefaultButton: return common | BS_DEFPUSHBUTTON;
+    }
+    return common;
+}
+
+std::vector<WORD> BuildTemplate(const DialogLayout& layout) {
+    TemplateWriter writer;
+    writer.Dword(kDialogStyle);
+    writer.Dword(kDialogExStyle);
+    writer.Word(static_cast<WORD>(layout.controls.size()));
+    for (int i = 0; i < 4; ++i) writer.Word(0);  // x, y, cx, cy
+    writer.Word(0);                               // no menu
+    writer.Word(0);                               // the standard dialog class
+    writer.String(layout.caption);
+    writer.Word(kDialogFontPoints);
+    writer.String(kDialogFont);
+    for (std::size_t i = 0; i < layout.controls.size(); ++i) {
+        const ControlLayout& control = layout.controls[i];
+        const bool edit = control.kind == ControlKind::TextBox;
+        writer.AlignToDword();
+        writer.Dword(ControlStyle(control.kind));
+        writer.Dword(edit ? WS_EX_CLIENTEDGE : 0);
+        for (int j = 0; j < 4; ++j) writer.Word(0);
+        writer.Word(static_cast<WORD>(kFirstControlId + i));
+        writer.Word(0xFFFF);
+        writer.Word(edit ? kEditClass : kButtonClass);
+        writer.String(control.text);
+        writer.Word(0);  // no creation data
+    }
+    return writer.Take();
+}
+
+std::int32_t ScreenDpi() {
+    const HDC screen = ::GetDC(nullptr);
+    const int dpi = screen != nullptr ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen != nullptr) ::ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+RECT PixelRect(const TwipsRect& twips, std::int32_t dpi) {
+    const int left = TwipsToPixels(twips.left, dpi);
+    const int top = TwipsToPixels(twips.top, dpi);
+    return {left, top, left + TwipsToPixels(twips.width, dpi),
+            top + TwipsToPixels(twips.height, dpi)};
+}
+
+unique_icon LoadIconResource(std::uint32_t id, int metricX, int metricY) {
+    if (id == 0) return unique_icon();
+    return unique_icon(static_cast<HICON>(::LoadImageW(
+        ::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON,
+        ::GetSystemMetrics(metricX), ::GetSystemMetrics(metricY), LR_DEFAULTCOLOR)));
+}
+
+class Win32Dialog final : public DialogWindow {
+public:
+    Win32Dialog(const DialogLayout& layout, DialogListener& listener)
+        : layout_(layout), listener_(listener) {}
+
+    ~Win32Dialog() override {
+        if (hwnd_ == nullptr) return;
+        // The window must not call back into an object that is going away.
+        ::SetWindowLongPtrW(hwnd_, DWLP_USER, 0);
+        ::RemovePropW(hwnd_, kDialogProperty);
+        ::DestroyWindow(hwnd_);
+    }
+    Win32Dialog(const Win32Dialog&) = delete;
+    Win32Dialog& operator=(const Win32Dialog&) = delete;
+
+    bool Create() {
+        const std::vector<WORD> words = BuildTemplate(layout_);
+        hwnd_ = ::CreateDialogIndirectParamW(
+            ::GetModuleHandleW(nullptr), reinterpret_cast<const DLGTEMPLATE*>(words.data()),
+            nullptr, &Win32Dialog::DialogProc, reinterpret_cast<LPARAM>(this));
+        if (hwnd_ == nullptr) return false;
+        ::SetPropW(hwnd_, kDialogProperty, reinterpret_cast<HANDLE>(1));
+        Arrange();
+        smallIcon_ = LoadIconResource(layout_.smallIcon, SM_CXSMICON, SM_CYSMICON);
+        bigIcon_ = LoadIconResource(layout_.smallIcon, SM_CXICON, SM_CYICON);
+        if (smallIcon_) {
+            ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+        }
+        if (bigIcon_) {
+            ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+        }
+        return true;
+    }
+
+    Hwnd Handle() const override { return FromHwnd(hwnd_); }
+
+    void ShowCentred() override {
+        RECT frame{};
+        ::GetWindowRect(hwnd_, &frame);
+        const int width = frame.right - frame.left;
+        const int height = frame.bottom - frame.top;
+        const int x = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+        const int y = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+        ::SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ::ShowWindow(hwnd_, SW_SHOWNORMAL);
+        ::SetForegroundWindow(hwnd_);
+    }
+
+    void Hide() override { ::ShowWindow(hwnd_, SW_HIDE); }
+
+    void BringToFront() override {
+        if (::IsIconic(hwnd_)) ::ShowWindow(hwnd_, SW_RESTORE);
+        ::SetForegroundWindow(hwnd_);
+    }
+
+    bool IsChecked(std::size_t control) const override {
+        return ::SendMessageW(Item(control), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    }
+
+    void SetChecked(std::size_t control, bool checked) override {
+        // BM_SETCHECK sends no notification: a state set here is never reported.
+        ::SendMessageW(Item(control), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
+
+    Text GetText(std::size_t control) const override {
+        const HWND item = Item(control);
+        const int length = ::GetWindowTextLengthW(item);
+        if (length <= 0) return Text();
+        std::vector<wchar_t> buffer(static_cast<std::size_t>(length) + 1);
+        const int copied = ::GetWindowTextW(item, buffer.data(), length + 1);
+        return FromWide(buffer.data(), static_cast<std::size_t>(copied > 0 ? copied : 0));
+    }
+
+    void SetText(std::size_t control, const Text& text) override {
+        ::SetWindowTextW(Item(control), Wide(text));
+    }
+
+    void SetEnabled(std::size_t control, bool enabled) override {
+        ::EnableWindow(Item(control), enabled ? TRUE : FALSE);
+    }
+
+private:
+    HWND Item(std::size_t control) const {
+        return ::GetDlgItem(hwnd_, kFirstControlId + static_cast<int>(control));
+    }
+
+    // Client area and controls in pixels at the screen's DPI. A control never paints over one
+    // that follows it in the tab order: where they overlap (a check box caption that reads
+    // around a text box) the earlier control's window region leaves the later one out, so the
+    // later one shows and takes the clicks there while the tab order stays as laid out.
+    void Arrange() {
+        const std::int32_t dpi = ScreenDpi();
+        RECT frame{0, 0, TwipsToPixels(layout_.clientWidth, dpi),
+                   TwipsToPixels(layout_.clientHeight, dpi)};
+        ::AdjustWindowRectEx(&frame, kDialogStyle, FALSE, kDialogExStyle);
+        ::SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        std::vector<RECT> placed;
+        for (std::size_t i = 0; i < layout_.controls.size(); ++i) {
+            placed.push_back(PixelRect(layout_.controls[i].bounds, dpi));
+            const RECT& r = placed.back();
+            ::SetWindowPos(Item(i), nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                           SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        for (std::size_t i = 0; i < placed.size(); ++i) {
+            HRGN region = nullptr;
+            for (std::size_t j = i + 1; j < placed.size(); ++j) {
+                RECT overlap{};
+                if (!::IntersectRect(&overlap, &placed[i], &placed[j])) continue;
+                if (region == nullptr) {
+                    region = ::CreateRectRgn(0, 0, placed[i].right - placed[i].left,
+                                             placed[i].bottom - placed[i].top);
+                }
+                HRGN hole = ::CreateRectRgn(overlap.left - placed[i].left,
+                                            overlap.top - placed[i].top,
+                                            overlap.right - placed[i].left,
+                                            overlap.bottom - placed[i].top);
+                ::CombineRgn(region, region, hole, RGN_DIFF);
+                ::DeleteObject(hole);
+            }
+            // The window owns its region from here on.
+            if (region != nullptr) ::SetWindowRgn(Item(i), region, FALSE);
+        }
+    }
+
+    // What a command means; the listener may destroy the dialog, so nothing of it is touched
+    // after the call.
+    INT_PTR Command(int id, int code) {
+        if (id == IDCANCEL) {  // Esc, the close box, Alt+F4
+            listener_.CloseRequested();
+            return TRUE;
+        }
+        if (id == IDOK) id = DefaultButtonId();  // Enter with no button focused
+        const int index = id - kFirstControlId;
+        if (index < 0 || index >= static_cast<int>(layout_.controls.size())) return FALSE;
+        if (code != BN_CLICKED || layout_.controls[index].kind == ControlKind::TextBox) {
+            return FALSE;
+        }
+        listener_.ControlClicked(static_cast<std::size_t>(index));
+        return TRUE;
+    }
+
+    int DefaultButtonId() const {
+        for (std::size_t i = 0; i < layout_.controls.size(); ++i) {
+            if (layout_.controls[i].kind == ControlKind::DefaultButton) {
+                return kFirstControlId + static_cast<int>(i);
+            }
+        }
+        return 0;
+    }
+
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_INITDIALOG) {
+            auto* self = reinterpret_cast<Win32Dialog*>(lParam);
+            ::SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
+            self->hwnd_ = hwnd;
+            if (const int id = self->DefaultButtonId(); id != 0) {
+                ::SendMessageW(hwnd, DM_SETDEFID, static_cast<WPARAM>(id), 0);
+            }
+            return TRUE;  // focus to the first control of the tab order
+        }
+        auto* self = reinterpret_cast<Win32Dialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
+        if (self == nullptr) return FALSE;
+        if (message != WM_COMMAND) return FALSE;
+        // Nothing may escape a window procedure: a failure ends the handling of the command.
+        try {
+            return self->Command(LOWORD(wParam), HIWORD(wParam));
+        } catch (...) {
+            return TRUE;
+        }
+    }
+
+    DialogLayout layout_;
+    DialogListener& listener_;
+    HWND hwnd_ = nullptr;
+    unique_icon smallIcon_;
+    unique_icon bigIcon_;
+};
+
+}  // namespace
+
+std::unique_ptr<DialogWindow> Win32Dialogs::CreateDialogWindow(const DialogLayout& layout,
+                                                               DialogListener& listener) {
+    auto dialog = std::make_unique<Win32Dialog>(layout, listener);
+    if (!dialog->Create()) return nullptr;
+    return dialog;
+}
+
+bool TranslateDialogMessage(MSG& message) {
+    if (message.hwnd == nullptr) return false;
+    const HWND root = ::GetAncestor(message.hwnd, GA_ROOT);
+    if (root == nullptr || ::GetPropW(root, kDialogProperty) == nullptr) return false;
+    return ::IsDialogMessageW(root, &message) != FALSE;
+}
+
+}  // namespace dustvale::win32

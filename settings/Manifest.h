@@ -1,0 +1,23 @@
+#pragma once
+
+// The application manifest beside the executable that asks for version 6 of the common
+// controls (the visual-styles controls), and the system versions that understand it.
+
+#include <optional>
+
+#include "platform/Kernel.h"
+#include "platform/Types.h"
+
+namespace dustvale {
+
+// EnsureTrailing(application folder, "\") + executable name + ".exe.manifest".
+Text ManifestPath(const Text& applicationFolder, const Text& executableName);
+
+// The manifest's 22 lines joined by CR LF, without a final line end (the writer adds it).
+Text ManifestText(const Text& executableName);
+
+// Windows XP (5.1) or later on the NT platform; false when the version is unknown.
+bool IsXPOrLater(const std::optional<OsVersion>& version);
+bool IsXPOrLater(Kernel& kernel);
+
+}  // namespace dustvale

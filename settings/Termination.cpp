@@ -1,0 +1,33 @@
+#include "settings/Termination.h"
+
+#include <exception>
+#include <vector>
+
+namespace dustvale {
+
+namespace {
+
+// The program ended as it meant to: after writing its manifest, to be started again.
+constexpr std::uint32_t kExitCode = 0;
+
+}  // namespace
+
+void CloseAllFiles(FileTable& files) {
+    for (int free = files.FreeFile(); free != 1; free = files.FreeFile()) files.Close(free - 1);
+}
+
+void UnloadAllForms(LoadedForms& forms) {
+    // Unloading takes a form out of the list: walk a copy.
+    const std::vector<LoadedForm*> loaded = forms.Forms();
+    for (LoadedForm* form : loaded) form->Unload();
+}
+
+void TerminateProgram(FileTable& files, LoadedForms& forms, Kernel& kernel) {
+    CloseAllFiles(files);
+    UnloadAllForms(forms);
+    kernel.ExitProcess(kExitCode);
+    // ExitProcess does not come back; were it to, nothing of the program may run any more.
+    std::terminate();
+}
+
+}  // namespace dustvale

@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include "app/LoadedForms.h"
+#include "platform/sim/SimFileSystem.h"
+#include "platform/sim/SimKernel.h"
+#include "platform/sim/SimWindows.h"
+#include "settings/FileTable.h"
+#include "settings/Termination.h"
+
+namespace dustvale {
+namespace {
+
+class TerminationTest : public ::testing::Test {
+protected:
+    TerminationTest() {
+        for (const char16_t* name : {u"C:\\a.txt", u"C:\\b.txt", u"C:\\c.txt", u"C:\\d.txt"}) {
+            sim.files().AddFile(name, "x");
+        }
+    }
+    void OpenAt(int number, const Text& path) {
+        ASSERT_TRUE(files.Open(number, path, FileMode::Input));
+    }
+
+    sim::SimWindows sim;
+    Platform platform = sim.platform();
+    FileTable files{platform.files};
+    LoadedForms forms{platform.windows};
+};
+
+TEST_F(TerminationTest, FileTableGivesTheLowestFreeNumber) {
+    EXPECT_EQ(files.FreeFile(), 1);
+    OpenAt(kSettingsFileNumber, u"C:\\a.txt");
+    OpenAt(3, u"C:\\b.txt");
+    EXPECT_EQ(files.FreeFile(), 2);
+    EXPECT_FALSE(files.Open(3, u"C:\\c.txt", FileMode::Input)) << "number in use";
+    EXPECT_FALSE(files.Open(0, u"C:\\c.txt", FileMode::Input));
+    EXPECT_FALSE(files.Open(2, u"C:\\missing.txt", FileMode::Input));
+    EXPECT_EQ(files.FreeFile(), 2);
+}
+
+TEST_F(TerminationTest, CloseAllFilesClosesTheUnbrokenRunFromNumberOne) {
+    struct Case {
+        std::vector<int> open;
+        std::vector<int> stillOpen;
+    };
+    const Case cases[] = {
+        {{}, {}},
+        {{1}, {}},
+        {{1, 2}, {}},
+        {{2}, {2}},
+        {{1, 2, 4}, {4}},
+        {{1, 3, 4}, {3, 4}},
+    };
+    const Text paths[] = {u"C:\\a.txt", u"C:\\b.txt", u"C:\\c.txt", u"C:\\d.txt"};
+    for (const Case& c : cases) {
+        FileTable table(platform.files);
+        for (int number : c.open) {
+            ASSERT_TRUE(table.Open(number, paths[number - 1], FileMode::Input));
+        }
+        CloseAllFiles(table);
+        for (int number = 1; number <= 4; ++number) {
+            const bool expected = std::find(c.stillOpen.begin(), c.stillOpen.end(), number) !=
+                                  c.stillOpen.end();
+            EXPECT_EQ(table.IsOpen(number), expected) << "file " << number;
+        }
+        EXPECT_EQ(sim.files().OpenFiles(), c.stillOpen.size());
+    }
+}
+
+class RecordingForm final : public LoadedForm {
+public:
+    RecordingForm(LoadedForms& forms, std::vector<int>& log, int id)
+        : forms_(forms), log_(log), id_(id) {
+        forms_.Register(*this);
+    }
+    void Unload() override {
+        log_.push_back(id_);
+        forms_.Unregister(*this);
+    }
+
+private:
+    LoadedForms& forms_;
+    std::vector<int>& log_;
+    int id_;
+};
+
+TEST_F(TerminationTest, UnloadAllFormsUnloadsEachInLoadOrder) {
+    std::vector<int> log;
+    RecordingForm form1(forms, log, 1);
+    RecordingForm form2(forms, log, 2);
+    UnloadAllForms(forms);
+    EXPECT_EQ(log, (std::vector<int>{1, 2}));
+    EXPECT_EQ(forms.Count(), 0u);
+}
+
+TEST_F(TerminationTest, TerminateProgramClosesUnloadsThenEndsTheProcess) {
+    std::vector<int> log;
+    RecordingForm form1(forms, log, 1);
+    OpenAt(1, u"C:\\a.txt");
+    EXPECT_THROW(TerminateProgram(files, forms, platform.kernel), sim::ProcessExit);
+    EXPECT_EQ(log, std::vector<int>{1});
+    EXPECT_FALSE(files.IsOpen(1));
+    EXPECT_TRUE(sim.kernel().ExitCode().has_value());
+}
+
+TEST_F(TerminationTest, TerminateProgramWithNothingLoadedStillEnds) {
+    EXPECT_THROW(TerminateProgram(files, forms, platform.kernel), sim::ProcessExit);
+    EXPECT_TRUE(sim.kernel().ExitCode().has_value());
+}
+
+}  // namespace
+}  // namespace dustvale
