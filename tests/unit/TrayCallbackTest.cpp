@@ -1,0 +1,304 @@
+// The control's window: the shell's callback messages become events in their exact order, the
+// timers, the taskbar watch, and what happens when hooking or a handler fails.
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "tests/unit/TrayTestScene.h"
+
+namespace dustvale {
+namespace {
+
+using traytest::OriginalProc;
+using traytest::TrayScene;
+using Log = std::vector<std::string>;
+
+TEST(TrayCallback, EachNotificationRaisesItsEventsInOrderAndIsHandedOn) {
+    struct Case {
+        std::int32_t lParam;
+        Log expected;
+    };
+    const Case cases[] = {
+        {0x200, {"MouseMove"}},
+        {0x201, {"Foreground", "MouseDown(1)"}},
+        {0x202, {"Foreground", "Click", "MouseUp(1)"}},
+        {0x203, {"Foreground", "DblClick(1)"}},
+        {0x204, {"Foreground", "MouseDown(2)"}},
+        {0x205, {"Foreground", "MouseUp(2)"}},
+        {0x206, {"Foreground", "DblClick(2)"}},
+        {0x207, {"Foreground", "MouseDown(4)"}},
+        {0x208, {"Foreground", "MouseUp(4)"}},
+        {0x209, {"Foreground", "DblClick(4)"}},
+        {0x402, {"BalloonShow"}},
+        {0x403, {"BalloonTimeOut"}},
+        {0x404, {"BalloonClosed"}},
+        {0x405, {"BalloonClicked"}},
+        {0x401, {}},
+        {0x7B, {}},
+        {0x20A, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lParam);
+        TrayScene s;
+        s.Register();
+        ASSERT_TRUE(s.sim.shell().SendCallback(s.controlWindow, 1000, c.lParam));
+        EXPECT_EQ(s.host.Log(), c.expected);
+        ASSERT_EQ(s.original.seen.size(), 1u);
+        EXPECT_EQ(s.original.seen[0].message, msg::kTrayCallback);
+        EXPECT_EQ(s.original.seen[0].wParam, 1000);
+        EXPECT_EQ(s.original.seen[0].lParam, c.lParam);
+    }
+}
+
+TEST(TrayCallback, LeftClickGivesDownThenClickAndUpEachAfterTheForeground) {
+    TrayScene s;
+    s.Register();
+    s.Callback(0x201);
+    s.Callback(0x202);
+    EXPECT_EQ(s.host.Log(), (Log{"Foreground", "MouseDown(1)", "Foreground", "Click", "MouseUp(1)"}));
+    EXPECT_EQ(s.sim.windows().Foreground(), s.form);
+}
+
+TEST(TrayCallback, CallbackAnswerIsThePreviousProceduresAnswer) {
+    TrayScene s;
+    s.Register();
+    EXPECT_EQ(s.Callback(0x205), OriginalProc::kAnswer);
+    EXPECT_EQ(s.sim.windows().SendMessage(s.controlWindow, 0x0100, 7, 9), OriginalProc::kAnswer);
+    ASSERT_EQ(s.original.seen.size(), 2u);
+    EXPECT_EQ(s.original.seen[1].message, 0x0100);
+    EXPECT_EQ(s.original.seen[1].wParam, 7);
+    EXPECT_EQ(s.original.seen[1].lParam, 9);
+}
+
+TEST(TrayCallback, TimerMessageOfAnUnknownIdDoesNothingAndIsNotHandedOn) {
+    TrayScene s;
+    s.Register();
+    EXPECT_EQ(s.sim.windows().SendMessage(s.controlWindow, msg::kTimer, 999, 0), 0);
+    EXPECT_EQ(s.sim.windows().SendMessage(s.controlWindow, msg::kTimer, 1004, 0), 0);
+    EXPECT_TRUE(s.original.seen.empty());
+    EXPECT_TRUE(s.host.Log().empty());
+    EXPECT_TRUE(s.sim.shell().NotifyCalls().empty());
+}
+
+TEST(TrayCallback, ErrorInAHandlerEndsTheMessageWithZeroAndIsNotHandedOn) {
+    TrayScene s;
+    s.Register();
+    s.host.onEvent = [](const std::string& event) {
+        if (event == "Click") {
+            throw std::runtime_error("handler failed");
+        }
+    };
+    EXPECT_EQ(s.Callback(0x202), 0);
+    EXPECT_EQ(s.host.Log(), (Log{"Foreground", "Click"}));  // MouseUp never comes
+    EXPECT_TRUE(s.original.seen.empty());
+
+    // The next message is handled as usual.
+    s.host.onEvent = nullptr;
+    EXPECT_EQ(s.Callback(0x205), OriginalProc::kAnswer);
+}
+
+TEST(TrayCallback, AnythingThrownInAHandlerStaysInsideTheWindowProcedure) {
+    TrayScene s;
+    s.Register();
+    s.host.onEvent = [](const std::string&) { throw 42; };
+    EXPECT_EQ(s.Callback(0x200), 0);
+    EXPECT_TRUE(s.original.seen.empty());
+}
+
+TEST(TrayCallback, HandlerMayRemoveTheIconInTheMiddleOfTheMessage) {
+    TrayScene s;
+    s.Register();
+    s.host.onEvent = [&s](const std::string& event) {
+        if (event == "Click") {
+            EXPECT_EQ(s.control->SysTrayRemoveIcon(), std::optional<bool>(true));
+        }
+    };
+    // The window has its own procedure back: the message ends here.
+    EXPECT_EQ(s.Callback(0x202), 0);
+    EXPECT_EQ(s.host.Log(), (Log{"Foreground", "Click", "MouseUp(1)"}));
+    EXPECT_TRUE(s.original.seen.empty());
+    EXPECT_EQ(s.sim.windows().CurrentProc(s.controlWindow), s.originalProc);
+    EXPECT_TRUE(s.sim.shell().Icons().empty());
+    EXPECT_TRUE(s.sim.windows().Timers().empty());
+}
+
+TEST(TrayCallback, ControlDestroyedByAHandlerIsNotTouchedAfterwards) {
+    struct Case {
+        std::int32_t lParam;
+        Log expected;
+    };
+    const Case cases[] = {
+        {0x202, {"Foreground", "Click"}},  // no MouseUp from a control that is gone
+        {0x205, {"Foreground", "MouseUp(2)"}},
+        {0x402, {"BalloonShow"}},
+        {0x405, {"BalloonClicked"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lParam);
+        TrayScene s;
+        s.Register();
+        s.host.onEvent = [&s](const std::string&) { s.control.reset(); };
+        EXPECT_EQ(s.Callback(c.lParam), 0);
+        EXPECT_EQ(s.host.Log(), c.expected);
+        EXPECT_TRUE(s.original.seen.empty());
+        EXPECT_TRUE(s.sim.shell().Icons().empty());
+        EXPECT_EQ(s.sim.windows().CurrentProc(s.controlWindow), s.originalProc);
+    }
+}
+
+TEST(TrayCallback, ANestedCallbackDuringAHandlerIsHandledInFull) {
+    TrayScene s;
+    s.Register();
+    bool nested = false;
+    s.host.onEvent = [&](const std::string& event) {
+        if (event == "MouseUp(2)" && !nested) {
+            nested = true;  // as while a pop-up menu is open
+            s.Callback(0x201);
+        }
+    };
+    s.Callback(0x205);
+    EXPECT_EQ(s.host.Log(), (Log{"Foreground", "MouseUp(2)", "Foreground", "MouseDown(1)"}));
+    EXPECT_EQ(s.original.seen.size(), 2u);
+}
+
+TEST(TrayCallback, UnhookedControlAnswersZeroAndRaisesNothing) {
+    TrayScene s;
+    s.control->IconPicture(s.full);
+    EXPECT_EQ(s.control->CallBackProc(s.controlWindow, msg::kTrayCallback, 1000, 0x205), 0);
+    EXPECT_EQ(s.control->CallBackProc(s.controlWindow, msg::kTimer, 1001, 0), 0);
+    EXPECT_TRUE(s.host.Log().empty());
+    EXPECT_TRUE(s.original.seen.empty());
+}
+
+TEST(TrayCallback, FailedHookKeepsTheIconButRaisesNoEventsAndTheWatchDoesNothing) {
+    TrayScene s;
+    s.sim.windows().FailNextSubclass();
+    s.control->IconPicture(s.full);
+    ASSERT_TRUE(s.control->SysTrayAddIcon());
+    EXPECT_EQ(s.sim.shell().Icons().size(), 1u);
+    s.sim.shell().ClearNotifyCalls();
+
+    EXPECT_TRUE(s.sim.shell().SendCallback(s.controlWindow, 1000, 0x205));
+    EXPECT_TRUE(s.host.Log().empty());
+    EXPECT_EQ(s.original.seen.size(), 1u);  // the window's own procedure still has it
+
+    s.sim.windows().DestroyTaskbar();
+    s.sim.windows().CreateTaskbar();
+    s.sim.Advance(10000);
+    EXPECT_TRUE(s.sim.shell().NotifyCalls().empty());
+    EXPECT_TRUE(s.sim.shell().Icons().empty());  // the new taskbar does not know the icon
+}
+
+TEST(TrayCallback, TaskbarWatchRunsEveryTwoSecondsOnTheControlsWindow) {
+    TrayScene s;
+    s.Register();
+    EXPECT_EQ(s.TimerPeriod(1001), std::optional<std::uint32_t>(2000));
+}
+
+TEST(TrayCallback, FailedTimerStartLeavesItStoppedAndTheNextStartTriesAgain) {
+    TrayScene s;
+    s.Register();
+    s.sim.windows().FailNextSetTimer();
+    s.control->BlinkStart(300);
+    EXPECT_FALSE(s.control->BlinkIsRunning());
+    EXPECT_FALSE(s.TimerPeriod(1003).has_value());
+    s.control->BlinkStart(300);
+    EXPECT_TRUE(s.control->BlinkIsRunning());
+    EXPECT_EQ(s.TimerPeriod(1003), std::optional<std::uint32_t>(300));
+}
+
+TEST(TrayCallback, FailedWatchTimerIsStartedAgainByTheNextRegistration) {
+    TrayScene s;
+    s.control->IconPicture(s.full);
+    s.sim.windows().FailNextSetTimer();
+    ASSERT_TRUE(s.control->SysTrayAddIcon());
+    EXPECT_FALSE(s.TimerPeriod(1001).has_value());
+    ASSERT_EQ(s.control->SysTrayRemoveIcon(), std::optional<bool>(true));
+    ASSERT_TRUE(s.control->SysTrayAddIcon());
+    EXPECT_EQ(s.TimerPeriod(1001), std::optional<std::uint32_t>(2000));
+}
+
+TEST(TrayCallback, SameTaskbarWindowMeansNothingHappensHoweverOftenTheWatchRuns) {
+    TrayScene s;
+    s.Register();
+    s.sim.Advance(20000);
+    EXPECT_TRUE(s.sim.shell().NotifyCalls().empty());
+    EXPECT_TRUE(s.host.errors.empty());
+}
+
+TEST(TrayCallback, WhileNoTaskbarExistsTheWatchOnlyLooks) {
+    TrayScene s;
+    s.Register();
+    s.sim.windows().DestroyTaskbar();
+    s.sim.Advance(20000);
+    EXPECT_TRUE(s.sim.shell().NotifyCalls().empty());
+    EXPECT_TRUE(s.host.errors.empty());
+    EXPECT_EQ(s.TimerPeriod(1001), std::optional<std::uint32_t>(2000));
+}
+
+TEST(TrayCallback, NewTaskbarGetsTheIconBackWithinTwoSeconds) {
+    TrayScene s;
+    s.Register();
+    s.control->Tooltip(u"Dustvale (2 items)");
+    s.sim.windows().DestroyTaskbar();
+    s.sim.Advance(5000);
+    s.sim.windows().CreateTaskbar();
+    s.sim.shell().ClearNotifyCalls();
+
+    s.sim.Advance(2000);
+    EXPECT_EQ(s.NotifyMessages(), (std::vector<NotifyMessage>{NotifyMessage::Delete,
+                                                              NotifyMessage::Add,
+                                                              NotifyMessage::SetVersion}));
+    const auto icon = s.sim.shell().Icon(s.controlWindow, 1000);
+    ASSERT_TRUE(icon.has_value());
+    EXPECT_EQ(icon->tip, u"Dustvale (2 items)");
+    EXPECT_EQ(icon->icon, traytest::kFullIcon);
+
+    // Registered with the new taskbar: the watch is quiet again, and there is one hook only.
+    s.sim.shell().ClearNotifyCalls();
+    s.sim.Advance(10000);
+    EXPECT_TRUE(s.sim.shell().NotifyCalls().empty());
+    s.Callback(0x205);
+    EXPECT_EQ(s.host.Log(), (Log{"Foreground", "MouseUp(2)"}));
+    ASSERT_EQ(s.control->SysTrayRemoveIcon(), std::optional<bool>(true));
+    EXPECT_EQ(s.sim.windows().CurrentProc(s.controlWindow), s.originalProc);
+}
+
+TEST(TrayCallback, TaskbarReplacedBetweenTwoLooksIsNoticed) {
+    TrayScene s;
+    s.Register();
+    s.sim.windows().CreateTaskbar();  // destroys the old one and makes a new one at once
+    s.sim.Advance(2000);
+    EXPECT_EQ(s.sim.shell().Icons().size(), 1u);
+}
+
+TEST(TrayCallback, BlinkingResumesWithTheSameCycleOnTheNewTaskbar) {
+    TrayScene s;
+    s.Register();
+    s.control->BlinkIconPicture(s.blink);
+    s.control->BlinkStart(700);
+    s.sim.windows().DestroyTaskbar();
+    s.sim.Advance(3000);
+    s.sim.windows().CreateTaskbar();
+    s.sim.Advance(2000);
+    ASSERT_EQ(s.sim.shell().Icons().size(), 1u);
+    EXPECT_TRUE(s.control->BlinkIsRunning());
+    EXPECT_EQ(s.TimerPeriod(1003), std::optional<std::uint32_t>(700));
+}
+
+TEST(TrayCallback, StoppedBlinkingStaysStoppedOnTheNewTaskbar) {
+    TrayScene s;
+    s.Register();
+    s.control->BlinkStart(700);
+    s.control->BlinkStop();
+    s.sim.windows().CreateTaskbar();
+    s.sim.Advance(2000);
+    ASSERT_EQ(s.sim.shell().Icons().size(), 1u);
+    EXPECT_FALSE(s.control->BlinkIsRunning());
+}
+
+}  // namespace
+}  // namespace dustvale

@@ -1,0 +1,365 @@
+// Registering the tray icon: the record as the shell reads it, picture and tooltip, adding and
+// removing, the error reports and the control's life cycle.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <system_error>
+
+#include "tests/unit/TrayTestScene.h"
+#include "tray/CaughtError.h"
+
+namespace dustvale {
+namespace {
+
+using traytest::ErrorReport;
+using traytest::kBlinkIcon;
+using traytest::kEmptyIcon;
+using traytest::kFullIcon;
+using traytest::TrayScene;
+
+std::uint32_t U32At(const NotifyIconRecord& record, std::size_t offset) {
+    unsigned char bytes[sizeof record];
+    std::memcpy(bytes, &record, sizeof record);
+    return bytes[offset] | bytes[offset + 1] << 8 | bytes[offset + 2] << 16 |
+           static_cast<std::uint32_t>(bytes[offset + 3]) << 24;
+}
+
+Text Repeat(char16_t c, std::size_t n) { return Text(n, c); }
+
+TEST(TraySysTray, AddSendsTheRecordWithItsFieldsAtTheShellsOffsets) {
+    TrayScene s;
+    s.control->IconPicture(s.full);
+    s.control->Tooltip(u"Dustvale");
+    ASSERT_TRUE(s.control->SysTrayAddIcon());
+
+    ASSERT_EQ(s.NotifyMessages(),
+              (std::vector<NotifyMessage>{NotifyMessage::Add, NotifyMessage::SetVersion}));
+    const NotifyIconRecord& sent = s.sim.shell().NotifyCalls()[0].record;
+    EXPECT_EQ(U32At(sent, 0), 936u);
+    EXPECT_EQ(U32At(sent, 4), s.controlWindow);
+    EXPECT_EQ(U32At(sent, 8), 1000u);
+    EXPECT_EQ(U32At(sent, 12), 7u);
+    EXPECT_EQ(U32At(sent, 16), 1025u);
+    EXPECT_EQ(U32At(sent, 20), kFullIcon);
+    EXPECT_EQ(U32At(sent, 24), 'D' | 'u' << 16);  // UTF-16LE text at 24
+    EXPECT_EQ(U32At(sent, 280), 2u);
+    EXPECT_EQ(U32At(sent, 284), 0u);
+    EXPECT_EQ(U32At(sent, 800), 3u);
+
+    const auto icon = s.sim.shell().Icon(s.controlWindow, 1000);
+    ASSERT_TRUE(icon.has_value());
+    EXPECT_EQ(icon->icon, kFullIcon);
+    EXPECT_EQ(icon->tip, u"Dustvale");
+    EXPECT_EQ(icon->callbackMessage, 1025u);
+}
+
+TEST(TraySysTray, InstanceOneTakesIconThousandAndTheThreeTimersAfterIt) {
+    TrayScene s;
+    EXPECT_EQ(s.control->ID(), 1);
+    EXPECT_EQ(s.control->IconId(), 1000);
+    EXPECT_EQ(s.control->TaskbarTimerId(), 1001);
+    EXPECT_EQ(s.control->BalloonTimerId(), 1002);
+    EXPECT_EQ(s.control->BlinkTimerId(), 1003);
+}
+
+TEST(TraySysTray, RefusedAddSendsNoVersionButStillRegistersAndHooks) {
+    TrayScene s;
+    s.sim.shell().RefuseNextAdd();
+    s.control->IconPicture(s.full);
+    EXPECT_TRUE(s.control->SysTrayAddIcon());
+    EXPECT_EQ(s.NotifyMessages(), (std::vector<NotifyMessage>{NotifyMessage::Add}));
+    EXPECT_NE(s.sim.windows().CurrentProc(s.controlWindow), s.originalProc);
+    EXPECT_EQ(s.control->SysTrayRemoveIcon(), std::optional<bool>(true));
+}
+
+TEST(TraySysTray, TooltipIsCutToTheBufferAndNulFilled) {
+    struct Case {
+        Text text;
+        Text shown;
+    };
+    const Case cases[] = {
+        {Repeat(u'a', 200), Repeat(u'a', 127)},
+        {Repeat(u'b', 127), Repeat(u'b', 127)},
+        {Repeat(u'c', 128), Repeat(u'c', 127)},
+        {u"Dustvale (7 items)", u"Dustvale (7 items)"},
+        {u"Corbeille \x263A \xD83D\xDDD1", u"Corbeille \x263A \xD83D\xDDD1"},
+    };
+    for (const Case& c : cases) {
+        TrayScene s;
+        s.control->Tooltip(Repeat(u'z', 127));  // a longer text before: no trace may remain
+        s.control->Tooltip(c.text);
+        const Text whole = s.control->Tooltip();
+        ASSERT_EQ(whole.size(), 128u);
+        EXPECT_EQ(whole.substr(0, c.shown.size()), c.shown);
+        EXPECT_EQ(whole.substr(c.shown.size()), Text(128 - c.shown.size(), u'\0'))
+            << "after a text of " << c.text.size();
+    }
+}
+
+TEST(TraySysTray, TooltipGetReturnsTheWholeBufferOf128CodeUnits) {
+    TrayScene s;
+    s.control->Tooltip(u"abc");
+    EXPECT_EQ(s.control->Tooltip(), u"abc" + Text(125, u'\0'));
+}
+
+TEST(TraySysTray, EmptyTooltipKeepsThePreviousTextButStillRefreshes) {
+    TrayScene s;
+    s.Register();
+    s.control->Tooltip(u"Dustvale (3 items)");
+    s.control->Tooltip(u"");
+    EXPECT_EQ(s.NotifyMessages(),
+              (std::vector<NotifyMessage>{NotifyMessage::Modify, NotifyMessage::Modify}));
+    EXPECT_EQ(s.sim.shell().Icon(s.controlWindow, 1000)->tip, u"Dustvale (3 items)");
+}
+
+TEST(TraySysTray, TooltipBeforeRegistrationOnlyFillsTheRecordAndReachesTheShellWithTheAdd) {
+    TrayScene s;
+    s.control->Tooltip(u"Dustvale");
+    EXPECT_TRUE(s.sim.shell().NotifyCalls().empty());
+    s.control->IconPicture(s.full);
+    EXPECT_TRUE(s.sim.shell().NotifyCalls().empty());
+    ASSERT_TRUE(s.control->SysTrayAddIcon());
+    EXPECT_EQ(s.sim.shell().Icon(s.controlWindow, 1000)->tip, u"Dustvale");
+}
+
+TEST(TraySysTray, SameTooltipIsSentAgainOnEveryLet) {
+    TrayScene s;
+    s.Register();
+    s.control->Tooltip(u"Dustvale");
+    s.control->Tooltip(u"Dustvale");
+    EXPECT_EQ(s.NotifyMessages().size(), 2u);
+    for (const auto& call : s.sim.shell().NotifyCalls()) {
+        EXPECT_EQ(call.record.uFlags, 7u);
+    }
+}
+
+TEST(TraySysTray, NewPictureIsShownAtOnceButAnEqualHandleSendsNothing) {
+    TrayScene s;
+    s.Register();
+    traytest::FixedPicture sameHandle{kFullIcon};
+    s.control->IconPicture(sameHandle);
+    EXPECT_TRUE(s.sim.shell().NotifyCalls().empty());
+
+    s.control->IconPicture(s.empty);
+    ASSERT_EQ(s.NotifyMessages(), (std::vector<NotifyMessage>{NotifyMessage::Modify}));
+    EXPECT_EQ(s.sim.shell().Icon(s.controlWindow, 1000)->icon, kEmptyIcon);
+}
+
+TEST(TraySysTray, EqualPictureWhileBlinkingSendsNothing) {
+    TrayScene s;
+    s.Register();
+    s.control->BlinkIconPicture(s.blink);
+    s.control->BlinkStart(300);
+    s.sim.Advance(300);  // the blink icon shows now
+    ASSERT_EQ(s.sim.shell().Icon(s.controlWindow, 1000)->icon, kBlinkIcon);
+    s.sim.shell().ClearNotifyCalls();
+
+    traytest::FixedPicture sameHandle{kFullIcon};
+    s.control->IconPicture(sameHandle);
+    EXPECT_TRUE(s.sim.shell().NotifyCalls().empty());
+    EXPECT_EQ(s.sim.shell().Icon(s.controlWindow, 1000)->icon, kBlinkIcon);
+}
+
+TEST(TraySysTray, PictureErrorsReachTheCaller) {
+    TrayScene s;
+    traytest::BrokenPicture broken;
+    EXPECT_THROW(s.control->IconPicture(broken), std::runtime_error);
+    EXPECT_THROW(s.control->BlinkIconPicture(broken), std::runtime_error);
+    EXPECT_TRUE(s.host.errors.empty());
+}
+
+TEST(TraySysTray, RemoveDeletesTheIconUnhooksAndStopsTheTimers) {
+    TrayScene s;
+    s.Register();
+    s.control->BlinkStart(400);
+    ASSERT_TRUE(s.TimerPeriod(s.control->TaskbarTimerId()).has_value());
+
+    EXPECT_EQ(s.control->SysTrayRemoveIcon(), std::optional<bool>(true));
+    EXPECT_EQ(s.NotifyMessages(), (std::vector<NotifyMessage>{NotifyMessage::Delete}));
+    EXPECT_TRUE(s.sim.shell().Icons().empty());
+    EXPECT_EQ(s.sim.windows().CurrentProc(s.controlWindow), s.originalProc);
+    EXPECT_TRUE(s.sim.windows().Timers().empty());
+    EXPECT_FALSE(s.control->BlinkIsRunning());
+}
+
+TEST(TraySysTray, IconCanBeRemovedAndAddedAgainWithTheSameIdentifier) {
+    TrayScene s;
+    s.Register();
+    ASSERT_EQ(s.control->SysTrayRemoveIcon(), std::optional<bool>(true));
+    ASSERT_TRUE(s.control->SysTrayAddIcon());
+    const auto icons = s.sim.shell().Icons();
+    ASSERT_EQ(icons.size(), 1u);
+    EXPECT_EQ(icons[0].id, 1000u);
+    EXPECT_TRUE(s.host.errors.empty());
+}
+
+TEST(TraySysTray, DestroyingARegisteredInstanceRemovesItsIconUnhooksAndStopsItsTimers) {
+    TrayScene s;
+    s.Register();
+    s.control->BlinkStart(250);
+    s.control.reset();
+    EXPECT_EQ(s.NotifyMessages(), (std::vector<NotifyMessage>{NotifyMessage::Delete}));
+    EXPECT_TRUE(s.sim.shell().Icons().empty());
+    EXPECT_EQ(s.sim.windows().CurrentProc(s.controlWindow), s.originalProc);
+    EXPECT_TRUE(s.sim.windows().Timers().empty());
+    EXPECT_TRUE(s.host.errors.empty());
+}
+
+TEST(TraySysTray, DestroyingAnUnregisteredInstanceSendsNothingAndReportsNothing) {
+    TrayScene s;
+    s.control->IconPicture(s.full);
+    s.control.reset();
+    EXPECT_TRUE(s.sim.shell().NotifyCalls().empty());
+    EXPECT_TRUE(s.host.errors.empty());
+}
+
+// Each misuse: what it answers, what it reports, and that it leaves the tray untouched.
+TEST(TraySysTray, MisusesReportTheirErrorAndChangeNothing) {
+    struct Case {
+        const char* name;
+        std::function<void(TrayScene&)> before;
+        std::function<bool(TrayScene&)> act;  // true when the answer is the one expected
+        ErrorReport report;
+    };
+    const Case cases[] = {
+        {"add without a picture", [](TrayScene&) {},
+         [](TrayScene& s) { return !s.control->SysTrayAddIcon(); },
+         {u"Initialize", 0, u""}},
+        {"second add", [](TrayScene& s) { s.Register(); },
+         [](TrayScene& s) { return !s.control->SysTrayAddIcon(); },
+         {u"SysTrayAddIcon", -1, u"Icône standard non définie"}},
+        {"remove while not registered", [](TrayScene&) {},
+         [](TrayScene& s) { return s.control->SysTrayRemoveIcon() == std::nullopt; },
+         {u"SysTrayRemoveIcon", -1, u"SysTray non chargé"}},
+        {"second remove",
+         [](TrayScene& s) {
+             s.Register();
+             s.control->SysTrayRemoveIcon();
+             s.sim.shell().ClearNotifyCalls();
+         },
+         [](TrayScene& s) { return s.control->SysTrayRemoveIcon() == std::nullopt; },
+         {u"SysTrayRemoveIcon", -1, u"SysTray non chargé"}},
+        {"blink before add", [](TrayScene& s) { s.control->IconPicture(s.full); },
+         [](TrayScene& s) {
+             s.control->BlinkStart(500);
+             return !s.control->BlinkIsRunning();
+         },
+         {u"BlinkStart", -1, u"SysTray non démarré"}},
+        {"balloon before add", [](TrayScene&) {},
+         [](TrayScene& s) { return !s.control->BalloonTipShow(u"T", u"M", 1, 3000); },
+         {u"BalloonTipShow", -1, u"SysTray non chargé"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TrayScene s;
+        c.before(s);
+        const auto iconsBefore = s.sim.shell().Icons().size();
+        s.host.ClearLog();
+        EXPECT_TRUE(c.act(s));
+        EXPECT_EQ(s.host.errors, std::vector<ErrorReport>{c.report});
+        EXPECT_TRUE(s.sim.shell().NotifyCalls().empty());
+        EXPECT_EQ(s.sim.shell().Icons().size(), iconsBefore);
+    }
+}
+
+TEST(TraySysTray, ShellFailuresAreReportedByTheRoutineThatMetThem) {
+    struct Case {
+        const char* name;
+        NotifyMessage failing;
+        std::function<void(TrayScene&)> act;
+        Text source;
+    };
+    const Case cases[] = {
+        {"add", NotifyMessage::Add,
+         [](TrayScene& s) {
+             s.control->IconPicture(s.full);
+             EXPECT_FALSE(s.control->SysTrayAddIcon());
+         },
+         u"SysTrayAddIcon"},
+        {"refresh", NotifyMessage::Modify,
+         [](TrayScene& s) {
+             s.Register();
+             s.control->Tooltip(u"x");
+         },
+         u"SysTrayIconRefresh"},
+        {"remove", NotifyMessage::Delete,
+         [](TrayScene& s) {
+             s.Register();
+             EXPECT_EQ(s.control->SysTrayRemoveIcon(), std::optional<bool>(false));
+         },
+         u"SysTrayRemoveIcon"},
+        {"balloon", NotifyMessage::Modify,
+         [](TrayScene& s) {
+             s.Register();
+             EXPECT_FALSE(s.control->BalloonTipShow(u"T", u"M", 1, 3000));
+         },
+         u"BalloonTipShow"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TrayScene s;
+        s.shell.throwOn = c.failing;
+        c.act(s);
+        EXPECT_EQ(s.host.errors,
+                  (std::vector<ErrorReport>{{c.source, kUnspecifiedErrorNumber, u"shell gone"}}));
+    }
+}
+
+TEST(TraySysTray, FailedAddLeavesTheIconUnregisteredAndAFailedRemoveLeavesItRegistered) {
+    TrayScene s;
+    s.shell.throwOn = NotifyMessage::Add;
+    s.control->IconPicture(s.full);
+    EXPECT_FALSE(s.control->SysTrayAddIcon());
+    s.shell.throwOn.reset();
+    EXPECT_EQ(s.control->SysTrayRemoveIcon(), std::nullopt);  // never registered
+
+    ASSERT_TRUE(s.control->SysTrayAddIcon());
+    s.shell.throwOn = NotifyMessage::Delete;
+    EXPECT_EQ(s.control->SysTrayRemoveIcon(), std::optional<bool>(false));
+    s.shell.throwOn.reset();
+    EXPECT_EQ(s.control->SysTrayRemoveIcon(), std::optional<bool>(true));  // still registered
+}
+
+TEST(TraySysTray, SystemErrorsKeepTheirOwnNumber) {
+    TrayScene s;
+    s.shell.throwOn = NotifyMessage::Add;
+    s.shell.thrower = [] { throw std::system_error(5, std::system_category(), "denied"); };
+    s.control->IconPicture(s.full);
+    EXPECT_FALSE(s.control->SysTrayAddIcon());
+    ASSERT_EQ(s.host.errors.size(), 1u);
+    EXPECT_EQ(s.host.errors[0].source, u"SysTrayAddIcon");
+    EXPECT_EQ(s.host.errors[0].code, 5);
+    EXPECT_EQ(s.host.errors[0].description.substr(0, 6), u"denied");
+}
+
+TEST(TraySysTray, ErrorTextsAreReadAsUtf8) {
+    struct Case {
+        std::string utf8;
+        Text text;
+    };
+    const Case cases[] = {
+        {"plain", u"plain"},
+        {"Ic\xC3\xB4ne", u"Icône"},
+        {"\xE2\x98\xBA", u"\x263A"},
+        {"\xF0\x9F\x97\x91", u"\xD83D\xDDD1"},
+        {"bad \xC3", u"bad \xFFFD"},
+        {"\xC0\xAF", u"\xFFFD"},  // an overlong form of '/'
+        {"\xED\xA0\x80", u"\xFFFD"},  // a lone surrogate
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Utf8ToText(c.utf8), c.text) << c.utf8;
+    }
+}
+
+TEST(TraySysTray, OutsideARunningProgramTheIconRegistersWithoutHookOrTimers) {
+    TrayScene s(/*userMode=*/false);
+    s.control->IconPicture(s.full);
+    EXPECT_TRUE(s.control->SysTrayAddIcon());
+    EXPECT_EQ(s.sim.windows().CurrentProc(s.controlWindow), s.originalProc);
+    EXPECT_TRUE(s.sim.windows().Timers().empty());
+}
+
+}  // namespace
+}  // namespace dustvale

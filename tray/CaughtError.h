@@ -1,0 +1,28 @@
+#pragma once
+
+// An unexpected failure as the control reports it through PgmError: a number and a text.
+
+#include <cstdint>
+#include <exception>
+#include <string_view>
+
+#include "platform/Types.h"
+
+namespace dustvale {
+
+struct CaughtError {
+    std::int32_t number = 0;
+    Text description;
+};
+
+// The number Windows gives an unspecified failure (E_FAIL), for errors that carry none.
+constexpr std::int32_t kUnspecifiedErrorNumber = static_cast<std::int32_t>(0x80004005u);
+
+// A system_error keeps its own code; any other exception gets kUnspecifiedErrorNumber.
+// The text is the exception's message, read as UTF-8.
+CaughtError DescribeError(const std::exception& error);
+
+// UTF-8 to UTF-16; a malformed sequence becomes U+FFFD.
+Text Utf8ToText(std::string_view utf8);
+
+}  // namespace dustvale
