@@ -106,8 +106,7 @@ std::int32_t Win32Windowing::CallWindowProc(WindowProc proc, Hwnd hwnd, std::int
 
 std::uint32_t Win32Windowing::SetTimer(Hwnd hwnd, std::uint32_t id, std::uint32_t periodMs) {
     // No timer procedure: WM_TIMER goes to whatever procedure the window has at the time.
-    const UINT_PTR result = ::SetTimer(ToHwnd(hwnd), id, periodMs, nullptr);
-    return result != 0 ? id : 0;
+    return static_cast<std::uint32_t>(::SetTimer(ToHwnd(hwnd), id, periodMs, nullptr));
 }
 
 bool Win32Windowing::KillTimer(Hwnd hwnd, std::uint32_t id) {
