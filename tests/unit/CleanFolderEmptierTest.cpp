@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "clean/FolderEmptier.h"
+#include "platform/sim/SimFileSystem.h"
+#include "platform/sim/SimWindowing.h"
+#include "platform/sim/SimWindows.h"
+
+namespace dustvale {
+namespace {
+
+class CleanFolderEmptier : public ::testing::Test {
+protected:
+    sim::SimFileSystem& files() { return sim.files(); }
+    void Empty(const Text& folder) { DeleteFolderContents(sim.platform(), folder); }
+
+    sim::SimWindows sim;
+};
+
+TEST_F(CleanFolderEmptier, DeletesInTheReverseOfListingOrderAndKeepsTheFolder) {
+    files().AddFile(u"C:\\T\\a.txt");
+    files().AddFolder(u"C:\\T\\sub");
+    files().AddFile(u"C:\\T\\sub\\x.txt");
+    files().AddFile(u"C:\\T\\sub\\y.txt");
+    files().AddFile(u"C:\\T\\b.txt");
+
+    Empty(u"C:\\T");
+
+    const std::vector<Text> expected = {
+        u"C:\\T\\b.txt", u"C:\\T\\sub\\y.txt", u"C:\\T\\sub\\x.txt", u"C:\\T\\sub",
+        u"C:\\T\\a.txt",
+    };
+    EXPECT_EQ(files().Deletions(), expected);
+    EXPECT_TRUE(files().Exists(u"C:\\T"));
+    EXPECT_TRUE(files().Tree(u"C:\\T").empty());
+    EXPECT_EQ(files().OpenSearches(), 0u);
+}
+
+TEST_F(CleanFolderEmptier, ReadOnlyHiddenAndSystemItemsGoLikeAnyOther) {
+    const std::uint32_t kinds[] = {attr::kReadOnly, attr::kHidden, attr::kSystem,
+                                   attr::kReadOnly | attr::kHidden | attr::kSystem};
+    int n = 0;
+    for (const auto kind : kinds) {
+        const Text number(1, static_cast<char16_t>(u'0' + n++));
+        files().AddFile(u"C:\\T\\file" + number, "x", kind);
+        files().AddFolder(u"C:\\T\\folder" + number, attr::kDirectory | kind);
+        files().AddFile(u"C:\\T\\folder" + number + u"\\inner", "x", kind);
+    }
+
+    Empty(u"C:\\T\\");
+
+    EXPECT_TRUE(files().Tree(u"C:\\T").empty());
+    EXPECT_TRUE(files().Exists(u"C:\\T"));
+}
+
+TEST_F(CleanFolderEmptier, AFileInUseStaysWithItsParentsWhileItsSiblingsGo) {
+    files().AddFile(u"C:\\T\\before.txt");
+    files().AddFile(u"C:\\T\\sub\\deeper\\locked.dat");
+    files().AddFile(u"C:\\T\\sub\\deeper\\free.dat");
+    files().AddFile(u"C:\\T\\sub\\free.dat");
+    files().AddFile(u"C:\\T\\after.txt");
+    files().SetInUse(u"C:\\T\\sub\\deeper\\locked.dat", true);
+
+    Empty(u"C:\\T");
+
+    const std::vector<Text> expected = {u"C:\\T\\sub", u"C:\\T\\sub\\deeper",
+                                        u"C:\\T\\sub\\deeper\\locked.dat"};
+    EXPECT_EQ(files().Tree(u"C:\\T"), expected);
+}
+
+TEST_F(CleanFolderEmptier, AFolderThatRefusesListingIsLeftAlone) {
+    files().AddFile(u"C:\\T\\guarded\\keep.dat");
+    files().AddFile(u"C:\\T\\free.dat");
+    files().SetDenyListing(u"C:\\T\\guarded", true);
+
+    Empty(u"C:\\T");
+
+    EXPECT_TRUE(files().Exists(u"C:\\T\\guarded\\keep.dat"));
+    EXPECT_FALSE(files().Exists(u"C:\\T\\free.dat"));
+
+    files().SetDenyListing(u"C:\\T", true);
+    files().AddFile(u"C:\\T\\new.dat");
+    Empty(u"C:\\T");
+    EXPECT_TRUE(files().Exists(u"C:\\T\\new.dat"));
+}
+
+TEST_F(CleanFolderEmptier, ALinkToAnOutsideFolderIsRemovedAndItsTargetUntouched) {
+    files().AddFile(u"C:\\Outside\\keep.dat", "precious", attr::kReadOnly | attr::kHidden);
+    files().AddFolder(u"C:\\Outside\\inner");
+    files().AddFolderLink(u"C:\\T\\link", u"C:\\Outside");
+    files().AddFolderLink(u"C:\\T\\sub\\nested link", u"C:\\Outside\\inner");
+
+    Empty(u"C:\\T");
+
+    EXPECT_FALSE(files().Exists(u"C:\\T\\link"));
+    EXPECT_TRUE(files().Tree(u"C:\\T").empty());
+    EXPECT_EQ(files().Contents(u"C:\\Outside\\keep.dat"), "precious");
+    EXPECT_EQ(files().Attributes(u"C:\\Outside\\keep.dat"), attr::kReadOnly | attr::kHidden);
+    EXPECT_TRUE(files().Exists(u"C:\\Outside\\inner"));
+}
+
+TEST_F(CleanFolderEmptier, ALinkToItsOwnParentDoesNotLoop) {
+    files().AddFile(u"C:\\T\\sub\\file.txt");
+    files().AddFolderLink(u"C:\\T\\sub\\up", u"C:\\T\\sub");
+    files().AddFolderLink(u"C:\\T\\top", u"C:\\T");
+
+    Empty(u"C:\\T");
+
+    EXPECT_TRUE(files().Tree(u"C:\\T").empty());
+    EXPECT_TRUE(files().Exists(u"C:\\T"));
+}
+
+TEST_F(CleanFolderEmptier, AnEntryThatVanishesWhileMessagesRunIsPassedOver) {
+    files().AddFile(u"C:\\T\\a.txt");
+    files().AddFile(u"C:\\T\\b.txt");
+    files().AddFile(u"C:\\T\\c.txt");
+    // Runs at the first yield, while the folder is being listed.
+    sim.windows().At(0, [&] { files().DeleteFile(u"C:\\T\\b.txt"); });
+
+    Empty(u"C:\\T");
+
+    EXPECT_TRUE(files().Tree(u"C:\\T").empty());
+}
+
+TEST_F(CleanFolderEmptier, LooseFilesGoButSubFoldersAndLinksStay) {
+    files().AddFile(u"C:\\T\\plain.tmp");
+    files().AddFile(u"C:\\T\\guarded.tmp", "x", attr::kReadOnly | attr::kHidden | attr::kSystem);
+    files().AddFile(u"C:\\T\\locked.tmp");
+    files().SetInUse(u"C:\\T\\locked.tmp", true);
+    files().AddFile(u"C:\\T\\sub\\inner.tmp");
+    files().AddFile(u"C:\\Outside\\keep.dat");
+    files().AddFolderLink(u"C:\\T\\link", u"C:\\Outside");
+
+    DeleteLooseFiles(files(), u"C:\\T");
+
+    const std::vector<Text> expected = {u"C:\\T\\link", u"C:\\T\\locked.tmp", u"C:\\T\\sub",
+                                        u"C:\\T\\sub\\inner.tmp"};
+    EXPECT_EQ(files().Tree(u"C:\\T"), expected);
+    EXPECT_TRUE(files().Exists(u"C:\\Outside\\keep.dat"));
+}
+
+}  // namespace
+}  // namespace dustvale

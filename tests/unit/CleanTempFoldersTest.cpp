@@ -1,0 +1,288 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "clean/TempFolderCleaner.h"
+#include "platform/sim/SimFileSystem.h"
+#include "platform/sim/SimKernel.h"
+#include "platform/sim/SimWindowing.h"
+#include "platform/sim/SimWindows.h"
+
+namespace dustvale {
+namespace {
+
+Text Numbered(const Text& prefix, int n) {
+    const std::string digits = (n < 10 ? "0" : "") + std::to_string(n);
+    return prefix + Text(digits.begin(), digits.end());
+}
+
+class CleanTempFolders : public ::testing::Test {
+protected:
+    sim::SimFileSystem& files() { return sim.files(); }
+    sim::SimKernel& kernel() { return sim.kernel(); }
+
+    bool Clean() {
+        auto platform = sim.platform();
+        TempFolderCleaner cleaner(platform);
+        return cleaner.CleanTempFolders();
+    }
+
+    // A folder full of things to delete: a file, a hidden file, a sub-folder with a file.
+    void Fill(const Text& folder) {
+        files().AddFile(folder + u"\\a.tmp", "a");
+        files().AddFile(folder + u"\\b.tmp", "b", attr::kHidden | attr::kReadOnly);
+        files().AddFile(folder + u"\\sub\\c.tmp", "c");
+    }
+    bool Emptied(const Text& folder) {
+        return files().Exists(folder) && files().Tree(folder).empty();
+    }
+    bool Untouched(const Text& folder) { return files().Tree(folder).size() == 4; }
+
+    // An XP machine: profiles under "Documents and Settings", short names in the temp path.
+    void MakeXpProfiles() {
+        for (const Text profile : {u"Bob", u"Alice", u"LocalService", u"NetworkService"}) {
+            Fill(kXpRoot + profile + kXpTemp);
+        }
+        files().SetShortName(u"C:\\Documents and Settings", u"DOCUME~1");
+        files().SetShortName(kXpRoot + u"Bob\\Local Settings", u"LOCALS~1");
+        kernel().SetTempPath(u"C:\\DOCUME~1\\Bob\\LOCALS~1\\Temp\\");
+        kernel().SetUserProfileFolder(u"C:\\Documents and Settings\\Bob");
+    }
+
+    const Text kXpRoot = u"C:\\Documents and Settings\\";
+    const Text kXpTemp = u"\\Local Settings\\Temp";
+    sim::SimWindows sim;
+};
+
+TEST_F(CleanTempFolders, ATempFolderAtADrivesTopIsEmptiedAlone) {
+    for (const Text letter : {u"D", u"Z", u"c"}) {
+        sim::SimWindows fresh;
+        auto& fs = fresh.files();
+        fs.AddDrive(u'D');
+        fs.AddDrive(u'Z');
+        const Text temp = letter + u":\\TEMP";
+        fs.AddFile(temp + u"\\a.tmp");
+        fs.AddFile(temp + u"\\sub\\b.tmp");
+        fs.AddFile(u"C:\\Documents and Settings\\Bob\\Local Settings\\Temp\\keep.tmp");
+        fs.AddFile(u"C:\\Windows\\Temp\\keep.tmp");
+        fresh.kernel().SetTempPath(temp + u"\\");
+        auto platform = fresh.platform();
+        TempFolderCleaner cleaner(platform);
+
+        EXPECT_TRUE(cleaner.CleanTempFolders());
+
+        EXPECT_TRUE(fs.Exists(temp));
+        EXPECT_TRUE(fs.Tree(temp).empty()) << std::string(letter.begin(), letter.end());
+        EXPECT_TRUE(fs.Exists(u"C:\\Documents and Settings\\Bob\\Local Settings\\Temp\\keep.tmp"));
+        EXPECT_TRUE(fs.Exists(u"C:\\Windows\\Temp\\keep.tmp"));
+    }
+}
+
+TEST_F(CleanTempFolders, TheWindowsFoldersTempIsEmptiedWithoutAWalk) {
+    kernel().SetEnvironmentVariable(u"WINDIR", u"C:\\WINDOWS");
+    kernel().SetTempPath(u"C:\\WINDOWS\\TEMP\\");
+    Fill(u"C:\\Windows\\Temp");
+    Fill(u"C:\\Windows\\Profiles\\Bob\\Local Settings\\Temp");
+
+    EXPECT_TRUE(Clean());
+
+    EXPECT_TRUE(Emptied(u"C:\\Windows\\Temp"));
+    EXPECT_TRUE(Untouched(u"C:\\Windows\\Profiles\\Bob\\Local Settings\\Temp"));
+}
+
+TEST_F(CleanTempFolders, TheProfileWalkEmptiesEveryProfilesTempButTheServices) {
+    MakeXpProfiles();
+    Fill(kXpRoot + u"MyService" + kXpTemp);
+    Fill(kXpRoot + u"Services" + kXpTemp);
+    // A Temp folder straight in a profile is not collected, but what lies under it is walked.
+    Fill(kXpRoot + u"Bob\\Temp");
+    files().AddFile(kXpRoot + u"Bob\\Temp\\Local Settings\\Temp\\deep.tmp");
+    files().AddFile(kXpRoot + u"Bob\\Local Settings\\Temp\\loose.tmp");
+
+    EXPECT_TRUE(Clean());
+
+    EXPECT_TRUE(Emptied(kXpRoot + u"Bob" + kXpTemp));
+    EXPECT_TRUE(Emptied(kXpRoot + u"Alice" + kXpTemp));
+    EXPECT_TRUE(Emptied(kXpRoot + u"Services" + kXpTemp));
+    EXPECT_TRUE(Untouched(kXpRoot + u"LocalService" + kXpTemp));
+    EXPECT_TRUE(Untouched(kXpRoot + u"NetworkService" + kXpTemp));
+    EXPECT_TRUE(Untouched(kXpRoot + u"MyService" + kXpTemp));
+    EXPECT_FALSE(files().Exists(kXpRoot + u"Bob\\Temp\\Local Settings\\Temp\\deep.tmp"));
+    EXPECT_TRUE(files().Exists(kXpRoot + u"Bob\\Temp\\a.tmp"));
+    EXPECT_TRUE(files().Exists(kXpRoot + u"Bob\\Temp\\sub\\c.tmp"));
+}
+
+TEST_F(CleanTempFolders, APathEndingInANumberLosesOnlyItsLooseFiles) {
+    const Text session = u"C:\\Users\\Bob\\AppData\\Local\\Temp\\2";
+    kernel().SetTempPath(session + u"\\");
+    files().AddFile(session + u"\\loose.tmp");
+    files().AddFile(session + u"\\hidden.tmp", "x", attr::kHidden);
+    files().AddFile(session + u"\\sub\\kept.tmp");
+    files().AddFile(u"C:\\Users\\Bob\\AppData\\Local\\Temp\\other.tmp");
+
+    EXPECT_FALSE(Clean());
+
+    EXPECT_FALSE(files().Exists(session + u"\\loose.tmp"));
+    EXPECT_FALSE(files().Exists(session + u"\\hidden.tmp"));
+    EXPECT_TRUE(files().Exists(session + u"\\sub\\kept.tmp"));
+    EXPECT_TRUE(files().Exists(u"C:\\Users\\Bob\\AppData\\Local\\Temp\\other.tmp"));
+}
+
+TEST_F(CleanTempFolders, TheFirst51MatchingFoldersAreEmptiedAndNoMore) {
+    for (int n = 0; n < 53; ++n) Fill(Numbered(kXpRoot + u"User", n) + kXpTemp);
+    kernel().SetTempPath(Numbered(kXpRoot + u"User", 0) + kXpTemp + u"\\");
+
+    EXPECT_TRUE(Clean());
+
+    for (int n = 0; n < 51; ++n) {
+        EXPECT_TRUE(Emptied(Numbered(kXpRoot + u"User", n) + kXpTemp)) << n;
+    }
+    EXPECT_TRUE(Untouched(Numbered(kXpRoot + u"User", 51) + kXpTemp));
+    EXPECT_TRUE(Untouched(Numbered(kXpRoot + u"User", 52) + kXpTemp));
+    EXPECT_EQ(files().OpenSearches(), 0u);
+}
+
+TEST_F(CleanTempFolders, TheUsersOwnTempFolderIsEmptiedEvenBeyondTheFirst51) {
+    for (int n = 0; n < 53; ++n) Fill(Numbered(kXpRoot + u"User", n) + kXpTemp);
+    kernel().SetTempPath(Numbered(kXpRoot + u"User", 52) + kXpTemp + u"\\");
+
+    EXPECT_TRUE(Clean());
+
+    EXPECT_TRUE(Emptied(Numbered(kXpRoot + u"User", 50) + kXpTemp));
+    EXPECT_TRUE(Untouched(Numbered(kXpRoot + u"User", 51) + kXpTemp));
+    EXPECT_TRUE(Emptied(Numbered(kXpRoot + u"User", 52) + kXpTemp));
+}
+
+TEST_F(CleanTempFolders, CurrentProfilesLoseTheirOwnTempWithoutFollowingTheJunction) {
+    const Text bob = u"C:\\Users\\Bob";
+    Fill(bob + u"\\AppData\\Local\\Temp");
+    Fill(u"C:\\Users\\Alice\\AppData\\Local\\Temp");
+    files().AddFolderLink(bob + u"\\Local Settings", bob + u"\\AppData\\Local");
+    files().AddFolderLink(u"C:\\Users\\Alice\\Local Settings", u"C:\\Users\\Alice\\AppData\\Local");
+    files().AddFolderLink(u"C:\\Users\\Default User", u"C:\\Users");
+    kernel().SetTempPath(bob + u"\\AppData\\Local\\Temp\\");
+
+    EXPECT_TRUE(Clean());
+
+    EXPECT_TRUE(Emptied(bob + u"\\AppData\\Local\\Temp"));
+    EXPECT_TRUE(Untouched(u"C:\\Users\\Alice\\AppData\\Local\\Temp"));
+    EXPECT_TRUE(files().Exists(bob + u"\\Local Settings"));
+}
+
+TEST_F(CleanTempFolders, ALinkInsideATempFolderLeavesItsTargetAlone) {
+    MakeXpProfiles();
+    files().AddDrive(u'D');
+    files().AddFile(u"D:\\Precious\\keep.dat", "keep", attr::kReadOnly);
+    files().AddFolderLink(kXpRoot + u"Alice" + kXpTemp + u"\\outside", u"D:\\Precious");
+    files().AddFolderLink(kXpRoot + u"Alice" + kXpTemp + u"\\sub\\up", kXpRoot + u"Alice" + kXpTemp);
+
+    EXPECT_TRUE(Clean());
+
+    EXPECT_TRUE(Emptied(kXpRoot + u"Alice" + kXpTemp));
+    EXPECT_EQ(files().Contents(u"D:\\Precious\\keep.dat"), "keep");
+    EXPECT_EQ(files().Attributes(u"D:\\Precious\\keep.dat"), attr::kReadOnly);
+}
+
+TEST_F(CleanTempFolders, AFileInUseStaysAndEverythingElseGoes) {
+    MakeXpProfiles();
+    const Text temp = kXpRoot + u"Bob" + kXpTemp;
+    files().AddFile(temp + u"\\sub\\open.log");
+    files().SetInUse(temp + u"\\sub\\open.log", true);
+    files().AddFile(temp + u"\\loose.log");
+    files().SetInUse(temp + u"\\loose.log", true);
+
+    EXPECT_TRUE(Clean());
+
+    const std::vector<Text> expected = {temp + u"\\loose.log", temp + u"\\sub",
+                                        temp + u"\\sub\\open.log"};
+    EXPECT_EQ(files().Tree(temp), expected);
+}
+
+TEST_F(CleanTempFolders, AFallbackTempPathDeletesNothingAtAll) {
+    struct Case {
+        const char* what;
+        std::optional<Text> tempPath;
+    };
+    const Case cases[] = {
+        {"no path", std::nullopt},
+        {"empty path", u""},
+        {"blanks", u"   "},
+        {"drive root", u"C:\\"},
+        {"drive root without backslash", u"c:"},
+        {"another drive's root", u"D:\\"},
+        {"Windows folder", u"C:\\WINDOWS\\"},
+        {"profile folder", u"C:\\Users\\Bob\\"},
+        {"profile folder in short form", u"C:\\USERS~1\\Bob"},
+        {"relative path", u"Temp\\"},
+    };
+    for (const auto& c : cases) {
+        sim::SimWindows fresh;
+        auto& fs = fresh.files();
+        fs.AddDrive(u'D');
+        for (const Text folder : {u"C:", u"D:", u"C:\\Windows", u"C:\\Users\\Bob"}) {
+            fs.AddFile(folder + u"\\loose.dat");
+        }
+        fs.AddFile(u"C:\\Users\\Bob\\AppData\\Local\\Temp\\t.tmp");
+        fs.SetShortName(u"C:\\Users", u"USERS~1");
+        fresh.kernel().SetTempPath(c.tempPath);
+        auto platform = fresh.platform();
+        TempFolderCleaner cleaner(platform);
+
+        EXPECT_FALSE(cleaner.CleanTempFolders()) << c.what;
+
+        EXPECT_TRUE(fs.Deletions().empty()) << c.what;
+    }
+}
+
+TEST_F(CleanTempFolders, ATempPathWhoseTopFolderIsMissingLosesOnlyLooseFiles) {
+    kernel().SetTempPath(u"C:\\Gone\\Temp\\");
+    files().AddFile(u"C:\\Windows\\Temp\\keep.tmp");
+
+    EXPECT_FALSE(Clean());
+
+    EXPECT_TRUE(files().Exists(u"C:\\Windows\\Temp\\keep.tmp"));
+}
+
+TEST_F(CleanTempFolders, ASecondCleanArrivingThroughAYieldDoesNothing) {
+    MakeXpProfiles();
+    auto platform = sim.platform();
+    TempFolderCleaner cleaner(platform);
+    std::optional<bool> second;
+    bool runningMeanwhile = false;
+    std::size_t deletionsBefore = 0;
+    sim.windows().At(0, [&] {
+        runningMeanwhile = cleaner.Running();
+        deletionsBefore = files().Deletions().size();
+        second = cleaner.CleanTempFolders();
+        EXPECT_EQ(files().Deletions().size(), deletionsBefore);
+    });
+
+    EXPECT_TRUE(cleaner.CleanTempFolders());
+
+    ASSERT_TRUE(second.has_value());
+    EXPECT_FALSE(*second);
+    EXPECT_TRUE(runningMeanwhile);
+    EXPECT_FALSE(cleaner.Running());
+    EXPECT_TRUE(Emptied(kXpRoot + u"Alice" + kXpTemp));
+    // The next clean runs again.
+    Fill(kXpRoot + u"Alice" + kXpTemp);
+    EXPECT_TRUE(cleaner.CleanTempFolders());
+    EXPECT_TRUE(Emptied(kXpRoot + u"Alice" + kXpTemp));
+}
+
+TEST_F(CleanTempFolders, TheCleanRunsOnWhenItsOwnerGoesAwayWhileItYields) {
+    MakeXpProfiles();
+    auto platform = sim.platform();
+    auto cleaner = std::make_unique<TempFolderCleaner>(platform);
+    sim.windows().At(0, [&] { cleaner.reset(); });
+
+    EXPECT_TRUE(cleaner->CleanTempFolders());
+
+    EXPECT_EQ(cleaner, nullptr);
+    EXPECT_TRUE(Emptied(kXpRoot + u"Bob" + kXpTemp));
+    EXPECT_TRUE(Emptied(kXpRoot + u"Alice" + kXpTemp));
+}
+
+}  // namespace
+}  // namespace dustvale
