@@ -1,8 +1,11 @@
 // The contract suites run against the real Win32 side (under Wine on Linux).
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <string>
 
+#include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32CommonControls.h"
 #include "platform/win32/Win32Convert.h"
 #include "platform/win32/Win32Dialogs.h"
@@ -96,4 +99,151 @@ void PlatformUnderTest::GiveShortName(const Text&) {
     // Windows and Wine give a long name its 8.3 alias themselves when the file is made.
 }
 
+}  // namespace dustvale::contract
+
+// --- What only the Win32 side has: handle owners, window styles, shared pictures ------------
+
+namespace dustvale::contract {
+namespace {
+
+bool IsOpen(HANDLE handle) {
+    DWORD flags = 0;
+    return ::GetHandleInformation(handle, &flags) != FALSE;
+}
+
+TEST(Win32Handles, AMoveAssignmentClosesWhatItOverwritesAndReleaseClosesNothing) {
+    win32::unique_handle first(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    win32::unique_handle second(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ASSERT_TRUE(first && second);
+    const HANDLE overwritten = first.get();
+    const HANDLE moved = second.get();
+
+    first = std::move(second);
+    EXPECT_FALSE(IsOpen(overwritten));
+    EXPECT_TRUE(IsOpen(moved));
+    EXPECT_EQ(first.get(), moved);
+    EXPECT_FALSE(second);
+
+    const HANDLE kept = first.release();
+    EXPECT_FALSE(first);
+    EXPECT_TRUE(IsOpen(kept));
+    ::CloseHandle(kept);
+}
+
+TEST(Win32Handles, EachKindKnowsItsOwnInvalidValue) {
+    // A failed FindFirstFileW answers INVALID_HANDLE_VALUE, a failed CreatePopupMenu NULL.
+    EXPECT_FALSE(win32::unique_find(INVALID_HANDLE_VALUE));
+    EXPECT_FALSE(win32::unique_file(INVALID_HANDLE_VALUE));
+    EXPECT_FALSE(win32::unique_hmenu(nullptr));
+    EXPECT_FALSE(win32::unique_handle(nullptr));
+    win32::unique_hmenu menu(::CreatePopupMenu());
+    EXPECT_TRUE(menu);
+}
+
+class Win32Side : public ::testing::Test {
+protected:
+    PlatformUnderTest fixture;
+    Platform platform = fixture.platform();
+};
+
+TEST_F(Win32Side, AHiddenOwnerIsAToolWindowThatIsNeverShown) {
+    const Hwnd owner = platform.windows.CreateWindow(WindowKind::HiddenOwner, 0, nullptr);
+    const Hwnd child = platform.windows.CreateWindow(WindowKind::Child, owner, nullptr);
+    ASSERT_NE(owner, 0u);
+    ASSERT_NE(child, 0u);
+    const HWND ownerWindow = win32::ToHwnd(owner);
+    const LONG_PTR style = ::GetWindowLongPtrW(ownerWindow, GWL_STYLE);
+    const LONG_PTR exStyle = ::GetWindowLongPtrW(ownerWindow, GWL_EXSTYLE);
+    EXPECT_TRUE(style & WS_POPUP);
+    EXPECT_FALSE(style & WS_VISIBLE);
+    EXPECT_TRUE(exStyle & WS_EX_TOOLWINDOW);  // no taskbar button
+    EXPECT_FALSE(exStyle & WS_EX_APPWINDOW);
+    EXPECT_EQ(::GetParent(win32::ToHwnd(child)), ownerWindow);
+    EXPECT_TRUE(::GetWindowLongPtrW(win32::ToHwnd(child), GWL_STYLE) & WS_CHILD);
+
+    EXPECT_TRUE(platform.windows.MoveWindow(owner, {-30000, -30000}));
+    RECT place{};
+    ::GetWindowRect(ownerWindow, &place);
+    EXPECT_EQ(place.left, -30000);
+    EXPECT_EQ(place.top, -30000);
+    platform.windows.DestroyWindow(owner);
+    EXPECT_FALSE(::IsWindow(ownerWindow));
+}
+
+class Answer final : public MessageHandler {
+public:
+    std::int32_t HandleMessage(Hwnd, std::int32_t message, std::int32_t, std::int32_t) noexcept
+        override {
+        return message == msg::kUser ? 42 : 0;
+    }
+};
+
+TEST_F(Win32Side, RestoringAProcedureLeavesNoPropertyBehind) {
+    const Hwnd hwnd = platform.windows.CreateWindow(WindowKind::HiddenOwner, 0, nullptr);
+    ASSERT_NE(hwnd, 0u);
+    Answer hook;
+    const WindowProc previous = platform.windows.SubclassWindow(hwnd, hook);
+    ASSERT_NE(previous, 0u);
+    EXPECT_EQ(platform.windows.SendMessage(hwnd, msg::kUser, 0, 0), 42);
+    EXPECT_NE(::GetPropW(win32::ToHwnd(hwnd), L"Dustvale.Subclass"), nullptr);
+
+    platform.windows.RestoreWindowProc(hwnd, previous);
+    EXPECT_EQ(::GetPropW(win32::ToHwnd(hwnd), L"Dustvale.Subclass"), nullptr);
+    EXPECT_EQ(platform.windows.SendMessage(hwnd, msg::kUser, 0, 0), 0);
+    platform.windows.DestroyWindow(hwnd);
+
+    // A window that is gone cannot be hooked, and nothing is left attached to it.
+    EXPECT_EQ(platform.windows.SubclassWindow(hwnd, hook), 0u);
+}
+
+TEST_F(Win32Side, AQuitSeenWhileYieldingStillEndsTheMainLoop) {
+    platform.windows.PostQuitMessage(7);
+    platform.windows.ProcessPendingMessages();
+    EXPECT_EQ(platform.windows.RunMessageLoop(), 7);
+}
+
+// An .ico file of one 16 x 16 32-bit image filled with `blue`.
+std::string SolidIcon(unsigned char blue) {
+    std::string bytes("\0\0\1\0\1\0", 6);
+    const std::uint32_t imageSize = 40 + 16 * 16 * 4 + 16 * 4;
+    const unsigned char entry[16] = {16, 16, 0, 0, 1, 0, 32, 0,
+                                     static_cast<unsigned char>(imageSize & 0xFF),
+                                     static_cast<unsigned char>(imageSize >> 8), 0, 0, 22, 0, 0, 0};
+    bytes.append(reinterpret_cast<const char*>(entry), sizeof(entry));
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof(header);
+    header.biWidth = 16;
+    header.biHeight = 32;  // colour and mask
+    header.biPlanes = 1;
+    header.biBitCount = 32;
+    bytes.append(reinterpret_cast<const char*>(&header), sizeof(header));
+    for (int pixel = 0; pixel < 16 * 16; ++pixel) bytes.append({static_cast<char>(blue), 0, 0, '\xFF'});
+    bytes.append(16 * 4, '\0');  // mask: every pixel shows
+    return bytes;
+}
+
+TEST_F(Win32Side, AnEqualPictureFileSharesOneIconUntilTheLastPictureGoes) {
+    const Text scratch = fixture.ScratchFolder();
+    ASSERT_TRUE(WriteFile(platform.files, scratch + u"\\a.ico", SolidIcon(0x40)));
+    ASSERT_TRUE(WriteFile(platform.files, scratch + u"\\same.ico", SolidIcon(0x40)));
+    ASSERT_TRUE(WriteFile(platform.files, scratch + u"\\other.ico", SolidIcon(0xC0)));
+
+    std::unique_ptr<Picture> first = platform.ui.LoadPictureFile(scratch + u"\\a.ico");
+    std::unique_ptr<Picture> same = platform.ui.LoadPictureFile(scratch + u"\\same.ico");
+    std::unique_ptr<Picture> other = platform.ui.LoadPictureFile(scratch + u"\\other.ico");
+    ASSERT_TRUE(first && same && other);
+    EXPECT_EQ(first->Handle(), same->Handle());
+    EXPECT_NE(first->Handle(), other->Handle());
+
+    const HICON shared = win32::ToHandle<HICON>(first->Handle());
+    ICONINFO info{};
+    first.reset();
+    ASSERT_TRUE(::GetIconInfo(shared, &info));  // still held by `same`
+    ::DeleteObject(info.hbmColor);
+    ::DeleteObject(info.hbmMask);
+    same.reset();
+    EXPECT_FALSE(::GetIconInfo(shared, &info));  // destroyed with the last picture
+}
+
+}  // namespace
 }  // namespace dustvale::contract
