@@ -1,0 +1,135 @@
+// What the contract cannot set up on a real machine: links, files in use, folders that refuse
+// listing or creation, 8.3 aliases chosen by the test, the path length limit, and the wildcard
+// corners where Windows and Wine part ways (the simulation follows Windows).
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/sim/SimFileSystem.h"
+
+namespace dustvale::sim {
+namespace {
+
+std::vector<Text> Names(FileSystem& files, const Text& pattern) {
+    std::vector<Text> names;
+    FindData entry;
+    std::unique_ptr<FileSearch> search = files.FindFirstFile(pattern, entry);
+    if (!search) return names;
+    do names.push_back(entry.name);
+    while (search->Next(entry));
+    return names;
+}
+
+class SimFileSystemTest : public ::testing::Test {
+protected:
+    SimFileSystem files;
+};
+
+TEST_F(SimFileSystemTest, ALinkIsFollowedInsideButRemovedAlone) {
+    files.AddFile(u"C:\\Outside\\precious.doc", "keep");
+    files.AddFolderLink(u"C:\\Temp\\Link", u"C:\\Outside");
+
+    EXPECT_EQ(Names(files, u"C:\\Temp\\Link\\*"), (std::vector<Text>{u".", u"..", u"precious.doc"}));
+    FindData entry;
+    ASSERT_TRUE(files.FindFirstFile(u"C:\\Temp\\Link", entry));
+    EXPECT_EQ(entry.attributes, attr::kDirectory | attr::kReparsePoint);
+    EXPECT_FALSE(files.DeleteFile(u"C:\\Temp\\Link"));
+
+    // Through the link, the file deleted is the one outside.
+    EXPECT_TRUE(files.DeleteFile(u"C:\\temp\\link\\PRECIOUS.DOC"));
+    files.AddFile(u"C:\\Outside\\precious.doc", "keep");
+    EXPECT_TRUE(files.RemoveDirectory(u"C:\\Temp\\Link"));  // not empty behind it, still removed
+    EXPECT_EQ(files.Contents(u"C:\\Outside\\precious.doc"), "keep");
+    EXPECT_EQ(files.Deletions(), (std::vector<Text>{u"C:\\Outside\\precious.doc", u"C:\\Temp\\Link"}));
+    EXPECT_EQ(files.Tree(u"C:\\Temp"), std::vector<Text>{});
+}
+
+TEST_F(SimFileSystemTest, ALinkLeadingNowhereOrInACircleListsNothing) {
+    files.AddFolderLink(u"C:\\Gone", u"C:\\Never");
+    files.AddFolderLink(u"C:\\A", u"C:\\B");
+    files.AddFolderLink(u"C:\\B", u"C:\\A");
+    FindData entry;
+    EXPECT_FALSE(files.FindFirstFile(u"C:\\Gone\\*", entry));
+    EXPECT_FALSE(files.FindFirstFile(u"C:\\A\\*", entry));
+    EXPECT_TRUE(files.PathFileExists(u"C:\\Gone"));
+}
+
+TEST_F(SimFileSystemTest, FilesInUseAndGuardedFoldersRefuse) {
+    files.AddFile(u"C:\\Temp\\busy.tmp", "x");
+    files.AddFolder(u"C:\\Temp\\Busy folder");
+    files.SetInUse(u"C:\\Temp\\busy.tmp", true);
+    files.SetInUse(u"C:\\Temp\\Busy folder", true);
+    EXPECT_FALSE(files.DeleteFile(u"C:\\Temp\\busy.tmp"));
+    EXPECT_FALSE(files.Open(u"C:\\Temp\\busy.tmp", FileMode::Input));
+    EXPECT_FALSE(files.RemoveDirectory(u"C:\\Temp\\Busy folder"));
+    files.SetInUse(u"C:\\Temp\\busy.tmp", false);
+    EXPECT_TRUE(files.DeleteFile(u"C:\\Temp\\busy.tmp"));
+
+    files.AddFile(u"C:\\Secret\\inside.txt", "x");
+    files.SetDenyListing(u"C:\\Secret", true);
+    FindData entry;
+    EXPECT_FALSE(files.FindFirstFile(u"C:\\Secret\\*", entry));
+    EXPECT_FALSE(files.FindFirstFile(u"C:\\Secret\\inside.txt", entry));
+    EXPECT_TRUE(files.GetFileAttributes(u"C:\\Secret\\inside.txt"));
+
+    files.AddFile(u"C:\\Sealed\\old.txt", "old");
+    files.SetReadOnlyFolder(u"C:\\Sealed", true);
+    EXPECT_FALSE(files.Open(u"C:\\Sealed\\new.txt", FileMode::Output));
+    EXPECT_FALSE(files.Open(u"C:\\Sealed\\old.txt", FileMode::Output));
+    EXPECT_TRUE(files.Open(u"C:\\Sealed\\old.txt", FileMode::Input));
+    EXPECT_FALSE(files.Exists(u"C:\\Sealed\\new.txt"));
+
+    files.AddFolder(u"C:\\Kept", attr::kDirectory | attr::kReadOnly);
+    EXPECT_FALSE(files.RemoveDirectory(u"C:\\Kept"));
+}
+
+TEST_F(SimFileSystemTest, WildcardsFollowWindowsWhereWineDiffers) {
+    for (const Text name : {u"file.txt", u"file1.txt", u"a.c", u"page.html", u"abc"})
+        files.AddFile(u"C:\\W\\" + name);
+    files.SetShortName(u"C:\\W\\page.html", u"PAGE~1.HTM");
+    const struct {
+        Text pattern;
+        std::vector<Text> names;
+    } cases[] = {
+        {u"file?.txt", {u"file.txt", u"file1.txt"}},  // "?" may match nothing before a dot
+        {u"a?c", {u"abc"}},                           // but never the dot itself
+        {u"*.htm", {u"page.html"}},                   // by its alias
+        {u"*.ht?", {u"page.html"}},
+        {u"*.h", {}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Names(files, u"C:\\W\\" + c.pattern), c.names);
+    EXPECT_EQ(Names(files, u"C:\\*"), (std::vector<Text>{u"W"}));  // no "." in a drive's root
+    FindData entry;
+    ASSERT_TRUE(files.FindFirstFile(u"C:\\W\\PAGE~1.HTM", entry));
+    EXPECT_EQ(entry.name, u"page.html");
+    EXPECT_EQ(entry.shortName, u"PAGE~1.HTM");
+}
+
+TEST_F(SimFileSystemTest, PathsOf260CharactersNeedTheLongPathPrefix) {
+    const Text folder = u"C:\\" + Text(240, u'd');
+    const Text file = folder + u"\\" + Text(20, u'f');  // 264 characters
+    files.AddFile(file, "deep");
+    EXPECT_FALSE(files.PathFileExists(file));
+    EXPECT_TRUE(files.PathFileExists(u"\\\\?\\" + file));
+    EXPECT_TRUE(files.PathFileExists(folder));  // 243 characters
+    EXPECT_FALSE(files.PathFileExists(u"Temp\\relative.txt"));
+    EXPECT_FALSE(files.PathFileExists(u"Q:\\"));
+}
+
+TEST_F(SimFileSystemTest, SearchesAndFilesAreCountedUntilClosed) {
+    files.AddFile(u"C:\\F\\one.txt", "1");
+    {
+        FindData entry;
+        std::unique_ptr<FileSearch> search = files.FindFirstFile(u"C:\\F\\*", entry);
+        std::unique_ptr<OpenFile> file = files.Open(u"C:\\F\\one.txt", FileMode::Input);
+        EXPECT_EQ(files.OpenSearches(), 1u);
+        EXPECT_EQ(files.OpenFiles(), 1u);
+    }
+    EXPECT_EQ(files.OpenSearches(), 0u);
+    EXPECT_EQ(files.OpenFiles(), 0u);
+}
+
+}  // namespace
+}  // namespace dustvale::sim
