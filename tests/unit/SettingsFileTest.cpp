@@ -13,6 +13,13 @@ namespace {
 const Text kFolder = u"C:\\Program Files\\Dustvale";
 const Text kFile = u"C:\\Program Files\\Dustvale\\AutoClean.cfg";
 
+// For messages of failed checks: the text with every code unit cut to a byte.
+std::string Narrow(const Text& text) {
+    std::string narrow;
+    for (char16_t c : text) narrow += static_cast<char>(c);
+    return narrow;
+}
+
 struct FieldCase {
     const char16_t* contents;
     const char16_t* field;
@@ -38,7 +45,7 @@ TEST(SettingsFile, ReadFieldTakesTheFirstFieldOfTheFirstLine) {
         {u"x\"y\"\r\n", u"x\"y\""},  // a quote later in the field is an ordinary character
     };
     for (const FieldCase& c : cases) {
-        EXPECT_EQ(ReadField(c.contents), Text(c.field)) << std::u16string(c.contents).size();
+        EXPECT_EQ(ReadField(c.contents), Text(c.field)) << Narrow(c.contents);
     }
 }
 
@@ -94,7 +101,7 @@ TEST(SettingsFile, ReadNumberReadsTheLeadingNumber) {
         {u"\x0661", 0},  // digits of other scripts are not digits here
     };
     for (const NumberCase& c : cases) {
-        EXPECT_DOUBLE_EQ(ReadNumber(c.text), c.value) << std::string(c.text, c.text + std::u16string(c.text).size());
+        EXPECT_DOUBLE_EQ(ReadNumber(c.text), c.value) << Narrow(c.text);
     }
 }
 
@@ -137,7 +144,7 @@ TEST(SettingsFile, AutoEmptyDueWhenTheCountReachesTheThreshold) {
     };
     for (const DueCase& c : cases) {
         EXPECT_EQ(AutoEmptyDue(c.autoClean, c.items), c.due)
-            << std::string(c.autoClean, c.autoClean + std::u16string(c.autoClean).size()) << " / "
+            << Narrow(c.autoClean) << " / "
             << c.items;
     }
 }

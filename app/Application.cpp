@@ -1,0 +1,26 @@
+#include "app/Application.h"
+
+#include "app/Form1.h"
+#include "app/LoadedForms.h"
+#include "settings/CommonControlsStartup.h"
+#include "settings/FileTable.h"
+#include "settings/Form2.h"
+
+namespace dustvale {
+
+std::int32_t RunApplication(Platform& platform) {
+    FileTable files(platform.files);
+    LoadedForms forms(platform.windows);
+    CommonControlsStartup initialization(StartupContext{platform, files, forms});
+    OptionsDialog options(platform, forms, initialization);
+
+    Form1 form(platform, forms, initialization, options);
+    if (forms.Count() == 0) {
+        return 1;  // the main form could not load: nothing would ever end the loop
+    }
+    // The loop ends when the last form unloads; the forms are destroyed only afterwards, so
+    // nothing a handler still uses goes away under it.
+    return platform.windows.RunMessageLoop();
+}
+
+}  // namespace dustvale

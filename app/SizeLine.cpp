@@ -1,0 +1,30 @@
+#include "app/SizeLine.h"
+
+#include <string>
+
+#include "app/ApplicationTitle.h"
+
+namespace dustvale {
+
+namespace {
+
+constexpr std::uint64_t kMegabyte = 1024 * 1024;
+
+Text Digits(std::uint64_t value) {
+    const std::string digits = std::to_string(value);
+    return Text(digits.begin(), digits.end());
+}
+
+}  // namespace
+
+Text FormatSizeLine(std::uint64_t size, std::uint64_t items) {
+    const Text amount = size < kMegabyte ? Digits(size) + u" bytes. ("
+                                         : Digits(size / kMegabyte) + u" Mb. (";
+    return amount + Digits(items) + u" items)";
+}
+
+Text FormatTooltip(std::uint64_t items) {
+    return kApplicationTitle + u" (" + Digits(items) + u" items)";
+}
+
+}  // namespace dustvale

@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "AppTestScene.h"
+#include "app/SizeLine.h"
+
+namespace dustvale {
+namespace {
+
+using apptest::AppScene;
+using sim::SimUserInterface;
+
+TEST(AppMonitor, SizeLineInBytesBelowAMegabyteThenInWholeMegabytes) {
+    const struct {
+        std::uint64_t size, items;
+        const char16_t* line;
+    } cases[] = {
+        {0, 0, u"0 bytes. (0 items)"},
+        {0, 2, u"0 bytes. (2 items)"},
+        {2500, 3, u"2500 bytes. (3 items)"},
+        {1048575, 1, u"1048575 bytes. (1 items)"},
+        {1048576, 1, u"1 Mb. (1 items)"},
+        {2097151, 1, u"1 Mb. (1 items)"},
+        {5767168, 12, u"5 Mb. (12 items)"},
+        {2147483648ull, 7, u"2048 Mb. (7 items)"},
+        {3221225472ull, 40, u"3072 Mb. (40 items)"},
+        {0xFFFFFFFFFFFFFFFFull, 4294967296ull, u"17592186044415 Mb. (4294967296 items)"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FormatSizeLine(c.size, c.items), Text(c.line)) << c.size << " " << c.items;
+    }
+}
+
+TEST(AppMonitor, TooltipCountsItemsAlwaysInThePlural) {
+    EXPECT_EQ(FormatTooltip(1), u"Dustvale (1 items)");
+    EXPECT_EQ(FormatTooltip(7), u"Dustvale (7 items)");
+    EXPECT_EQ(FormatTooltip(123456789012ull), u"Dustvale (123456789012 items)");
+}
+
+// One item per entry of `sizes` in the bin of drive C:.
+void FillBin(sim::SimShell& shell, std::initializer_list<std::uint64_t> sizes) {
+    for (std::uint64_t size : sizes) shell.AddToRecycleBin(u'C', size);
+}
+
+TEST(AppMonitor, EachTickShowsTheBinsStateFromTheCountAlone) {
+    const struct {
+        int items;
+        std::uint64_t bytesEach;
+        const char16_t* line;
+        bool full;
+        const char16_t* tip;
+    } cases[] = {
+        {0, 0, u"0 bytes. (0 items)", false, u"Dustvale"},
+        {2, 0, u"0 bytes. (2 items)", true, u"Dustvale (2 items)"},
+        {1, 700, u"700 bytes. (1 items)", true, u"Dustvale (1 items)"},
+        {15, 1048576, u"15 Mb. (15 items)", true, u"Dustvale (15 items)"},
+    };
+    for (const auto& c : cases) {
+        AppScene scene;
+        for (int i = 0; i < c.items; ++i) scene.sim.shell().AddToRecycleBin(u'C', c.bytesEach);
+        Form1& form = scene.Create();
+        scene.sim.Advance(1000);
+        SCOPED_TRACE(c.items);
+        EXPECT_EQ(form.Menu().Item("mnuTK").caption, Text(c.line));
+        ASSERT_TRUE(scene.ShownIcon().has_value());
+        EXPECT_EQ(scene.ShownIcon()->icon, c.full ? SimUserInterface::kTrayFullHandle
+                                                  : SimUserInterface::kTrayEmptyHandle);
+        EXPECT_EQ(scene.ShownIcon()->tip, Text(c.tip));
+        EXPECT_TRUE(scene.sim.shell().EmptyCalls().empty());  // no settings file: never emptied
+    }
+}
+
+TEST(AppMonitor, TheTooltipReachesTheShellEveryTickThePictureOnlyWhenItChanges) {
+    AppScene scene;
+    scene.Create();
+    scene.sim.shell().ClearNotifyCalls();
+    scene.sim.Advance(1000);  // full picture at load, empty bin: picture and tooltip
+    EXPECT_EQ(scene.sim.shell().NotifyCalls().size(), 2u);
+    scene.sim.shell().ClearNotifyCalls();
+    scene.sim.Advance(3000);  // nothing changed: the tooltip alone, three times
+    ASSERT_EQ(scene.sim.shell().NotifyCalls().size(), 3u);
+    for (const auto& call : scene.sim.shell().NotifyCalls()) {
+        EXPECT_EQ(call.message, NotifyMessage::Modify);
+    }
+    scene.sim.shell().ClearNotifyCalls();
+    scene.sim.shell().AddToRecycleBin(u'C', 1);
+    scene.sim.Advance(1000);
+    EXPECT_EQ(scene.sim.shell().NotifyCalls().size(), 2u);
+    EXPECT_EQ(scene.ShownIcon()->icon, SimUserInterface::kTrayFullHandle);
+}
+
+TEST(AppMonitor, AutoEmptyFollowsTheSettingReadAtStartUp) {
+    const struct {
+        std::optional<std::string> file;
+        int items;
+        bool emptied;
+    } cases[] = {
+        {std::nullopt, 0, false},
+        {std::nullopt, 1000, false},
+        {"OFF\r\n", 1000, false},
+        {"15\r\n", 14, false},
+        {"15\r\n", 15, true},
+        {"15\r\n", 16, true},
+        {"2.5\r\n", 2, false},
+        {"2.5\r\n", 3, true},
+        {"0\r\n", 0, true},     // also when the bin is already empty
+        {"off\r\n", 0, true},   // not "OFF": threshold 0
+        {"\r\n", 0, true},      // an empty threshold box stored
+        {"", 1000, false},      // a file without bytes is off
+    };
+    for (const auto& c : cases) {
+        AppScene scene;
+        if (c.file) scene.sim.files().AddFile(apptest::kSettingsFile, *c.file);
+        for (int i = 0; i < c.items; ++i) scene.sim.shell().AddToRecycleBin(u'C', 10);
+        Form1& form = scene.Create();
+        scene.sim.Advance(1000);
+        SCOPED_TRACE(testing::Message() << c.file.value_or("(none)") << " / " << c.items);
+        ASSERT_EQ(scene.sim.shell().EmptyCalls().size(), c.emptied ? 1u : 0u);
+        if (c.emptied) {
+            const auto& call = scene.sim.shell().EmptyCalls()[0];
+            EXPECT_EQ(call.owner, form.hWnd());
+            EXPECT_FALSE(call.root.has_value());  // every drive
+            EXPECT_EQ(call.flags, 7u);
+        }
+        // The display of that tick is not refreshed after emptying.
+        EXPECT_EQ(form.Menu().Item("mnuTK").caption,
+                  FormatSizeLine(10ull * c.items, static_cast<std::uint64_t>(c.items)));
+    }
+}
+
+TEST(AppMonitor, AnEmptiedBinShowsEmptyAtTheNextTick) {
+    AppScene scene;
+    scene.sim.files().AddFile(apptest::kSettingsFile, "3\r\n");
+    FillBin(scene.sim.shell(), {100, 200});
+    Form1& form = scene.Create();
+    scene.sim.Advance(1000);
+    EXPECT_TRUE(scene.sim.shell().EmptyCalls().empty());
+    scene.sim.shell().AddToRecycleBin(u'C', 300);
+    scene.sim.Advance(1000);
+    EXPECT_EQ(scene.sim.shell().EmptyCalls().size(), 1u);
+    EXPECT_EQ(form.Menu().Item("mnuTK").caption, u"600 bytes. (3 items)");
+    scene.sim.Advance(1000);
+    EXPECT_EQ(form.Menu().Item("mnuTK").caption, u"0 bytes. (0 items)");
+    EXPECT_EQ(scene.ShownIcon()->tip, u"Dustvale");
+    EXPECT_EQ(scene.sim.shell().EmptyCalls().size(), 1u);
+}
+
+TEST(AppMonitor, ThresholdIsTheOneReadAtStartUp) {
+    AppScene scene;
+    scene.sim.files().AddFile(apptest::kSettingsFile, "15\r\n");
+    Form1& form = scene.Create();
+    scene.sim.files().DeleteFile(apptest::kSettingsFile);
+    scene.sim.files().AddFile(apptest::kSettingsFile, "20\r\n");
+    for (int i = 0; i < 15; ++i) scene.sim.shell().AddToRecycleBin(u'C', 1);
+    scene.sim.Advance(1000);
+    EXPECT_EQ(form.AutoClean(), u"15");
+    EXPECT_EQ(scene.sim.shell().EmptyCalls().size(), 1u);
+}
+
+TEST(AppMonitor, AFailedQueryShowsAnEmptyBin) {
+    AppScene scene;
+    scene.sim.files().AddFile(apptest::kSettingsFile, "1\r\n");
+    FillBin(scene.sim.shell(), {5000, 5000});
+    scene.sim.shell().FailQueries(true);
+    Form1& form = scene.Create();
+    scene.sim.Advance(1000);
+    EXPECT_EQ(form.Menu().Item("mnuTK").caption, u"0 bytes. (0 items)");
+    EXPECT_EQ(scene.ShownIcon()->icon, SimUserInterface::kTrayEmptyHandle);
+    EXPECT_EQ(scene.ShownIcon()->tip, u"Dustvale");
+    EXPECT_TRUE(scene.sim.shell().EmptyCalls().empty());  // 0 items is below 1
+}
+
+TEST(AppMonitor, ItemsOnAnotherDriveAreNotShownButTheEmptyCommandRemovesThem) {
+    AppScene scene;
+    scene.sim.files().AddDrive(u'D');
+    scene.sim.shell().AddToRecycleBin(u'D', 4096);
+    Form1& form = scene.Create();
+    scene.sim.Advance(1000);
+    EXPECT_EQ(form.Menu().Item("mnuTK").caption, u"0 bytes. (0 items)");
+    EXPECT_EQ(scene.ShownIcon()->tip, u"Dustvale");
+
+    ASSERT_TRUE(scene.Choose({u"Recycle Bin", u"Empty"}));
+    EXPECT_EQ(scene.sim.shell().RecycleBinItems(u'D'), 0u);
+    ASSERT_EQ(scene.sim.shell().EmptyCalls().size(), 1u);
+    EXPECT_FALSE(scene.sim.shell().EmptyCalls()[0].root.has_value());
+    EXPECT_EQ(scene.sim.shell().EmptyCalls()[0].flags,
+              sherb::kNoConfirmation | sherb::kNoProgressUi | sherb::kNoSound);
+    EXPECT_TRUE(scene.sim.ui().MessageBoxes().empty());
+}
+
+}  // namespace
+}  // namespace dustvale

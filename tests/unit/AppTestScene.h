@@ -1,0 +1,118 @@
+#pragma once
+
+// The main form in a simulated Windows, with the services it calls outside itself written
+// down: the common-controls start-up, the Options dialog and the loaded forms.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/Form1.h"
+#include "app/FormInitialization.h"
+#include "app/LoadedForms.h"
+#include "app/OptionsDialogHost.h"
+#include "platform/sim/SimFileSystem.h"
+#include "platform/sim/SimKernel.h"
+#include "platform/sim/SimShell.h"
+#include "platform/sim/SimUserInterface.h"
+#include "platform/sim/SimWindowing.h"
+#include "platform/sim/SimWindows.h"
+
+namespace dustvale::apptest {
+
+inline const Text kAppFolder = u"C:\\Program Files\\Dustvale";
+inline const Text kSettingsFile = u"C:\\Program Files\\Dustvale\\AutoClean.cfg";
+inline const Text kFullIco = u"C:\\Program Files\\Dustvale\\full.ico";
+inline const Text kEmptyIco = u"C:\\Program Files\\Dustvale\\empty.ico";
+inline const Text kCCleaner = u"C:\\Program Files\\CCleaner\\ccleaner.exe";
+inline const Text kCCleanerX86 = u"C:\\Program Files (x86)\\CCleaner\\ccleaner.exe";
+
+// The bytes of an .ico file with one image; `tag` makes files of different pictures.
+inline std::string IcoBytes(char tag) {
+    std::string bytes("\0\0\1\0\1\0", 6);
+    bytes += std::string(16, tag);
+    bytes += std::string(40, tag);
+    return bytes;
+}
+
+class RecordingInitialization final : public FormInitialization {
+public:
+    void StartCommonControls() override {
+        if (onStart) onStart();
+        calls.push_back("StartCommonControls");
+    }
+    bool InitUserExClasses() override {
+        calls.push_back("InitUserExClasses");
+        return false;  // not looked at
+    }
+    std::vector<std::string> calls;
+    std::function<void()> onStart;
+};
+
+class RecordingOptions final : public OptionsDialogHost {
+public:
+    void ShowOptions(const Text& autoClean) override { shown.push_back(autoClean); }
+    std::vector<Text> shown;
+};
+
+// Another loaded form (the Options dialog, say), which keeps the process alive.
+class OtherForm final : public LoadedForm {
+public:
+    void Unload() override { ++unloads; }
+    int unloads = 0;
+};
+
+struct AppScene {
+    AppScene() = default;
+    AppScene(const AppScene&) = delete;
+    AppScene& operator=(const AppScene&) = delete;
+
+    Form1& Create() {
+        form = std::make_unique<Form1>(platform, forms, initialization, options);
+        return *form;
+    }
+
+    Hwnd TrayWindow() const { return form->ctlSysTrayBalloon1().IconData().hWnd; }
+    std::uint32_t IconId() const {
+        return static_cast<std::uint32_t>(form->ctlSysTrayBalloon1().IconId());
+    }
+    // The user releases a mouse button over the tray icon (WM_RBUTTONUP by default).
+    bool Release(std::int32_t notification = msg::kRButtonUp) {
+        return sim.shell().SendCallback(TrayWindow(), IconId(), notification);
+    }
+    // The icon as the tray shows it now, if it does.
+    std::optional<sim::SimShell::TrayIcon> ShownIcon() {
+        const auto icons = sim.shell().Icons();
+        if (icons.empty()) return std::nullopt;
+        return icons.front();
+    }
+    // Opens the menu and chooses the item at `path`; returns whether it was there.
+    bool Choose(std::vector<Text> path) {
+        auto found = std::make_shared<bool>(false);
+        sim.ui().AnswerMenu([found, path](const sim::SimUserInterface::MenuCall& call) {
+            const std::uint32_t command = sim::FindCommand(call.items, path);
+            *found = command != 0;
+            return command;
+        });
+        Release();
+        return *found;
+    }
+    // The next menu is answered with `path` (run inside a box or menu script).
+    void AnswerMenuWith(std::vector<Text> path) {
+        sim.ui().AnswerMenu([path](const sim::SimUserInterface::MenuCall& call) {
+            return sim::FindCommand(call.items, path);
+        });
+    }
+
+    sim::SimWindows sim;
+    Platform platform = sim.platform();
+    LoadedForms forms{sim.windows()};
+    RecordingInitialization initialization;
+    RecordingOptions options;
+    std::unique_ptr<Form1> form;
+};
+
+}  // namespace dustvale::apptest
