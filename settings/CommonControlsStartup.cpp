@@ -36,7 +36,9 @@ void EnsureManifest(const StartupContext& context) {
     {
         const int number = context.files.FreeFile();
         ScopedFile manifest(context.files, number, path, FileMode::Output);
-        if (manifest) manifest->Write(platform.kernel.ToAnsi(ManifestText(executableName) + u"\r\n"));
+        if (manifest) {
+            manifest->Write(platform.kernel.ToAnsi(ManifestText(executableName) + u"\r\n"));
+        }
     }
     files.SetFileAttributes(path, attr::kHidden);
 

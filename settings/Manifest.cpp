@@ -44,10 +44,7 @@ Text ManifestText(const Text& executableName) {
         u"</assembly>",
     };
     Text text;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i != 0) text += u"\r\n";
-        text += lines[i];
-    }
+    for (const Text& line : lines) text += line + u"\r\n";
     return text;
 }
 

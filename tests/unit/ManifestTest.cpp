@@ -36,7 +36,8 @@ const std::string kManifestBytes =
     "      />\r\n"
     "    </dependentAssembly>\r\n"
     "  </dependency>\r\n"
-    "</assembly>\r\n";
+    "</assembly>\r\n"
+    "\r\n";  // the write's own line end after the text's closing one
 
 TEST(ManifestPath, FolderWithOneBackslashThenExecutableName) {
     EXPECT_EQ(ManifestPath(u"C:\\Program Files\\Dustvale", u"Dustvale"), kManifest);

@@ -1,0 +1,105 @@
+// The registry, the common controls and the modeless dialogs behave alike on every platform.
+
+#include <gtest/gtest.h>
+
+#include "tests/contract/ContractFixture.h"
+
+namespace dustvale::contract {
+namespace {
+
+// A value name no other program uses; the tests remove it again.
+const Text kScratchValue = u"DustvaleContractScratch";
+
+class CountingListener final : public DialogListener {
+public:
+    void ControlClicked(std::size_t) override { ++clicks; }
+    void CloseRequested() override { ++closes; }
+    int clicks = 0;
+    int closes = 0;
+};
+
+DialogLayout ScratchLayout() {
+    DialogLayout layout;
+    layout.caption = u"Contract";
+    layout.clientWidth = 4680;
+    layout.clientHeight = 1500;
+    layout.controls = {
+        {ControlKind::CheckBox, u"Box", {120, 120, 4335, 255}},
+        {ControlKind::TextBox, u"15", {3360, 120, 495, 285}},
+        {ControlKind::DefaultButton, u"Close", {3360, 960, 1215, 495}},
+    };
+    return layout;
+}
+
+template <class F>
+class SettingsServicesContract : public ::testing::Test {
+protected:
+    F fixture;
+    Platform platform = fixture.platform();
+};
+
+TYPED_TEST_SUITE_P(SettingsServicesContract);
+
+TYPED_TEST_P(SettingsServicesContract, AMissingKeyIsNotCreatedByOpeningIt) {
+    const Text missing = u"Software\\DustvaleContractSurelyMissing\\Below";
+    Registry& registry = this->platform.registry;
+    OpenedKey first = registry.OpenCurrentUserKey(missing, reg::kKeyWrite);
+    EXPECT_EQ(first.status, reg::kFileNotFound);
+    EXPECT_FALSE(first.key);
+    EXPECT_EQ(registry.OpenCurrentUserKey(missing, reg::kKeyWrite).status, reg::kFileNotFound);
+}
+
+TYPED_TEST_P(SettingsServicesContract, AStringValueIsSetAndDeletedOnce) {
+    OpenedKey software = this->platform.registry.OpenCurrentUserKey(u"Software", reg::kKeyWrite);
+    ASSERT_EQ(software.status, reg::kSuccess);
+    ASSERT_TRUE(software.key);
+    EXPECT_EQ(software.key->SetStringValue(kScratchValue, u"\"C:\\Dust vale\\D\u00e9j\u00e0.exe\""),
+              reg::kSuccess);
+    EXPECT_EQ(software.key->SetStringValue(kScratchValue, u"again"), reg::kSuccess);
+    EXPECT_EQ(software.key->DeleteValue(kScratchValue), reg::kSuccess);
+    EXPECT_EQ(software.key->DeleteValue(kScratchValue), reg::kFileNotFound);
+}
+
+TYPED_TEST_P(SettingsServicesContract, TheCommonControlsInitialise) {
+    CommonControls& controls = this->platform.commonControls;
+    EXPECT_EQ(controls.InitCommonControlsEx(icc::kAllClasses), std::optional<bool>(true));
+    EXPECT_EQ(controls.InitCommonControlsEx(icc::kUserExClasses), std::optional<bool>(true));
+    controls.InitCommonControls();
+}
+
+TYPED_TEST_P(SettingsServicesContract, ADialogKeepsTheStateTheProgramGivesItSilently) {
+    CountingListener listener;
+    std::unique_ptr<DialogWindow> dialog =
+        this->platform.dialogs.CreateDialogWindow(ScratchLayout(), listener);
+    ASSERT_TRUE(dialog);
+    EXPECT_NE(dialog->Handle(), 0u);
+    EXPECT_FALSE(dialog->IsChecked(0)) << "check boxes start clear";
+    EXPECT_EQ(dialog->GetText(1), u"15");
+
+    dialog->SetChecked(0, true);
+    EXPECT_TRUE(dialog->IsChecked(0));
+    dialog->SetChecked(0, true);
+    dialog->SetChecked(0, false);
+    EXPECT_FALSE(dialog->IsChecked(0));
+
+    for (const Text& text : {Text(u" 20 "), Text(), Text(u"\u0416\u00e9")}) {
+        dialog->SetText(1, text);
+        EXPECT_EQ(dialog->GetText(1), text);
+    }
+    dialog->SetEnabled(1, false);
+    dialog->ShowCentred();
+    dialog->BringToFront();
+    this->fixture.WaitForTimers(50);
+    dialog->Hide();
+    EXPECT_EQ(listener.clicks, 0) << "a state set by the program is not reported";
+    EXPECT_EQ(listener.closes, 0);
+}
+
+REGISTER_TYPED_TEST_SUITE_P(SettingsServicesContract, AMissingKeyIsNotCreatedByOpeningIt,
+                            AStringValueIsSetAndDeletedOnce, TheCommonControlsInitialise,
+                            ADialogKeepsTheStateTheProgramGivesItSilently);
+INSTANTIATE_TYPED_TEST_SUITE_P(Platform, SettingsServicesContract, PlatformUnderTest,
+                               PlatformName);
+
+}  // namespace
+}  // namespace dustvale::contract
