@@ -21,7 +21,8 @@ protected:
         files.SetShortName(u"C:\\Documents and Settings\\Bob\\Local Settings", u"LOCALS~1");
         files.AddFolder(u"C:\\ProgramData", attr::kDirectory | attr::kHidden | attr::kSystem);
         files.AddFile(u"C:\\ProgramData\\hidden.dat", {}, attr::kHidden | attr::kReadOnly);
-        files.AddFolder(u"C:\\Users\\\u0432\u0430\u0441\u044F \u043F\u0443\u043F\u043A\u0438\u043D");
+        files.AddFolder(
+            u"C:\\Users\\\u0432\u0430\u0441\u044F \u043F\u0443\u043F\u043A\u0438\u043D");
         files.AddFolder(u"C:\\Users\\\u5C71\u7530");
     }
 

@@ -175,7 +175,8 @@ TEST_F(CleanTempFolders, ALinkInsideATempFolderLeavesItsTargetAlone) {
     files().AddDrive(u'D');
     files().AddFile(u"D:\\Precious\\keep.dat", "keep", attr::kReadOnly);
     files().AddFolderLink(kXpRoot + u"Alice" + kXpTemp + u"\\outside", u"D:\\Precious");
-    files().AddFolderLink(kXpRoot + u"Alice" + kXpTemp + u"\\sub\\up", kXpRoot + u"Alice" + kXpTemp);
+    const Text aliceTemp = kXpRoot + u"Alice" + kXpTemp;
+    files().AddFolderLink(aliceTemp + u"\\sub\\up", aliceTemp);
 
     EXPECT_TRUE(Clean());
 
