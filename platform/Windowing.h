@@ -28,6 +28,9 @@ enum class WindowKind {
     Child,        // a child of `parent`, as a user control's own window
 };
 
+// GetWindow's relations (GW_HWNDNEXT, GW_CHILD).
+enum class WindowRelation : std::uint32_t { Next = 2, FirstChild = 5 };
+
 class Windowing {
 public:
     virtual ~Windowing() = default;
@@ -64,6 +67,18 @@ public:
     // Pixels per logical inch of the screen (96 at 100 %).
     virtual std::int32_t ScreenDpi() = 0;
     virtual Point GetCursorPos() = 0;
+
+    // The walk of the desktop's top-level windows, in z-order from the top, and what can be
+    // read of any window, also one of another program.
+    virtual Hwnd GetDesktopWindow() = 0;
+    // GetWindow: the related window, 0 when there is none (or `hwnd` no longer exists).
+    virtual Hwnd GetWindow(Hwnd hwnd, WindowRelation relation) = 0;
+    // GetClassNameW with a buffer of 256 characters; empty on failure.
+    virtual Text GetClassName(Hwnd hwnd) = 0;
+    // SendMessageW WM_GETTEXT with a buffer of `bufferChars` characters, NUL-filled before the
+    // call: the whole buffer afterwards (at most bufferChars - 1 characters of the text, then
+    // NULs). Empty when bufferChars is not positive.
+    virtual Text SendGetText(Hwnd hwnd, std::int32_t bufferChars) = 0;
 
     // Runs the message loop until PostQuitMessage; returns its exit code.
     virtual std::int32_t RunMessageLoop() = 0;

@@ -87,12 +87,6 @@ void ctlSysTrayBalloon::BalloonTipClose() {
     }
 }
 
-Hwnd ctlSysTrayBalloon::BalloonWindowFind(const Text& /*searchText*/) {
-    // The platform offers no walk of the desktop's windows yet: no balloon window is found,
-    // so a balloon stays until the shell ends it.
-    return 0;
-}
-
 void ctlSysTrayBalloon::BalloonTimerStart() {
     if (LastBalloonTimeout_ > 0) {
         StartTimer(BalloonTimerId_, LastBalloonTimeout_, BalloonTimerRunning_);

@@ -1,6 +1,7 @@
 #include "platform/sim/SimWindowing.h"
 
 #include <algorithm>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 
@@ -28,7 +29,7 @@ bool SameClassName(const Text& a, const Text& b) {
 SimWindowing::SimWindowing(SimClock& clock) : clock_(clock) {
     procs_[kDefaultProc] = nullptr;
     taskbar_ = NewHandle();
-    windows_[taskbar_] = Window{WindowKind::HiddenOwner, 0, kDefaultProc, {}, u"Shell_TrayWnd", true};
+    windows_[taskbar_] = Window{WindowKind::HiddenOwner, 0, kDefaultProc, {}, u"Shell_TrayWnd", true, {}};
 }
 
 Hwnd SimWindowing::NewHandle() {
@@ -97,8 +98,13 @@ std::int32_t SimWindowing::CallWindowProc(WindowProc proc, Hwnd hwnd, std::int32
     auto it = procs_.find(proc);
     if (it == procs_.end()) return 0;
     if (it->second) return it->second->HandleMessage(hwnd, message, wParam, lParam);
-    // DefWindowProc: closing a window destroys it; everything else answers 0.
+    // DefWindowProc: closing a window destroys it; the text length comes from the window's
+    // text; everything else answers 0.
     if (message == msg::kClose) DestroyWindow(hwnd);
+    if (message == msg::kGetTextLength) {
+        auto window = windows_.find(hwnd);
+        return window == windows_.end() ? 0 : static_cast<std::int32_t>(window->second.text.size());
+    }
     return 0;
 }
 
@@ -159,6 +165,72 @@ std::int32_t SimWindowing::SendMessage(Hwnd hwnd, std::int32_t message, std::int
 std::int32_t SimWindowing::ScreenDpi() { return dpi_; }
 
 Point SimWindowing::GetCursorPos() { return cursor_; }
+
+namespace {
+// The desktop is no window of the map: it is the parent of every top-level window.
+constexpr Hwnd kDesktopWindow = 0x00010004;
+}  // namespace
+
+Hwnd SimWindowing::GetDesktopWindow() { return kDesktopWindow; }
+
+Hwnd SimWindowing::GetWindow(Hwnd hwnd, WindowRelation relation) {
+    // Top-level windows in z-order: the newest (highest handle) on top.
+    auto isTopLevel = [](const auto& entry) { return entry.second.kind != WindowKind::Child; };
+    if (relation == WindowRelation::FirstChild) {
+        if (hwnd != kDesktopWindow) {
+            for (const auto& [h, w] : windows_)
+                if (w.kind == WindowKind::Child && w.parent == hwnd) return h;
+            return 0;
+        }
+        auto top = std::find_if(windows_.rbegin(), windows_.rend(), isTopLevel);
+        return top == windows_.rend() ? 0 : top->first;
+    }
+    auto it = windows_.find(hwnd);
+    if (it == windows_.end()) return 0;
+    if (it->second.kind == WindowKind::Child) {
+        // The next sibling: the next child of the same parent.
+        for (auto next = std::next(it); next != windows_.end(); ++next)
+            if (next->second.kind == WindowKind::Child && next->second.parent == it->second.parent)
+                return next->first;
+        return 0;
+    }
+    auto below = std::find_if(std::make_reverse_iterator(it), windows_.rend(), isTopLevel);
+    return below == windows_.rend() ? 0 : below->first;
+}
+
+Text SimWindowing::GetClassName(Hwnd hwnd) {
+    auto it = windows_.find(hwnd);
+    if (it == windows_.end()) return {};
+    return it->second.className.substr(0, 255);
+}
+
+Text SimWindowing::SendGetText(Hwnd hwnd, std::int32_t bufferChars) {
+    if (bufferChars <= 0) return {};
+    Text buffer(static_cast<std::size_t>(bufferChars), u'\0');
+    auto it = windows_.find(hwnd);
+    if (it == windows_.end()) return buffer;
+    const Text& text = it->second.text;
+    std::copy_n(text.begin(), std::min(text.size(), buffer.size() - 1), buffer.begin());
+    return buffer;
+}
+
+Hwnd SimWindowing::CreateForeignWindow(const Text& className, const Text& text,
+                                       MessageHandler* handler) {
+    Hwnd h = NewHandle();
+    Window w;
+    w.kind = WindowKind::HiddenOwner;
+    w.proc = handler ? NewProc(handler) : kDefaultProc;
+    w.className = className;
+    w.text = text;
+    w.visible = true;
+    windows_[h] = w;
+    return h;
+}
+
+void SimWindowing::SetWindowText(Hwnd hwnd, const Text& text) {
+    auto it = windows_.find(hwnd);
+    if (it != windows_.end()) it->second.text = text;
+}
 
 void SimWindowing::DispatchPosted() {
     std::size_t dispatched = 0;
@@ -286,7 +358,7 @@ const std::vector<Hwnd>& SimWindowing::ForegroundCalls() const { return foregrou
 Hwnd SimWindowing::CreateTaskbar() {
     if (taskbar_ != 0) DestroyTaskbar();
     taskbar_ = NewHandle();
-    windows_[taskbar_] = Window{WindowKind::HiddenOwner, 0, kDefaultProc, {}, u"Shell_TrayWnd", true};
+    windows_[taskbar_] = Window{WindowKind::HiddenOwner, 0, kDefaultProc, {}, u"Shell_TrayWnd", true, {}};
     if (OnTaskbarCreated) OnTaskbarCreated();
     return taskbar_;
 }

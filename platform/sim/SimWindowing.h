@@ -38,6 +38,10 @@ public:
                              std::int32_t lParam) override;
     std::int32_t ScreenDpi() override;
     Point GetCursorPos() override;
+    Hwnd GetDesktopWindow() override;
+    Hwnd GetWindow(Hwnd hwnd, WindowRelation relation) override;
+    Text GetClassName(Hwnd hwnd) override;
+    Text SendGetText(Hwnd hwnd, std::int32_t bufferChars) override;
     std::int32_t RunMessageLoop() override;
     void PostQuitMessage(std::int32_t exitCode) override;
     void ProcessPendingMessages() override;
@@ -69,6 +73,13 @@ public:
     Hwnd Taskbar() const;
     std::function<void()> OnTaskbarCreated;    // set by SimWindows to reset the tray
     std::function<void()> OnTaskbarDestroyed;  // set by SimWindows: the tray's icons vanish
+
+    // A top-level window of another program (a tooltip, a balloon, ...) with its class name
+    // and text, put on top of the z-order. Its procedure is `handler`, or the default one,
+    // which answers WM_GETTEXTLENGTH from the text.
+    Hwnd CreateForeignWindow(const Text& className, const Text& text,
+                             MessageHandler* handler = nullptr);
+    void SetWindowText(Hwnd hwnd, const Text& text);
 
     void SetCursorPos(Point p);
     void SetScreenDpi(std::int32_t dpi);
@@ -102,6 +113,7 @@ private:
         Point position;
         std::u16string className;
         bool visible = false;
+        std::u16string text;
     };
     struct Posted {
         Hwnd hwnd;

@@ -1,5 +1,7 @@
 #include "platform/win32/Win32Windowing.h"
 
+#include <string>
+
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32Convert.h"
 #include "platform/win32/Win32Dialogs.h"
@@ -142,6 +144,27 @@ std::int32_t Win32Windowing::ScreenDpi() {
     const unique_screen_dc screen(::GetDC(nullptr));
     if (!screen) return 96;
     return ::GetDeviceCaps(screen.get(), LOGPIXELSY);
+}
+
+Hwnd Win32Windowing::GetDesktopWindow() { return FromHwnd(::GetDesktopWindow()); }
+
+Hwnd Win32Windowing::GetWindow(Hwnd hwnd, WindowRelation relation) {
+    return FromHwnd(::GetWindow(ToHwnd(hwnd), static_cast<UINT>(relation)));
+}
+
+Text Win32Windowing::GetClassName(Hwnd hwnd) {
+    wchar_t name[256] = {};
+    const int length = ::GetClassNameW(ToHwnd(hwnd), name, 256);
+    return length > 0 ? FromWide(name, static_cast<std::size_t>(length)) : Text{};
+}
+
+Text Win32Windowing::SendGetText(Hwnd hwnd, std::int32_t bufferChars) {
+    if (bufferChars <= 0) return {};
+    // The system copies the text across processes for WM_GETTEXT.
+    std::wstring buffer(static_cast<std::size_t>(bufferChars), L'\0');
+    ::SendMessageW(ToHwnd(hwnd), WM_GETTEXT, static_cast<WPARAM>(bufferChars),
+                   reinterpret_cast<LPARAM>(buffer.data()));
+    return FromWide(buffer.data(), buffer.size());
 }
 
 Point Win32Windowing::GetCursorPos() {

@@ -32,6 +32,10 @@ public:
                              std::int32_t lParam) override;
     std::int32_t ScreenDpi() override;
     Point GetCursorPos() override;
+    Hwnd GetDesktopWindow() override;
+    Hwnd GetWindow(Hwnd hwnd, WindowRelation relation) override;
+    Text GetClassName(Hwnd hwnd) override;
+    Text SendGetText(Hwnd hwnd, std::int32_t bufferChars) override;
     std::int32_t RunMessageLoop() override;
     void PostQuitMessage(std::int32_t exitCode) override;
     void ProcessPendingMessages() override;

@@ -29,6 +29,7 @@
 #undef DeleteFile
 #undef FindFirstFile
 #undef FindWindow
+#undef GetClassName
 #undef GetEnvironmentVariable
 #undef GetFileAttributes
 #undef GetTempPath
