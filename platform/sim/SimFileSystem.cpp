@@ -337,8 +337,12 @@ std::optional<std::uint32_t> SimFileSystem::GetFileAttributes(const Text& path) 
 
 bool SimFileSystem::SetFileAttributes(const Text& path, std::uint32_t attributes) {
     std::optional<Located> located = Locate(path, true);
-    if (!located || !located->node || located->node->IsRoot()) return false;
-    Node& node = *located->node;
+    if (!located || !located->node) return false;
+    // Like SetFileAttributesW, which opens the path without FILE_OPEN_REPARSE_POINT: on a
+    // link it changes the link's target, never the link itself.
+    Node* target = Follow(located->node);
+    if (!target || target->IsRoot()) return false;
+    Node& node = *target;
     node.attributes = (node.attributes & (attr::kDirectory | attr::kReparsePoint)) | (attributes & kSettableAttributes);
     return true;
 }

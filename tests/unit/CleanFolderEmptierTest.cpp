@@ -86,8 +86,10 @@ TEST_F(CleanFolderEmptier, AFolderThatRefusesListingIsLeftAlone) {
 }
 
 TEST_F(CleanFolderEmptier, ALinkToAnOutsideFolderIsRemovedAndItsTargetUntouched) {
+    const std::uint32_t guarded = attr::kDirectory | attr::kReadOnly | attr::kHidden;
+    files().AddFolder(u"C:\\Outside", guarded);
     files().AddFile(u"C:\\Outside\\keep.dat", "precious", attr::kReadOnly | attr::kHidden);
-    files().AddFolder(u"C:\\Outside\\inner");
+    files().AddFolder(u"C:\\Outside\\inner", guarded);
     files().AddFolderLink(u"C:\\T\\link", u"C:\\Outside");
     files().AddFolderLink(u"C:\\T\\sub\\nested link", u"C:\\Outside\\inner");
 
@@ -97,7 +99,8 @@ TEST_F(CleanFolderEmptier, ALinkToAnOutsideFolderIsRemovedAndItsTargetUntouched)
     EXPECT_TRUE(files().Tree(u"C:\\T").empty());
     EXPECT_EQ(files().Contents(u"C:\\Outside\\keep.dat"), "precious");
     EXPECT_EQ(files().Attributes(u"C:\\Outside\\keep.dat"), attr::kReadOnly | attr::kHidden);
-    EXPECT_TRUE(files().Exists(u"C:\\Outside\\inner"));
+    EXPECT_EQ(files().Attributes(u"C:\\Outside"), guarded);
+    EXPECT_EQ(files().Attributes(u"C:\\Outside\\inner"), guarded);
 }
 
 TEST_F(CleanFolderEmptier, ALinkToItsOwnParentDoesNotLoop) {
