@@ -379,6 +379,17 @@ class Session:
     def taskbar_colour(self):
         return self.pixels(TASKBAR_SAMPLE + (1, 1))[0]
 
+    def tray_shows_icon(self):
+        """Whether something other than the plain taskbar shows where the first icon goes, both
+        read from one grab (before the desktop is drawn, both are the bare screen's black)."""
+        x, y, w, h = TRAY_FIRST_ICON
+        left = TASKBAR_SAMPLE[0]
+        strip = self.pixels((left, y, x + w - left, h))
+        width = x + w - left
+        background = strip[(TASKBAR_SAMPLE[1] - y) * width]
+        icon = [p for i, p in enumerate(strip) if i % width >= x - left]
+        return share_of(icon, background, 8) < 0.9
+
     # -- the Trash, the freedesktop way (Wine's Recycle Bin)
 
     def trash(self, name, data=b"Dustvale end-to-end test file\n"):
