@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Dustvale need on Debian 12, and nothing that is
+# already there. Safe to run again. Used by run.sh and test.sh.
+#
+#   scripts/setup.sh run    the cross compiler, CMake, Wine and a virtual X server
+#   scripts/setup.sh test   the same, plus the native compiler and GoogleTest
+set -euo pipefail
+
+purpose=${1:-test}
+case "$purpose" in
+  run|test) ;;
+  *) echo "usage: $0 [run|test]" >&2; exit 2 ;;
+esac
+
+# package  why
+run_packages=(
+  "cmake                   build system"
+  "ninja-build             build tool used by the CMake presets"
+  "g++-mingw-w64-i686-posix  cross compiler for the 32-bit Dustvale.exe"
+  "mingw-w64-i686-dev      Windows headers and libraries for the cross compiler"
+  "googletest              GoogleTest sources, built with the cross compiler"
+  "wine                    runs Dustvale.exe on Linux"
+  "wine32:i386             32-bit Wine (Dustvale.exe is a 32-bit program)"
+  "xvfb                    virtual X server for headless runs and tests"
+  "xauth                   used by xvfb-run"
+  "x11-utils               xdpyinfo: checks that the display answers"
+  "xdotool                 drives the Wine desktop in tests"
+  "imagemagick             screenshots of the Wine desktop"
+  "python3                 the end-to-end harness and the icon generator"
+)
+test_packages=(
+  "g++                     native compiler for the Linux unit and contract tests"
+  "libgtest-dev            GoogleTest for the Linux tests"
+)
+wanted=("${run_packages[@]}")
+[ "$purpose" = test ] && wanted+=("${test_packages[@]}")
+
+if [ ! -r /etc/debian_version ] || ! command -v dpkg-query >/dev/null; then
+  echo "setup: this script installs with apt-get on Debian 12; install by hand:" >&2
+  printf '  %s\n' "${wanted[@]}" >&2
+  exit 1
+fi
+
+is_installed() {
+  [ "$(dpkg-query -W -f='${db:Status-Status}' "$1" 2>/dev/null)" = installed ]
+}
+
+missing=()
+for line in "${wanted[@]}"; do
+  read -r package why <<<"$line"
+  if is_installed "$package"; then
+    echo "setup: $package is already installed"
+  else
+    missing+=("$package")
+    echo "setup: will install $package ($why)"
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "setup: nothing to install"
+  exit 0
+fi
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "setup: missing packages: ${missing[*]}" >&2
+  echo "setup: run this script as root (or install them with sudo apt-get install) and try again" >&2
+  exit 1
+fi
+
+export DEBIAN_FRONTEND=noninteractive
+needs_i386=false
+for package in "${missing[@]}"; do
+  [[ "$package" == *:i386 ]] && needs_i386=true
+done
+if $needs_i386 && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "setup: adding the i386 architecture (for 32-bit Wine)"
+  dpkg --add-architecture i386
+fi
+
+echo "setup: apt-get update"
+if ! apt-get update -q; then
+  echo "setup: apt-get update failed: check the network and /etc/apt/sources.list" >&2
+  exit 1
+fi
+echo "setup: apt-get install ${missing[*]}"
+if ! apt-get install -y -q "${missing[@]}"; then
+  echo "setup: could not install: ${missing[*]}" >&2
+  exit 1
+fi
+for package in "${missing[@]}"; do
+  if ! is_installed "$package"; then
+    echo "setup: $package is still not installed" >&2
+    exit 1
+  fi
+done
+echo "setup: installed ${missing[*]}"

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Runs every test: installs what is missing, builds the presets linux, linux-asan and mingw, and
+# runs their tests (unit and contract tests on Linux, the same under AddressSanitizer and
+# UndefinedBehaviorSanitizer, the Win32 contract tests and the end-to-end tests under Wine).
+# Prints a summary per label and exits non-zero if anything failed.
+set -uo pipefail
+
+repo=$(cd "$(dirname "$0")/.." && pwd)
+cd "$repo"
+started=$(date +%s)
+
+"$repo/scripts/setup.sh" test || exit 1
+
+jobs=$(nproc)
+failed=()
+summary_args=()
+for preset in linux linux-asan mingw; do
+  build="$repo/build/$preset"
+  echo
+  echo "== $preset: configure and build"
+  if ! cmake --preset "$preset"; then
+    failed+=("$preset: configure"); continue
+  fi
+  if ! cmake --build --preset "$preset" -j"$jobs"; then
+    failed+=("$preset: build"); continue
+  fi
+  echo
+  echo "== $preset: tests"
+  rm -f "$build/ctest-junit.xml"
+  ctest --preset "$preset" --show-only=json-v1 >"$build/ctest-tests.json"
+  # The Wine tests make their own virtual X servers, prefixes and Trash folders.
+  if ! ctest --preset "$preset" --output-junit "$build/ctest-junit.xml"; then
+    failed+=("$preset: tests")
+  fi
+  summary_args+=("$preset:$build")
+done
+
+/usr/bin/python3 "$repo/scripts/test_summary.py" "$(( $(date +%s) - started ))" "${summary_args[@]}"
+summary_status=$?
+if [ -e "$repo/build/mingw/e2e-artifacts" ]; then
+  echo "end-to-end screenshots: $repo/build/mingw/e2e-artifacts/<test>/*.png"
+fi
+if [ ${#failed[@]} -gt 0 ]; then
+  printf 'failed: %s\n' "${failed[@]}"
+  exit 1
+fi
+exit "$summary_status"
