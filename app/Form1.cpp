@@ -256,16 +256,24 @@ void Form1::mnuExit_Click() {
     Unload();
 }
 
-std::int32_t Form1::HandleMessage(Hwnd /*hwnd*/, std::int32_t message, std::int32_t wParam,
-                                  std::int32_t /*lParam*/) noexcept {
+std::int32_t Form1::HandleMessage(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
+                                  std::int32_t lParam) noexcept {
     // Nothing may leave a window procedure: a failed tick is skipped, the next one comes.
     try {
         if (message == msg::kTimer && static_cast<std::uint32_t>(wParam) == kTimer1Id) {
             Timer1_Timer();
+            return 0;
         }
+        if (message == msg::kClose) {
+            // Asked to close from outside (the user never sees the window): the form unloads,
+            // as a form does, rather than losing its window under the tray icon.
+            Unload();
+            return 0;
+        }
+        return platform_.windows.DefWindowProc(hwnd, message, wParam, lParam);
     } catch (const std::exception&) {
+        return 0;
     }
-    return 0;
 }
 
 bool Form1::FileExists(const Text& strPathName) {

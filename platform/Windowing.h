@@ -48,6 +48,9 @@ public:
     // CallWindowProc.
     virtual std::int32_t CallWindowProc(WindowProc proc, Hwnd hwnd, std::int32_t message,
                                         std::int32_t wParam, std::int32_t lParam) = 0;
+    // DefWindowProc: the system's own handling of a message that a handler leaves alone.
+    virtual std::int32_t DefWindowProc(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
+                                       std::int32_t lParam) = 0;
 
     // SetTimer on the window itself, so that WM_TIMER reaches the window's current procedure
     // with the id in wParam. Returns the id on success, 0 on failure.

@@ -108,6 +108,11 @@ std::int32_t SimWindowing::CallWindowProc(WindowProc proc, Hwnd hwnd, std::int32
     return 0;
 }
 
+std::int32_t SimWindowing::DefWindowProc(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
+                                         std::int32_t lParam) {
+    return CallWindowProc(kDefaultProc, hwnd, message, wParam, lParam);
+}
+
 std::int32_t SimWindowing::Dispatch(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
                                     std::int32_t lParam) {
     auto it = windows_.find(hwnd);

@@ -27,6 +27,8 @@ public:
     void RestoreWindowProc(Hwnd hwnd, WindowProc previous) override;
     std::int32_t CallWindowProc(WindowProc proc, Hwnd hwnd, std::int32_t message,
                                 std::int32_t wParam, std::int32_t lParam) override;
+    std::int32_t DefWindowProc(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
+                               std::int32_t lParam) override;
     std::uint32_t SetTimer(Hwnd hwnd, std::uint32_t id, std::uint32_t periodMs) override;
     bool KillTimer(Hwnd hwnd, std::uint32_t id) override;
     Hwnd FindWindow(const Text& className) override;

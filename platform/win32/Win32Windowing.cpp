@@ -106,6 +106,12 @@ std::int32_t Win32Windowing::CallWindowProc(WindowProc proc, Hwnd hwnd, std::int
                                          ToLParam(lParam)));
 }
 
+std::int32_t Win32Windowing::DefWindowProc(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
+                                           std::int32_t lParam) {
+    return FromLResult(::DefWindowProcW(ToHwnd(hwnd), static_cast<UINT>(message),
+                                        ToWParam(wParam), ToLParam(lParam)));
+}
+
 std::uint32_t Win32Windowing::SetTimer(Hwnd hwnd, std::uint32_t id, std::uint32_t periodMs) {
     // No timer procedure: WM_TIMER goes to whatever procedure the window has at the time.
     return static_cast<std::uint32_t>(::SetTimer(ToHwnd(hwnd), id, periodMs, nullptr));

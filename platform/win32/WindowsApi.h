@@ -26,6 +26,7 @@
 
 #undef CallWindowProc
 #undef CreateWindow
+#undef DefWindowProc
 #undef DeleteFile
 #undef FindFirstFile
 #undef FindWindow

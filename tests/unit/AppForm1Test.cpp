@@ -212,6 +212,16 @@ TEST(AppForm1, Timer1TicksOnTheFormsWindowEverySecond) {
     EXPECT_EQ(scene.sim.shell().QueryCount(), 3u);
 }
 
+TEST(AppForm1, ClosingTheWindowFromOutsideUnloadsTheForm) {
+    AppScene scene;
+    Form1& form = scene.Create();
+    EXPECT_EQ(scene.sim.windows().SendMessage(form.hWnd(), msg::kClose, 0, 0), 0);
+    EXPECT_FALSE(form.Loaded());
+    EXPECT_TRUE(scene.sim.windows().Exists(form.hWnd()));  // not lost under the tray icon
+    EXPECT_TRUE(scene.sim.shell().Icons().empty());
+    EXPECT_TRUE(scene.sim.windows().QuitPosted());
+}
+
 TEST(AppForm1, DestroyingTheFormLeavesNothingBehind) {
     AppScene scene;
     scene.sim.files().AddFile(apptest::kFullIco, apptest::IcoBytes('F'));
