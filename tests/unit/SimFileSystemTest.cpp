@@ -1,6 +1,6 @@
 // What the contract cannot set up on a real machine: links, files in use, folders that refuse
-// listing or creation, 8.3 aliases chosen by the test, the path length limit, and the wildcard
-// corners where Windows and Wine part ways (the simulation follows Windows).
+// listing or creation, 8.3 aliases chosen by the test, the path length limit; and the rules
+// where Windows and Wine part ways (the simulation follows Windows).
 
 #include <gtest/gtest.h>
 
@@ -98,6 +98,7 @@ TEST_F(SimFileSystemTest, WildcardsFollowWindowsWhereWineDiffers) {
         {u"*.htm", {u"page.html"}},                   // by its alias
         {u"*.ht?", {u"page.html"}},
         {u"*.h", {}},
+        {u"*.", {u".", u"..", u"abc"}},  // no dot after the last (Wine drops it and lists all)
     };
     for (const auto& c : cases) EXPECT_EQ(Names(files, u"C:\\W\\" + c.pattern), c.names);
     EXPECT_EQ(Names(files, u"C:\\*"), (std::vector<Text>{u"W"}));  // no "." in a drive's root
@@ -105,6 +106,17 @@ TEST_F(SimFileSystemTest, WildcardsFollowWindowsWhereWineDiffers) {
     ASSERT_TRUE(files.FindFirstFile(u"C:\\W\\PAGE~1.HTM", entry));
     EXPECT_EQ(entry.name, u"page.html");
     EXPECT_EQ(entry.shortName, u"PAGE~1.HTM");
+}
+
+// CREATE_ALWAYS with FILE_ATTRIBUTE_NORMAL fails with ERROR_ACCESS_DENIED on an existing
+// hidden or system file, and on a read-only one. (Wine overwrites all three when run as root.)
+TEST_F(SimFileSystemTest, OutputRefusesReadOnlyHiddenAndSystemFiles) {
+    for (std::uint32_t attributes : {attr::kReadOnly, attr::kHidden, attr::kSystem}) {
+        const Text path = u"C:\\Kept\\" + Text(1, static_cast<char16_t>(u'0' + attributes)) + u".txt";
+        files.AddFile(path, "original", attributes);
+        EXPECT_FALSE(files.Open(path, FileMode::Output)) << "attributes " << attributes;
+        EXPECT_EQ(files.Contents(path), "original");
+    }
 }
 
 TEST_F(SimFileSystemTest, PathsOf260CharactersNeedTheLongPathPrefix) {
