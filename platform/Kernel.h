@@ -4,7 +4,9 @@
 // text conversion to the ANSI code page, and the end of the process.
 
 #include <cstdint>
+#include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -18,6 +20,10 @@ struct OsVersion {
     std::int32_t build = 0;
     std::int32_t platformId = 0;  // 2 is VER_PLATFORM_WIN32_NT
 };
+
+// A handle to a kernel object (a named block of shared memory, a named mutex); 0 is none.
+// Whoever receives one from Kernel gives it back with Kernel::CloseHandle.
+using KernelHandle = std::uint32_t;
 
 class Kernel {
 public:
@@ -39,6 +45,27 @@ public:
     // The system's ANSI code page, for the program's single-byte text files.
     virtual std::string ToAnsi(const Text& text) = 0;
     virtual Text FromAnsi(std::string_view bytes) = 0;
+
+    // Named blocks of shared memory backed by the paging file. A block lives while some
+    // process holds a handle to it. Names are case-sensitive and carry no namespace prefix.
+    // OpenFileMappingW(FILE_MAP_READ, FALSE, name): 0 when no block of that name exists.
+    virtual KernelHandle OpenFileMapping(const Text& name) = 0;
+    // CreateFileMappingW(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0, size, name): the
+    // block, created zero-filled when none existed, else the existing one; 0 on failure.
+    virtual KernelHandle CreateFileMapping(const Text& name, std::uint32_t size) = 0;
+    // A view of the whole block mapped for reading (FILE_MAP_READ) or writing
+    // (FILE_MAP_WRITE), `bytes` copied from or to its offset 0, the view unmapped. False when
+    // the view cannot be mapped.
+    virtual bool ReadMapping(KernelHandle mapping, std::span<std::byte> bytes) = 0;
+    virtual bool WriteMapping(KernelHandle mapping, std::span<const std::byte> bytes) = 0;
+    // CreateMutexW(NULL, FALSE, name): the named mutex, created when none existed; 0 on
+    // failure.
+    virtual KernelHandle CreateMutex(const Text& name) = 0;
+    // WaitForSingleObject on a mutex: true when the thread now owns it (also when its
+    // previous owner ended without releasing it), false after `timeoutMs` or on failure.
+    virtual bool WaitForMutex(KernelHandle mutex, std::uint32_t timeoutMs) = 0;
+    virtual void ReleaseMutex(KernelHandle mutex) = 0;
+    virtual void CloseHandle(KernelHandle handle) = 0;
 
     // ExitProcess: ends the process at once; no further code of the program runs.
     [[noreturn]] virtual void ExitProcess(std::uint32_t exitCode) = 0;

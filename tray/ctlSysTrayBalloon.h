@@ -71,6 +71,12 @@ public:
     void BlinkStart(std::int32_t CycleMilliSeconds);
     void BlinkStop();
 
+    // The counter shared by the instances of all processes, in the named block `name`:
+    // each runs once per instance (a second call reports -3 and answers 0). The new count,
+    // or 0 when the counter fails.
+    std::int32_t SingletonIncrement(const Text& name);
+    std::int32_t SingletonDecrement(const Text& name);
+
     // The shell's callbacks and the control's timers, as the hooked window receives them.
     // Never throws: an error ends the handling of that message, which then returns 0.
     std::int32_t CallBackProc(Hwnd hwnd, std::int32_t uMsg, std::int32_t wParam,
@@ -112,10 +118,6 @@ private:
     void BlinkTimerStart();
     void BlinkTimerStop();
     void BlinkSwapIcons();
-
-    // Instance counter.
-    std::int32_t SingletonIncrement(const Text& name);
-    std::int32_t SingletonDecrement(const Text& name);
 
     void RaisePgmError(const Text& source, std::int32_t code, const Text& description);
 

@@ -107,6 +107,150 @@ std::optional<std::uint32_t> SimKernel::ExitCode() const { return exitCode_; }
 
 std::optional<Text> SimKernel::UserProfileFolder() { return userProfileFolder_; }
 
+SimKernel::~SimKernel() { EndProcess(); }
+
+KernelHandle SimKernel::NewKernelHandle(KernelObject object) {
+    KernelHandle handle = nextKernelHandle_;
+    nextKernelHandle_ += 4;  // kernel handles are multiples of 4
+    kernelHandles_[handle] = std::move(object);
+    return handle;
+}
+
+SimSession::Block* SimKernel::BlockOf(KernelHandle mapping) {
+    auto it = kernelHandles_.find(mapping);
+    if (it == kernelHandles_.end() || it->second.isMutex) return nullptr;
+    auto block = session_->blocks.find(it->second.name);
+    return block == session_->blocks.end() ? nullptr : &block->second;
+}
+
+SimSession::Mutex* SimKernel::MutexOf(KernelHandle mutex) {
+    auto it = kernelHandles_.find(mutex);
+    if (it == kernelHandles_.end() || !it->second.isMutex) return nullptr;
+    auto found = session_->mutexes.find(it->second.name);
+    return found == session_->mutexes.end() ? nullptr : &found->second;
+}
+
+KernelHandle SimKernel::OpenFileMapping(const Text& name) {
+    auto block = session_->blocks.find(name);
+    if (name.empty() || block == session_->blocks.end()) return 0;
+    ++block->second.handles;
+    return NewKernelHandle({false, name, true});
+}
+
+KernelHandle SimKernel::CreateFileMapping(const Text& name, std::uint32_t size) {
+    if (failCreateMapping_ > 0) {
+        --failCreateMapping_;
+        return 0;
+    }
+    if (size == 0) return 0;  // a paging-file block needs a size
+    SimSession::Block& block = session_->blocks[name];
+    if (block.handles == 0) block.bytes.assign(size, std::byte{0});
+    ++block.handles;
+    return NewKernelHandle({false, name, false});
+}
+
+bool SimKernel::ReadMapping(KernelHandle mapping, std::span<std::byte> bytes) {
+    SimSession::Block* block = BlockOf(mapping);
+    if (block == nullptr) return false;
+    if (failMapView_ > 0) {
+        --failMapView_;
+        return false;
+    }
+    if (OnMapView) OnMapView();
+    block = BlockOf(mapping);
+    if (block == nullptr || bytes.size() > block->bytes.size()) return false;
+    std::copy_n(block->bytes.begin(), bytes.size(), bytes.begin());
+    return true;
+}
+
+bool SimKernel::WriteMapping(KernelHandle mapping, std::span<const std::byte> bytes) {
+    SimSession::Block* block = BlockOf(mapping);
+    if (block == nullptr || kernelHandles_[mapping].readOnly) return false;
+    if (failMapView_ > 0) {
+        --failMapView_;
+        return false;
+    }
+    if (OnMapView) OnMapView();
+    block = BlockOf(mapping);
+    if (block == nullptr || bytes.size() > block->bytes.size()) return false;
+    std::copy(bytes.begin(), bytes.end(), block->bytes.begin());
+    return true;
+}
+
+KernelHandle SimKernel::CreateMutex(const Text& name) {
+    ++session_->mutexes[name].handles;
+    return NewKernelHandle({true, name, false});
+}
+
+bool SimKernel::WaitForMutex(KernelHandle mutex, std::uint32_t /*timeoutMs*/) {
+    SimSession::Mutex* found = MutexOf(mutex);
+    if (found == nullptr) return false;
+    if (found->owner != nullptr && found->owner != this) return false;
+    found->owner = this;
+    ++found->ownedTimes;
+    return true;
+}
+
+void SimKernel::ReleaseMutex(KernelHandle mutex) {
+    SimSession::Mutex* found = MutexOf(mutex);
+    if (found == nullptr || found->owner != this) return;
+    if (--found->ownedTimes == 0) found->owner = nullptr;
+}
+
+void SimKernel::CloseHandle(KernelHandle handle) {
+    auto it = kernelHandles_.find(handle);
+    if (it == kernelHandles_.end()) return;
+    const KernelObject object = it->second;
+    kernelHandles_.erase(it);
+    if (object.isMutex) {
+        auto found = session_->mutexes.find(object.name);
+        if (found != session_->mutexes.end() && --found->second.handles == 0 &&
+            found->second.owner == nullptr)
+            session_->mutexes.erase(found);
+    } else {
+        auto block = session_->blocks.find(object.name);
+        if (block != session_->blocks.end() && --block->second.handles == 0)
+            session_->blocks.erase(block);
+    }
+}
+
+void SimKernel::JoinSession(SimKernel& other) { session_ = other.session_; }
+
+void SimKernel::EndProcess() {
+    for (auto& [name, mutex] : session_->mutexes) {
+        if (mutex.owner == this) {
+            mutex.owner = nullptr;  // abandoned: the next wait gets it
+            mutex.ownedTimes = 0;
+        }
+    }
+    while (!kernelHandles_.empty()) CloseHandle(kernelHandles_.begin()->first);
+    std::erase_if(session_->mutexes, [](const auto& m) { return m.second.handles == 0; });
+}
+
+std::optional<std::vector<std::byte>> SimKernel::SharedBlock(const Text& name) const {
+    auto block = session_->blocks.find(name);
+    if (block == session_->blocks.end()) return std::nullopt;
+    return block->second.bytes;
+}
+
+std::uint32_t SimKernel::SharedBlockHandles(const Text& name) const {
+    auto block = session_->blocks.find(name);
+    return block == session_->blocks.end() ? 0 : block->second.handles;
+}
+
+std::uint32_t SimKernel::OpenKernelHandles() const {
+    return static_cast<std::uint32_t>(kernelHandles_.size());
+}
+
+bool SimKernel::OwnsMutex(const Text& name) const {
+    auto found = session_->mutexes.find(name);
+    return found != session_->mutexes.end() && found->second.owner == this;
+}
+
+void SimKernel::FailNextCreateFileMapping(int n) { failCreateMapping_ = n; }
+
+void SimKernel::FailNextMapView(int n) { failMapView_ = n; }
+
 void SimKernel::SetUserProfileFolder(std::optional<Text> path) {
     userProfileFolder_ = std::move(path);
 }

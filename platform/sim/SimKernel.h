@@ -1,15 +1,39 @@
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <map>
+#include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "platform/Kernel.h"
 
 namespace dustvale::sim {
 
+// The named kernel objects of one log-on session, which several simulated processes (one
+// SimKernel each) can share.
+struct SimSession {
+    struct Block {
+        std::vector<std::byte> bytes;
+        std::uint32_t handles = 0;  // open in all processes; the block ends at 0
+    };
+    struct Mutex {
+        std::uint32_t handles = 0;
+        const void* owner = nullptr;  // the owning process
+        std::uint32_t ownedTimes = 0;
+    };
+    std::map<Text, Block> blocks;
+    std::map<Text, Mutex> mutexes;
+};
+
 class SimKernel final : public Kernel {
 public:
     SimKernel();
+    ~SimKernel() override;  // the process ends: its handles close
+    SimKernel(const SimKernel&) = delete;
+    SimKernel& operator=(const SimKernel&) = delete;
 
     // Kernel
     Text ModuleFileName() override;
@@ -20,6 +44,17 @@ public:
     std::string ToAnsi(const Text& text) override;  // Windows-1252; others become '?'
     Text FromAnsi(std::string_view bytes) override;
     [[noreturn]] void ExitProcess(std::uint32_t exitCode) override;  // throws ProcessExit
+    KernelHandle OpenFileMapping(const Text& name) override;
+    KernelHandle CreateFileMapping(const Text& name, std::uint32_t size) override;
+    // A handle from OpenFileMapping (read access) cannot map a view for writing.
+    bool ReadMapping(KernelHandle mapping, std::span<std::byte> bytes) override;
+    bool WriteMapping(KernelHandle mapping, std::span<const std::byte> bytes) override;
+    KernelHandle CreateMutex(const Text& name) override;
+    // One thread per process: a mutex owned by another process is never released during
+    // the wait, which fails at once.
+    bool WaitForMutex(KernelHandle mutex, std::uint32_t timeoutMs) override;
+    void ReleaseMutex(KernelHandle mutex) override;
+    void CloseHandle(KernelHandle handle) override;
 
     // --- for tests -------------------------------------------------------------------------
     // Defaults: C:\Program Files\Dustvale\Dustvale.exe; temp C:\Users\Bob\AppData\Local\Temp\;
@@ -33,6 +68,21 @@ public:
     void SetVersion(std::optional<OsVersion> version);
     std::optional<std::uint32_t> ExitCode() const;  // set once ExitProcess ran
 
+    // Named objects: this process shares those of `other` (another process of the same
+    // log-on). Call before opening any named object.
+    void JoinSession(SimKernel& other);
+    // The process ends: every handle it holds is closed, mutexes it owns are abandoned.
+    void EndProcess();
+    std::optional<std::vector<std::byte>> SharedBlock(const Text& name) const;
+    std::uint32_t SharedBlockHandles(const Text& name) const;  // in all processes
+    std::uint32_t OpenKernelHandles() const;                   // in this process
+    bool OwnsMutex(const Text& name) const;
+    void FailNextCreateFileMapping(int n = 1);
+    void FailNextMapView(int n = 1);
+    // Runs each time a view of a block is mapped, before the copy (to act in the middle of
+    // an update, as another process could).
+    std::function<void()> OnMapView;
+
 private:
     Text moduleFileName_;
     std::optional<Text> tempPath_;
@@ -40,6 +90,21 @@ private:
     std::optional<OsVersion> version_;
     std::optional<std::uint32_t> exitCode_;
     std::optional<Text> userProfileFolder_ = Text(u"C:\\Users\\Bob");
+
+    struct KernelObject {
+        bool isMutex = false;
+        Text name;
+        bool readOnly = false;
+    };
+    KernelHandle NewKernelHandle(KernelObject object);
+    SimSession::Block* BlockOf(KernelHandle mapping);
+    SimSession::Mutex* MutexOf(KernelHandle mutex);
+
+    std::shared_ptr<SimSession> session_ = std::make_shared<SimSession>();
+    std::map<KernelHandle, KernelObject> kernelHandles_;
+    KernelHandle nextKernelHandle_ = 0x104;
+    int failCreateMapping_ = 0;
+    int failMapView_ = 0;
 };
 
 }  // namespace dustvale::sim

@@ -1,5 +1,7 @@
 #include "platform/win32/Win32Kernel.h"
 
+#include <cstring>
+
 #include "platform/win32/Win32Convert.h"
 
 namespace dustvale::win32 {
@@ -85,6 +87,64 @@ Text Win32Kernel::FromAnsi(std::string_view bytes) {
     std::wstring text(static_cast<std::size_t>(needed), L'\0');
     ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, text.data(), needed);
     return FromWide(text.c_str(), text.size());
+}
+
+KernelHandle Win32Kernel::OpenFileMapping(const Text& name) {
+    return FromHandle(::OpenFileMappingW(FILE_MAP_READ, FALSE, Wide(name)));
+}
+
+KernelHandle Win32Kernel::CreateFileMapping(const Text& name, std::uint32_t size) {
+    return FromHandle(::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                           size, Wide(name)));
+}
+
+namespace {
+// A view of the whole block for the time of one copy.
+class MappedView {
+public:
+    MappedView(KernelHandle mapping, DWORD access)
+        : view_(::MapViewOfFile(ToHandle<HANDLE>(mapping), access, 0, 0, 0)) {}
+    ~MappedView() {
+        if (view_ != nullptr) ::UnmapViewOfFile(view_);
+    }
+    MappedView(const MappedView&) = delete;
+    MappedView& operator=(const MappedView&) = delete;
+    void* get() const { return view_; }
+
+private:
+    void* view_;
+};
+}  // namespace
+
+bool Win32Kernel::ReadMapping(KernelHandle mapping, std::span<std::byte> bytes) {
+    if (mapping == 0) return false;
+    const MappedView view(mapping, FILE_MAP_READ);
+    if (view.get() == nullptr) return false;
+    std::memcpy(bytes.data(), view.get(), bytes.size());
+    return true;
+}
+
+bool Win32Kernel::WriteMapping(KernelHandle mapping, std::span<const std::byte> bytes) {
+    if (mapping == 0) return false;
+    const MappedView view(mapping, FILE_MAP_WRITE);
+    if (view.get() == nullptr) return false;
+    std::memcpy(view.get(), bytes.data(), bytes.size());
+    return true;
+}
+
+KernelHandle Win32Kernel::CreateMutex(const Text& name) {
+    return FromHandle(::CreateMutexW(nullptr, FALSE, Wide(name)));
+}
+
+bool Win32Kernel::WaitForMutex(KernelHandle mutex, std::uint32_t timeoutMs) {
+    const DWORD result = ::WaitForSingleObject(ToHandle<HANDLE>(mutex), timeoutMs);
+    return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
+}
+
+void Win32Kernel::ReleaseMutex(KernelHandle mutex) { ::ReleaseMutex(ToHandle<HANDLE>(mutex)); }
+
+void Win32Kernel::CloseHandle(KernelHandle handle) {
+    if (handle != 0) ::CloseHandle(ToHandle<HANDLE>(handle));
 }
 
 void Win32Kernel::ExitProcess(std::uint32_t exitCode) { ::ExitProcess(exitCode); }

@@ -15,6 +15,14 @@ public:
     std::optional<OsVersion> GetVersion() override;
     std::string ToAnsi(const Text& text) override;
     Text FromAnsi(std::string_view bytes) override;
+    KernelHandle OpenFileMapping(const Text& name) override;
+    KernelHandle CreateFileMapping(const Text& name, std::uint32_t size) override;
+    bool ReadMapping(KernelHandle mapping, std::span<std::byte> bytes) override;
+    bool WriteMapping(KernelHandle mapping, std::span<const std::byte> bytes) override;
+    KernelHandle CreateMutex(const Text& name) override;
+    bool WaitForMutex(KernelHandle mutex, std::uint32_t timeoutMs) override;
+    void ReleaseMutex(KernelHandle mutex) override;
+    void CloseHandle(KernelHandle handle) override;
     [[noreturn]] void ExitProcess(std::uint32_t exitCode) override;
 };
 

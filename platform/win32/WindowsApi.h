@@ -25,6 +25,8 @@
 #include <shlwapi.h>
 
 #undef CallWindowProc
+#undef CreateFileMapping
+#undef CreateMutex
 #undef CreateWindow
 #undef DefWindowProc
 #undef DeleteFile
@@ -35,6 +37,7 @@
 #undef GetFileAttributes
 #undef GetTempPath
 #undef MessageBox
+#undef OpenFileMapping
 #undef PathFileExists
 #undef PostMessage
 #undef RemoveDirectory

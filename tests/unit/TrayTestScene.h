@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sim/SimKernel.h"
 #include "platform/sim/SimShell.h"
 #include "platform/sim/SimWindowing.h"
 #include "platform/sim/SimWindows.h"
@@ -154,11 +155,15 @@ constexpr HIcon kFullIcon = 0x1111;
 constexpr HIcon kEmptyIcon = 0x2222;
 constexpr HIcon kBlinkIcon = 0x3333;
 
+enum class Loading { Now, Later };
+
 struct TrayScene {
-    explicit TrayScene(bool userMode = true) {
+    explicit TrayScene(bool userMode = true, Loading loading = Loading::Now) {
         control = std::make_unique<ctlSysTrayBalloon>(
             platform, TrayHost{controlWindow, form, userMode}, host);
-        control->UserControl_ReadProperties();
+        if (loading == Loading::Now) {
+            control->UserControl_ReadProperties();
+        }
     }
     ~TrayScene() { control.reset(); }
     TrayScene(const TrayScene&) = delete;
