@@ -1,5 +1,7 @@
 #include "platform/win32/Win32Dialogs.h"
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "platform/win32/UniqueHandle.h"
@@ -14,15 +16,22 @@ namespace {
 constexpr wchar_t kDialogProperty[] = L"Dustvale.Dialog";
 constexpr int kFirstControlId = 100;
 constexpr WORD kButtonClass = 0x0080;
+// The system's button, less CS_PARENTDC: a check box whose caption reads around a text box
+// must not draw outside its own window region (see Arrange), and a CS_PARENTDC window draws
+// with its parent's clipping, region or not.
+constexpr wchar_t kCheckBoxClass[] = L"DustvaleCheckBox";
 constexpr WORD kEditClass = 0x0081;
 constexpr WORD kDialogFontPoints = 8;
+// Microsoft Sans Serif on Windows, the face the layout was drawn with; Tahoma under Wine.
 constexpr wchar_t kDialogFont[] = L"MS Shell Dlg";
+constexpr int kLayoutDpi = 96;  // the DPI at which the layout's captions fit as drawn
 // An ordinary resizable frame with a title bar and its minimise, maximise and close boxes.
 constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME |
                                WS_MINIMIZEBOX | WS_MAXIMIZEBOX | DS_SETFONT;
 constexpr DWORD kDialogExStyle = WS_EX_APPWINDOW;
 
 using unique_icon = unique_any<HICON, &::DestroyIcon>;
+using unique_font = unique_any<HFONT, &::DeleteObject>;
 
 // The words of an in-memory DLGTEMPLATE with its DLGITEMTEMPLATEs. The dialog and its
 // controls are described without sizes: they are placed in pixels once the dialog exists,
@@ -81,8 +90,12 @@ std::vector<WORD> BuildTemplate(const DialogLayout& layout) {
         writer.Dword(edit ? WS_EX_CLIENTEDGE : 0);
         for (int j = 0; j < 4; ++j) writer.Word(0);
         writer.Word(static_cast<WORD>(kFirstControlId + i));
-        writer.Word(0xFFFF);
-        writer.Word(edit ? kEditClass : kButtonClass);
+        if (control.kind == ControlKind::CheckBox) {
+            writer.String(kCheckBoxClass);
+        } else {
+            writer.Word(0xFFFF);
+            writer.Word(edit ? kEditClass : kButtonClass);
+        }
         writer.String(control.text);
         writer.Word(0);  // no creation data
     }
@@ -101,6 +114,91 @@ RECT PixelRect(const TwipsRect& twips, std::int32_t dpi) {
     const int top = TwipsToPixels(twips.top, dpi);
     return {left, top, left + TwipsToPixels(twips.width, dpi),
             top + TwipsToPixels(twips.height, dpi)};
+}
+
+// Width in pixels of `text` in `font`.
+int TextWidth(HFONT font, const Text& text, TEXTMETRICW* metrics = nullptr) {
+    const HDC screen = ::GetDC(nullptr);
+    if (screen == nullptr) return 0;
+    const HGDIOBJ previous = ::SelectObject(screen, font);
+    SIZE size{};
+    ::GetTextExtentPoint32W(screen, Wide(text), static_cast<int>(text.size()), &size);
+    if (metrics != nullptr) ::GetTextMetricsW(screen, metrics);
+    ::SelectObject(screen, previous);
+    ::ReleaseDC(nullptr, screen);
+    return size.cx;
+}
+
+unique_font DialogFont(int pixelHeight, int averageWidth = 0) {
+    LOGFONTW font{};
+    font.lfHeight = -pixelHeight;
+    font.lfWidth = averageWidth;
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    ::lstrcpynW(font.lfFaceName, kDialogFont, LF_FACESIZE);
+    return unique_font(::CreateFontIndirectW(&font));
+}
+
+// The pieces of the captions whose widths matter: each caption up to the start and up to the
+// end of every run of blanks in it (where another control may sit), and each whole caption.
+std::vector<Text> CaptionPieces(const DialogLayout& layout) {
+    std::vector<Text> pieces;
+    for (const ControlLayout& control : layout.controls) {
+        const Text& text = control.text;
+        for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+            if (text[i] != u' ' || text[i + 1] != u' ') continue;
+            std::size_t end = i;
+            while (end < text.size() && text[end] == u' ') ++end;
+            pieces.push_back(text.substr(0, i));
+            pieces.push_back(text.substr(0, end));
+            i = end;
+        }
+        pieces.push_back(text);
+    }
+    return pieces;
+}
+
+// How far, in pixels, the pieces drawn in `font` lie from `scale` times their widths in
+// `reference`: the largest difference.
+double ScaledWidthError(HFONT font, HFONT reference, const std::vector<Text>& pieces,
+                        double scale) {
+    double error = 0;
+    for (const Text& piece : pieces) {
+        const double wanted = TextWidth(reference, piece) * scale;
+        error = std::max(error, std::abs(TextWidth(font, piece) - wanted));
+    }
+    return error;
+}
+
+// The dialog font for `dpi`, its captions laid out as at the layout's DPI. The controls are
+// placed in exact proportion to the DPI, but a font's rendered widths are not: at 150 % a
+// caption may come out several percent narrower or wider than 1.5 times its width at 100 %,
+// enough for a text box that sits over a run of blanks in a caption to cover its words. Pixel
+// heights and average widths are whole numbers, so the font is the one of a few heights and
+// widths around the natural one whose captions keep their proportions best.
+unique_font ProportionalFont(const DialogLayout& layout, std::int32_t dpi) {
+    const int naturalHeight = ::MulDiv(kDialogFontPoints, dpi, 72);
+    unique_font best = DialogFont(naturalHeight);
+    const unique_font reference = DialogFont(::MulDiv(kDialogFontPoints, kLayoutDpi, 72));
+    if (!best || !reference) return best;
+    const std::vector<Text> pieces = CaptionPieces(layout);
+    const double scale = static_cast<double>(dpi) / kLayoutDpi;
+    TEXTMETRICW metrics{};
+    TextWidth(best.get(), Text(), &metrics);
+    double bestError = ScaledWidthError(best.get(), reference.get(), pieces, scale);
+    for (int height = naturalHeight - 1; height <= naturalHeight + 2; ++height) {
+        for (int width = metrics.tmAveCharWidth - 2; width <= metrics.tmAveCharWidth + 2; ++width) {
+            if (width <= 0) continue;
+            unique_font candidate = DialogFont(height, width);
+            if (!candidate) continue;
+            const double error = ScaledWidthError(candidate.get(), reference.get(), pieces, scale);
+            if (error < bestError) {
+                bestError = error;
+                best = std::move(candidate);
+            }
+        }
+    }
+    return best;
 }
 
 unique_icon LoadIconResource(std::uint32_t id, int metricX, int metricY) {
@@ -202,6 +300,14 @@ private:
     // later one shows and takes the clicks there while the tab order stays as laid out.
     void Arrange() {
         const std::int32_t dpi = ScreenDpi();
+        if (dpi != kLayoutDpi) {
+            font_ = ProportionalFont(layout_, dpi);
+            if (font_) {
+                for (std::size_t i = 0; i < layout_.controls.size(); ++i) {
+                    ::SendMessageW(Item(i), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+                }
+            }
+        }
         RECT frame{0, 0, TwipsToPixels(layout_.clientWidth, dpi),
                    TwipsToPixels(layout_.clientHeight, dpi)};
         ::AdjustWindowRectEx(&frame, kDialogStyle, FALSE, kDialogExStyle);
@@ -287,9 +393,25 @@ private:
     HWND hwnd_ = nullptr;
     unique_icon smallIcon_;
     unique_icon bigIcon_;
+    unique_font font_;  // the controls' font when it is not the template's
 };
 
 }  // namespace
+
+Win32Dialogs::Win32Dialogs() {
+    WNDCLASSEXW button{};
+    button.cbSize = sizeof(button);
+    // With the visual-styles manifest this finds the themed button of comctl32 version 6.
+    if (!::GetClassInfoExW(nullptr, L"Button", &button)) return;
+    button.hInstance = ::GetModuleHandleW(nullptr);
+    button.lpszClassName = kCheckBoxClass;
+    button.style &= ~static_cast<UINT>(CS_PARENTDC | CS_GLOBALCLASS);
+    checkBoxClass_ = ::RegisterClassExW(&button);
+}
+
+Win32Dialogs::~Win32Dialogs() {
+    if (checkBoxClass_ != 0) ::UnregisterClassW(kCheckBoxClass, ::GetModuleHandleW(nullptr));
+}
 
 std::unique_ptr<DialogWindow> Win32Dialogs::CreateDialogWindow(const DialogLayout& layout,
                                                                DialogListener& listener) {

@@ -11,8 +11,17 @@ namespace dustvale::win32 {
 
 class Win32Dialogs final : public Dialogs {
 public:
+    // Registers the check box class the dialogs use; the last step undoes it.
+    Win32Dialogs();
+    ~Win32Dialogs() override;
+    Win32Dialogs(const Win32Dialogs&) = delete;
+    Win32Dialogs& operator=(const Win32Dialogs&) = delete;
+
     std::unique_ptr<DialogWindow> CreateDialogWindow(const DialogLayout& layout,
                                                      DialogListener& listener) override;
+
+private:
+    ATOM checkBoxClass_ = 0;  // 0 when another instance registered it first
 };
 
 // For the message loop: when `message` belongs to one of the program's modeless dialogs, the
