@@ -13,7 +13,7 @@ struct SimFileSystem::Node : std::enable_shared_from_this<Node> {
     std::string bytes;
     std::vector<NodePtr> children;  // in creation order
     Node* parent = nullptr;
-    std::optional<Text> linkTarget;  // set for a folder link
+    std::optional<Text> linkTarget;  // set for a folder or file link
     bool inUse = false;
     bool denyListing = false;
     bool readOnlyFolder = false;
@@ -474,6 +474,21 @@ void SimFileSystem::AddFolderLink(const Text& path, const Text& target) {
     for (std::size_t i = 0; i < to->components.size(); ++i)
         canonical += (i ? u"\\" : u"") + to->components[i];
     Node* link = AddChild(*folder, name, attr::kDirectory | attr::kReparsePoint);
+    link->linkTarget = canonical;
+}
+
+void SimFileSystem::AddFileLink(const Text& path, const Text& target) {
+    std::optional<Parsed> parsed = Parse(path, false);
+    std::optional<Parsed> to = Parse(target, false);
+    if (!parsed || parsed->components.empty() || !to) throw std::invalid_argument("not a link path");
+    Text name = parsed->components.back();
+    Text folderPath = path.substr(0, path.find_last_of(u"\\/") + 1);
+    Node* folder = Follow(MakeFolders(folderPath));
+    if (!folder || ChildNamed(*folder, name)) throw std::invalid_argument("the link's name is taken");
+    Text canonical = Text{to->drive, u':', u'\\'};
+    for (std::size_t i = 0; i < to->components.size(); ++i)
+        canonical += (i ? u"\\" : u"") + to->components[i];
+    Node* link = AddChild(*folder, name, attr::kArchive | attr::kReparsePoint);
     link->linkTarget = canonical;
 }
 

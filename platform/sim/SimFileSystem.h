@@ -59,6 +59,10 @@ public:
     void SetShortName(const Text& path, const Text& shortName);
     // A folder link (junction or directory symbolic link) at `path` leading to `target`.
     void AddFolderLink(const Text& path, const Text& target);
+    // A file symbolic link at `path` leading to the file `target`. Listing, attributes, deletion
+    // and SetFileAttributes (which reaches the target) treat it as Windows does; reading or
+    // writing through it is not simulated.
+    void AddFileLink(const Text& path, const Text& target);
     void SetInUse(const Text& path, bool inUse);         // DeleteFile / Open fail while in use
     void SetDenyListing(const Text& folder, bool deny);  // FindFirstFile in it fails
     void SetReadOnlyFolder(const Text& folder, bool readOnly);  // nothing can be created in it

@@ -92,6 +92,7 @@ TEST_F(CleanFolderEmptier, ALinkToAnOutsideFolderIsRemovedAndItsTargetUntouched)
     files().AddFolder(u"C:\\Outside\\inner", guarded);
     files().AddFolderLink(u"C:\\T\\link", u"C:\\Outside");
     files().AddFolderLink(u"C:\\T\\sub\\nested link", u"C:\\Outside\\inner");
+    files().AddFileLink(u"C:\\T\\file link", u"C:\\Outside\\keep.dat");
 
     Empty(u"C:\\T");
 
@@ -134,6 +135,8 @@ TEST_F(CleanFolderEmptier, LooseFilesGoButSubFoldersAndLinksStay) {
     files().AddFile(u"C:\\T\\sub\\inner.tmp");
     files().AddFile(u"C:\\Outside\\keep.dat");
     files().AddFolderLink(u"C:\\T\\link", u"C:\\Outside");
+    files().AddFile(u"C:\\Outside\\guarded.dat", "x", attr::kReadOnly);
+    files().AddFileLink(u"C:\\T\\file link", u"C:\\Outside\\guarded.dat");
 
     DeleteLooseFiles(files(), u"C:\\T");
 
@@ -141,6 +144,7 @@ TEST_F(CleanFolderEmptier, LooseFilesGoButSubFoldersAndLinksStay) {
                                         u"C:\\T\\sub\\inner.tmp"};
     EXPECT_EQ(files().Tree(u"C:\\T"), expected);
     EXPECT_TRUE(files().Exists(u"C:\\Outside\\keep.dat"));
+    EXPECT_EQ(files().Attributes(u"C:\\Outside\\guarded.dat"), attr::kReadOnly);
 }
 
 }  // namespace
