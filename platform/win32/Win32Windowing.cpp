@@ -14,6 +14,8 @@ constexpr wchar_t kWindowClass[] = L"DustvaleWindow";
 // The handler of a replaced procedure lives in a window property, so that any window, of
 // any class, can be hooked without touching its GWLP_USERDATA.
 constexpr wchar_t kSubclassProperty[] = L"Dustvale.Subclass";
+// How long a window of another program may take to answer before it counts as hung.
+constexpr UINT kForeignWindowTimeoutMs = 1000;
 
 MessageHandler* HandlerOf(HWND hwnd) {
     return reinterpret_cast<MessageHandler*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
@@ -166,10 +168,14 @@ Text Win32Windowing::GetClassName(Hwnd hwnd) {
 
 Text Win32Windowing::SendGetText(Hwnd hwnd, std::int32_t bufferChars) {
     if (bufferChars <= 0) return {};
-    // The system copies the text across processes for WM_GETTEXT.
+    // The system copies the text across processes for WM_GETTEXT. The window may belong to
+    // another program that has stopped answering: give up on it rather than hang with it
+    // (the buffer then stays NUL-filled).
     std::wstring buffer(static_cast<std::size_t>(bufferChars), L'\0');
-    ::SendMessageW(ToHwnd(hwnd), WM_GETTEXT, static_cast<WPARAM>(bufferChars),
-                   reinterpret_cast<LPARAM>(buffer.data()));
+    DWORD_PTR copied = 0;
+    ::SendMessageTimeoutW(ToHwnd(hwnd), WM_GETTEXT, static_cast<WPARAM>(bufferChars),
+                          reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG,
+                          kForeignWindowTimeoutMs, &copied);
     return FromWide(buffer.data(), buffer.size());
 }
 
