@@ -64,6 +64,10 @@ TYPED_TEST_P(ShellContract, AnIconIsAddedOnceModifiedWhileThereAndDeletedOnce) {
     NotifyIconRecord other = this->Record(hwnd, 2, u"Nobody");
     EXPECT_FALSE(shell.NotifyIcon(NotifyMessage::Modify, other));
     EXPECT_FALSE(shell.NotifyIcon(NotifyMessage::Delete, other));
+    other.uTimeoutOrVersion = 3;
+    EXPECT_FALSE(shell.NotifyIcon(NotifyMessage::SetVersion, other));
+    record.uTimeoutOrVersion = 3;
+    EXPECT_TRUE(shell.NotifyIcon(NotifyMessage::SetVersion, record));
 
     EXPECT_TRUE(shell.NotifyIcon(NotifyMessage::Delete, record));
     EXPECT_FALSE(shell.NotifyIcon(NotifyMessage::Delete, record));

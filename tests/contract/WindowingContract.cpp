@@ -129,6 +129,24 @@ TYPED_TEST_P(WindowingContract, TimersReachTheCurrentProcedureUntilKilled) {
     this->windows.DestroyWindow(hwnd);
 }
 
+TYPED_TEST_P(WindowingContract, SettingATimerAgainReplacesIt) {
+    Recorder handler(this->windows, 0);
+    Hwnd hwnd = this->windows.CreateWindow(WindowKind::HiddenOwner, 0, &handler);
+    ASSERT_NE(hwnd, 0u);
+    ASSERT_EQ(this->windows.SetTimer(hwnd, 7, 50), 7u);
+    ASSERT_EQ(this->windows.SetTimer(hwnd, 7, 5000), 7u);
+    this->fixture.WaitForTimers(300);
+    EXPECT_TRUE(handler.Messages(msg::kTimer).empty());
+    this->windows.DestroyWindow(hwnd);
+}
+
+TYPED_TEST_P(WindowingContract, TheDefaultProcedureDestroysAWindowAskedToClose) {
+    Hwnd hwnd = this->windows.CreateWindow(WindowKind::HiddenOwner, 0, nullptr);
+    ASSERT_NE(hwnd, 0u);
+    EXPECT_EQ(this->windows.SendMessage(hwnd, msg::kClose, 0, 0), 0);
+    EXPECT_FALSE(this->windows.PostMessage(hwnd, msg::kUser, 0, 0));
+}
+
 TYPED_TEST_P(WindowingContract, ADestroyedWindowHearsWmDestroyAndTakesNothingMore) {
     Recorder parentHandler(this->windows, 0);
     Recorder childHandler(this->windows, 0);
@@ -157,6 +175,7 @@ TYPED_TEST_P(WindowingContract, TheTaskbarIsFoundByItsClassName) {
 REGISTER_TYPED_TEST_SUITE_P(WindowingContract, SendMessageRunsTheProcedureAndReturnsItsAnswer,
                             SubclassingChainsToThePreviousProcedure, TheDefaultProcedureAnswersZero,
                             PostedMessagesWaitForTheLoop, TimersReachTheCurrentProcedureUntilKilled,
+                            SettingATimerAgainReplacesIt, TheDefaultProcedureDestroysAWindowAskedToClose,
                             ADestroyedWindowHearsWmDestroyAndTakesNothingMore,
                             TheTaskbarIsFoundByItsClassName);
 INSTANTIATE_TYPED_TEST_SUITE_P(Platform, WindowingContract, PlatformUnderTest, PlatformName);
