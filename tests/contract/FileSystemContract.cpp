@@ -114,6 +114,9 @@ TYPED_TEST_P(FileSystemContract, AttributesAreReportedAndSet) {
     EXPECT_FALSE(this->files.GetFileAttributes(this->At(u"missing.txt")));
     EXPECT_FALSE(this->files.SetFileAttributes(this->At(u"missing.txt"), attr::kHidden));
     EXPECT_FALSE(this->files.GetFileAttributes(this->MissingDrive()));
+    std::optional<std::uint32_t> root = this->files.GetFileAttributes(u"C:\\");
+    ASSERT_TRUE(root);
+    EXPECT_TRUE(*root & attr::kDirectory);
 }
 
 TYPED_TEST_P(FileSystemContract, NamesIgnoreCaseButKeepTheirOwn) {
@@ -180,6 +183,13 @@ TYPED_TEST_P(FileSystemContract, AFolderListsDotAndDotDotFirstAndHiddenEntriesTo
     ASSERT_TRUE(secret);
     EXPECT_EQ(secret->attributes & (attr::kHidden | attr::kSystem), attr::kHidden | attr::kSystem);
     EXPECT_TRUE(this->files.PathFileExists(this->At(u"secret.txt")));
+}
+
+TYPED_TEST_P(FileSystemContract, ADrivesRootHasNoDotEntries) {
+    std::optional<std::vector<Text>> names = List(this->files, u"C:\\*");
+    ASSERT_TRUE(names);
+    EXPECT_EQ(std::count(names->begin(), names->end(), u"."), 0);
+    EXPECT_EQ(std::count(names->begin(), names->end(), u".."), 0);
 }
 
 TYPED_TEST_P(FileSystemContract, SearchesOfWhatIsNotThereFail) {
@@ -252,6 +262,12 @@ TYPED_TEST_P(FileSystemContract, PathsAreNormalised) {
 }
 
 TYPED_TEST_P(FileSystemContract, AnEightDotThreeAliasNamesTheEntryToo) {
+    ASSERT_TRUE(WriteFile(this->files, this->At(u"short.txt"), "short"));
+    this->fixture.GiveShortName(this->At(u"short.txt"));
+    std::optional<FindData> plain = FindOne(this->files, this->At(u"short.txt"));
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->shortName, u"");  // already an 8.3 name
+
     const Text name = u"Long file name.text";
     ASSERT_TRUE(WriteFile(this->files, this->At(name), "long"));
     this->fixture.GiveShortName(this->At(name));
@@ -272,7 +288,8 @@ TYPED_TEST_P(FileSystemContract, AnEightDotThreeAliasNamesTheEntryToo) {
 REGISTER_TYPED_TEST_SUITE_P(FileSystemContract, BytesComeBackAsWritten, OutputTruncatesThenAppends,
                             OpenRefusesWhatCannotBeOpened, AttributesAreReportedAndSet,
                             NamesIgnoreCaseButKeepTheirOwn, PatternsMatchAsFindFirstFileDoes,
-                            AFolderListsDotAndDotDotFirstAndHiddenEntriesToo, SearchesOfWhatIsNotThereFail,
+                            AFolderListsDotAndDotDotFirstAndHiddenEntriesToo, ADrivesRootHasNoDotEntries,
+                            SearchesOfWhatIsNotThereFail,
                             DeleteFileRefusesWhatWindowsProtects, RemoveDirectoryTakesOnlyEmptyFolders,
                             OpenFilesShareReadingOnly,
                             PathsAreNormalised, AnEightDotThreeAliasNamesTheEntryToo);

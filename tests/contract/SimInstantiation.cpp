@@ -1,5 +1,6 @@
 // The contract suites run against the simulated Windows.
 
+#include <algorithm>
 #include <cctype>
 
 #include "platform/sim/SimFileSystem.h"
@@ -44,6 +45,8 @@ void PlatformUnderTest::GiveShortName(const Text& path) {
     Text name = path.substr(path.rfind(u'\\') + 1);
     std::size_t dot = name.rfind(u'.');
     Text base = name.substr(0, dot), extension = dot == Text::npos ? Text{} : name.substr(dot + 1);
+    const bool plain = std::all_of(base.begin(), base.end(), [](char16_t c) { return c > u' ' && c < 128 && c != u'.'; });
+    if (plain && !base.empty() && base.size() <= 8 && extension.size() <= 3) return;  // already 8.3
     auto shorten = [](const Text& part, std::size_t length) {
         Text result;
         for (char16_t c : part) {
