@@ -9,7 +9,7 @@ CaughtError DescribeError(const std::exception& error) {
     if (const auto* system = dynamic_cast<const std::system_error*>(&error)) {
         caught.number = system->code().value();
     } else {
-        caught.number = kUnspecifiedErrorNumber;
+        caught.number = kGeneralFailureNumber;
     }
     caught.description = Utf8ToText(error.what());
     return caught;

@@ -15,10 +15,11 @@ struct CaughtError {
     Text description;
 };
 
-// The number Windows gives an unspecified failure (E_FAIL), for errors that carry none.
-constexpr std::int32_t kUnspecifiedErrorNumber = static_cast<std::int32_t>(0x80004005u);
+// E_FAIL, the number Windows gives a failure without a cause of its own: for errors that
+// carry no number.
+constexpr std::int32_t kGeneralFailureNumber = static_cast<std::int32_t>(0x80004005u);
 
-// A system_error keeps its own code; any other exception gets kUnspecifiedErrorNumber.
+// A system_error keeps its own code; any other exception gets kGeneralFailureNumber.
 // The text is the exception's message, read as UTF-8.
 CaughtError DescribeError(const std::exception& error);
 

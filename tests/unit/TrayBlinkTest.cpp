@@ -54,7 +54,8 @@ TEST(TrayBlink, SwapsAlternateFromTheBlinkIconOneCycleAfterTheStart) {
     EXPECT_EQ(Shown(s), kFullIcon);
     s.sim.Advance(1);
     EXPECT_EQ(Shown(s), kBlinkIcon);
-    EXPECT_EQ(ShownAfterEachSwap(s, 300, 3), (std::vector<HIcon>{kFullIcon, kBlinkIcon, kFullIcon}));
+    EXPECT_EQ(ShownAfterEachSwap(s, 300, 3),
+              (std::vector<HIcon>{kFullIcon, kBlinkIcon, kFullIcon}));
     for (const auto& call : s.sim.shell().NotifyCalls()) {
         EXPECT_EQ(call.message, NotifyMessage::Modify);
         EXPECT_EQ(call.record.uFlags, 7u);

@@ -58,7 +58,8 @@ TEST(TrayCallback, LeftClickGivesDownThenClickAndUpEachAfterTheForeground) {
     s.Register();
     s.Callback(0x201);
     s.Callback(0x202);
-    EXPECT_EQ(s.host.Log(), (Log{"Foreground", "MouseDown(1)", "Foreground", "Click", "MouseUp(1)"}));
+    EXPECT_EQ(s.host.Log(),
+              (Log{"Foreground", "MouseDown(1)", "Foreground", "Click", "MouseUp(1)"}));
     EXPECT_EQ(s.sim.windows().Foreground(), s.form);
 }
 

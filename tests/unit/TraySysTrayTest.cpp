@@ -303,7 +303,7 @@ TEST(TraySysTray, ShellFailuresAreReportedByTheRoutineThatMetThem) {
         s.shell.throwOn = c.failing;
         c.act(s);
         EXPECT_EQ(s.host.errors,
-                  (std::vector<ErrorReport>{{c.source, kUnspecifiedErrorNumber, u"shell gone"}}));
+                  (std::vector<ErrorReport>{{c.source, kGeneralFailureNumber, u"shell gone"}}));
     }
 }
 
