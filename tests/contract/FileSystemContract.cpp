@@ -215,6 +215,10 @@ TYPED_TEST_P(FileSystemContract, DeleteFileRefusesWhatWindowsProtects) {
     EXPECT_FALSE(this->files.DeleteFile(this->At(u"folder")));
     EXPECT_FALSE(this->files.DeleteFile(this->At(u"missing.txt")));
 
+    ASSERT_TRUE(WriteFile(this->files, this->At(u"hidden.txt"), "x"));
+    ASSERT_TRUE(this->files.SetFileAttributes(this->At(u"hidden.txt"), attr::kHidden | attr::kSystem));
+    EXPECT_TRUE(this->files.DeleteFile(this->At(u"hidden.txt")));
+
     ASSERT_TRUE(WriteFile(this->files, this->At(u"open.txt"), "x"));
     {
         std::unique_ptr<OpenFile> open = this->files.Open(this->At(u"open.txt"), FileMode::Input);
@@ -235,6 +239,11 @@ TYPED_TEST_P(FileSystemContract, RemoveDirectoryTakesOnlyEmptyFolders) {
     ASSERT_TRUE(this->files.DeleteFile(this->At(u"full\\inside.txt")));
     EXPECT_TRUE(this->files.RemoveDirectory(this->At(u"full")));
     EXPECT_FALSE(this->files.PathFileExists(this->At(u"full")));
+
+    // Hidden and system folders go like any other.
+    ASSERT_TRUE(this->fixture.MakeFolder(this->At(u"hidden")));
+    ASSERT_TRUE(this->files.SetFileAttributes(this->At(u"hidden"), attr::kHidden | attr::kSystem));
+    EXPECT_TRUE(this->files.RemoveDirectory(this->At(u"hidden")));
 }
 
 TYPED_TEST_P(FileSystemContract, OpenFilesShareReadingOnly) {

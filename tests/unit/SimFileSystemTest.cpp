@@ -81,7 +81,11 @@ TEST_F(SimFileSystemTest, FilesInUseAndGuardedFoldersRefuse) {
     EXPECT_TRUE(files.Open(u"C:\\Sealed\\old.txt", FileMode::Input));
     EXPECT_FALSE(files.Exists(u"C:\\Sealed\\new.txt"));
 
-    files.AddFolder(u"C:\\Kept", attr::kDirectory | attr::kReadOnly);
+    // Windows keeps the read-only attribute of a folder and refuses to remove it (Wine run as
+    // root drops the attribute).
+    files.AddFolder(u"C:\\Kept");
+    ASSERT_TRUE(files.SetFileAttributes(u"C:\\Kept", attr::kReadOnly));
+    EXPECT_EQ(files.GetFileAttributes(u"C:\\Kept"), attr::kDirectory | attr::kReadOnly);
     EXPECT_FALSE(files.RemoveDirectory(u"C:\\Kept"));
 }
 
