@@ -7,6 +7,7 @@
 
 #include "app/Application.h"
 #include "AppTestScene.h"
+#include "platform/sim/SimDialogs.h"
 
 namespace dustvale {
 namespace {
@@ -275,6 +276,32 @@ TEST(AppApplication, RunsUntilExitIsChosenThenTheIconIsGone) {
     EXPECT_TRUE(sim.shell().Icons().empty());
     EXPECT_TRUE(sim.windows().Timers().empty());
     EXPECT_EQ(sim.ui().LivePictures(), 0u);
+}
+
+TEST(AppApplication, AnOptionsDialogLeftOpenAfterExitKeepsTheProgramUntilItCloses) {
+    sim::SimWindows sim;
+    Platform platform = sim.platform();
+    sim.files().AddFile(u"C:\\Program Files\\Dustvale\\Dustvale.exe.manifest", "x",
+                        attr::kHidden);
+    auto choose = [&sim](Text caption) {
+        sim.ui().AnswerMenu([caption](const SimUserInterface::MenuCall& call) {
+            return sim::FindCommand(call.items, {caption});
+        });
+        const auto icon = sim.shell().Icons().at(0);
+        sim.shell().SendCallback(icon.hwnd, icon.id, msg::kLButtonUp);
+    };
+    bool iconGoneWhileDialogOpen = false;
+    sim.windows().At(1500, [&] { choose(u"Options"); });
+    sim.windows().At(2500, [&] { choose(u"Exit"); });
+    sim.windows().At(6000, [&] {
+        iconGoneWhileDialogOpen = sim.shell().Icons().empty() && sim.dialogs().Open().size() == 1;
+        sim.dialogs().Open().at(0)->CloseBox();
+    });
+    EXPECT_EQ(RunApplication(platform), 0);
+    EXPECT_TRUE(iconGoneWhileDialogOpen);
+    EXPECT_EQ(sim.clock().Now(), 6000u);
+    EXPECT_EQ(sim.shell().QueryCount(), 2u);  // the monitor stopped with the main form
+    EXPECT_TRUE(sim.dialogs().Open().empty());
 }
 
 }  // namespace
