@@ -33,7 +33,6 @@ SimDialog::~SimDialog() {
 void SimDialog::ShowCentred() {
     visible_ = true;
     ++shownCentred_;
-    focus_ = 0;
     windows_.SetForegroundWindow(hwnd_);
 }
 
@@ -61,7 +60,6 @@ void SimDialog::SetEnabled(std::size_t control, bool enabled) {
 void SimDialog::Click(std::size_t control) {
     Control& target = controls_.at(control);
     if (!target.enabled || target.kind == ControlKind::TextBox) return;
-    focus_ = control;
     if (target.kind == ControlKind::CheckBox) target.checked = !target.checked;
     // The listener may destroy this dialog: nothing of it is touched afterwards.
     listener_.ControlClicked(control);
@@ -70,25 +68,6 @@ void SimDialog::Click(std::size_t control) {
 void SimDialog::Type(std::size_t control, const Text& text) {
     Control& target = controls_.at(control);
     if (target.enabled && target.kind == ControlKind::TextBox) target.text = text;
-}
-
-void SimDialog::MoveFocus(int step) {
-    const auto count = static_cast<int>(controls_.size());
-    int index = static_cast<int>(focus_);
-    for (int i = 0; i < count; ++i) {
-        index = (index + step + count) % count;
-        if (controls_[static_cast<std::size_t>(index)].enabled) {
-            focus_ = static_cast<std::size_t>(index);
-            return;
-        }
-    }
-}
-
-void SimDialog::Tab() { MoveFocus(1); }
-void SimDialog::ShiftTab() { MoveFocus(-1); }
-
-void SimDialog::Space() {
-    if (controls_.at(focus_).kind != ControlKind::TextBox) Click(focus_);
 }
 
 void SimDialog::Enter() {

@@ -54,17 +54,12 @@ public:
     bool IsVisible() const { return visible_; }
     int TimesShownCentred() const { return shownCentred_; }
     int TimesBroughtToFront() const { return broughtToFront_; }
-    // The control that has the keyboard focus (the first one when shown).
-    std::size_t Focus() const { return focus_; }
 
     // --- for tests: what the user does -----------------------------------------------------
     // A mouse click. A disabled control ignores it. A check box toggles, then reports.
     void Click(std::size_t control);
     // The user replaces a text box's text (an enabled one only); nothing is reported.
     void Type(std::size_t control, const Text& text);
-    void Tab();       // focus to the next enabled control, wrapping
-    void ShiftTab();  // focus to the previous enabled control, wrapping
-    void Space();     // on the focused check box or button: as a click
     void Enter();     // presses the default button
     void Escape();    // asks to close
     void CloseBox();  // the title bar's close box: asks to close
@@ -77,8 +72,6 @@ private:
         bool enabled = true;
         PixelRect pixels;
     };
-    void MoveFocus(int step);
-
     SimDialogs& owner_;
     SimWindowing& windows_;
     DialogLayout layout_;
@@ -89,7 +82,6 @@ private:
     bool visible_ = false;
     int shownCentred_ = 0;
     int broughtToFront_ = 0;
-    std::size_t focus_ = 0;
 };
 
 class SimDialogs final : public Dialogs {
