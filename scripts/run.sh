@@ -64,15 +64,17 @@ echo "run: its Recycle Bin is ${XDG_DATA_HOME:-$HOME/.local/share}/Trash"
 
 xvfb_pid=""
 shooter_pid=""
+interrupted=false
 cleanup() {
   [ -n "$shooter_pid" ] && kill "$shooter_pid" 2>/dev/null || true
-  if $headless; then
+  # Ctrl-C ends Dustvale too; the prefix is Dustvale's own, so nothing else runs in it.
+  if $headless || $interrupted; then
     wineserver -k 2>/dev/null || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   fi
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
 }
 trap cleanup EXIT
-trap 'exit 130' INT TERM
+trap 'interrupted=true; exit 130' INT TERM
 
 if $headless; then
   shots="$state/headless"
