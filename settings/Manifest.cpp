@@ -44,7 +44,10 @@ Text ManifestText(const Text& executableName) {
         u"</assembly>",
     };
     Text text;
-    for (const Text& line : lines) text += line + u"\r\n";
+    for (const Text& line : lines) {
+        if (!text.empty()) text += u"\r\n";
+        text += line;
+    }
     return text;
 }
 

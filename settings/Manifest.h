@@ -13,8 +13,8 @@ namespace dustvale {
 // EnsureTrailing(application folder, "\") + executable name + ".exe.manifest".
 Text ManifestPath(const Text& applicationFolder, const Text& executableName);
 
-// The manifest's 22 lines joined by CR LF, with one more CR LF after the last line. The file
-// holds this text followed by the line end of the write itself, so it ends in two CR LF.
+// The manifest's 22 lines joined by CR LF. The file holds this text followed by the line end
+// of the write itself, so it ends in exactly one CR LF.
 Text ManifestText(const Text& executableName);
 
 // Windows XP (5.1) or later on the NT platform; false when the version is unknown.

@@ -184,7 +184,7 @@ def manifest_text(exe_name):
         "  </dependency>",
         "</assembly>",
     ]
-    return ("\r\n".join(lines) + "\r\n\r\n").encode("ascii")
+    return ("\r\n".join(lines) + "\r\n").encode("ascii")
 
 
 class Session:

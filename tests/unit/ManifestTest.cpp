@@ -36,8 +36,7 @@ const std::string kManifestBytes =
     "      />\r\n"
     "    </dependentAssembly>\r\n"
     "  </dependency>\r\n"
-    "</assembly>\r\n"
-    "\r\n";  // the write's own line end after the text's closing one
+    "</assembly>\r\n";
 
 TEST(ManifestPath, FolderWithOneBackslashThenExecutableName) {
     EXPECT_EQ(ManifestPath(u"C:\\Program Files\\Dustvale", u"Dustvale"), kManifest);
