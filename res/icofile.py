@@ -46,10 +46,6 @@ def write(path, images):
         f.write(encode(images))
 
 
-def solid(path, rgb, size=16):
-    """A fully opaque icon of one colour, for tests that read the tray's pixels."""
-    write(path, [(size, [(rgb[0], rgb[1], rgb[2], 255)] * (size * size))])
-
 
 def read(path):
     """The 32-bit images of an .ico as (size, pixels), in the file's order; other images are
