@@ -1,6 +1,7 @@
 """Writes Windows .ico files: 32-bit BGRA images with their AND mask, no third-party modules.
 
-Used by make_icons.py and by the end-to-end tests, which need plain single-colour icons.
+Used by make_icons.py, and by the end-to-end tests to write single-colour icons and to read the
+program's own pictures.
 """
 
 import struct
@@ -44,7 +45,6 @@ def encode(images):
 def write(path, images):
     with open(path, "wb") as f:
         f.write(encode(images))
-
 
 
 def read(path):
