@@ -1,4 +1,4 @@
-"""Writes Windows .ico files: 32-bit BGRA images with their AND mask, no third-party modules.
+"""Writes and reads Windows .ico files: 32-bit BGRA images with their AND mask, no other modules.
 
 Used by make_icons.py, and by the end-to-end tests to write single-colour icons and to read the
 program's own pictures.
