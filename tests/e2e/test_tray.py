@@ -56,6 +56,20 @@ class TrayTest(unittest.TestCase):
             s.note(f"screenshot {s.screenshot('empty-bin')}")
             self.assertTrue(s.is_running())
 
+    def test_undecodable_icon_file_keeps_built_in_picture(self):
+        beside = {"empty.ico": b"this is not an icon\r\n"}
+        with self.session(beside=beside) as s:
+            s.wait_for_app()
+            self.wait_for_tray_icon(s)
+            empty = harness.composite(harness.built_in_picture("tray_empty.ico"),
+                                      s.taskbar_colour())
+            harness.wait_until(
+                "the built-in empty bin in the tray",
+                lambda: harness.difference(s.tray_icon(), empty) < PICTURE_TOLERANCE,
+                FOLLOW_TIMEOUT)
+            s.screenshot("built-in-empty-bin")
+            self.assertTrue(s.is_running())
+
     def test_icon_follows_trash(self):
         beside = {"full.ico": harness.solid_icon(RED), "empty.ico": harness.solid_icon(BLUE)}
         with self.session(beside=beside) as s:
