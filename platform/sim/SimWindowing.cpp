@@ -99,7 +99,9 @@ std::int32_t SimWindowing::CallWindowProc(WindowProc proc, Hwnd hwnd, std::int32
     if (it == procs_.end()) return 0;
     if (it->second) return it->second->HandleMessage(hwnd, message, wParam, lParam);
     // DefWindowProc: closing a window destroys it; the text length comes from the window's
-    // text; everything else answers 0.
+    // text; the session may end and a minimised window may open; everything else answers 0.
+    constexpr std::int32_t kQueryEndSession = 0x0011, kQueryOpen = 0x0013;
+    if (message == kQueryEndSession || message == kQueryOpen) return 1;
     if (message == msg::kClose) DestroyWindow(hwnd);
     if (message == msg::kGetTextLength) {
         auto window = windows_.find(hwnd);

@@ -143,6 +143,9 @@ TYPED_TEST_P(WindowingContract, SettingATimerAgainReplacesIt) {
 TYPED_TEST_P(WindowingContract, TheDefaultProcedureDestroysAWindowAskedToClose) {
     Hwnd hwnd = this->windows.CreateWindow(WindowKind::HiddenOwner, 0, nullptr);
     ASSERT_NE(hwnd, 0u);
+    constexpr std::int32_t kQueryEndSession = 0x0011;  // the user logs off: agreed by default
+    EXPECT_NE(this->windows.DefWindowProc(hwnd, kQueryEndSession, 0, 0), 0);
+    EXPECT_EQ(this->windows.DefWindowProc(hwnd, msg::kUser + 9, 1, 2), 0);
     EXPECT_EQ(this->windows.SendMessage(hwnd, msg::kClose, 0, 0), 0);
     EXPECT_FALSE(this->windows.PostMessage(hwnd, msg::kUser, 0, 0));
 }
