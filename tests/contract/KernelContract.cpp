@@ -70,10 +70,22 @@ TYPED_TEST_P(KernelContract, PlainTextCrossesTheAnsiCodePageUnchanged) {
     EXPECT_EQ(kernel.FromAnsi(bytes), text);
 }
 
+// The program's text files are written in the ANSI code page. A letter the code page lacks
+// becomes '?', never a look-alike: a best-fit "A" for "\u0100" or "\\" for a full-width
+// backslash would write something the user never typed.
+TYPED_TEST_P(KernelContract, LettersOutsideWindows1252BecomeQuestionMarks) {
+    Kernel& kernel = this->platform.kernel;
+    if (kernel.ToAnsi(u"\u20AC") != "\x80") GTEST_SKIP() << "the ANSI code page is not Windows-1252";
+    EXPECT_EQ(kernel.ToAnsi(u"caf\u00E9 \u2122"), "caf\xE9 \x99");
+    EXPECT_EQ(kernel.ToAnsi(u"\u0100\uFF3C\u03A9"), "???");
+    EXPECT_EQ(kernel.FromAnsi("\x80\xE9"), u"\u20AC\u00E9");
+}
+
 REGISTER_TYPED_TEST_SUITE_P(KernelContract, TheExecutableIsAFileOnADrive,
                             TheTemporaryPathIsAFolderWithAFinalBackslash, TheProfileFolderHasNoFinalBackslash,
                             EnvironmentNamesIgnoreCase, TheSystemIsWindowsNt,
-                            PlainTextCrossesTheAnsiCodePageUnchanged);
+                            PlainTextCrossesTheAnsiCodePageUnchanged,
+                            LettersOutsideWindows1252BecomeQuestionMarks);
 INSTANTIATE_TYPED_TEST_SUITE_P(Platform, KernelContract, PlatformUnderTest, PlatformName);
 
 }  // namespace
