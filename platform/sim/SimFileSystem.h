@@ -8,7 +8,10 @@
 //
 // How it answers, where Windows leaves a choice:
 // - A folder lists "." and ".." first (when the pattern matches them), then its entries in the
-//   order they were created. Hidden and system entries are listed like any other.
+//   order they were created. Hidden and system entries are listed like any other. A search
+//   delivers the entries as they were when it opened (as Windows does for a small folder read
+//   in one go), so deleting during a walk is safe.
+// - Names compare by their upper case: ASCII, Latin-1, Latin Extended-A, Greek and Cyrillic.
 // - Patterns follow FindFirstFileW: "*.*" is "*"; "*" before a dot stops at the name's last
 //   dot; "?" also matches nothing at a dot or at the end; ".*" and a final "." also match a
 //   name without extension ("abc.*" finds "abc", "*." finds names without a dot). An entry
