@@ -57,23 +57,22 @@ Hwnd SimWindowing::CreateWindow(WindowKind kind, Hwnd parent, MessageHandler* ha
 
 void SimWindowing::DestroyWindow(Hwnd hwnd) {
     auto it = windows_.find(hwnd);
-    if (it == windows_.end() || hwnd == taskbar_) return;
-    // The window is gone for everyone before its procedure hears WM_DESTROY, so a handler
-    // that destroys it again (or kills its timers) finds nothing to do.
+    if (it == windows_.end() || hwnd == taskbar_ || it->second.destroying) return;
     std::vector<Hwnd> doomed{hwnd};
     for (std::size_t i = 0; i < doomed.size(); ++i)
         for (const auto& [h, w] : windows_)
-            if (w.kind == WindowKind::Child && w.parent == doomed[i]) doomed.push_back(h);
-    std::vector<WindowProc> procs;
+            if (w.kind == WindowKind::Child && w.parent == doomed[i] && !w.destroying) doomed.push_back(h);
+    // As on Windows, the windows still exist while they hear WM_DESTROY, the parent before its
+    // children: a handler may still unhook its procedure or kill its timers. Destroying them
+    // again from there does nothing.
+    for (Hwnd h : doomed) windows_[h].destroying = true;
+    for (Hwnd h : doomed) Dispatch(h, msg::kDestroy, 0, 0);
     for (Hwnd h : doomed) {
-        procs.push_back(windows_[h].proc);
         windows_.erase(h);
         std::erase_if(timers_, [h](const auto& t) { return t.first.first == h; });
+        std::erase_if(queue_, [h](const Posted& m) { return m.hwnd == h; });
         if (foreground_ == h) foreground_ = 0;
     }
-    // The parent hears WM_DESTROY before its children, as on Windows.
-    for (std::size_t i = 0; i < doomed.size(); ++i)
-        CallWindowProc(procs[i], doomed[i], msg::kDestroy, 0, 0);
 }
 
 WindowProc SimWindowing::SubclassWindow(Hwnd hwnd, MessageHandler& handler) {

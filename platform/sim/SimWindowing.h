@@ -81,7 +81,7 @@ public:
     // which answers WM_GETTEXTLENGTH from the text.
     Hwnd CreateForeignWindow(const Text& className, const Text& text,
                              MessageHandler* handler = nullptr);
-    void SetWindowText(Hwnd hwnd, const Text& text);
+    void SetWindowText(Hwnd hwnd, const Text& text) override;
 
     void SetCursorPos(Point p);
     void SetScreenDpi(std::int32_t dpi);
@@ -116,6 +116,7 @@ private:
         std::u16string className;
         bool visible = false;
         std::u16string text;
+        bool destroying = false;  // hearing WM_DESTROY
     };
     struct Posted {
         Hwnd hwnd;

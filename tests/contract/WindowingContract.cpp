@@ -169,6 +169,34 @@ TYPED_TEST_P(WindowingContract, ADestroyedWindowHearsWmDestroyAndTakesNothingMor
     EXPECT_TRUE(parentHandler.Messages(msg::kTimer).empty());
 }
 
+// Cleans up in WM_DESTROY, as the tray control's window does when it goes.
+class CleanUpOnDestroy final : public MessageHandler {
+public:
+    explicit CleanUpOnDestroy(Windowing& windows) : windows_(windows) {}
+    std::int32_t HandleMessage(Hwnd hwnd, std::int32_t message, std::int32_t, std::int32_t) noexcept override {
+        if (message == msg::kDestroy) {
+            timerKilled = windows_.KillTimer(hwnd, 3);
+            answered = windows_.SendMessage(hwnd, msg::kUser + 1, 0, 0);
+        }
+        return message == msg::kUser + 1 ? 42 : 0;
+    }
+    bool timerKilled = false;
+    std::int32_t answered = 0;
+
+private:
+    Windowing& windows_;
+};
+
+TYPED_TEST_P(WindowingContract, AWindowStillAnswersWhileHearingWmDestroy) {
+    CleanUpOnDestroy handler(this->windows);
+    Hwnd hwnd = this->windows.CreateWindow(WindowKind::HiddenOwner, 0, &handler);
+    ASSERT_NE(hwnd, 0u);
+    ASSERT_EQ(this->windows.SetTimer(hwnd, 3, 1000), 3u);
+    this->windows.DestroyWindow(hwnd);
+    EXPECT_TRUE(handler.timerKilled);
+    EXPECT_EQ(handler.answered, 42);
+}
+
 TYPED_TEST_P(WindowingContract, TheTaskbarIsFoundByItsClassName) {
     if (!this->fixture.HasTray()) GTEST_SKIP() << "no taskbar on this desktop";
     EXPECT_NE(this->windows.FindWindow(u"Shell_TrayWnd"), 0u);
@@ -180,6 +208,7 @@ REGISTER_TYPED_TEST_SUITE_P(WindowingContract, SendMessageRunsTheProcedureAndRet
                             PostedMessagesWaitForTheLoop, TimersReachTheCurrentProcedureUntilKilled,
                             SettingATimerAgainReplacesIt, TheDefaultProcedureDestroysAWindowAskedToClose,
                             ADestroyedWindowHearsWmDestroyAndTakesNothingMore,
+                            AWindowStillAnswersWhileHearingWmDestroy,
                             TheTaskbarIsFoundByItsClassName);
 INSTANTIATE_TYPED_TEST_SUITE_P(Platform, WindowingContract, PlatformUnderTest, PlatformName);
 
