@@ -193,15 +193,19 @@ class Session:
     beside: {file name: bytes} written into the application folder before the start.
     manifest: also place the hidden manifest beside the executable, as a later start finds it
     (a first start without it writes it and ends).
+    before_start: called with the session once its prefix, HOME and display exist, before the
+    program starts (to set registry values or lay out files with Wine's own tools).
     """
 
-    def __init__(self, name, exe, template, artifacts, beside=None, manifest=False):
+    def __init__(self, name, exe, template, artifacts, beside=None, manifest=False,
+                 before_start=None):
         self.name = name
         self.exe = exe
         self.template = template
         self.artifacts = os.path.join(artifacts, name)
         self.beside = dict(beside or {})
         self.manifest = manifest
+        self.before_start = before_start
         self.shots = 0
         self.xvfb = None
         self.launcher = None
@@ -247,6 +251,8 @@ class Session:
              str(self.xvfb.pid)], stdin=subprocess.PIPE, start_new_session=True)
         if self.manifest:
             self._place_manifest()
+        if self.before_start is not None:
+            self.before_start(self)
         self.log = open(os.path.join(self.artifacts, "wine.log"), "wb")
         self.launcher = subprocess.Popen(
             ["wine", "explorer", f"/desktop=shell,{DESKTOP[0]}x{DESKTOP[1]}",
