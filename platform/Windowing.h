@@ -82,6 +82,8 @@ public:
     // call: the whole buffer afterwards (at most bufferChars - 1 characters of the text, then
     // NULs). Empty when bufferChars is not positive.
     virtual Text SendGetText(Hwnd hwnd, std::int32_t bufferChars) = 0;
+    // SetWindowTextW: the text that the window list and WM_GETTEXT show for the window.
+    virtual void SetWindowText(Hwnd hwnd, const Text& text) = 0;
 
     // Runs the message loop until PostQuitMessage; returns its exit code.
     virtual std::int32_t RunMessageLoop() = 0;

@@ -144,6 +144,17 @@ bool Win32Windowing::PostMessage(Hwnd hwnd, std::int32_t message, std::int32_t w
 
 std::int32_t Win32Windowing::SendMessage(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
                                          std::int32_t lParam) {
+    if (message == WM_GETTEXTLENGTH) {
+        // Asked of other programs' windows (the balloon search), like WM_GETTEXT: a window
+        // that has stopped answering counts as one without text rather than hanging us.
+        DWORD_PTR length = 0;
+        if (!::SendMessageTimeoutW(ToHwnd(hwnd), WM_GETTEXTLENGTH, ToWParam(wParam),
+                                   ToLParam(lParam), SMTO_ABORTIFHUNG, kForeignWindowTimeoutMs,
+                                   &length)) {
+            return 0;
+        }
+        return static_cast<std::int32_t>(length);
+    }
     return FromLResult(::SendMessageW(ToHwnd(hwnd), static_cast<UINT>(message),
                                       ToWParam(wParam), ToLParam(lParam)));
 }
@@ -177,6 +188,10 @@ Text Win32Windowing::SendGetText(Hwnd hwnd, std::int32_t bufferChars) {
                           reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG,
                           kForeignWindowTimeoutMs, &copied);
     return FromWide(buffer.data(), buffer.size());
+}
+
+void Win32Windowing::SetWindowText(Hwnd hwnd, const Text& text) {
+    ::SetWindowTextW(ToHwnd(hwnd), Wide(text));
 }
 
 Point Win32Windowing::GetCursorPos() {

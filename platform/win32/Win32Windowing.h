@@ -38,6 +38,7 @@ public:
     Hwnd GetWindow(Hwnd hwnd, WindowRelation relation) override;
     Text GetClassName(Hwnd hwnd) override;
     Text SendGetText(Hwnd hwnd, std::int32_t bufferChars) override;
+    void SetWindowText(Hwnd hwnd, const Text& text) override;
     std::int32_t RunMessageLoop() override;
     void PostQuitMessage(std::int32_t exitCode) override;
     void ProcessPendingMessages() override;

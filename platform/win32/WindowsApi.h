@@ -43,4 +43,5 @@
 #undef RemoveDirectory
 #undef SendMessage
 #undef SetFileAttributes
+#undef SetWindowText
 #undef ShellExecute

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <future>
 #include <string>
+#include <thread>
 
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32CommonControls.h"
@@ -243,6 +245,29 @@ TEST_F(Win32Side, AnEqualPictureFileSharesOneIconUntilTheLastPictureGoes) {
     ::DeleteObject(info.hbmMask);
     same.reset();
     EXPECT_FALSE(::GetIconInfo(shared, &info));  // destroyed with the last picture
+}
+
+// The balloon search asks other programs' windows for their text: one that has stopped
+// answering must not hang the program with it.
+TEST_F(Win32Side, AWindowThatStopsAnsweringReadsAsOneWithoutTextWithinSeconds) {
+    win32::unique_handle release(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ASSERT_TRUE(release);
+    std::promise<HWND> created;
+    std::thread owner([&] {
+        const HWND window = ::CreateWindowExW(0, L"STATIC", L"a text nobody reads", WS_POPUP,
+                                              0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+        created.set_value(window);
+        ::WaitForSingleObject(release.get(), 20000);  // its messages wait meanwhile
+        if (window != nullptr) ::DestroyWindow(window);
+    });
+    const Hwnd hung = win32::FromHwnd(created.get_future().get());
+    const ULONGLONG started = ::GetTickCount64();
+    EXPECT_NE(hung, 0u);
+    EXPECT_EQ(platform.windows.SendMessage(hung, msg::kGetTextLength, 0, 0), 0);
+    EXPECT_EQ(platform.windows.SendGetText(hung, 5), Text(5, u'\0'));
+    EXPECT_LT(::GetTickCount64() - started, 5000u);
+    ::SetEvent(release.get());
+    owner.join();
 }
 
 }  // namespace
