@@ -1,0 +1,166 @@
+#include "demo/TrayDemo.h"
+
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <variant>
+
+namespace dustvale::demo {
+
+namespace {
+
+constexpr std::int32_t kNiifInfo = 1;  // the balloon's "information" icon
+constexpr std::int32_t kMenuBalloonTimeoutMs = 5000;
+constexpr std::int32_t kMenuBlinkCycleMs = 500;
+
+Text Number(std::int32_t value) {
+    const std::string digits = std::to_string(value);
+    return Text(digits.begin(), digits.end());
+}
+
+std::vector<MenuItem> PopupItems() {
+    auto item = [](const char16_t* caption, DemoCommand command) {
+        return MenuItem{caption, static_cast<std::uint32_t>(command), false, {}};
+    };
+    const MenuItem separator{Text{}, 0, true, {}};
+    return {item(u"Show balloon", DemoCommand::ShowBalloon),
+            item(u"Show last balloon", DemoCommand::ShowLastBalloon),
+            item(u"Close balloon", DemoCommand::CloseBalloon),
+            separator,
+            item(u"Start blinking", DemoCommand::StartBlinking),
+            item(u"Stop blinking", DemoCommand::StopBlinking),
+            separator,
+            item(u"Exit", DemoCommand::Exit)};
+}
+
+// Clears a flag when the scope ends, whatever way it ends.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~FlagScope() { flag_ = false; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& flag_;
+};
+
+}  // namespace
+
+TrayDemo::TrayDemo(Platform& platform, const DemoOptions& options)
+    : platform_(platform),
+      // The bin with contents is the standard picture and the empty bin blinks with it.
+      standardPicture_(platform.ui.LoadBuiltInPicture(BuiltInPicture::TrayFull)),
+      blinkPicture_(platform.ui.LoadBuiltInPicture(BuiltInPicture::TrayEmpty)) {
+    window_ = UniqueWindow(platform_.windows,
+                           platform_.windows.CreateWindow(WindowKind::HiddenOwner, 0, this));
+    if (!window_) return;
+    trayWindow_ = UniqueWindow(platform_.windows, platform_.windows.CreateWindow(
+                                                      WindowKind::Child, window_.get(), nullptr));
+    TrayEvents& events = *this;
+    tray_ = std::make_unique<ctlSysTrayBalloon>(
+        platform_, TrayHost{trayWindow_.get(), window_.get(), true}, events);
+    try {
+        tray_->UserControl_ReadProperties();
+    } catch (const std::overflow_error&) {
+        // An instance number too large for identifiers: the demo goes on with the ones it has.
+    }
+
+    platform_.windows.SetWindowText(window_.get(), Title());
+    tray_->IconPicture(*standardPicture_);
+    tray_->BlinkIconPicture(*blinkPicture_);
+    tray_->Tooltip(Title());
+    started_ = tray_->SysTrayAddIcon();
+    if (!started_) return;
+
+    if (options.balloon) {
+        tray_->BalloonTipShow(options.balloon->title, options.balloon->message, kNiifInfo,
+                              options.balloon->timeoutMs);
+    }
+    if (options.blinkCycleMs) tray_->BlinkStart(*options.blinkCycleMs);
+}
+
+TrayDemo::~TrayDemo() {
+    // The control goes first: its termination takes the icon away and unhooks its window,
+    // which must still exist then.
+    tray_.reset();
+    trayWindow_.reset();
+    window_.reset();
+}
+
+Text TrayDemo::Title() const {
+    return u"Tray demo " + Number(tray_ ? tray_->ID() : 0);
+}
+
+void TrayDemo::Run(DemoCommand command) {
+    if (!tray_) return;
+    switch (command) {
+        case DemoCommand::None:
+            return;
+        case DemoCommand::ShowBalloon:
+            tray_->BalloonTipShow(Title(),
+                                  u"A balloon from the tray demo. The control closes it after "
+                                  u"5 seconds.",
+                                  kNiifInfo, kMenuBalloonTimeoutMs);
+            return;
+        case DemoCommand::ShowLastBalloon:
+            return tray_->BalloonTipShowLast();
+        case DemoCommand::CloseBalloon:
+            return tray_->BalloonTipClose();
+        case DemoCommand::StartBlinking:
+            return tray_->BlinkStart(kMenuBlinkCycleMs);
+        case DemoCommand::StopBlinking:
+            return tray_->BlinkStop();
+        case DemoCommand::Exit:
+            tray_->SysTrayRemoveIcon();
+            started_ = false;
+            platform_.windows.PostQuitMessage(0);
+            return;
+    }
+}
+
+void TrayDemo::MouseUp(std::int16_t /*Button*/) {
+    // Every button opens the menu; one menu at a time.
+    if (!started_ || menuOpen_) return;
+    std::uint32_t chosen = 0;
+    {
+        FlagScope open(menuOpen_);
+        chosen = platform_.ui.TrackPopupMenu(PopupItems(), platform_.windows.GetCursorPos(),
+                                             window_.get());
+    }
+    if (!started_) return;  // Exit came in while the menu was open
+    Run(static_cast<DemoCommand>(chosen));
+}
+
+void TrayDemo::PgmError(const Text& Source, std::int32_t Code, const Text& Description) {
+    // The demo shows what the control reports: that is what it is for.
+    platform_.ui.MessageBox(window_.get(), Source + u" (" + Number(Code) + u"): " + Description,
+                            Title(), mb::kOk | mb::kIconInformation);
+}
+
+std::int32_t TrayDemo::HandleMessage(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
+                                     std::int32_t lParam) noexcept {
+    try {
+        if (message == msg::kClose) {
+            // Asked to close from outside (the user never sees the window): the demo ends.
+            if (started_) Run(DemoCommand::Exit);
+            return 0;
+        }
+        return platform_.windows.DefWindowProc(hwnd, message, wParam, lParam);
+    } catch (...) {
+        return 0;  // nothing may leave a window procedure
+    }
+}
+
+std::int32_t RunTrayDemo(Platform& platform, const std::vector<Text>& args) {
+    auto parsed = ParseDemoOptions(args);
+    if (const Text* error = std::get_if<Text>(&parsed)) {
+        platform.ui.MessageBox(0, *error + u"\r\n\r\n" + kDemoUsage, u"Tray demo", mb::kOk);
+        return 2;
+    }
+    TrayDemo demo(platform, std::get<DemoOptions>(parsed));
+    if (!demo.Started()) return 1;  // no icon in the tray: nothing would ever end the loop
+    return platform.windows.RunMessageLoop();
+}
+
+}  // namespace dustvale::demo
