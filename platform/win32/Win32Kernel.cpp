@@ -70,11 +70,14 @@ std::optional<OsVersion> Win32Kernel::GetVersion() {
 std::string Win32Kernel::ToAnsi(const Text& text) {
     if (text.empty()) return {};
     const int length = static_cast<int>(text.size());
+    // No best fit: a letter the code page lacks becomes '?', never a look-alike such as a
+    // full-width backslash turned into a real one.
+    constexpr DWORD kFlags = WC_NO_BEST_FIT_CHARS;
     const int needed =
-        ::WideCharToMultiByte(CP_ACP, 0, Wide(text), length, nullptr, 0, nullptr, nullptr);
+        ::WideCharToMultiByte(CP_ACP, kFlags, Wide(text), length, nullptr, 0, nullptr, nullptr);
     if (needed <= 0) return {};
     std::string bytes(static_cast<std::size_t>(needed), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, Wide(text), length, bytes.data(), needed, nullptr,
+    ::WideCharToMultiByte(CP_ACP, kFlags, Wide(text), length, bytes.data(), needed, nullptr,
                           nullptr);
     return bytes;
 }
