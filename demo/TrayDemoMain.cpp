@@ -28,7 +28,9 @@ std::vector<dustvale::Text> Arguments() {
     const std::unique_ptr<wchar_t*, LocalFreeDeleter> argv(
         ::CommandLineToArgvW(::GetCommandLineW(), &count));
     std::vector<dustvale::Text> args;
-    for (int i = 1; argv && i < count; ++i) args.push_back(dustvale::win32::FromWide(argv.get()[i]));
+    for (int i = 1; argv && i < count; ++i) {
+        args.push_back(dustvale::win32::FromWide(argv.get()[i]));
+    }
     return args;
 }
 

@@ -59,7 +59,8 @@ TEST(DemoOptions, SwitchesGiveTheStartUpActions) {
 
 TEST(DemoOptions, AWrongCommandLineSaysWhatIsWrong) {
     const std::pair<std::vector<Text>, Text> cases[] = {
-        {{u"/balloon", u"A title", u"Some text"}, u"/balloon needs a title, a text and milliseconds"},
+        {{u"/balloon", u"A title", u"Some text"},
+         u"/balloon needs a title, a text and milliseconds"},
         {{u"/blink"}, u"/blink needs milliseconds"},
         {{u"/blink", u"-5"}, u"not a number of milliseconds: -5"},
         {{u"/blink", u"12x"}, u"not a number of milliseconds: 12x"},
