@@ -12,9 +12,9 @@ std::int32_t RunApplication(Platform& platform) {
     FileTable files(platform.files);
     LoadedForms forms(platform.windows);
     CommonControlsStartup initialization(StartupContext{platform, files, forms});
-    OptionsDialog options(platform, forms, initialization);
+    OptionsDialog options(platform, forms, files, initialization);
 
-    Form1 form(platform, forms, initialization, options);
+    Form1 form(platform, forms, files, initialization, options);
     if (forms.Count() == 0) {
         return 1;  // the main form could not load: nothing would ever end the loop
     }

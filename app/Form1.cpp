@@ -67,10 +67,11 @@ private:
 
 }  // namespace
 
-Form1::Form1(Platform& platform, LoadedForms& forms, FormInitialization& initialization,
-             OptionsDialogHost& options)
+Form1::Form1(Platform& platform, LoadedForms& forms, FileTable& files,
+             FormInitialization& initialization, OptionsDialogHost& options)
     : platform_(platform),
       forms_(forms),
+      files_(files),
       initialization_(initialization),
       options_(options),
       Image1_(platform.ui, BuiltInPicture::TrayFull),
@@ -136,7 +137,7 @@ void Form1::Form_Load() {
     ctlSysTrayBalloon1_->Tooltip(kApplicationTitle);
     iconRegistered_ = ctlSysTrayBalloon1_->SysTrayAddIcon();
 
-    AutoClean_ = LoadAutoClean(platform_, appFolder);
+    AutoClean_ = LoadAutoClean(platform_, files_, appFolder);
 
     MenuNode& ccleaner = menu_.Item("mnuCCleaner");
     ccleaner.visible = FileExists(kCCleanerPaths[0]) || FileExists(kCCleanerPaths[1]);

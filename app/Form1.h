@@ -14,6 +14,7 @@
 #include "app/UniqueWindow.h"
 #include "clean/TempFolderCleaner.h"
 #include "platform/Platform.h"
+#include "settings/FileTable.h"
 #include "tray/TrayEvents.h"
 #include "tray/ctlSysTrayBalloon.h"
 
@@ -26,8 +27,8 @@ class Form1 final : public LoadedForm, private MessageHandler, private TrayEvent
 public:
     // Creates the form (Form_Initialize, its window, controls and running Timer1) and loads
     // it (Form_Load). The first tick of Timer1 comes after the load, once messages run.
-    Form1(Platform& platform, LoadedForms& forms, FormInitialization& initialization,
-          OptionsDialogHost& options);
+    Form1(Platform& platform, LoadedForms& forms, FileTable& files,
+          FormInitialization& initialization, OptionsDialogHost& options);
     ~Form1();
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
@@ -74,6 +75,7 @@ private:
 
     Platform& platform_;
     LoadedForms& forms_;
+    FileTable& files_;
     FormInitialization& initialization_;
     OptionsDialogHost& options_;
 

@@ -25,8 +25,9 @@ DialogLayout Form2Layout() {
     return layout;
 }
 
-Form2::Form2(Platform& platform, LoadedForms& forms, FormInitialization& initialization)
-    : platform_(platform), forms_(forms) {
+Form2::Form2(Platform& platform, LoadedForms& forms, FileTable& files,
+             FormInitialization& initialization)
+    : platform_(platform), forms_(forms), files_(files) {
     Form_Initialize(initialization);
 }
 
@@ -79,10 +80,10 @@ void Form2::StoreAutoEmpty() {
     if (window_->IsChecked(Check1)) {
         window_->SetEnabled(Text1, true);
         // Stored as the user left it: no trimming and no check that it is a number.
-        SaveAutoClean(platform_, appFolder, window_->GetText(Text1));
+        SaveAutoClean(platform_, files_, appFolder, window_->GetText(Text1));
     } else {
         window_->SetEnabled(Text1, false);
-        SaveAutoClean(platform_, appFolder, kAutoCleanOff);
+        SaveAutoClean(platform_, files_, appFolder, kAutoCleanOff);
     }
 }
 
@@ -121,7 +122,7 @@ void Form2::ControlClicked(std::size_t control) {
 void Form2::CloseRequested() { Unload(); }
 
 void OptionsDialog::ShowOptions(const Text& autoClean) {
-    if (!form2_) form2_ = std::make_unique<Form2>(platform_, forms_, initialization_);
+    if (!form2_) form2_ = std::make_unique<Form2>(platform_, forms_, files_, initialization_);
     form2_->Show(autoClean);
 }
 

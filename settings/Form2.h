@@ -13,6 +13,7 @@
 #include "app/OptionsDialogHost.h"
 #include "platform/DialogWindow.h"
 #include "platform/Platform.h"
+#include "settings/FileTable.h"
 
 namespace dustvale {
 
@@ -26,7 +27,8 @@ public:
 
     // The form object's creation (Form_Initialize): the common controls' start-up, which may
     // end the process instead of returning.
-    Form2(Platform& platform, LoadedForms& forms, FormInitialization& initialization);
+    Form2(Platform& platform, LoadedForms& forms, FileTable& files,
+          FormInitialization& initialization);
     ~Form2();
     Form2(const Form2&) = delete;
     Form2& operator=(const Form2&) = delete;
@@ -63,6 +65,7 @@ private:
 
     Platform& platform_;
     LoadedForms& forms_;
+    FileTable& files_;
     std::unique_ptr<DialogWindow> window_;
 };
 
@@ -70,14 +73,16 @@ private:
 // of the process and kept, so its initialisation runs once.
 class OptionsDialog final : public OptionsDialogHost {
 public:
-    OptionsDialog(Platform& platform, LoadedForms& forms, FormInitialization& initialization)
-        : platform_(platform), forms_(forms), initialization_(initialization) {}
+    OptionsDialog(Platform& platform, LoadedForms& forms, FileTable& files,
+                  FormInitialization& initialization)
+        : platform_(platform), forms_(forms), files_(files), initialization_(initialization) {}
     void ShowOptions(const Text& autoClean) override;
     Form2* Form() const { return form2_.get(); }
 
 private:
     Platform& platform_;
     LoadedForms& forms_;
+    FileTable& files_;
     FormInitialization& initialization_;
     std::unique_ptr<Form2> form2_;
 };

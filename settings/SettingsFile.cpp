@@ -18,11 +18,6 @@ const Text kSettingsFileName = u"\\AutoClean.cfg";
 // which Windows reads as "C:\AutoClean.cfg".
 Text SettingsPath(const Text& appFolder) { return appFolder + kSettingsFileName; }
 
-// Every opening and closing of the settings file goes through here: the program's sequential
-// files are numbered, and the settings file is always its file number 1.
-std::unique_ptr<OpenFile> OpenSettingsFile(FileSystem& files, const Text& path, FileMode mode) {
-    return files.Open(path, mode);
-}
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n'; }
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
@@ -138,13 +133,13 @@ bool AutoEmptyDue(const Text& autoClean, std::uint64_t itemCount) {
     return ReadNumber(autoClean) <= static_cast<double>(count);
 }
 
-Text LoadAutoClean(Platform& platform, const Text& appFolder) {
+Text LoadAutoClean(Platform& platform, FileTable& files, const Text& appFolder) {
     const Text path = SettingsPath(appFolder);
     if (!FileExists(platform.files, path)) {
         return kAutoCleanOff;
     }
     std::optional<std::string> bytes;
-    if (std::unique_ptr<OpenFile> file = OpenSettingsFile(platform.files, path, FileMode::Input)) {
+    if (ScopedFile file{files, kSettingsFileNumber, path, FileMode::Input}) {
         bytes = file->ReadAll();
     }
     // A file that cannot be read, or holds no bytes at all, has no first field: auto-empty
@@ -155,9 +150,9 @@ Text LoadAutoClean(Platform& platform, const Text& appFolder) {
     return ReadField(platform.kernel.FromAnsi(*bytes));
 }
 
-void SaveAutoClean(Platform& platform, const Text& appFolder, const Text& value) {
-    if (std::unique_ptr<OpenFile> file =
-            OpenSettingsFile(platform.files, SettingsPath(appFolder), FileMode::Output)) {
+void SaveAutoClean(Platform& platform, FileTable& files, const Text& appFolder,
+                   const Text& value) {
+    if (ScopedFile file{files, kSettingsFileNumber, SettingsPath(appFolder), FileMode::Output}) {
         file->Write(platform.kernel.ToAnsi(value) + "\r\n");
     }
 }

@@ -7,6 +7,7 @@
 
 #include "platform/Platform.h"
 #include "platform/Types.h"
+#include "settings/FileTable.h"
 
 namespace dustvale {
 
@@ -14,12 +15,14 @@ namespace dustvale {
 inline const Text kAutoCleanOff = u"OFF";
 
 // The setting stored beside the executable, "OFF" when there is no settings file or when the
-// file holds nothing that can be read.
-Text LoadAutoClean(Platform& platform, const Text& appFolder);
+// file holds nothing that can be read. The file is open as the program's file number 1 while
+// it is read.
+Text LoadAutoClean(Platform& platform, FileTable& files, const Text& appFolder);
 
 // Writes `value` and CR LF to the settings file, replacing what it held. A failure to write is
 // not reported: the running program keeps the value it loaded at start-up anyway.
-void SaveAutoClean(Platform& platform, const Text& appFolder, const Text& value);
+void SaveAutoClean(Platform& platform, FileTable& files, const Text& appFolder,
+                   const Text& value);
 
 // True when the Recycle Bin is to be emptied now: the setting is not "OFF" and its numeric
 // value is at most the item count. Only the low 32 bits of the count take part, as a signed

@@ -70,7 +70,8 @@ TEST(AppForm1, TheIconIsInTheTrayBeforeTheSettingsFileIsRead) {
         if (path == apptest::kSettingsFile) iconsWhenRead = scene.sim.shell().Icons().size();
     });
     Platform platform = WithFiles(scene.platform, files);
-    Form1 form(platform, scene.forms, scene.initialization, scene.options);
+    FileTable table{platform.files};
+    Form1 form(platform, scene.forms, table, scene.initialization, scene.options);
     ASSERT_TRUE(iconsWhenRead.has_value());
     EXPECT_EQ(*iconsWhenRead, 1u);
     EXPECT_EQ(form.AutoClean(), u"15");

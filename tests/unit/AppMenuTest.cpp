@@ -215,8 +215,8 @@ TEST(AppMenu, AboutShowsTheFiveLines) {
 TEST(AppMenu, OptionsShowsTheOneDialogAndBringsItForward) {
     AppScene scene;
     scene.sim.files().AddFile(apptest::kSettingsFile, "15\r\n");
-    OptionsDialog options(scene.platform, scene.forms, scene.initialization);
-    Form1 form(scene.platform, scene.forms, scene.initialization, options);
+    OptionsDialog options(scene.platform, scene.forms, scene.files, scene.initialization);
+    Form1 form(scene.platform, scene.forms, scene.files, scene.initialization, options);
     const auto tray = form.ctlSysTrayBalloon1().IconData();
     auto chooseOptions = [&] {
         scene.AnswerMenuWith({u"Options"});

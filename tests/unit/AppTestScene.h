@@ -71,7 +71,7 @@ struct AppScene {
     AppScene& operator=(const AppScene&) = delete;
 
     Form1& Create() {
-        form = std::make_unique<Form1>(platform, forms, initialization, options);
+        form = std::make_unique<Form1>(platform, forms, files, initialization, options);
         return *form;
     }
 
@@ -110,6 +110,7 @@ struct AppScene {
     sim::SimWindows sim;
     Platform platform = sim.platform();
     LoadedForms forms{sim.windows()};
+    FileTable files{sim.files()};
     RecordingInitialization initialization;
     RecordingOptions options;
     std::unique_ptr<Form1> form;

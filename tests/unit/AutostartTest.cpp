@@ -61,7 +61,7 @@ protected:
     FileTable files{platform.files};
     LoadedForms forms{platform.windows};
     CommonControlsStartup startup{{platform, files, forms}};
-    OptionsDialog options{platform, forms, startup};
+    OptionsDialog options{platform, forms, files, startup};
 };
 
 TEST_F(AutostartBox, TickingWritesTheQuotedPathAndClearingDeletesIt) {

@@ -36,7 +36,7 @@ protected:
     FileTable files{platform.files};
     LoadedForms forms{platform.windows};
     CommonControlsStartup startup{{platform, files, forms}};
-    OptionsDialog options{platform, forms, startup};
+    OptionsDialog options{platform, forms, files, startup};
 };
 
 TEST_F(OptionsDialogTest, AutoEmptyOffOpensClearWithTheDisabledDefaultAndWritesNothing) {
@@ -136,7 +136,7 @@ TEST_F(OptionsDialogTest, TheDialogKeepsTheProcessRunningAfterTheMainFormUnloads
 }
 
 TEST_F(OptionsDialogTest, FirstOpeningAfterTheManifestWentRewritesItAndEndsWithoutTrayIcon) {
-    Form1 form1(platform, forms, startup, options);
+    Form1 form1(platform, forms, files, startup, options);
     ASSERT_EQ(sim.shell().Icons().size(), 1u);
     sim.files().SetFileAttributes(kManifest, attr::kNormal);
     sim.files().DeleteFile(kManifest);

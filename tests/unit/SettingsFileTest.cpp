@@ -153,10 +153,11 @@ class SettingsFileOnDisk : public ::testing::Test {
 protected:
     sim::SimWindows sim;
     Platform platform = sim.platform();
+    FileTable files{platform.files};
 };
 
 TEST_F(SettingsFileOnDisk, NoFileReadsOffAndCreatesNothing) {
-    EXPECT_EQ(LoadAutoClean(platform, kFolder), u"OFF");
+    EXPECT_EQ(LoadAutoClean(platform, files, kFolder), u"OFF");
     EXPECT_FALSE(sim.files().Exists(kFile));
 }
 
@@ -177,7 +178,7 @@ TEST_F(SettingsFileOnDisk, LoadReadsTheFirstFieldOfTheAnsiFile) {
     };
     for (const auto& c : cases) {
         sim.files().AddFile(kFile, c.bytes);
-        EXPECT_EQ(LoadAutoClean(platform, kFolder), c.loaded) << c.bytes;
+        EXPECT_EQ(LoadAutoClean(platform, files, kFolder), c.loaded) << c.bytes;
         EXPECT_TRUE(sim.files().DeleteFile(kFile));
     }
     EXPECT_EQ(sim.files().OpenFiles(), 0u);
@@ -186,25 +187,25 @@ TEST_F(SettingsFileOnDisk, LoadReadsTheFirstFieldOfTheAnsiFile) {
 
 TEST_F(SettingsFileOnDisk, AFileWithoutBytesOrThatCannotBeReadIsOff) {
     sim.files().AddFile(kFile, "");
-    EXPECT_EQ(LoadAutoClean(platform, kFolder), u"OFF");
+    EXPECT_EQ(LoadAutoClean(platform, files, kFolder), u"OFF");
 
     sim.files().AddFile(kFile, "15\r\n");
     sim.files().SetInUse(kFile, true);
-    EXPECT_EQ(LoadAutoClean(platform, kFolder), u"OFF");
+    EXPECT_EQ(LoadAutoClean(platform, files, kFolder), u"OFF");
     EXPECT_EQ(sim.files().OpenFiles(), 0u);
 }
 
 TEST_F(SettingsFileOnDisk, AFolderInTheFilesPlaceIsOff) {
     sim.files().AddFolder(kFile);
-    EXPECT_EQ(LoadAutoClean(platform, kFolder), u"OFF");
+    EXPECT_EQ(LoadAutoClean(platform, files, kFolder), u"OFF");
 }
 
 TEST_F(SettingsFileOnDisk, HiddenOrSystemSettingsFileCountsAsAbsent) {
     for (std::uint32_t attributes : {attr::kHidden, attr::kSystem, attr::kHidden | attr::kSystem}) {
         sim.files().AddFile(kFile, "15\r\n", attributes | attr::kArchive);
-        EXPECT_EQ(LoadAutoClean(platform, kFolder), u"OFF") << attributes;
+        EXPECT_EQ(LoadAutoClean(platform, files, kFolder), u"OFF") << attributes;
         ASSERT_TRUE(sim.files().SetFileAttributes(kFile, attr::kArchive));
-        EXPECT_EQ(LoadAutoClean(platform, kFolder), u"15");
+        EXPECT_EQ(LoadAutoClean(platform, files, kFolder), u"15");
         ASSERT_TRUE(sim.files().DeleteFile(kFile));
     }
 }
@@ -223,7 +224,7 @@ TEST_F(SettingsFileOnDisk, SaveWritesTheTextAndCrLfOnly) {
     };
     sim.files().AddFile(kFile, "a much longer earlier content\r\n");
     for (const auto& c : cases) {
-        SaveAutoClean(platform, kFolder, c.value);
+        SaveAutoClean(platform, files, kFolder, c.value);
         EXPECT_EQ(sim.files().Contents(kFile), c.bytes);
     }
     EXPECT_EQ(sim.files().OpenFiles(), 0u);
@@ -231,22 +232,22 @@ TEST_F(SettingsFileOnDisk, SaveWritesTheTextAndCrLfOnly) {
 
 TEST_F(SettingsFileOnDisk, SavedSettingReadsBack) {
     for (const Text value : {u"OFF", u"15", u"", u"20 files", u"2.5"}) {
-        SaveAutoClean(platform, kFolder, value);
-        EXPECT_EQ(LoadAutoClean(platform, kFolder), value);
+        SaveAutoClean(platform, files, kFolder, value);
+        EXPECT_EQ(LoadAutoClean(platform, files, kFolder), value);
     }
 }
 
 TEST_F(SettingsFileOnDisk, ExecutableInADrivesRootUsesTheRootFolder) {
-    SaveAutoClean(platform, u"C:\\", u"15");
+    SaveAutoClean(platform, files, u"C:\\", u"15");
     EXPECT_EQ(sim.files().Contents(u"C:\\AutoClean.cfg"), "15\r\n");
-    EXPECT_EQ(LoadAutoClean(platform, u"C:\\"), u"15");
+    EXPECT_EQ(LoadAutoClean(platform, files, u"C:\\"), u"15");
 }
 
 TEST_F(SettingsFileOnDisk, AFailedSaveIsSilent) {
     sim.files().AddFile(kFile, "OFF\r\n", attr::kReadOnly);
-    SaveAutoClean(platform, kFolder, u"15");
+    SaveAutoClean(platform, files, kFolder, u"15");
     EXPECT_EQ(sim.files().Contents(kFile), "OFF\r\n");
-    SaveAutoClean(platform, u"Q:\\nowhere", u"15");
+    SaveAutoClean(platform, files, u"Q:\\nowhere", u"15");
     EXPECT_EQ(sim.files().OpenFiles(), 0u);
 }
 
