@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <future>
 #include <string>
 #include <thread>
 
+#include "platform/KernelHandle.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32CommonControls.h"
 #include "platform/win32/Win32Convert.h"
@@ -268,6 +272,109 @@ TEST_F(Win32Side, AWindowThatStopsAnsweringReadsAsOneWithoutTextWithinSeconds) {
     EXPECT_LT(::GetTickCount64() - started, 5000u);
     ::SetEvent(release.get());
     owner.join();
+}
+
+// --- Named shared blocks across real processes ---------------------------------------------
+// The second process is this executable again, running only the holder below: it adds one to
+// the count of the block named in its environment, says so, and holds the block until told to
+// end. Run on its own (no such variable) the holder has nothing to do.
+
+constexpr wchar_t kHolderBlockVariable[] = L"DUSTVALE_CONTRACT_HOLD_BLOCK";
+constexpr char kHolderTest[] = "Win32BlockHolder.AddsOneAndHoldsTheBlockUntilToldToEnd";
+constexpr DWORD kHolderWaitMs = 30000;
+
+std::wstring HolderVariable() {
+    wchar_t value[256] = {};
+    const DWORD length = ::GetEnvironmentVariableW(kHolderBlockVariable, value, 256);
+    return length > 0 && length < 256 ? std::wstring(value, length) : std::wstring();
+}
+
+std::int32_t CountOf(Kernel& kernel, KernelHandle block) {
+    std::array<std::byte, 4> bytes{};
+    if (!kernel.ReadMapping(block, bytes)) return -1;
+    std::int32_t count = 0;
+    std::memcpy(&count, bytes.data(), 4);
+    return count;
+}
+
+bool WriteCount(Kernel& kernel, KernelHandle block, std::int32_t count) {
+    std::array<std::byte, 4> bytes{};
+    std::memcpy(bytes.data(), &count, 4);
+    return kernel.WriteMapping(block, bytes);
+}
+
+TEST(Win32BlockHolder, AddsOneAndHoldsTheBlockUntilToldToEnd) {
+    const std::wstring name = HolderVariable();
+    if (name.empty()) GTEST_SKIP() << "runs only as the second process of a test below";
+    win32::Win32Kernel kernel;
+    const Text block = win32::FromWide(name.c_str(), name.size());
+    // Held until the process ends: the point of this process.
+    const KernelHandle held = kernel.CreateFileMapping(block, 4);
+    ASSERT_NE(held, 0u);
+    ASSERT_TRUE(WriteCount(kernel, held, CountOf(kernel, held) + 1));
+    win32::unique_handle ready(::OpenEventW(EVENT_MODIFY_STATE, FALSE, (name + L"_Ready").c_str()));
+    win32::unique_handle end(::OpenEventW(SYNCHRONIZE, FALSE, (name + L"_End").c_str()));
+    ASSERT_TRUE(ready && end);
+    ::SetEvent(ready.get());
+    EXPECT_EQ(::WaitForSingleObject(end.get(), kHolderWaitMs), WAIT_OBJECT_0);
+}
+
+TEST_F(Win32Side, TwoProcessesSeeOneCountAndTheBlockEndsWithTheLastHolder) {
+    Kernel& kernel = platform.kernel;
+    const std::wstring name = L"Dustvale_Contract_Processes_" +
+                              std::to_wstring(::GetCurrentProcessId()) + L"_" +
+                              std::to_wstring(::GetTickCount64());
+    const Text block = win32::FromWide(name.c_str(), name.size());
+    win32::unique_handle ready(::CreateEventW(nullptr, TRUE, FALSE, (name + L"_Ready").c_str()));
+    win32::unique_handle end(::CreateEventW(nullptr, TRUE, FALSE, (name + L"_End").c_str()));
+    ASSERT_TRUE(ready && end);
+
+    UniqueKernelHandle first(kernel, kernel.CreateFileMapping(block, 4));
+    ASSERT_TRUE(first);
+    ASSERT_TRUE(WriteCount(kernel, first.get(), 1));
+
+    // The second process inherits the block's name through its environment.
+    wchar_t self[MAX_PATH] = {};
+    ASSERT_GT(::GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+    std::wstring commandLine = L"\"" + std::wstring(self) + L"\" --gtest_filter=" +
+                               std::wstring(kHolderTest, kHolderTest + sizeof(kHolderTest) - 1);
+    ASSERT_TRUE(::SetEnvironmentVariableW(kHolderBlockVariable, name.c_str()));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION started{};
+    const BOOL created = ::CreateProcessW(self, commandLine.data(), nullptr, nullptr, FALSE,
+                                          CREATE_NO_WINDOW, nullptr, nullptr, &startup, &started);
+    ::SetEnvironmentVariableW(kHolderBlockVariable, nullptr);
+    ASSERT_TRUE(created);
+    win32::unique_handle process(started.hProcess);
+    win32::unique_handle thread(started.hThread);
+    auto endHolder = [&] {
+        ::SetEvent(end.get());
+        return ::WaitForSingleObject(process.get(), kHolderWaitMs);
+    };
+
+    if (::WaitForSingleObject(ready.get(), kHolderWaitMs) != WAIT_OBJECT_0) {
+        endHolder();
+        FAIL() << "the second process did not come up";
+    }
+    EXPECT_EQ(CountOf(kernel, first.get()), 2);  // its update is ours to see
+
+    // This process lets go: the other still holds the block, count and all.
+    first.reset();
+    UniqueKernelHandle again(kernel, kernel.OpenFileMapping(block));
+    ASSERT_TRUE(again);
+    EXPECT_EQ(CountOf(kernel, again.get()), 2);
+    again.reset();
+
+    // The last holder ends: the block ends with it, and a new one starts from nothing.
+    ASSERT_EQ(endHolder(), WAIT_OBJECT_0);
+    DWORD exitCode = 1;
+    ::GetExitCodeProcess(process.get(), &exitCode);
+    EXPECT_EQ(exitCode, 0u) << "the holder's own checks failed";
+    EXPECT_EQ(kernel.OpenFileMapping(block), 0u);
+    UniqueKernelHandle fresh(kernel, kernel.CreateFileMapping(block, 4));
+    ASSERT_TRUE(fresh);
+    EXPECT_EQ(CountOf(kernel, fresh.get()), 0);
 }
 
 }  // namespace
