@@ -1,0 +1,266 @@
+"""The Temp Files command of the real Dustvale.exe under Wine, for the end-to-end tests and the
+benchmark: a session whose temporary path can be set, the tray menu and the message boxes driven
+with the mouse, a file held open by another program, and the temporary folder as Linux sees it.
+
+The boxes and menus are found through BoxWatch.exe (a helper of these tests that lists the Wine
+desktop's windows with their children); HoldFile.exe holds a file open without sharing.
+"""
+
+import os
+import subprocess
+import time
+
+import harness
+
+TITLE = "Dustvale"
+QUESTION = ("Please make sure that you dont have any programs running while you do this "
+            "operation")
+DONE = "The Windows Temporary folder has been cleaned."
+
+BOX_WATCH = "BoxWatch.exe"
+HOLD_FILE = "HoldFile.exe"
+DESKTOP_NAME = "shell"
+MENU_CLASS = "#32768"
+BOX_CLASS = "#32770"
+# Wine 8 pop-up menus: a 3-pixel frame above the first item, items 16 pixels high.
+MENU_FRAME = 3
+MENU_ITEM = 16
+# The tray menu's lines above "Clean": the size line and "Recycle Bin".
+CLEAN_LINE = 2
+TRAY_ICON_CENTRE = (harness.TRAY_FIRST_ICON[0] + 7, harness.TRAY_FIRST_ICON[1] + 8)
+
+
+class Window:
+    """One line of BoxWatch.exe."""
+
+    def __init__(self, line):
+        depth, handle, self.class_name, visible, rect, self.text = line.split("\t", 5)
+        self.depth = int(depth)
+        self.handle = int(handle, 16)
+        self.visible = visible == "1"
+        self.rect = tuple(int(v) for v in rect.split(","))
+        self.children = []
+
+    def centre(self):
+        left, top, right, bottom = self.rect
+        return (left + right) // 2, (top + bottom) // 2
+
+    def __repr__(self):
+        return f"<{self.class_name} {self.handle:08x} {self.text!r} visible={self.visible}>"
+
+
+def parse_windows(text):
+    """Top-level windows, each with its direct children (and theirs) in .children."""
+    tops, stack = [], []
+    for line in text.splitlines():
+        if not line:
+            continue
+        w = Window(line)
+        del stack[w.depth:]
+        (stack[-1].children if stack else tops).append(w)
+        stack.append(w)
+    return tops
+
+
+class CleanSession(harness.Session):
+    """Dustvale.exe (a later start) on its own Wine desktop, with the tests' helper programs
+    beside it. temp_path: set as TEMP and TMP of the prefix's user before the program starts;
+    None keeps Wine's default (C:\\users\\<user>\\Temp)."""
+
+    def __init__(self, name, temp_path=None, before_start=None):
+        env = os.environ
+        tools = {}
+        for file_name, variable in ((BOX_WATCH, "DUSTVALE_BOX_WATCH_EXE"),
+                                    (HOLD_FILE, "DUSTVALE_HOLD_FILE_EXE")):
+            with open(env[variable], "rb") as f:
+                tools[file_name] = f.read()
+        self.temp_path = temp_path
+        self.lay_out = before_start
+        self.holders = []
+        super().__init__(name, env["DUSTVALE_EXE"], env["DUSTVALE_E2E_TEMPLATE"],
+                         env["DUSTVALE_E2E_ARTIFACTS"], beside=tools, manifest=True,
+                         before_start=self._before_start)
+
+    def _before_start(self, session):
+        if self.temp_path is not None:
+            for name in ("TEMP", "TMP"):
+                self.wine("reg", "add", "HKCU\\Environment", "/v", name, "/d", self.temp_path,
+                          "/f")
+        if self.lay_out is not None:
+            self.lay_out(self)
+
+    def __exit__(self, kind, value, tb):
+        for holder in self.holders:
+            holder.kill()
+            try:
+                holder.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                pass
+        return super().__exit__(kind, value, tb)
+
+    # -- Wine's side
+
+    def wine(self, *args, timeout=60):
+        """Runs a Wine program in this prefix and returns its standard output; fails if it
+        fails."""
+        done = subprocess.run(["wine", *args], env=self.env, capture_output=True,
+                              timeout=timeout, stdin=subprocess.DEVNULL)
+        if done.returncode != 0:
+            raise AssertionError(f"wine {' '.join(args)} failed ({done.returncode}): "
+                                 f"{done.stderr.decode(errors='replace')[-500:]}")
+        return done.stdout
+
+    def unix_path(self, windows_path):
+        """Where a C: path of the prefix lies on Linux."""
+        drive, rest = windows_path.split(":", 1)
+        assert drive.upper() == "C", windows_path
+        return os.path.join(self.prefix, "drive_c", *[p for p in rest.split("\\") if p])
+
+    def user_name(self):
+        """The prefix's user (Wine names it after the Unix user)."""
+        users = os.listdir(os.path.join(self.prefix, "drive_c", "users"))
+        return next(u for u in users if u != "Public")
+
+    def set_attributes(self, windows_path, *flags):
+        """Sets DOS attributes ("+r", "+h", "+s") with Wine's attrib, one flag per call (Wine's
+        attrib applies only the last of several flags)."""
+        for flag in flags:
+            self.wine("attrib", flag, windows_path)
+
+    def hold(self, windows_path, seconds=120):
+        """Starts HoldFile.exe on the file and returns once it holds it open without sharing."""
+        holder = subprocess.Popen(["wine", f"C:\\app\\{HOLD_FILE}", windows_path, str(seconds)],
+                                  env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                  stderr=subprocess.PIPE, start_new_session=True)
+        self.holders.append(holder)
+        os.set_blocking(holder.stdout.fileno(), False)
+        said = b""
+
+        def holds():
+            nonlocal said
+            said += holder.stdout.read() or b""
+            if holder.poll() is not None and b"held" not in said:
+                raise AssertionError(f"{HOLD_FILE} ended ({holder.returncode}): "
+                                     f"{holder.stderr.read().decode(errors='replace')}")
+            return b"held" in said
+
+        harness.wait_until(f"{HOLD_FILE} to hold {windows_path}", holds, 30, 0.1)
+        return holder
+
+    # -- the desktop's windows
+
+    def windows(self):
+        out = self.wine(f"C:\\app\\{BOX_WATCH}", DESKTOP_NAME, timeout=30)
+        return parse_windows(out.decode("utf-8"))
+
+    def menus(self):
+        """The visible pop-up menus, the first opened first."""
+        shown = [w for w in self.windows() if w.class_name == MENU_CLASS and w.visible]
+        return list(reversed(shown))
+
+    def boxes(self):
+        """Visible message boxes as (title, [texts of their children])."""
+        return [(w.text, [c.text for c in w.children])
+                for w in self.windows() if w.class_name == BOX_CLASS and w.visible]
+
+    def wait_for_box(self, text, timeout):
+        """Waits (inside Wine, polling every 10 ms) until a visible box shows the text; returns
+        that box's window with its children, and the seconds the wait took."""
+        started = time.monotonic()
+        done = subprocess.run(["wine", f"C:\\app\\{BOX_WATCH}", DESKTOP_NAME, text,
+                               str(int(timeout * 1000))],
+                              env=self.env, capture_output=True, timeout=timeout + 30,
+                              stdin=subprocess.DEVNULL)
+        took = time.monotonic() - started
+        if done.returncode == 3:
+            raise harness.WaitFailed(f"no box showed {text!r} within {timeout} s")
+        if done.returncode != 0:
+            raise AssertionError(f"{BOX_WATCH} failed ({done.returncode})")
+        for w in parse_windows(done.stdout.decode("utf-8")):
+            if w.class_name == BOX_CLASS and w.visible and any(
+                    c.text == text for c in w.children):
+                return w, took
+        raise AssertionError(f"the box showing {text!r} went before it could be listed")
+
+    def no_box_for(self, text, seconds):
+        """Checks that no box shows the text for the given time."""
+        done = subprocess.run(["wine", f"C:\\app\\{BOX_WATCH}", DESKTOP_NAME, text,
+                               str(int(seconds * 1000))],
+                              env=self.env, capture_output=True, timeout=seconds + 30,
+                              stdin=subprocess.DEVNULL)
+        if done.returncode != 3:
+            raise AssertionError(f"a box showed {text!r}")
+
+    # -- the mouse
+
+    def xdotool(self, *args):
+        subprocess.run(["xdotool", *args], env=self.env, timeout=10, check=True,
+                       stdin=subprocess.DEVNULL)
+
+    def click(self, point, button=1):
+        self.xdotool("mousemove", str(point[0]), str(point[1]), "click", str(button))
+
+    def click_button(self, box, caption):
+        buttons = [c for c in box.children if c.class_name == "Button" and c.text == caption]
+        if not buttons:
+            raise AssertionError(f"no {caption!r} button in {box} ({box.children})")
+        self.click(buttons[0].centre())
+
+    def choose_temp_files(self):
+        """Right-clicks the tray icon, hovers Clean and clicks Temp Files (its first visible
+        line: Recent Files is hidden, CCleaner is not installed in the prefix)."""
+        self.click(TRAY_ICON_CENTRE, 3)
+        menu = harness.wait_until("the tray menu", self.menus, 10, 0.1)[0]
+        left, top, right, _ = menu.rect
+        self.xdotool("mousemove", str((left + right) // 2),
+                     str(top + MENU_FRAME + CLEAN_LINE * MENU_ITEM + MENU_ITEM // 2))
+        menus = harness.wait_until("the Clean sub-menu", lambda: (lambda m: len(m) >= 2 and m)(
+            self.menus()), 10, 0.1)
+        sub = menus[-1]
+        left, top, right, _ = sub.rect
+        self.click(((left + right) // 2, top + MENU_FRAME + MENU_ITEM // 2))
+
+    def answer_question(self, caption):
+        """Waits for the question box of Temp Files and clicks its button; returns the box."""
+        box, _ = self.wait_for_box(QUESTION, 15)
+        self.screenshot("question")
+        self.click_button(box, caption)
+        harness.wait_until("the question box to close",
+                           lambda: not any(QUESTION in texts for _, texts in self.boxes()), 10)
+        return box
+
+
+# ---- the temporary folder as Linux sees it -----------------------------------------------------
+
+def snapshot(root):
+    """Every entry under root, without following links: {relative path: what it is}; a folder
+    ends in "/", a link shows its target."""
+    found = {}
+    for folder, dirs, files in os.walk(root):
+        for name in dirs + files:
+            path = os.path.join(folder, name)
+            rel = os.path.relpath(path, root)
+            if os.path.islink(path):
+                found[rel] = "link -> " + os.readlink(path)
+            elif os.path.isdir(path):
+                found[rel + "/"] = "folder" + _dos_attributes(path)
+            else:
+                with open(path, "rb") as f:
+                    found[rel] = f"file {f.read()!r}" + _dos_attributes(path)
+    return found
+
+
+def _dos_attributes(path):
+    """Wine keeps hidden and system in an extended attribute, read-only in the mode bits."""
+    try:
+        extra = os.getxattr(path, "user.DOSATTRIB").decode()
+    except OSError:
+        extra = "-"
+    writable = "w" if os.stat(path).st_mode & 0o200 else "r"
+    return f" [{extra} {writable}]"
+
+
+def write(path, data=None):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(data if data is not None else os.path.basename(path).encode() + b"\n")

@@ -1,0 +1,180 @@
+"""End-to-end: the Temp Files command of the real Dustvale.exe under Wine, on a prepared temporary
+folder, checked on the Linux side entry by entry.
+
+Run one case: DUSTVALE_EXE=... DUSTVALE_BOX_WATCH_EXE=... DUSTVALE_HOLD_FILE_EXE=... \
+    DUSTVALE_E2E_TEMPLATE=... DUSTVALE_E2E_ARTIFACTS=... \
+    /usr/bin/python3 -m unittest test_clean.CleanTest.test_drive_temp_folder_emptied
+"""
+
+import os
+import unittest
+
+import harness
+import temp_clean
+from temp_clean import write
+
+# What outlives the clean: a file another program holds open without sharing, and so its
+# folder; and the link to an outside folder, which Wine 8 cannot remove (it shows a Unix
+# symbolic link to a folder as a reparse point, but RemoveDirectoryW acts on the folder it
+# points to, and fails because that folder is not empty).
+HELD = os.path.join("held", "held.txt")
+LINK = "link-to-outside"
+STAYS = {"held/", HELD, LINK}
+
+
+def lay_out_temp(s, temp):
+    """Fills the temporary folder `temp` (a C: path) with everything a clean meets; returns the
+    Linux path of the outside folder that a link inside the temporary folder points to."""
+    root = s.unix_path(temp)
+    write(os.path.join(root, "loose.txt"))
+    write(os.path.join(root, "all-three.txt"))
+    for name in ("readonly.txt", "hidden.txt", "system.txt"):
+        write(os.path.join(root, "attrs", name))
+    write(os.path.join(root, "nested", "a", "b", "c", "deep.txt"))
+    write(os.path.join(root, "nested", "a", "b", "middle.txt"))
+    write(os.path.join(root, "nested", "a", "top.txt"))
+    os.makedirs(os.path.join(root, "nested", "empty"))
+    # Names outside every ANSI code page, made as UTF-8 names on the Linux side.
+    write(os.path.join(root, "Кириллица", "Документ.txt"))
+    write(os.path.join(root, "漢字フォルダ", "ファイル.txt"))
+    write(os.path.join(root, "文件.txt"))
+    write(os.path.join(root, "файл.txt"))
+    write(os.path.join(root, "held", "sibling.txt"))
+    write(os.path.join(root, HELD), b"held open\n")
+    # A link to a folder outside, holding a file: the link goes, what it points to stays.
+    outside = os.path.join(s.root, "outside")
+    write(os.path.join(outside, "keep.txt"), b"outside the temporary folder\n")
+    os.symlink(outside, os.path.join(root, LINK))
+
+    s.set_attributes(temp + "\\all-three.txt", "+r", "+h", "+s")
+    s.set_attributes(temp + "\\attrs", "+r", "+h", "+s")
+    s.set_attributes(temp + "\\attrs\\readonly.txt", "+r")
+    s.set_attributes(temp + "\\attrs\\hidden.txt", "+h")
+    s.set_attributes(temp + "\\attrs\\system.txt", "+s")
+    s.set_attributes(temp + "\\nested\\a\\b\\c\\deep.txt", "+h", "+s")
+    return outside
+
+
+class CleanTest(unittest.TestCase):
+
+    def assertAttributesSet(self, before):
+        # The layout means something only if Wine really marked the entries.
+        self.assertRegex(before["all-three.txt"], r"\[0x6 r\]$")
+        self.assertRegex(before["attrs/"], r"\[0x6 [rw]\]$")
+        self.assertRegex(before["attrs/readonly.txt"], r" r\]$")
+        self.assertRegex(before["attrs/hidden.txt"], r"\[0x2 w\]$")
+        self.assertRegex(before["attrs/system.txt"], r"\[0x4 w\]$")
+
+    def clean_and_check(self, s, temp):
+        """Lays out the temporary folder, holds one file open, runs Temp Files with OK and
+        checks the done box and exactly what is left."""
+        root = s.unix_path(temp)
+        outside = lay_out_temp(s, temp)
+        before = temp_clean.snapshot(root)
+        self.assertAttributesSet(before)
+        outside_before = temp_clean.snapshot(outside)
+        s.hold(temp + "\\" + HELD.replace("/", "\\"))
+
+        s.choose_temp_files()
+        s.answer_question("OK")
+        box, took = s.wait_for_box(temp_clean.DONE, 30)
+        s.note(f"done box {took:.2f} s after OK")
+        shot = s.screenshot("done")
+        s.note(f"screenshot {shot}")
+        self.assertEqual(box.text, temp_clean.TITLE)
+        self.assertEqual([c.text for c in box.children if c.class_name == "Button"], ["OK"])
+
+        after = temp_clean.snapshot(root)
+        self.assertEqual(sorted(after), sorted(STAYS),
+                         f"left behind: {sorted(set(after) - STAYS)}")
+        self.assertEqual(temp_clean.snapshot(outside), outside_before)
+        self.assertEqual(after[HELD], before[HELD])
+        self.assertEqual(after[LINK], before[LINK])
+
+        s.click_button(box, "OK")
+        harness.wait_until("the done box to close", lambda: not s.boxes(), 10)
+        self.assertTrue(s.is_running())
+
+    def test_drive_temp_folder_emptied(self):
+        # TEMP and TMP point at C:\Temp: that folder alone is emptied, Wine's default one not.
+        def other_temp(s):
+            write(s.unix_path(f"C:\\users\\{s.user_name()}\\Temp\\other.txt"))
+
+        with temp_clean.CleanSession(self._testMethodName, "C:\\Temp", other_temp) as s:
+            s.wait_for_app()
+            harness.wait_until("an icon in the tray", s.tray_shows_icon, 30)
+            untouched = s.unix_path(f"C:\\users\\{s.user_name()}\\Temp")
+            self.clean_and_check(s, "C:\\Temp")
+            self.assertEqual(sorted(os.listdir(untouched)), ["other.txt"])
+
+    def test_profile_temp_folder_emptied(self):
+        # Wine's own layout, C:\users\<user>\Temp: the walk over C:\users finds the Temp folders
+        # inside "Local Settings" (not those of service profiles, nor any reached through the
+        # links to HOME), and the user's own Temp folder is emptied after them.
+        def profiles(s):
+            users = os.path.join(s.prefix, "drive_c", "users")
+            write(os.path.join(users, "Olga", "Local Settings", "Temp", "old", "olga.txt"))
+            write(os.path.join(users, "LocalService", "Local Settings", "Temp", "service.txt"))
+            write(os.path.join(s.home, "Old", "Local Settings", "Temp", "home.txt"))
+            write(os.path.join(s.prefix, "drive_c", "Temp", "not-the-temp.txt"))
+
+        with temp_clean.CleanSession(self._testMethodName, None, profiles) as s:
+            s.wait_for_app()
+            harness.wait_until("an icon in the tray", s.tray_shows_icon, 30)
+            users = os.path.join(s.prefix, "drive_c", "users")
+            self.clean_and_check(s, f"C:\\users\\{s.user_name()}\\Temp")
+            self.assertEqual(
+                temp_clean.snapshot(os.path.join(users, "Olga")),
+                {"Local Settings/": "folder [- w]", "Local Settings/Temp/": "folder [- w]"})
+            self.assertTrue(os.path.exists(
+                os.path.join(users, "LocalService", "Local Settings", "Temp", "service.txt")))
+            self.assertTrue(os.path.exists(
+                os.path.join(s.home, "Old", "Local Settings", "Temp", "home.txt")))
+            self.assertTrue(os.path.exists(
+                os.path.join(s.prefix, "drive_c", "Temp", "not-the-temp.txt")))
+
+    def test_links_leave_what_they_point_to(self):
+        # A link inside the temporary folder to a file outside, and one to an empty folder
+        # outside: whatever happens to the links, the file and the folder they point to stay.
+        # Wine 8 shows a Unix link to a file as a plain file and deletes the file it points to
+        # when asked to delete the link, and RemoveDirectoryW removes an empty folder a link
+        # points to: the clean must not rely on the listing's attributes to spot these links.
+        with temp_clean.CleanSession(self._testMethodName, "C:\\Temp") as s:
+            s.wait_for_app()
+            harness.wait_until("an icon in the tray", s.tray_shows_icon, 30)
+            root = s.unix_path("C:\\Temp")
+            outside = os.path.join(s.root, "outside")
+            write(os.path.join(outside, "keep.txt"), b"outside the temporary folder\n")
+            os.makedirs(os.path.join(outside, "empty"))
+            write(os.path.join(root, "plain.txt"))
+            os.symlink(os.path.join(outside, "keep.txt"), os.path.join(root, "link-to-file.txt"))
+            os.symlink(os.path.join(outside, "empty"), os.path.join(root, "link-to-empty"))
+            outside_before = temp_clean.snapshot(outside)
+
+            s.choose_temp_files()
+            s.answer_question("OK")
+            box, _ = s.wait_for_box(temp_clean.DONE, 30)
+            s.screenshot("done")
+            self.assertFalse(os.path.exists(os.path.join(root, "plain.txt")))
+            self.assertEqual(temp_clean.snapshot(outside), outside_before)
+            s.click_button(box, "OK")
+
+    def test_cancel_touches_nothing(self):
+        with temp_clean.CleanSession(self._testMethodName, "C:\\Temp") as s:
+            s.wait_for_app()
+            harness.wait_until("an icon in the tray", s.tray_shows_icon, 30)
+            root = s.unix_path("C:\\Temp")
+            lay_out_temp(s, "C:\\Temp")
+            before = temp_clean.snapshot(root)
+            self.assertAttributesSet(before)
+
+            s.choose_temp_files()
+            s.answer_question("Cancel")
+            s.no_box_for(temp_clean.DONE, 3)
+            s.screenshot("after-cancel")
+            self.assertEqual(temp_clean.snapshot(root), before)
+            self.assertTrue(s.is_running())
+
+
+if __name__ == "__main__":
+    unittest.main()
