@@ -5,15 +5,8 @@
 #include <vector>
 
 #include "demo/TrayDemo.h"
-#include "platform/win32/Win32CommonControls.h"
 #include "platform/win32/Win32Convert.h"
-#include "platform/win32/Win32Dialogs.h"
-#include "platform/win32/Win32FileSystem.h"
-#include "platform/win32/Win32Kernel.h"
-#include "platform/win32/Win32Registry.h"
-#include "platform/win32/Win32Shell.h"
-#include "platform/win32/Win32UserInterface.h"
-#include "platform/win32/Win32Windowing.h"
+#include "platform/win32/Win32Platform.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace {
@@ -37,15 +30,7 @@ std::vector<dustvale::Text> Arguments() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    dustvale::win32::Win32Shell shell;
-    dustvale::win32::Win32Windowing windows;
-    dustvale::win32::Win32FileSystem files;
-    dustvale::win32::Win32Kernel kernel;
-    dustvale::win32::Win32UserInterface ui;
-    dustvale::win32::Win32Registry registry;
-    dustvale::win32::Win32CommonControls commonControls;
-    dustvale::win32::Win32Dialogs dialogs;
-    dustvale::Platform platform{shell,    windows,  files,          kernel,
-                                ui,       registry, commonControls, dialogs};
+    dustvale::win32::Win32Platform services;
+    dustvale::Platform platform = services.platform();
     return dustvale::demo::RunTrayDemo(platform, Arguments());
 }

@@ -12,15 +12,8 @@
 
 #include "platform/KernelHandle.h"
 #include "platform/win32/UniqueHandle.h"
-#include "platform/win32/Win32CommonControls.h"
 #include "platform/win32/Win32Convert.h"
-#include "platform/win32/Win32Dialogs.h"
-#include "platform/win32/Win32FileSystem.h"
-#include "platform/win32/Win32Kernel.h"
-#include "platform/win32/Win32Registry.h"
-#include "platform/win32/Win32Shell.h"
-#include "platform/win32/Win32UserInterface.h"
-#include "platform/win32/Win32Windowing.h"
+#include "platform/win32/Win32Platform.h"
 #include "platform/win32/WindowsApi.h"
 #include "tests/contract/ContractFiles.h"
 #include "tests/contract/ContractFixture.h"
@@ -43,15 +36,7 @@ Text NewScratchFolder(Kernel& kernel, FileSystem& files, const void* owner) {
 
 }  // namespace
 
-struct PlatformUnderTest::State {
-    win32::Win32Shell shell;
-    win32::Win32Windowing windows;
-    win32::Win32FileSystem files;
-    win32::Win32Kernel kernel;
-    win32::Win32UserInterface ui;
-    win32::Win32Registry registry;
-    win32::Win32CommonControls commonControls;
-    win32::Win32Dialogs dialogs;
+struct PlatformUnderTest::State : win32::Win32Platform {
     Text scratch;
 };
 
@@ -70,9 +55,7 @@ PlatformUnderTest::~PlatformUnderTest() {
 std::string PlatformUnderTest::Name() { return "Win32"; }
 
 Platform PlatformUnderTest::platform() {
-    State& s = *state_;
-    return Platform{s.shell,    s.windows,  s.files,          s.kernel,
-                    s.ui,       s.registry, s.commonControls, s.dialogs};
+    return state_->platform();
 }
 
 Text PlatformUnderTest::ScratchFolder() {

@@ -1,0 +1,44 @@
+#pragma once
+
+// The real platform services, owned together, and the bundle of references the program's
+// objects receive. Every Win32 entry point (the program, the tray demo, the contract tests)
+// makes one of these.
+
+#include "platform/Platform.h"
+#include "platform/win32/Win32CommonControls.h"
+#include "platform/win32/Win32Dialogs.h"
+#include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32Kernel.h"
+#include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Shell.h"
+#include "platform/win32/Win32UserInterface.h"
+#include "platform/win32/Win32Windowing.h"
+
+namespace dustvale::win32 {
+
+class Win32Platform {
+public:
+    Win32Platform() = default;
+    Win32Platform(const Win32Platform&) = delete;
+    Win32Platform& operator=(const Win32Platform&) = delete;
+
+    Platform platform() {
+        return Platform{shell, windows, files, kernel, ui, registry, commonControls, dialogs};
+    }
+
+    Win32Shell shell;
+    Win32Windowing windows;
+    Win32FileSystem files;
+    Win32Kernel kernel;
+    Win32UserInterface ui;
+    Win32Registry registry;
+    Win32CommonControls commonControls;
+    Win32Dialogs dialogs;
+};
+
+// The process draws at the screen's real DPI: the tray takes the 20, 24 or 32-pixel pictures
+// at 125-200 % scaling instead of a blurred 16-pixel one, and dialogs are laid out in pixels
+// at that DPI.
+void DeclareDpiAware();
+
+}  // namespace dustvale::win32
