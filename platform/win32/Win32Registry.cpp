@@ -7,8 +7,6 @@ namespace dustvale::win32 {
 
 namespace {
 
-using unique_hkey = unique_any<HKEY, &::RegCloseKey>;
-
 class Win32RegistryKey final : public RegistryKey {
 public:
     explicit Win32RegistryKey(HKEY key) : key_(key) {}
