@@ -1,0 +1,121 @@
+"""End-to-end: the tray menu of the real Dustvale.exe under Wine, driven with the mouse.
+
+Run one case: DUSTVALE_EXE=... DUSTVALE_WINDOW_TREE_EXE=... DUSTVALE_E2E_TEMPLATE=... \
+    DUSTVALE_E2E_ARTIFACTS=... /usr/bin/python3 -m unittest test_menu.MenuTest.test_about_box
+"""
+
+import os
+import time
+import unittest
+
+import harness
+import ui_session
+
+# The program sees the Trash and ends within a second or two; allow for a slow machine.
+SETTLE_TIMEOUT = 5.0
+# Mean difference per colour channel between the tray icon and a picture drawn over the taskbar
+# (Wine blends the edges a little differently; another picture differs by far more).
+PICTURE_TOLERANCE = 12
+
+
+class MenuTest(unittest.TestCase):
+
+    def session(self, **kw):
+        # A later start: the manifest lies beside the executable.
+        return ui_session.UiSession(self._testMethodName, os.environ["DUSTVALE_EXE"],
+                                    os.environ["DUSTVALE_WINDOW_TREE_EXE"],
+                                    os.environ["DUSTVALE_E2E_TEMPLATE"],
+                                    os.environ["DUSTVALE_E2E_ARTIFACTS"], manifest=True, **kw)
+
+    def start(self, s):
+        s.wait_for_app()
+        harness.wait_until("an icon in the tray", s.tray_shows_icon, 30)
+
+    def test_every_button_opens_the_menu(self):
+        with self.session() as s:
+            self.start(s)
+            icon = s.tray_icon_centre()
+            for button, name in ((3, "right"), (1, "left"), (2, "middle")):
+                with self.subTest(button=name):
+                    menu = s.open_menu(button)
+                    s.note(f"{name} click: {menu!r}, screenshot {s.screenshot(f'menu-{name}')}")
+                    # Opened at the cursor: kept on the screen, it opens above and to the left
+                    # of a cursor in the bottom right corner, within an icon's width of it.
+                    _, _, right, bottom = menu.rect
+                    self.assertLessEqual(abs(right - icon[0]), s.scaled(16), menu)
+                    self.assertLessEqual(abs(bottom - icon[1]), s.scaled(16), menu)
+                    # As high as the visible items alone (Recent Files stays hidden).
+                    s.item_centre(menu, ui_session.MAIN_MENU, "Exit")
+                    s.close_menu()
+            # CCleaner is not installed: the Clean sub-menu holds Temp Files alone.
+            menu = s.open_menu(3)
+            sub = s.open_sub_menu(menu, ui_session.MAIN_MENU, "Clean")
+            s.item_centre(sub, ui_session.SUB_MENUS["Clean"], "Temp Files")
+            s.screenshot("clean-sub-menu")
+            s.close_menu()
+            self.assertTrue(s.is_running())
+
+    def test_empty_empties_the_trash(self):
+        with self.session() as s:
+            self.start(s)
+            s.trash("letter.txt")
+            s.trash("photo.jpg", b"\xff\xd8\xff" + bytes(4000))
+            full, empty = (harness.composite(harness.built_in_picture(name), s.taskbar_colour())
+                           for name in ("tray_full.ico", "tray_empty.ico"))
+            harness.wait_until(
+                "the full bin in the tray",
+                lambda: harness.difference(s.tray_icon(), full) < PICTURE_TOLERANCE, SETTLE_TIMEOUT)
+            s.screenshot("full")
+            s.choose("Recycle Bin", "Empty", shot="choosing-empty")
+            started = time.monotonic()
+            harness.wait_until("the Trash to be emptied", lambda: not s.trashed(),
+                               SETTLE_TIMEOUT, 0.1)
+            s.note(f"Trash emptied {time.monotonic() - started:.2f} s after the click")
+            self.assertEqual(os.listdir(s.trash_info), [], "trash info left behind")
+            s.wait_for_no_window("the menu to close", ui_session.MENU_CLASS, timeout=5)
+            # No question, no message.
+            self.assertEqual(s.shown(ui_session.DIALOG_CLASS), [])
+            harness.wait_until(
+                "the empty bin in the tray",
+                lambda: harness.difference(s.tray_icon(), empty) < PICTURE_TOLERANCE,
+                SETTLE_TIMEOUT)
+            s.screenshot("emptied")
+            self.assertTrue(s.is_running())
+
+    def test_about_box(self):
+        with self.session() as s:
+            self.start(s)
+            s.choose("About")
+            box = s.box("About Dustvale")
+            s.note(f"screenshot {s.screenshot('about')}")
+            texts = [c.text for c in box.children if c.class_name == "Static" and c.text]
+            self.assertEqual(len(texts), 1, box.children)
+            self.assertTrue(texts[0].startswith("Dustvale "), texts[0])
+            self.assertIn("Made by Quillmere (", texts[0])
+            self.assertIn("Icons by Quillmere (", texts[0])
+            self.assertEqual([c.text for c in box.children if c.class_name == "Button"], ["OK"])
+            s.click(box.button("OK").centre)
+            s.wait_for_no_window("the About box to close", ui_session.DIALOG_CLASS,
+                                 "About Dustvale", timeout=5)
+            self.assertTrue(s.is_running())
+            self.assertTrue(s.tray_shows_icon())
+
+    def test_exit_removes_the_icon_and_ends(self):
+        with self.session() as s:
+            self.start(s)
+            s.choose("Exit")
+            started = time.monotonic()
+            harness.wait_until("the icon to leave the tray", lambda: not s.tray_shows_icon(),
+                               SETTLE_TIMEOUT)
+            gone = time.monotonic() - started
+            harness.wait_until("Dustvale.exe to end", lambda: not s.is_running(), SETTLE_TIMEOUT)
+            s.note(f"icon gone {gone:.2f} s and process ended {time.monotonic() - started:.2f} s "
+                   "after Exit")
+            s.screenshot("exited")
+            # The place of the icon shows the plain taskbar.
+            background = s.taskbar_colour()
+            self.assertGreaterEqual(harness.share_of(s.tray_icon(), background, 8), 0.99)
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,203 @@
+"""End-to-end: the first start's manifest and the Options dialog of the real Dustvale.exe under
+Wine: the files beside the executable, the registry's Run value, the dialog's layout at 100 %
+and 150 % scaling.
+
+Run one case: DUSTVALE_EXE=... DUSTVALE_WINDOW_TREE_EXE=... DUSTVALE_E2E_TEMPLATE=... \
+    DUSTVALE_E2E_ARTIFACTS=... /usr/bin/python3 -m unittest \
+    test_options.OptionsTest.test_dialog_at_150_percent
+"""
+
+import os
+import time
+import unittest
+
+import harness
+import ui_session
+from ui_session import twips
+
+SETTLE_TIMEOUT = 5.0
+MANIFEST = "Dustvale.exe.manifest"
+SETTINGS = "AutoClean.cfg"
+RESTART_TEXT = "Manifest file has been re-initialized.\r\n\r\nThis application must be restarted."
+CHECK1_CAPTION = "Empty Recycle Bin if there are more than" + " " * 14 + "files(s)."
+CHECK2_CAPTION = "Auto Start with Windows."
+# Wine keeps a file's DOS attributes in this extended attribute, as hexadecimal text.
+DOS_ATTRIBUTES = "user.DOSATTRIB"
+
+
+def one_line(text):
+    """A text as WindowTree.exe shows it: line ends become blanks."""
+    return text.replace("\r", " ").replace("\n", " ")
+
+
+class Dialog:
+    """The Options dialog's window and its four controls, found by kind and caption."""
+
+    def __init__(self, window):
+        self.window = window
+        boxes = {c.text: c for c in window.children
+                 if c.class_name != "Edit" and c.check is not None}
+        try:
+            self.Check1 = boxes[CHECK1_CAPTION]
+            self.Check2 = boxes[CHECK2_CAPTION]
+            self.Command1 = boxes["Close"]
+            (self.Text1,) = [c for c in window.children if c.class_name == "Edit"]
+        except (KeyError, ValueError):
+            raise AssertionError(f"the Options dialog's controls are not as designed: "
+                                 f"{window.children!r}") from None
+
+
+class OptionsTest(unittest.TestCase):
+
+    def session(self, **kw):
+        return ui_session.UiSession(self._testMethodName, os.environ["DUSTVALE_EXE"],
+                                    os.environ["DUSTVALE_WINDOW_TREE_EXE"],
+                                    os.environ["DUSTVALE_E2E_TEMPLATE"],
+                                    os.environ["DUSTVALE_E2E_ARTIFACTS"], **kw)
+
+    # -- helpers
+
+    def beside(self, s, name):
+        path = os.path.join(s.app_dir, name)
+        if not os.path.exists(path):
+            return None
+        with open(path, "rb") as f:
+            return f.read()
+
+    def wait_for_settings(self, s, expected, what):
+        harness.wait_until(f"{SETTINGS} to hold {expected!r} ({what})",
+                           lambda: self.beside(s, SETTINGS) == expected, SETTLE_TIMEOUT, 0.1)
+
+    def open_options(self, s, shot=None):
+        s.wait_for_app()
+        harness.wait_until("an icon in the tray", s.tray_shows_icon, 30)
+        s.choose("Options")
+        dialog = Dialog(s.box("Options"))
+        if shot is not None:
+            s.note(f"screenshot {s.screenshot(shot)}")
+        return dialog
+
+    def dialog(self, s):
+        return Dialog(s.box("Options"))
+
+    def tick(self, s, box):
+        """Clicks the check box's square."""
+        s.click((box.rect[0] + s.scaled(7), box.centre[1]))
+
+    def assert_layout(self, s, d):
+        """The controls lie where the design's twips put them at the session's DPI, relative to
+        Check1 (the frame's size is Wine's), and the dialog is centred on the screen."""
+        dpi = s.dpi
+        origin = (d.Check1.rect[0] - twips(120, dpi), d.Check1.rect[1] - twips(120, dpi))
+        for name, control, design in (("Check1", d.Check1, (120, 120, 4335, 255)),
+                                      ("Text1", d.Text1, (3360, 120, 495, 285)),
+                                      ("Check2", d.Check2, (120, 600, 4335, 255)),
+                                      ("Command1", d.Command1, (3360, 960, 1215, 495))):
+            left, top, width, height = (twips(v, dpi) for v in design)
+            with self.subTest(control=name, dpi=dpi):
+                self.assertEqual(control.rect, (origin[0] + left, origin[1] + top,
+                                                origin[0] + left + width, origin[1] + top + height))
+        left, top, right, bottom = d.window.rect
+        self.assertLessEqual(abs((left + right) / 2 - harness.DESKTOP[0] / 2), 1, d.window)
+        self.assertLessEqual(abs((top + bottom) / 2 - harness.DESKTOP[1] / 2), 1, d.window)
+
+    # -- the cases
+
+    def test_first_start_writes_the_manifest_and_asks_for_a_restart(self):
+        with self.session(manifest=False) as s:
+            s.wait_for_app()
+            box = s.box("Dustvale v1.0.0", timeout=15)
+            s.note(f"screenshot {s.screenshot('restart-box')}")
+            self.assertEqual([c.text for c in box.children if c.class_name == "Static" and c.text],
+                             [one_line(RESTART_TEXT)])
+            self.assertEqual([c.text for c in box.children if c.class_name == "Button"], ["OK"])
+            self.assertFalse(s.tray_shows_icon(), "a tray icon while the restart box shows")
+
+            path = os.path.join(s.app_dir, MANIFEST)
+            self.assertEqual(self.beside(s, MANIFEST), harness.manifest_text("Dustvale"))
+            # Hidden alone, as the program set it. Wine adds the archive flag to every file it
+            # reports, so the stored attributes are read as well as what Windows programs see.
+            self.assertEqual(int(os.getxattr(path, DOS_ATTRIBUTES).rstrip(b"\0"), 16), 0x2)
+            shown = s.wine("attrib", f"C:\\app\\{MANIFEST}", check=True).stdout.decode()
+            self.assertEqual(set(shown.split("C:\\")[0].split()) - {"A"}, {"H"}, shown)
+
+            self.assertTrue(s.is_running())
+            s.click(box.button("OK").centre)
+            started = time.monotonic()
+            harness.wait_until("Dustvale.exe to end after OK", lambda: not s.is_running(),
+                               SETTLE_TIMEOUT)
+            s.note(f"ended {time.monotonic() - started:.2f} s after OK")
+            s.screenshot("after-ok")
+            self.assertFalse(s.tray_shows_icon(), "a tray icon after the first start")
+
+            # The second start finds the manifest: no box, the icon shows.
+            s.start_again()
+            s.wait_for_app()
+            harness.wait_until("an icon in the tray at the second start", s.tray_shows_icon, 30)
+            harness.holds_for("the second start running without a box",
+                              lambda: s.is_running() and not s.shown(ui_session.DIALOG_CLASS),
+                              2.0, 0.5)
+            s.screenshot("second-start")
+            self.assertEqual(self.beside(s, MANIFEST), harness.manifest_text("Dustvale"))
+
+    def test_threshold_and_autostart_stored(self):
+        with self.session(manifest=True) as s:
+            d = self.open_options(s, "options-96-dpi")
+            self.assert_layout(s, d)
+            # No settings file: auto-empty is off, the box shows the design's "15", greyed.
+            self.assertEqual((d.Check1.check, d.Check2.check), (0, 0))
+            self.assertEqual((d.Text1.text, d.Text1.enabled), ("15", False))
+            self.assertIsNone(self.beside(s, SETTINGS))
+
+            self.tick(s, d.Check1)
+            self.wait_for_settings(s, b"15\r\n", "auto-empty ticked")
+            d = self.dialog(s)
+            self.assertEqual((d.Check1.check, d.Text1.enabled), (1, True))
+
+            # A new threshold typed into the box reaches the file only at Close.
+            s.click(d.Text1.centre)
+            s.keys("End", "BackSpace", "BackSpace", "BackSpace")
+            s.type_text("7")
+            harness.wait_until("the typed threshold in the box",
+                               lambda: self.dialog(s).Text1.text == "7", SETTLE_TIMEOUT)
+            s.screenshot("threshold-typed")
+            self.assertEqual(self.beside(s, SETTINGS), b"15\r\n")
+            s.click(self.dialog(s).Command1.centre)
+            s.wait_for_no_window("the dialog to close", ui_session.DIALOG_CLASS, "Options")
+            self.wait_for_settings(s, b"7\r\n", "Close")
+
+            # Opened again, the dialog shows the setting read at the start (off): it writes
+            # nothing while loading.
+            d = self.open_options(s)
+            self.assertEqual((d.Check1.check, d.Text1.text, d.Text1.enabled), (0, "15", False))
+            self.assertIsNone(s.run_value())
+            self.tick(s, d.Check2)
+            harness.wait_until("the Run value", s.run_value, SETTLE_TIMEOUT, 0.3)
+            # Quoted, so a folder with blanks cannot start another program.
+            self.assertEqual(s.run_value(), '"C:\\app\\Dustvale.exe"')
+            s.note(f"screenshot {s.screenshot('autostart-ticked')}")
+            self.tick(s, self.dialog(s).Check2)
+            harness.wait_until("the Run value to go", lambda: s.run_value() is None,
+                               SETTLE_TIMEOUT, 0.3)
+            self.assertEqual(self.dialog(s).Check2.check, 0)
+            # Esc closes without storing: the file keeps the threshold.
+            s.keys("Escape")
+            s.wait_for_no_window("the dialog to close on Esc", ui_session.DIALOG_CLASS, "Options")
+            self.assertEqual(self.beside(s, SETTINGS), b"7\r\n")
+            self.assertTrue(s.is_running())
+
+    def test_dialog_at_150_percent(self):
+        with self.session(manifest=True, dpi=144) as s:
+            d = self.open_options(s, "options-144-dpi")
+            self.assert_layout(s, d)
+            # The mouse finds the controls where they show.
+            self.tick(s, d.Check1)
+            self.wait_for_settings(s, b"15\r\n", "auto-empty ticked")
+            s.screenshot("options-144-dpi-ticked")
+            s.click(self.dialog(s).Command1.centre)
+            s.wait_for_no_window("the dialog to close", ui_session.DIALOG_CLASS, "Options")
+            self.assertEqual(self.beside(s, SETTINGS), b"15\r\n")
+
+
+if __name__ == "__main__":
+    unittest.main()
