@@ -1,0 +1,140 @@
+"""Benchmark (by hand, not a test): how long the Temp Files clean of the real Dustvale.exe takes
+under Wine beside `cmd /c rd /s /q` on an identical tree, for 10,000 and 50,000 files.
+
+    /usr/bin/python3 tests/e2e/bench_clean.py [--build build/mingw] [--files 10000 50000]
+
+The build folder is a MinGW build (cmake --preset mingw) holding Dustvale.exe and the helpers of
+the end-to-end tests. Both trees are generated before either deletion runs, in the same Wine
+prefix; the clean is timed from the click on OK to the done box showing (seen within about 10 ms
+by BoxWatch.exe), rd from its start to its end (its process start included, printed apart).
+"""
+
+import argparse
+import os
+import subprocess
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+
+import harness  # noqa: E402
+import temp_clean  # noqa: E402
+
+FILES_PER_FOLDER = 100
+FOLDERS_PER_BRANCH = 10
+TEMP = "C:\\Temp"
+RD_TREE = "C:\\rdtree"
+# Generous bounds: the benchmark must end even when the clean is very slow.
+CLEAN_TIMEOUT = 1800
+RD_TIMEOUT = 1800
+
+
+def make_tree(root, files):
+    """files files in nested folders: branches of FOLDERS_PER_BRANCH folders of
+    FILES_PER_FOLDER files each."""
+    per_branch = FILES_PER_FOLDER * FOLDERS_PER_BRANCH
+    made = 0
+    for branch in range((files + per_branch - 1) // per_branch):
+        for folder in range(FOLDERS_PER_BRANCH):
+            path = os.path.join(root, f"branch{branch:03d}", f"folder{folder:02d}")
+            os.makedirs(path)
+            for n in range(FILES_PER_FOLDER):
+                if made == files:
+                    return
+                with open(os.path.join(path, f"file{n:03d}.tmp"), "wb") as f:
+                    f.write(b"temporary data\n")
+                made += 1
+
+
+def count_files(root):
+    return sum(len(files) for _, _, files in os.walk(root))
+
+
+def time_clean(s):
+    """Seconds from the click on OK to the done box."""
+    s.choose_temp_files()
+    box, _ = s.wait_for_box(temp_clean.QUESTION, 15)
+    watcher = subprocess.Popen(
+        ["wine", f"C:\\app\\{temp_clean.BOX_WATCH}", temp_clean.DESKTOP_NAME, temp_clean.DONE,
+         str(CLEAN_TIMEOUT * 1000)],
+        env=s.env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    try:
+        time.sleep(2)  # the watcher is up and polling before the clean starts
+        if watcher.poll() is not None:
+            raise AssertionError("BoxWatch.exe ended before the clean started")
+        s.click_button(box, "OK")
+        started = time.monotonic()
+        while watcher.poll() is None:
+            if time.monotonic() - started > CLEAN_TIMEOUT + 30:
+                raise harness.WaitFailed(f"no done box within {CLEAN_TIMEOUT} s")
+            time.sleep(0.005)
+        took = time.monotonic() - started
+        if watcher.returncode != 0:
+            raise AssertionError(f"no done box within {CLEAN_TIMEOUT} s")
+    finally:
+        if watcher.poll() is None:
+            watcher.kill()
+        watcher.wait(timeout=10)
+    done = [w for w in temp_clean.parse_windows(watcher.stdout.read().decode("utf-8"))
+            if w.class_name == temp_clean.BOX_CLASS and w.visible]
+    s.click_button(done[0], "OK")
+    harness.wait_until("the done box to close", lambda: not s.boxes(), 10)
+    return took
+
+
+def time_command(s, *command):
+    started = time.monotonic()
+    s.wine("cmd", "/c", *command, timeout=RD_TIMEOUT)
+    return time.monotonic() - started
+
+
+def time_rd(s, path):
+    return time_command(s, "rd", "/s", "/q", path)
+
+
+def main(argv):
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--build", default=os.path.join(HERE, "..", "..", "build", "mingw"))
+    parser.add_argument("--files", type=int, nargs="+", default=[10000, 50000])
+    args = parser.parse_args(argv)
+    build = os.path.abspath(args.build)
+    template = os.path.join(build, "wine", "e2e-template")
+    harness.prepare_template(template)
+    os.environ.update({
+        "DUSTVALE_EXE": os.path.join(build, "platform", "win32", "Dustvale.exe"),
+        "DUSTVALE_BOX_WATCH_EXE": os.path.join(build, "tests", "e2e", "BoxWatch.exe"),
+        "DUSTVALE_HOLD_FILE_EXE": os.path.join(build, "tests", "e2e", "HoldFile.exe"),
+        "DUSTVALE_E2E_TEMPLATE": template,
+        "DUSTVALE_E2E_ARTIFACTS": os.path.join(build, "e2e-artifacts"),
+    })
+    rows = []
+    with temp_clean.CleanSession("bench_clean", TEMP) as s:
+        s.wait_for_app()
+        harness.wait_until("an icon in the tray", s.tray_shows_icon, 30)
+        start_cost = min(time_command(s, "rem") for _ in range(3))
+        temp_root, rd_root = s.unix_path(TEMP), s.unix_path(RD_TREE)
+        for files in args.files:
+            make_tree(os.path.join(temp_root, "tree"), files)
+            make_tree(os.path.join(rd_root, "tree"), files)
+            assert count_files(temp_root) == count_files(rd_root) == files
+            clean = time_clean(s)
+            if os.listdir(temp_root):
+                raise AssertionError(f"the clean left {count_files(temp_root)} files")
+            rd = time_rd(s, RD_TREE + "\\tree")
+            if os.listdir(rd_root):
+                raise AssertionError(f"rd left {count_files(rd_root)} files")
+            rows.append((files, clean, rd))
+            print(f"{files} files: Dustvale {clean:.2f} s, rd {rd:.2f} s, "
+                  f"ratio {clean / rd:.2f}", flush=True)
+    print()
+    print(f"Wine {harness._wine_version()}; rd's times include starting cmd "
+          f"(about {start_cost:.2f} s)")
+    print(f"{'files':>7}  {'Dustvale s':>10}  {'rd /s /q s':>10}  {'ratio':>6}")
+    for files, clean, rd in rows:
+        print(f"{files:>7}  {clean:>10.2f}  {rd:>10.2f}  {clean / rd:>6.2f}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
