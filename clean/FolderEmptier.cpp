@@ -3,6 +3,7 @@
 #include <ranges>
 #include <vector>
 
+#include "clean/EntryCheck.h"
 #include "clean/FolderListing.h"
 #include "clean/ForcedDelete.h"
 #include "clean/TextRules.h"
@@ -19,6 +20,7 @@ void DeleteFolderContents(const Platform& platform, Text folder) {
     FileSystem& files = platform.files;
 
     struct Found {
+        Text name;
         Text path;
         std::uint32_t listedAttributes;
     };
@@ -26,34 +28,55 @@ void DeleteFolderContents(const Platform& platform, Text folder) {
     // A folder that cannot be listed gives no entries and stays untouched.
     for (const auto& entry : ListFolder(files, folder, mask::kEverything,
                                         [&] { platform.windows.ProcessPendingMessages(); })) {
-        found.push_back({folder + entry.name, entry.attributes});
+        found.push_back({entry.name, folder + entry.name, entry.attributes});
     }
+    if (found.empty()) return;
 
+    const ListedFolder listed(files, folder);
     for (const auto& item : found | std::views::reverse) {
         // The entry may have changed while messages ran; its attributes as they are now
         // decide, those of the listing serve when it can no longer be read.
         const std::uint32_t attributes =
             files.GetFileAttributes(item.path).value_or(item.listedAttributes);
         // Each step may fail (a file in use, a vanished entry); the next one still runs.
-        if ((attributes & attr::kReparsePoint) != 0) {
-            RemoveLink(files, item.path, attributes);
-        } else if ((attributes & attr::kDirectory) != 0) {
-            files.SetFileAttributes(item.path, kNoAttributes);
-            DeleteFolderContents(platform, item.path);
-            ForceDeleteFolder(files, item.path);
-        } else {
-            files.SetFileAttributes(item.path, kNoAttributes);
-            ForceDeleteFile(files, item.path);
+        switch (listed.Classify(item.name, attributes)) {
+            case EntryKind::Elsewhere:
+                break;
+            case EntryKind::Link:
+                RemoveLink(files, item.path, attributes);
+                break;
+            case EntryKind::Folder:
+                files.SetFileAttributes(item.path, kNoAttributes);
+                DeleteFolderContents(platform, item.path);
+                ForceDeleteFolder(files, item.path);
+                break;
+            case EntryKind::File:
+                files.SetFileAttributes(item.path, kNoAttributes);
+                ForceDeleteFile(files, item.path);
+                break;
         }
     }
 }
 
 void DeleteLooseFiles(FileSystem& files, const Text& folder) {
     const Text prefix = folder + u"\\";
-    for (const auto& entry : ListFolder(files, prefix, mask::kEverything)) {
+    const auto entries = ListFolder(files, prefix, mask::kEverything);
+    if (entries.empty()) return;
+    const ListedFolder listed(files, prefix);
+    for (const auto& entry : entries) {
         if ((entry.attributes & attr::kDirectory) != 0) continue;
         // A file that cannot be deleted stays; the others still go.
-        ForceDeleteFile(files, prefix + entry.name);
+        switch (listed.Classify(entry.name, entry.attributes)) {
+            case EntryKind::Link:
+                RemoveLink(files, prefix + entry.name, entry.attributes);
+                break;
+            case EntryKind::File:
+                ForceDeleteFile(files, prefix + entry.name);
+                break;
+            case EntryKind::Elsewhere:
+            case EntryKind::Folder:
+                break;
+        }
     }
 }
 

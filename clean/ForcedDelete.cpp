@@ -1,5 +1,6 @@
 #include "clean/ForcedDelete.h"
 
+#include "clean/EntryCheck.h"
 #include "clean/FolderListing.h"
 
 namespace dustvale {
@@ -32,15 +33,25 @@ bool ForceDeleteFolder(FileSystem& files, const Text& path) {
     files.SetFileAttributes(path, kNoAttributes);
 
     const Text folder = path + u"\\";
-    for (const auto& entry : ListFolder(files, folder, mask::kEverything)) {
-        const Text item = folder + entry.name;
-        // Each item that cannot go stays; the others still go.
-        if (IsLink(entry.attributes)) {
-            RemoveLink(files, item, entry.attributes);
-        } else if (IsFolder(entry.attributes)) {
-            ForceDeleteFolder(files, item);
-        } else {
-            ForceDeleteFile(files, item);
+    const auto entries = ListFolder(files, folder, mask::kEverything);
+    if (!entries.empty()) {
+        const ListedFolder listed(files, folder);
+        for (const auto& entry : entries) {
+            const Text item = folder + entry.name;
+            // Each item that cannot go stays; the others still go.
+            switch (listed.Classify(entry.name, entry.attributes)) {
+                case EntryKind::Elsewhere:
+                    break;
+                case EntryKind::Link:
+                    RemoveLink(files, item, entry.attributes);
+                    break;
+                case EntryKind::Folder:
+                    ForceDeleteFolder(files, item);
+                    break;
+                case EntryKind::File:
+                    ForceDeleteFile(files, item);
+                    break;
+            }
         }
     }
     return files.RemoveDirectory(path);

@@ -1,5 +1,6 @@
 #include "clean/ProfileTempWalk.h"
 
+#include "clean/EntryCheck.h"
 #include "clean/TextRules.h"
 
 namespace dustvale {
@@ -17,6 +18,7 @@ void CollectProfileTempFolders(const Platform& platform, Text& folder, TempFolde
     // The search stays open while the sub-folders are walked; it closes on every way out.
     auto search = platform.files.FindFirstFile(folder + u"*.*", entry);
     if (!search) return;
+    const ListedFolder listed(platform.files, folder);
     do {
         const Text name = Trim(TrimAtNull(entry.name));
         if ((entry.attributes & attr::kDirectory) == 0 || name == u"." || name == u"..") {
@@ -24,7 +26,7 @@ void CollectProfileTempFolders(const Platform& platform, Text& folder, TempFolde
         }
         platform.windows.ProcessPendingMessages();
         // A junction or folder link leads elsewhere, possibly back up the tree.
-        if ((entry.attributes & attr::kReparsePoint) != 0) continue;
+        if (listed.Classify(name, entry.attributes) != EntryKind::Folder) continue;
 
         const Text path = folder + name;
         if (EqualsNoCase(name, kTemp)) {

@@ -69,6 +69,11 @@ public:
     virtual bool DeleteFile(const Text& path) = 0;
     // RemoveDirectoryW: an empty folder, or the link itself for a junction or folder link.
     virtual bool RemoveDirectory(const Text& path) = 0;
+    // GetFinalPathNameByHandleW (normalised, DOS volume name) of the entry at `path`, opened
+    // as itself (FILE_FLAG_OPEN_REPARSE_POINT): its full long-name path without the "\\?\"
+    // prefix, a link naming itself. Links among the parent folders are followed. nullopt when
+    // the entry cannot be opened.
+    virtual std::optional<Text> FinalPath(const Text& path) = 0;
 
     // Sequential files; nullptr when the file cannot be opened.
     virtual std::unique_ptr<OpenFile> Open(const Text& path, FileMode mode) = 0;

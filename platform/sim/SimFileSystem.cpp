@@ -14,6 +14,7 @@ struct SimFileSystem::Node : std::enable_shared_from_this<Node> {
     std::vector<NodePtr> children;  // in creation order
     Node* parent = nullptr;
     std::optional<Text> linkTarget;  // set for a folder or file link
+    bool unixLink = false;           // a link as Wine shows a Unix symbolic link
     bool inUse = false;
     bool denyListing = false;
     bool readOnlyFolder = false;
@@ -137,9 +138,9 @@ Text RealPath(const Node* node) {
     return path;
 }
 
-FindData EntryOf(const Node& node, const Text& name) {
+FindData EntryOf(const Node& node, const Text& name, std::uint32_t attributes) {
     FindData data;
-    data.attributes = Reported(node);
+    data.attributes = attributes;
     data.name = name;
     data.shortName = name == u"." || name == u".." ? Text{} : node.shortName;
     data.size = node.IsFolder() ? 0 : node.bytes.size();
@@ -318,12 +319,13 @@ std::unique_ptr<FileSearch> SimFileSystem::FindFirstFile(const Text& pattern, Fi
     Text translated = TranslatePattern(mask);
     std::vector<FindData> entries;
     if (!folder->IsRoot()) {
-        if (Matches(translated, u".")) entries.push_back(EntryOf(*folder, u"."));
-        if (Matches(translated, u"..")) entries.push_back(EntryOf(*folder->parent, u".."));
+        if (Matches(translated, u".")) entries.push_back(EntryOf(*folder, u".", Shown(*folder)));
+        if (Matches(translated, u".."))
+            entries.push_back(EntryOf(*folder->parent, u"..", Shown(*folder->parent)));
     }
     for (const auto& child : folder->children)
         if (Matches(translated, child->name) || (!child->shortName.empty() && Matches(translated, child->shortName)))
-            entries.push_back(EntryOf(*child, child->name));
+            entries.push_back(EntryOf(*child, child->name, Shown(*child)));
     if (entries.empty()) return nullptr;
     first = entries.front();
     return std::make_unique<SimSearch>(std::move(entries), counters_, counters_->searches);
@@ -332,7 +334,16 @@ std::unique_ptr<FileSearch> SimFileSystem::FindFirstFile(const Text& pattern, Fi
 std::optional<std::uint32_t> SimFileSystem::GetFileAttributes(const Text& path) {
     std::optional<Located> located = Locate(path, true);
     if (!located || !located->node) return std::nullopt;
-    return Reported(*located->node);
+    return Shown(*located->node);
+}
+
+std::uint32_t SimFileSystem::Shown(Node& node) const {
+    // Wine reports a Unix link to a file with the attributes of the file it points to.
+    if (node.unixLink && !node.IsFolder()) {
+        Node* target = Follow(&node);
+        return target ? Reported(*target) : attr::kArchive;
+    }
+    return Reported(node);
 }
 
 bool SimFileSystem::SetFileAttributes(const Text& path, std::uint32_t attributes) {
@@ -362,6 +373,9 @@ bool SimFileSystem::DeleteFile(const Text& path) {
     std::optional<Located> located = Locate(path, true);
     if (!located || !located->node) return false;
     Node* node = located->node;
+    // Wine deletes the file a Unix link points to, and leaves the link dangling.
+    if (node->unixLink) node = Follow(node);
+    if (!node) return false;
     if (node->IsFolder()) return false;                                // ERROR_ACCESS_DENIED
     if (node->attributes & attr::kReadOnly) return false;              // ERROR_ACCESS_DENIED
     if (node->inUse || node->openCount > 0) return false;              // ERROR_SHARING_VIOLATION
@@ -373,7 +387,9 @@ bool SimFileSystem::RemoveDirectory(const Text& path) {
     std::optional<Located> located = Locate(path, true);
     if (!located || !located->node) return false;
     Node* node = located->node;
-    if (!node->IsFolder() || node->IsRoot()) return false;
+    // Wine removes the folder a Unix link points to, and leaves the link dangling.
+    if (node->unixLink) node = Follow(node);
+    if (!node || !node->IsFolder() || node->IsRoot()) return false;
     if (!node->linkTarget) {
         if (!node->children.empty()) return false;            // ERROR_DIR_NOT_EMPTY
         if (node->attributes & attr::kReadOnly) return false;  // ERROR_ACCESS_DENIED
@@ -381,6 +397,16 @@ bool SimFileSystem::RemoveDirectory(const Text& path) {
     }
     Remove(node);
     return true;
+}
+
+std::optional<Text> SimFileSystem::FinalPath(const Text& path) {
+    std::optional<Located> located = Locate(path, true);
+    if (!located || !located->node) return std::nullopt;
+    Node* node = located->node;
+    // Wine ignores FILE_FLAG_OPEN_REPARSE_POINT for a Unix link and opens what it points to.
+    if (node->unixLink) node = Follow(node);
+    if (!node) return std::nullopt;
+    return RealPath(node);
 }
 
 std::unique_ptr<OpenFile> SimFileSystem::Open(const Text& path, FileMode mode) {
@@ -462,7 +488,7 @@ void SimFileSystem::AddFile(const Text& path, std::string bytes, std::uint32_t a
 
 void SimFileSystem::SetShortName(const Text& path, const Text& shortName) { Required(path)->shortName = shortName; }
 
-void SimFileSystem::AddFolderLink(const Text& path, const Text& target) {
+SimFileSystem::Node* SimFileSystem::AddLink(const Text& path, const Text& target, std::uint32_t attributes) {
     std::optional<Parsed> parsed = Parse(path, false);
     std::optional<Parsed> to = Parse(target, false);
     if (!parsed || parsed->components.empty() || !to) throw std::invalid_argument("not a link path");
@@ -473,23 +499,26 @@ void SimFileSystem::AddFolderLink(const Text& path, const Text& target) {
     Text canonical = Text{to->drive, u':', u'\\'};
     for (std::size_t i = 0; i < to->components.size(); ++i)
         canonical += (i ? u"\\" : u"") + to->components[i];
-    Node* link = AddChild(*folder, name, attr::kDirectory | attr::kReparsePoint);
+    Node* link = AddChild(*folder, name, attributes);
     link->linkTarget = canonical;
+    return link;
+}
+
+void SimFileSystem::AddFolderLink(const Text& path, const Text& target) {
+    AddLink(path, target, attr::kDirectory | attr::kReparsePoint);
 }
 
 void SimFileSystem::AddFileLink(const Text& path, const Text& target) {
-    std::optional<Parsed> parsed = Parse(path, false);
-    std::optional<Parsed> to = Parse(target, false);
-    if (!parsed || parsed->components.empty() || !to) throw std::invalid_argument("not a link path");
-    Text name = parsed->components.back();
-    Text folderPath = path.substr(0, path.find_last_of(u"\\/") + 1);
-    Node* folder = Follow(MakeFolders(folderPath));
-    if (!folder || ChildNamed(*folder, name)) throw std::invalid_argument("the link's name is taken");
-    Text canonical = Text{to->drive, u':', u'\\'};
-    for (std::size_t i = 0; i < to->components.size(); ++i)
-        canonical += (i ? u"\\" : u"") + to->components[i];
-    Node* link = AddChild(*folder, name, attr::kArchive | attr::kReparsePoint);
-    link->linkTarget = canonical;
+    AddLink(path, target, attr::kArchive | attr::kReparsePoint);
+}
+
+void SimFileSystem::AddUnixLink(const Text& path, const Text& target) {
+    Node* pointsTo = Follow(Required(target));
+    if (!pointsTo) throw std::invalid_argument("the link's target leads nowhere");
+    // Wine marks a link to a folder as a reparse point, a link to a file not at all.
+    const std::uint32_t shown =
+        pointsTo->IsFolder() ? attr::kDirectory | attr::kReparsePoint : attr::kArchive;
+    AddLink(path, target, shown)->unixLink = true;
 }
 
 void SimFileSystem::SetInUse(const Text& path, bool inUse) { Required(path)->inUse = inUse; }

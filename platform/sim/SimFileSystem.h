@@ -51,6 +51,7 @@ public:
     bool PathFileExists(const Text& path) override;
     bool DeleteFile(const Text& path) override;
     bool RemoveDirectory(const Text& path) override;
+    std::optional<Text> FinalPath(const Text& path) override;
     std::unique_ptr<OpenFile> Open(const Text& path, FileMode mode) override;
 
     // --- for tests: setting the scene (parents are created as needed) -----------------------
@@ -66,6 +67,12 @@ public:
     // and SetFileAttributes (which reaches the target) treat it as Windows does; reading or
     // writing through it is not simulated.
     void AddFileLink(const Text& path, const Text& target);
+    // A Unix symbolic link at `path` to the existing file or folder `target`, as Wine shows
+    // one: a link to a file lists as the file it points to (no reparse bit), a link to a
+    // folder as a folder with the reparse bit. DeleteFile and SetFileAttributes act on the
+    // target, RemoveDirectory removes the target when it is empty (and keeps the link), and
+    // FinalPath names the target. Only FinalPath tells such a link from its target.
+    void AddUnixLink(const Text& path, const Text& target);
     void SetInUse(const Text& path, bool inUse);         // DeleteFile / Open fail while in use
     void SetDenyListing(const Text& folder, bool deny);  // FindFirstFile in it fails
     void SetReadOnlyFolder(const Text& folder, bool readOnly);  // nothing can be created in it
@@ -103,6 +110,8 @@ private:
     std::optional<Parsed> Parse(const Text& path, bool forProgram) const;
     Node* Root(char16_t drive) const;
     Node* Follow(Node* node) const;  // a link's target (nullptr when it leads nowhere)
+    std::uint32_t Shown(Node& node) const;  // attributes as listings and GetFileAttributes show them
+    Node* AddLink(const Text& path, const Text& target, std::uint32_t attributes);
     Node* Walk(const Parsed& parsed, std::size_t count) const;
     std::optional<Located> Locate(const Text& path, bool forProgram) const;
     Node* Required(const Text& path) const;  // for the scene-setting calls

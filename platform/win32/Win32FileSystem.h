@@ -15,6 +15,7 @@ public:
     bool PathFileExists(const Text& path) override;
     bool DeleteFile(const Text& path) override;
     bool RemoveDirectory(const Text& path) override;
+    std::optional<Text> FinalPath(const Text& path) override;
     std::unique_ptr<OpenFile> Open(const Text& path, FileMode mode) override;
 };
 

@@ -20,6 +20,13 @@ std::string Narrow(const Text& text) {
     return s;
 }
 
+bool EqualsIgnoringCase(const Text& a, const Text& b) {
+    auto upper = [](char16_t c) { return c >= u'a' && c <= u'z' ? char16_t(c - 0x20) : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char16_t x, char16_t y) {
+               return upper(x) == upper(y);
+           });
+}
+
 std::vector<Text> Sorted(std::vector<Text> names) {
     std::sort(names.begin(), names.end());
     return names;
@@ -294,6 +301,34 @@ TYPED_TEST_P(FileSystemContract, AnEightDotThreeAliasNamesTheEntryToo) {
     EXPECT_EQ(List(this->files, this->At(u"*" + aliasExtension)), std::vector<Text>{name});
 }
 
+// The cleaner tells an entry from a link that hides as one by its final path: an entry that is
+// what its path says names itself, with its stored name, however the path spelt it.
+TYPED_TEST_P(FileSystemContract, AFinalPathNamesTheEntryItself) {
+    ASSERT_TRUE(this->fixture.MakeFolder(this->At(u"Sub Folder")));
+    ASSERT_TRUE(WriteFile(this->files, this->At(u"Sub Folder\\File Name.txt"), "x"));
+    const std::optional<Text> folder = this->files.FinalPath(this->scratch);
+    ASSERT_TRUE(folder);
+    // The scratch folder's own path may hold 8.3 aliases (a short %TEMP%).
+    if (this->scratch.find(u'~') == Text::npos) {
+        EXPECT_TRUE(EqualsIgnoringCase(*folder, this->scratch)) << Narrow(*folder);
+    }
+    const struct {
+        Text path;
+        Text expected;
+    } cases[] = {
+        {this->At(u"Sub Folder"), *folder + u"\\Sub Folder"},
+        {this->At(u"sub folder\\"), *folder + u"\\Sub Folder"},
+        {this->At(u"Sub Folder\\File Name.txt"), *folder + u"\\Sub Folder\\File Name.txt"},
+        {this->At(u"SUB FOLDER\\..\\Sub Folder\\file name.TXT"),
+         *folder + u"\\Sub Folder\\File Name.txt"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(this->files.FinalPath(c.path), c.expected) << Narrow(c.path);
+    }
+    EXPECT_EQ(this->files.FinalPath(this->At(u"missing.txt")), std::nullopt);
+    EXPECT_EQ(this->files.FinalPath(this->At(u"missing\\file.txt")), std::nullopt);
+}
+
 REGISTER_TYPED_TEST_SUITE_P(FileSystemContract, BytesComeBackAsWritten, OutputTruncatesThenAppends,
                             OpenRefusesWhatCannotBeOpened, AttributesAreReportedAndSet,
                             NamesIgnoreCaseButKeepTheirOwn, PatternsMatchAsFindFirstFileDoes,
@@ -301,7 +336,8 @@ REGISTER_TYPED_TEST_SUITE_P(FileSystemContract, BytesComeBackAsWritten, OutputTr
                             SearchesOfWhatIsNotThereFail,
                             DeleteFileRefusesWhatWindowsProtects, RemoveDirectoryTakesOnlyEmptyFolders,
                             OpenFilesShareReadingOnly,
-                            PathsAreNormalised, AnEightDotThreeAliasNamesTheEntryToo);
+                            PathsAreNormalised, AnEightDotThreeAliasNamesTheEntryToo,
+                            AFinalPathNamesTheEntryItself);
 INSTANTIATE_TYPED_TEST_SUITE_P(Platform, FileSystemContract, PlatformUnderTest, PlatformName);
 
 }  // namespace

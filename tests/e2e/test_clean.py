@@ -14,9 +14,8 @@ import temp_clean
 from temp_clean import write
 
 # What outlives the clean: a file another program holds open without sharing, and so its
-# folder; and the link to an outside folder, which Wine 8 cannot remove (it shows a Unix
-# symbolic link to a folder as a reparse point, but RemoveDirectoryW acts on the folder it
-# points to, and fails because that folder is not empty).
+# folder; and the link to an outside folder, which the clean leaves alone because Wine 8 cannot
+# remove it as a link (RemoveDirectoryW acts on the folder it points to).
 HELD = os.path.join("held", "held.txt")
 LINK = "link-to-outside"
 STAYS = {"held/", HELD, LINK}
@@ -134,8 +133,9 @@ class CleanTest(unittest.TestCase):
                 os.path.join(s.prefix, "drive_c", "Temp", "not-the-temp.txt")))
 
     def test_links_leave_what_they_point_to(self):
-        # A link inside the temporary folder to a file outside, and one to an empty folder
-        # outside: whatever happens to the links, the file and the folder they point to stay.
+        # Links inside the temporary folder, at its top and in a sub-folder, to a file, an empty
+        # folder and a full folder outside: whatever happens to the links, what they point to
+        # stays.
         # Wine 8 shows a Unix link to a file as a plain file and deletes the file it points to
         # when asked to delete the link, and RemoveDirectoryW removes an empty folder a link
         # points to: the clean must not rely on the listing's attributes to spot these links.
@@ -145,10 +145,17 @@ class CleanTest(unittest.TestCase):
             root = s.unix_path("C:\\Temp")
             outside = os.path.join(s.root, "outside")
             write(os.path.join(outside, "keep.txt"), b"outside the temporary folder\n")
+            write(os.path.join(outside, "full", "inner.txt"), b"inside a linked folder\n")
             os.makedirs(os.path.join(outside, "empty"))
             write(os.path.join(root, "plain.txt"))
+            write(os.path.join(root, "sub", "deeper", "plain.txt"))
             os.symlink(os.path.join(outside, "keep.txt"), os.path.join(root, "link-to-file.txt"))
             os.symlink(os.path.join(outside, "empty"), os.path.join(root, "link-to-empty"))
+            os.symlink(os.path.join(outside, "full"), os.path.join(root, "link-to-full"))
+            # Nested: the emptying of a sub-folder and its forced deletion meet them too.
+            os.symlink(os.path.join(outside, "keep.txt"),
+                       os.path.join(root, "sub", "deeper", "nested-link.txt"))
+            os.symlink(os.path.join(outside, "empty"), os.path.join(root, "sub", "nested-empty"))
             outside_before = temp_clean.snapshot(outside)
 
             s.choose_temp_files()
@@ -156,6 +163,7 @@ class CleanTest(unittest.TestCase):
             box, _ = s.wait_for_box(temp_clean.DONE, 30)
             s.screenshot("done")
             self.assertFalse(os.path.exists(os.path.join(root, "plain.txt")))
+            self.assertFalse(os.path.exists(os.path.join(root, "sub", "deeper", "plain.txt")))
             self.assertEqual(temp_clean.snapshot(outside), outside_before)
             s.click_button(box, "OK")
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "clean/FolderEmptier.h"
+#include "clean/ForcedDelete.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimWindowing.h"
 #include "platform/sim/SimWindows.h"
@@ -115,6 +116,63 @@ TEST_F(CleanFolderEmptier, ALinkToItsOwnParentDoesNotLoop) {
     EXPECT_TRUE(files().Exists(u"C:\\T"));
 }
 
+// Links as Wine shows Unix symbolic links: a link to a file lists as that file, and deleting
+// or changing it acts on the file; removing a link to an empty folder removes that folder.
+// Only their final paths give them away. Every case puts links in `where` (inside the emptied
+// folder C:\T) to targets outside, beside a plain file that must go.
+TEST_F(CleanFolderEmptier, UnixLinksThatDoNotShowAsLinksLeaveTheirTargetsAlone) {
+    const struct {
+        const char* what;
+        Text where;
+    } cases[] = {
+        {"in the emptied folder", u"C:\\T"},
+        {"nested in a sub-folder", u"C:\\T\\sub\\deeper"},
+        {"in a read-only, hidden sub-folder", u"C:\\T\\guarded"},
+    };
+    for (const auto& c : cases) {
+        sim::SimWindows fresh;
+        auto& fs = fresh.files();
+        fs.AddFile(u"C:\\Outside\\keep.dat", "precious", attr::kReadOnly | attr::kHidden);
+        fs.AddFolder(u"C:\\Outside\\empty");
+        fs.AddFile(u"C:\\Outside\\full\\inner.dat", "inner");
+        // A sibling folder whose name merely starts with the emptied folder's.
+        fs.AddFile(u"C:\\T2\\near.dat", "near");
+        fs.AddFolder(u"C:\\T\\guarded", attr::kDirectory | attr::kReadOnly | attr::kHidden);
+        fs.AddFile(c.where + u"\\plain.txt");
+        fs.AddUnixLink(c.where + u"\\to file.dat", u"C:\\Outside\\keep.dat");
+        fs.AddUnixLink(c.where + u"\\to empty", u"C:\\Outside\\empty");
+        fs.AddUnixLink(c.where + u"\\to full", u"C:\\Outside\\full");
+        fs.AddUnixLink(c.where + u"\\near.dat", u"C:\\T2\\near.dat");
+        const auto outsideBefore = fs.Tree(u"C:\\Outside");
+
+        DeleteFolderContents(fresh.platform(), u"C:\\T");
+
+        EXPECT_FALSE(fs.Exists(c.where + u"\\plain.txt")) << c.what;
+        EXPECT_EQ(fs.Tree(u"C:\\Outside"), outsideBefore) << c.what;
+        EXPECT_EQ(fs.Contents(u"C:\\Outside\\keep.dat"), "precious") << c.what;
+        EXPECT_EQ(fs.Attributes(u"C:\\Outside\\keep.dat"), attr::kReadOnly | attr::kHidden)
+            << c.what;
+        EXPECT_EQ(fs.Contents(u"C:\\T2\\near.dat"), "near") << c.what;
+        for (const Text& deleted : fs.Deletions()) {
+            EXPECT_TRUE(deleted.starts_with(u"C:\\T\\")) << c.what;
+        }
+    }
+}
+
+TEST_F(CleanFolderEmptier, TheForcedFolderDeleteLeavesUnixLinkTargetsAlone) {
+    files().AddFile(u"C:\\Outside\\keep.dat", "precious");
+    files().AddFolder(u"C:\\Outside\\empty");
+    files().AddFile(u"C:\\T\\sub\\plain.txt");
+    files().AddUnixLink(u"C:\\T\\sub\\inner\\to file", u"C:\\Outside\\keep.dat");
+    files().AddUnixLink(u"C:\\T\\sub\\to empty", u"C:\\Outside\\empty");
+
+    EXPECT_FALSE(ForceDeleteFolder(files(), u"C:\\T\\sub"));
+
+    EXPECT_EQ(files().Contents(u"C:\\Outside\\keep.dat"), "precious");
+    EXPECT_TRUE(files().Exists(u"C:\\Outside\\empty"));
+    EXPECT_FALSE(files().Exists(u"C:\\T\\sub\\plain.txt"));
+}
+
 TEST_F(CleanFolderEmptier, AnEntryThatVanishesWhileMessagesRunIsPassedOver) {
     files().AddFile(u"C:\\T\\a.txt");
     files().AddFile(u"C:\\T\\b.txt");
@@ -145,6 +203,21 @@ TEST_F(CleanFolderEmptier, LooseFilesGoButSubFoldersAndLinksStay) {
     EXPECT_EQ(files().Tree(u"C:\\T"), expected);
     EXPECT_TRUE(files().Exists(u"C:\\Outside\\keep.dat"));
     EXPECT_EQ(files().Attributes(u"C:\\Outside\\guarded.dat"), attr::kReadOnly);
+}
+
+TEST_F(CleanFolderEmptier, LooseFilesLeaveTheTargetsOfUnixLinksAlone) {
+    files().AddFile(u"C:\\T\\plain.tmp");
+    files().AddFile(u"C:\\Outside\\keep.dat", "precious", attr::kReadOnly);
+    files().AddFolder(u"C:\\Outside\\empty");
+    files().AddUnixLink(u"C:\\T\\to file", u"C:\\Outside\\keep.dat");
+    files().AddUnixLink(u"C:\\T\\to empty", u"C:\\Outside\\empty");
+
+    DeleteLooseFiles(files(), u"C:\\T");
+
+    EXPECT_FALSE(files().Exists(u"C:\\T\\plain.tmp"));
+    EXPECT_EQ(files().Contents(u"C:\\Outside\\keep.dat"), "precious");
+    EXPECT_EQ(files().Attributes(u"C:\\Outside\\keep.dat"), attr::kReadOnly);
+    EXPECT_TRUE(files().Exists(u"C:\\Outside\\empty"));
 }
 
 }  // namespace

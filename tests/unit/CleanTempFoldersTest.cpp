@@ -185,6 +185,29 @@ TEST_F(CleanTempFolders, ALinkInsideATempFolderLeavesItsTargetAlone) {
     EXPECT_EQ(files().Attributes(u"D:\\Precious\\keep.dat"), attr::kReadOnly);
 }
 
+TEST_F(CleanTempFolders, UnixLinksLeadingOutOfTheTempFoldersAreNeitherFollowedNorDeleted) {
+    // As Wine shows Unix symbolic links: a link to a file as a plain file; a link to a folder
+    // as a folder that RemoveDirectory removes behind the link when it is empty.
+    MakeXpProfiles();
+    files().AddDrive(u'D');
+    files().AddFile(u"D:\\Keep\\file.dat", "keep");
+    files().AddFolder(u"D:\\Keep\\empty");
+    Fill(u"D:\\Profile\\Local Settings\\Temp");
+    const Text bobTemp = kXpRoot + u"Bob" + kXpTemp;
+    files().AddUnixLink(bobTemp + u"\\loose link.dat", u"D:\\Keep\\file.dat");
+    files().AddUnixLink(bobTemp + u"\\sub\\file link.dat", u"D:\\Keep\\file.dat");
+    files().AddUnixLink(bobTemp + u"\\sub\\folder link", u"D:\\Keep\\empty");
+    files().AddUnixLink(kXpRoot + u"Dora", u"D:\\Profile");
+    const auto keepBefore = files().Tree(u"D:\\");
+
+    EXPECT_TRUE(Clean());
+
+    EXPECT_EQ(files().Tree(u"D:\\"), keepBefore);
+    EXPECT_EQ(files().Contents(u"D:\\Keep\\file.dat"), "keep");
+    EXPECT_TRUE(files().Exists(bobTemp + u"\\loose link.dat"));
+    EXPECT_TRUE(Emptied(kXpRoot + u"Alice" + kXpTemp));
+}
+
 TEST_F(CleanTempFolders, AFileInUseStaysAndEverythingElseGoes) {
     MakeXpProfiles();
     const Text temp = kXpRoot + u"Bob" + kXpTemp;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,51 @@ TEST_F(SimFileSystemTest, ALinkLeadingNowhereOrInACircleListsNothing) {
     EXPECT_FALSE(files.FindFirstFile(u"C:\\Gone\\*", entry));
     EXPECT_FALSE(files.FindFirstFile(u"C:\\A\\*", entry));
     EXPECT_TRUE(files.PathFileExists(u"C:\\Gone"));
+}
+
+// Windows links name themselves in their final path; what the path to them passes through is
+// followed, and an 8.3 alias comes back as the long name.
+TEST_F(SimFileSystemTest, AFinalPathNamesTheEntryItselfAsStored) {
+    files.AddFile(u"C:\\Outside\\Long Name.txt");
+    files.SetShortName(u"C:\\Outside", u"OUTSID~1");
+    files.SetShortName(u"C:\\Outside\\Long Name.txt", u"LONGNA~1.TXT");
+    files.AddFolderLink(u"C:\\Temp\\Link", u"C:\\Outside");
+    files.AddFileLink(u"C:\\Temp\\File link", u"C:\\Outside\\Long Name.txt");
+
+    EXPECT_EQ(files.FinalPath(u"c:\\outsid~1\\longna~1.txt"), u"C:\\Outside\\Long Name.txt");
+    EXPECT_EQ(files.FinalPath(u"C:\\Temp\\Link\\long name.txt"), u"C:\\Outside\\Long Name.txt");
+    EXPECT_EQ(files.FinalPath(u"C:\\Temp\\link"), u"C:\\Temp\\Link");
+    EXPECT_EQ(files.FinalPath(u"C:\\Temp\\File link"), u"C:\\Temp\\File link");
+    EXPECT_EQ(files.FinalPath(u"C:\\"), u"C:\\");
+    EXPECT_EQ(files.FinalPath(u"C:\\Temp\\missing"), std::nullopt);
+}
+
+// A Unix symbolic link as Wine 8 shows it: nothing but its final path tells it from its target.
+TEST_F(SimFileSystemTest, AUnixLinkActsOnItsTargetAsUnderWine) {
+    files.AddFile(u"C:\\Outside\\keep.txt", "keep", attr::kReadOnly);
+    files.AddFolder(u"C:\\Outside\\empty");
+    files.AddFile(u"C:\\Outside\\full\\inner.txt");
+    files.AddUnixLink(u"C:\\Temp\\file", u"C:\\Outside\\keep.txt");
+    files.AddUnixLink(u"C:\\Temp\\empty", u"C:\\Outside\\empty");
+    files.AddUnixLink(u"C:\\Temp\\full", u"C:\\Outside\\full");
+
+    FindData entry;
+    ASSERT_TRUE(files.FindFirstFile(u"C:\\Temp\\file", entry));
+    EXPECT_EQ(entry.attributes, attr::kReadOnly);
+    ASSERT_TRUE(files.FindFirstFile(u"C:\\Temp\\empty", entry));
+    EXPECT_EQ(entry.attributes, attr::kDirectory | attr::kReparsePoint);
+    EXPECT_EQ(files.FinalPath(u"C:\\Temp\\file"), u"C:\\Outside\\keep.txt");
+    EXPECT_EQ(files.FinalPath(u"C:\\Temp\\full"), u"C:\\Outside\\full");
+
+    EXPECT_FALSE(files.RemoveDirectory(u"C:\\Temp\\full"));  // ERROR_DIR_NOT_EMPTY
+    EXPECT_TRUE(files.RemoveDirectory(u"C:\\Temp\\empty"));
+    EXPECT_TRUE(files.SetFileAttributes(u"C:\\Temp\\file", 0));
+    EXPECT_TRUE(files.DeleteFile(u"C:\\Temp\\file"));
+    EXPECT_EQ(files.Deletions(), (std::vector<Text>{u"C:\\Outside\\empty", u"C:\\Outside\\keep.txt"}));
+    // The links stay, leading nowhere.
+    EXPECT_TRUE(files.Exists(u"C:\\Temp\\file"));
+    EXPECT_TRUE(files.Exists(u"C:\\Temp\\empty"));
+    EXPECT_EQ(files.FinalPath(u"C:\\Temp\\file"), std::nullopt);
 }
 
 TEST_F(SimFileSystemTest, FilesInUseAndGuardedFoldersRefuse) {
