@@ -51,8 +51,10 @@ void DeleteFolderContents(const Platform& platform, Text folder) {
                 ForceDeleteFolder(files, item.path);
                 break;
             case EntryKind::File:
+                // With its attributes cleared, a plain delete is all the forced one would do;
+                // the file was checked just now, so it is not looked at a second time.
                 files.SetFileAttributes(item.path, kNoAttributes);
-                ForceDeleteFile(files, item.path);
+                files.DeleteFile(item.path);
                 break;
         }
     }
