@@ -1,9 +1,10 @@
 #include "platform/win32/Win32Dialogs.h"
 
 #include <algorithm>
-#include <cmath>
+#include <optional>
 #include <vector>
 
+#include "platform/CaptionFit.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32Convert.h"
 
@@ -24,7 +25,6 @@ constexpr WORD kEditClass = 0x0081;
 constexpr WORD kDialogFontPoints = 8;
 // Microsoft Sans Serif on Windows, the face the layout was drawn with; Tahoma under Wine.
 constexpr wchar_t kDialogFont[] = L"MS Shell Dlg";
-constexpr int kLayoutDpi = 96;  // the DPI at which the layout's captions fit as drawn
 // An ordinary resizable frame with a title bar and its minimise, maximise and close boxes.
 constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME |
                                WS_MINIMIZEBOX | WS_MAXIMIZEBOX | DS_SETFONT;
@@ -116,89 +116,116 @@ RECT PixelRect(const TwipsRect& twips, std::int32_t dpi) {
             top + TwipsToPixels(twips.height, dpi)};
 }
 
-// Width in pixels of `text` in `font`.
-int TextWidth(HFONT font, const Text& text, TEXTMETRICW* metrics = nullptr) {
-    const HDC screen = ::GetDC(nullptr);
-    if (screen == nullptr) return 0;
-    const HGDIOBJ previous = ::SelectObject(screen, font);
-    SIZE size{};
-    ::GetTextExtentPoint32W(screen, Wide(text), static_cast<int>(text.size()), &size);
-    if (metrics != nullptr) ::GetTextMetricsW(screen, metrics);
-    ::SelectObject(screen, previous);
-    ::ReleaseDC(nullptr, screen);
-    return size.cx;
-}
-
-unique_font DialogFont(int pixelHeight, int averageWidth = 0) {
+unique_font DialogFont(int pixelHeight) {
     LOGFONTW font{};
     font.lfHeight = -pixelHeight;
-    font.lfWidth = averageWidth;
     font.lfWeight = FW_NORMAL;
     font.lfCharSet = DEFAULT_CHARSET;
     ::lstrcpynW(font.lfFaceName, kDialogFont, LF_FACESIZE);
     return unique_font(::CreateFontIndirectW(&font));
 }
 
-// The pieces of the captions whose widths matter: each caption up to the start and up to the
-// end of every run of blanks in it (where another control may sit), and each whole caption.
-std::vector<Text> CaptionPieces(const DialogLayout& layout) {
-    std::vector<Text> pieces;
-    for (const ControlLayout& control : layout.controls) {
-        const Text& text = control.text;
-        for (std::size_t i = 0; i + 1 < text.size(); ++i) {
-            if (text[i] != u' ' || text[i + 1] != u' ') continue;
-            std::size_t end = i;
-            while (end < text.size() && text[end] == u' ') ++end;
-            pieces.push_back(text.substr(0, i));
-            pieces.push_back(text.substr(0, end));
-            i = end;
-        }
-        pieces.push_back(text);
-    }
-    return pieces;
-}
+using unique_dc = unique_any<HDC, &::DeleteDC>;
+using unique_bitmap = unique_any<HBITMAP, &::DeleteObject>;
 
-// How far, in pixels, the pieces drawn in `font` lie from `scale` times their widths in
-// `reference`: the largest difference.
-double ScaledWidthError(HFONT font, HFONT reference, const std::vector<Text>& pieces,
-                        double scale) {
-    double error = 0;
-    for (const Text& piece : pieces) {
-        const double wanted = TextWidth(reference, piece) * scale;
-        error = std::max(error, std::abs(TextWidth(font, piece) - wanted));
+// A strip of memory in which a caption is drawn black on white, as the button draws it, to find
+// where its words' ink lies: under Wine, glyphs are drawn a few pixels wider or narrower than
+// the text extent says.
+class InkStrip {
+public:
+    InkStrip(int width, int height) : width_(width), height_(height) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;  // rows from the top
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        dc_ = unique_dc(::CreateCompatibleDC(nullptr));
+        if (!dc_) return;
+        void* bits = nullptr;
+        bitmap_ = unique_bitmap(::CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits,
+                                                   nullptr, 0));
+        if (!bitmap_) return;
+        pixels_ = static_cast<const DWORD*>(bits);
+        ::SelectObject(dc_.get(), bitmap_.get());
+        ::SetTextColor(dc_.get(), RGB(0, 0, 0));
+        ::SetBkMode(dc_.get(), TRANSPARENT);
     }
-    return error;
-}
 
-// The dialog font for `dpi`, its captions laid out as at the layout's DPI. The controls are
-// placed in exact proportion to the DPI, but a font's rendered widths are not: at 150 % a
-// caption may come out several percent narrower or wider than 1.5 times its width at 100 %,
-// enough for a text box that sits over a run of blanks in a caption to cover its words. Pixel
-// heights and average widths are whole numbers, so the font is the one of a few heights and
-// widths around the natural one whose captions keep their proportions best.
-unique_font ProportionalFont(const DialogLayout& layout, std::int32_t dpi) {
-    const int naturalHeight = ::MulDiv(kDialogFontPoints, dpi, 72);
-    unique_font best = DialogFont(naturalHeight);
-    const unique_font reference = DialogFont(::MulDiv(kDialogFontPoints, kLayoutDpi, 72));
-    if (!best || !reference) return best;
-    const std::vector<Text> pieces = CaptionPieces(layout);
-    const double scale = static_cast<double>(dpi) / kLayoutDpi;
-    TEXTMETRICW metrics{};
-    TextWidth(best.get(), Text(), &metrics);
-    double bestError = ScaledWidthError(best.get(), reference.get(), pieces, scale);
-    for (int height = naturalHeight - 1; height <= naturalHeight + 2; ++height) {
-        for (int width = metrics.tmAveCharWidth - 2; width <= metrics.tmAveCharWidth + 2; ++width) {
-            if (width <= 0) continue;
-            unique_font candidate = DialogFont(height, width);
-            if (!candidate) continue;
-            const double error = ScaledWidthError(candidate.get(), reference.get(), pieces, scale);
-            if (error < bestError) {
-                bestError = error;
-                best = std::move(candidate);
-            }
-        }
+    explicit operator bool() const { return pixels_ != nullptr; }
+    HDC Dc() const { return dc_.get(); }
+
+    int Extent(const Text& text) const {
+        SIZE size{};
+        ::GetTextExtentPoint32W(dc_.get(), Wide(text), static_cast<int>(text.size()), &size);
+        return size.cx;
     }
-    return best;
+
+    // Draws the text from the strip's left edge, as a single-line button caption.
+    void Draw(const Text& text) {
+        RECT all{0, 0, width_, height_};
+        ::FillRect(dc_.get(), &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+        ::DrawTextW(dc_.get(), Wide(text), static_cast<int>(text.size()), &all,
+                    DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        ::GdiFlush();
+    }
+
+    // The first column past the last ink.
+    int InkEnd() const {
+        for (int x = width_ - 1; x >= 0; --x) {
+            if (Inked(x)) return x + 1;
+        }
+        return 0;
+    }
+    // The first column of ink from `from` on.
+    int InkFrom(int from) const {
+        for (int x = from; x < width_; ++x) {
+            if (Inked(x)) return x;
+        }
+        return width_;
+    }
+
+private:
+    bool Inked(int x) const {
+        for (int y = 0; y < height_; ++y) {
+            if ((pixels_[y * width_ + x] & 0xFF) < 0x80) return true;
+        }
+        return false;
+    }
+
+    int width_;
+    int height_;
+    unique_bitmap bitmap_;  // selected into dc_ for the strip's life, so it goes after dc_
+    unique_dc dc_;
+    const DWORD* pixels_ = nullptr;
+};
+
+// The caption of `around` measured in the dialog's font at each height. A check box starts its
+// caption after the check square (13 pixels at 96 DPI as the button draws it, or the system's
+// check-mark size where that is larger) and a gap of half the width of "0".
+CaptionFont FitCaption(const Text& caption, const CaptionAround& around, std::int32_t dpi) {
+    const int natural = ::MulDiv(kDialogFontPoints, dpi, 72);
+    InkStrip strip(2 * around.width, 2 * natural + 8);
+    if (!strip) return {natural, CaptionAlign::Left, false};
+    const int glyph = std::max(::GetSystemMetrics(SM_CXMENUCHECK), ::MulDiv(13, dpi, 96));
+    const Text before = caption.substr(0, around.blanks.first);
+    return ChooseCaptionFont(
+        around, natural, [&](std::int32_t height) -> std::optional<CaptionWidths> {
+            const unique_font font = DialogFont(height);
+            if (!font) return std::nullopt;
+            const HGDIOBJ previous = ::SelectObject(strip.Dc(), font.get());
+            INT zero = 0;
+            ::GetCharWidth32W(strip.Dc(), L'0', L'0', &zero);
+            CaptionWidths widths{glyph + zero / 2, strip.Extent(caption)};
+            strip.Draw(before);
+            widths.beforeEnd = strip.InkEnd();
+            strip.Draw(caption);
+            widths.afterStart = strip.InkFrom(widths.beforeEnd + 1);
+            widths.wholeEnd = strip.InkEnd();
+            ::SelectObject(strip.Dc(), previous);
+            return widths;
+        });
 }
 
 unique_icon LoadIconResource(std::uint32_t id, int metricX, int metricY) {
@@ -300,13 +327,8 @@ private:
     // later one shows and takes the clicks there while the tab order stays as laid out.
     void Arrange() {
         const std::int32_t dpi = ScreenDpi();
-        if (dpi != kLayoutDpi) {
-            font_ = ProportionalFont(layout_, dpi);
-            if (font_) {
-                for (std::size_t i = 0; i < layout_.controls.size(); ++i) {
-                    ::SendMessageW(Item(i), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-                }
-            }
+        if (const std::optional<CaptionAround> around = FindCaptionAround(layout_, dpi)) {
+            UseCaptionFont(*around, dpi);
         }
         RECT frame{0, 0, TwipsToPixels(layout_.clientWidth, dpi),
                    TwipsToPixels(layout_.clientHeight, dpi)};
@@ -338,6 +360,24 @@ private:
             }
             // The window owns its region from here on.
             if (region != nullptr) ::SetWindowRgn(Item(i), region, FALSE);
+        }
+    }
+
+    // The dialog font, for every control, at the height at which a caption that reads around
+    // another control stays readable, and that caption placed where its words keep clear of the
+    // control (ChooseCaptionFont says how).
+    void UseCaptionFont(const CaptionAround& around, std::int32_t dpi) {
+        const CaptionFont chosen = FitCaption(layout_.controls[around.checkBox].text, around, dpi);
+        font_ = DialogFont(chosen.pixelHeight);
+        if (!font_) return;
+        for (std::size_t i = 0; i < layout_.controls.size(); ++i) {
+            ::SendMessageW(Item(i), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+        }
+        if (chosen.align != CaptionAlign::Left) {
+            const HWND box = Item(around.checkBox);
+            const LONG_PTR align = chosen.align == CaptionAlign::Centre ? BS_CENTER : BS_RIGHT;
+            const LONG_PTR style = ::GetWindowLongPtrW(box, GWL_STYLE);
+            ::SetWindowLongPtrW(box, GWL_STYLE, (style & ~LONG_PTR{BS_CENTER}) | align);
         }
     }
 
@@ -393,7 +433,7 @@ private:
     HWND hwnd_ = nullptr;
     unique_icon smallIcon_;
     unique_icon bigIcon_;
-    unique_font font_;  // the controls' font when it is not the template's
+    unique_font font_;  // the controls' font when a caption reads around a control
 };
 
 }  // namespace

@@ -30,6 +30,28 @@ def one_line(text):
     return text.replace("\r", " ").replace("\n", " ")
 
 
+def caption_ink(s, rect):
+    """Per row of the screen's rectangle, the columns (from its left) holding text ink: near
+    black, where the check glyph and the box's border are grey."""
+    left, top, right, bottom = rect
+    width = right - left
+    pixels = s.pixels((left, top, width, bottom - top))
+    return [{x for x in range(width) if max(pixels[y * width + x]) < 96}
+            for y in range(bottom - top)]
+
+
+def has_focus_line(rows):
+    """Whether a row holds a focus rectangle's dotted line: ink in every other column, longer
+    than any run of letters makes."""
+    for row in rows:
+        run = 0
+        for x in sorted(row):
+            run = run + 1 if x - 2 in row and x - 1 not in row else 0
+            if run >= 12:
+                return True
+    return False
+
+
 class Dialog:
     """The Options dialog's window and its four controls, found by kind and caption."""
 
@@ -101,6 +123,35 @@ class OptionsTest(unittest.TestCase):
         self.assertLessEqual(abs((left + right) / 2 - harness.DESKTOP[0] / 2), 1, d.window)
         self.assertLessEqual(abs((top + bottom) / 2 - harness.DESKTOP[1] / 2), 1, d.window)
 
+    def assert_caption_reads_around(self, s, d, clear_after=True):
+        """Check1's caption as a person sees it: words on both sides of Text1, none touching it
+        (those after it only if clear_after), and nothing cut off at Check1's right edge. The
+        focus moves on first, so that no focus rectangle is drawn around the caption."""
+        s.keys("Tab")
+        harness.wait_until("Check1's focus rectangle to go",
+                           lambda: not has_focus_line(caption_ink(s, d.Check1.rect)),
+                           SETTLE_TIMEOUT)
+        s.note(f"screenshot {s.screenshot(f'caption-{s.dpi}-dpi')}")
+        left, top, right, bottom = d.Check1.rect
+        rows = caption_ink(s, d.Check1.rect)
+        ink = {x for row in rows for x in row}
+        box_left, box_right = d.Text1.rect[0] - left, d.Text1.rect[2] - left
+        with self.subTest(dpi=s.dpi, columns=sorted(ink)):
+            self.assertTrue(any(x < box_left for x in ink), "no words before the box")
+            self.assertNotIn(box_left - 1, ink, "a word touches the box's left edge")
+            if clear_after:
+                self.assertNotIn(box_right, ink, "a word touches the box's right edge")
+            after = sorted(x for x in ink if x > box_right)
+            self.assertTrue(after, "no words after the box")
+            # The caption ends in its full stop: a last blob of ink that lies low, where a cut
+            # caption ends in part of a letter that reaches higher.
+            last_blob = set(range(max(x for x in after if x - 1 not in ink), after[-1] + 1))
+            word_rows = [y for y, row in enumerate(rows) if row & set(after)]
+            stop_rows = [y for y, row in enumerate(rows) if row & last_blob]
+            self.assertGreater(stop_rows[0], (word_rows[0] + word_rows[-1]) / 2,
+                               "the caption does not end in its full stop")
+            self.assertNotIn(right - left - 1, ink, "the caption is cut at Check1's edge")
+
     # -- the cases
 
     def test_first_start_writes_the_manifest_and_asks_for_a_restart(self):
@@ -144,6 +195,7 @@ class OptionsTest(unittest.TestCase):
         with self.session(manifest=True) as s:
             d = self.open_options(s, "options-96-dpi")
             self.assert_layout(s, d)
+            self.assert_caption_reads_around(s, d)
             # No settings file: auto-empty is off, the box shows the design's "15", greyed.
             self.assertEqual((d.Check1.check, d.Check2.check), (0, 0))
             self.assertEqual((d.Text1.text, d.Text1.enabled), ("15", False))
@@ -190,6 +242,10 @@ class OptionsTest(unittest.TestCase):
         with self.session(manifest=True, dpi=144) as s:
             d = self.open_options(s, "options-144-dpi")
             self.assert_layout(s, d)
+            # Wine's dialog font at 150 % leaves "files" against the box's right edge: no size
+            # or placement of it keeps the words on both sides clear, the blanks are a pixel or
+            # two short.
+            self.assert_caption_reads_around(s, d, clear_after=False)
             # The mouse finds the controls where they show.
             self.tick(s, d.Check1)
             self.wait_for_settings(s, b"15\r\n", "auto-empty ticked")
