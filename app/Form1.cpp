@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "app/ApplicationTitle.h"
+#include "app/FlagScope.h"
 #include "app/FileExists.h"
 #include "app/FormInitialization.h"
 #include "app/OptionsDialogHost.h"
@@ -52,18 +53,6 @@ const Text kAboutText =
     u"  Made by Quillmere (https://quillmere.example)\r\n"
     u"  Icons by Quillmere (https://quillmere.example/icons)\r\n"
     u"\r\n";
-
-// Sets a flag for the length of a scope, also when the scope is left by an exception.
-class FlagScope {
-public:
-    explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
-    ~FlagScope() { flag_ = false; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-private:
-    bool& flag_;
-};
 
 }  // namespace
 

@@ -5,6 +5,8 @@
 #include <utility>
 #include <variant>
 
+#include "app/FlagScope.h"
+
 namespace dustvale::demo {
 
 namespace {
@@ -32,18 +34,6 @@ std::vector<MenuItem> PopupItems() {
             separator,
             item(u"Exit", DemoCommand::Exit)};
 }
-
-// Clears a flag when the scope ends, whatever way it ends.
-class FlagScope {
-public:
-    explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
-    ~FlagScope() { flag_ = false; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-private:
-    bool& flag_;
-};
 
 }  // namespace
 
