@@ -6,12 +6,11 @@ under Wine beside `cmd /c rd /s /q` on an identical tree, for 10,000 and 50,000 
 The build folder is a MinGW build (cmake --preset mingw) holding Dustvale.exe and the helpers of
 the end-to-end tests. Both trees are generated before either deletion runs, in the same Wine
 prefix; the clean is timed from the click on OK to the done box showing (seen within about 10 ms
-by BoxWatch.exe), rd from its start to its end (its process start included, printed apart).
+by WindowTree.exe), rd from its start to its end (its process start included, printed apart).
 """
 
 import argparse
 import os
-import subprocess
 import sys
 import time
 
@@ -20,6 +19,7 @@ sys.path.insert(0, HERE)
 
 import harness  # noqa: E402
 import temp_clean  # noqa: E402
+import windows  # noqa: E402
 
 FILES_PER_FOLDER = 100
 FOLDERS_PER_BRANCH = 10
@@ -55,14 +55,11 @@ def time_clean(s):
     """Seconds from the click on OK to the done box."""
     s.choose_temp_files()
     box, _ = s.wait_for_box(temp_clean.QUESTION, 15)
-    watcher = subprocess.Popen(
-        ["wine", f"C:\\app\\{temp_clean.BOX_WATCH}", temp_clean.DESKTOP_NAME, temp_clean.DONE,
-         str(CLEAN_TIMEOUT * 1000)],
-        env=s.env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    watcher = s.window_tree.watch_for_box(temp_clean.DONE, CLEAN_TIMEOUT)
     try:
         time.sleep(2)  # the watcher is up and polling before the clean starts
         if watcher.poll() is not None:
-            raise AssertionError("BoxWatch.exe ended before the clean started")
+            raise AssertionError(f"{windows.TOOL} ended before the clean started")
         s.click_button(box, "OK")
         started = time.monotonic()
         while watcher.poll() is None:
@@ -76,9 +73,11 @@ def time_clean(s):
         if watcher.poll() is None:
             watcher.kill()
         watcher.wait(timeout=10)
-    done = [w for w in temp_clean.parse_windows(watcher.stdout.read().decode("utf-8"))
-            if w.class_name == temp_clean.BOX_CLASS and w.visible]
-    s.click_button(done[0], "OK")
+    done = windows.box_showing(windows.parse(watcher.stdout.read().decode("utf-8")),
+                               temp_clean.DONE)
+    if done is None:
+        raise AssertionError("the done box went before it could be listed")
+    s.click_button(done, "OK")
     harness.wait_until("the done box to close", lambda: not s.boxes(), 10)
     return took
 
@@ -103,7 +102,7 @@ def main(argv):
     harness.prepare_template(template)
     os.environ.update({
         "DUSTVALE_EXE": os.path.join(build, "platform", "win32", "Dustvale.exe"),
-        "DUSTVALE_BOX_WATCH_EXE": os.path.join(build, "tests", "e2e", "BoxWatch.exe"),
+        windows.TOOL_VARIABLE: os.path.join(build, "tests", "e2e", windows.TOOL),
         "DUSTVALE_HOLD_FILE_EXE": os.path.join(build, "tests", "e2e", "HoldFile.exe"),
         "DUSTVALE_E2E_TEMPLATE": template,
         "DUSTVALE_E2E_ARTIFACTS": os.path.join(build, "e2e-artifacts"),

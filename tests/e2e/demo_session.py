@@ -1,45 +1,30 @@
 """The tray demo (TrayDemo.exe) on a Wine desktop of its own, for the end-to-end tests.
 
 A DemoSession is a harness.Session whose desktop starts empty; demos are started on it one by
-one, each with its command-line switches, and the desktop's windows are listed through
-WindowList.exe, a helper of the tests (Wine draws them all inside one X window).
+one, each with its command-line switches, and the desktop's windows are read through
+windows.WindowTree.
 """
 
 import os
 import shutil
 import subprocess
 import sys
-import time
 
 import harness
+import windows
 
 DEMO = "TrayDemo.exe"
-WINDOW_LIST = "WindowList.exe"
-DESKTOP_NAME = "shell"
 # The class of the windows the program makes (its icon's tooltip, in the shell's process,
 # may carry the same text).
 DEMO_WINDOW_CLASS = "DustvaleWindow"
 
 
-class Window:
-    """One line of WindowList.exe."""
-
-    def __init__(self, line):
-        handle, self.class_name, visible, rect, self.text = line.split("\t", 4)
-        self.handle = int(handle, 16)
-        self.visible = visible == "1"
-        self.rect = tuple(int(v) for v in rect.split(","))
-
-    def __repr__(self):
-        return f"<{self.class_name} {self.handle:08x} {self.text!r} visible={self.visible}>"
-
-
 class DemoSession(harness.Session):
     """A Wine desktop with a taskbar and no program; start_demo() puts demos on it."""
 
-    def __init__(self, name, demo_exe, window_list_exe, template, artifacts):
+    def __init__(self, name, demo_exe, window_tree_exe, template, artifacts):
         super().__init__(name, demo_exe, template, artifacts)
-        self.window_list_exe = window_list_exe
+        self.window_tree_exe = window_tree_exe
         self.demos = []
 
     def _start(self):
@@ -55,7 +40,7 @@ class DemoSession(harness.Session):
         self.app_dir = os.path.join(self.prefix, "drive_c", "app")
         os.makedirs(self.app_dir)
         shutil.copy(self.exe, os.path.join(self.app_dir, DEMO))
-        shutil.copy(self.window_list_exe, os.path.join(self.app_dir, WINDOW_LIST))
+        self.window_tree = windows.WindowTree(self, self.window_tree_exe)
         self._start_xvfb()
         self.reaper = subprocess.Popen(
             [sys.executable, harness.__file__, "reap", self.root, self.prefix,
@@ -85,11 +70,12 @@ class DemoSession(harness.Session):
 
     def _on_desktop(self, *program):
         size = f"{harness.DESKTOP[0]}x{harness.DESKTOP[1]}"
-        return ["wine", "explorer", f"/desktop={DESKTOP_NAME},{size}", *program]
+        return ["wine", "explorer", f"/desktop={windows.DESKTOP_NAME},{size}", *program]
 
     def _taskbar_drawn(self):
         try:
-            return any(w.class_name == "Shell_TrayWnd" and w.visible for w in self.windows())
+            return any(w.class_name == windows.TASKBAR_CLASS and w.visible
+                       for w in self.windows())
         except (subprocess.SubprocessError, AssertionError):
             return False
 
@@ -121,15 +107,11 @@ class DemoSession(harness.Session):
         harness.wait_until(f"{DEMO} (pid {pid}) to end",
                            lambda: pid not in self.app_processes(), timeout)
 
-    # -- the window list
+    # -- the desktop's windows
 
     def windows(self):
         """The desktop's top-level windows, from the top of the z-order."""
-        out = subprocess.run(["wine", f"C:\\app\\{WINDOW_LIST}", DESKTOP_NAME], env=self.env,
-                             capture_output=True, timeout=15, stdin=subprocess.DEVNULL)
-        if out.returncode != 0:
-            raise AssertionError(f"{WINDOW_LIST} failed: {out.stderr.decode(errors='replace')}")
-        return [Window(line) for line in out.stdout.decode("utf-8").splitlines() if line]
+        return self.window_tree.windows()
 
     def demo_titles(self):
         """The texts of the demos' own windows ("Tray demo 1", ...), sorted."""
@@ -139,4 +121,4 @@ class DemoSession(harness.Session):
     def balloons(self, text):
         """Visible tooltip windows showing the text: the shell's balloon."""
         return [w for w in self.windows()
-                if w.class_name == "tooltips_class32" and w.visible and w.text == text]
+                if w.class_name == windows.TOOLTIP_CLASS and w.visible and w.text == text]

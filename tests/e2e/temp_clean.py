@@ -2,64 +2,28 @@
 benchmark: a session whose temporary path can be set, the tray menu and the message boxes driven
 with the mouse, a file held open by another program, and the temporary folder as Linux sees it.
 
-The boxes and menus are found through BoxWatch.exe (a helper of these tests that lists the Wine
-desktop's windows with their children); HoldFile.exe holds a file open without sharing.
+The boxes and menus are found through windows.WindowTree; HoldFile.exe (a helper of these
+tests) holds a file open without sharing.
 """
 
 import os
 import subprocess
-import time
 
 import harness
+import windows
 
 TITLE = "Dustvale"
 QUESTION = ("Please make sure that you dont have any programs running while you do this "
             "operation")
 DONE = "The Windows Temporary folder has been cleaned."
 
-BOX_WATCH = "BoxWatch.exe"
 HOLD_FILE = "HoldFile.exe"
-DESKTOP_NAME = "shell"
-MENU_CLASS = "#32768"
-BOX_CLASS = "#32770"
 # Wine 8 pop-up menus: a 3-pixel frame above the first item, items 16 pixels high.
 MENU_FRAME = 3
 MENU_ITEM = 16
 # The tray menu's lines above "Clean": the size line and "Recycle Bin".
 CLEAN_LINE = 2
 TRAY_ICON_CENTRE = (harness.TRAY_FIRST_ICON[0] + 7, harness.TRAY_FIRST_ICON[1] + 8)
-
-
-class Window:
-    """One line of BoxWatch.exe."""
-
-    def __init__(self, line):
-        depth, handle, self.class_name, visible, rect, self.text = line.split("\t", 5)
-        self.depth = int(depth)
-        self.handle = int(handle, 16)
-        self.visible = visible == "1"
-        self.rect = tuple(int(v) for v in rect.split(","))
-        self.children = []
-
-    def centre(self):
-        left, top, right, bottom = self.rect
-        return (left + right) // 2, (top + bottom) // 2
-
-    def __repr__(self):
-        return f"<{self.class_name} {self.handle:08x} {self.text!r} visible={self.visible}>"
-
-
-def parse_windows(text):
-    """Top-level windows, each with its direct children (and theirs) in .children."""
-    tops, stack = [], []
-    for line in text.splitlines():
-        if not line:
-            continue
-        w = Window(line)
-        del stack[w.depth:]
-        (stack[-1].children if stack else tops).append(w)
-        stack.append(w)
-    return tops
 
 
 class CleanSession(harness.Session):
@@ -69,11 +33,8 @@ class CleanSession(harness.Session):
 
     def __init__(self, name, temp_path=None, before_start=None):
         env = os.environ
-        tools = {}
-        for file_name, variable in ((BOX_WATCH, "DUSTVALE_BOX_WATCH_EXE"),
-                                    (HOLD_FILE, "DUSTVALE_HOLD_FILE_EXE")):
-            with open(env[variable], "rb") as f:
-                tools[file_name] = f.read()
+        with open(env["DUSTVALE_HOLD_FILE_EXE"], "rb") as f:
+            tools = {HOLD_FILE: f.read()}
         self.temp_path = temp_path
         self.lay_out = before_start
         self.holders = []
@@ -82,6 +43,7 @@ class CleanSession(harness.Session):
                          before_start=self._before_start)
 
     def _before_start(self, session):
+        self.window_tree = windows.WindowTree(self)
         if self.temp_path is not None:
             for name in ("TEMP", "TMP"):
                 self.wine("reg", "add", "HKCU\\Environment", "/v", name, "/d", self.temp_path,
@@ -150,46 +112,25 @@ class CleanSession(harness.Session):
     # -- the desktop's windows
 
     def windows(self):
-        out = self.wine(f"C:\\app\\{BOX_WATCH}", DESKTOP_NAME, timeout=30)
-        return parse_windows(out.decode("utf-8"))
+        return self.window_tree.windows()
 
     def menus(self):
         """The visible pop-up menus, the first opened first."""
-        shown = [w for w in self.windows() if w.class_name == MENU_CLASS and w.visible]
+        shown = [w for w in self.windows() if w.class_name == windows.MENU_CLASS and w.visible]
         return list(reversed(shown))
 
     def boxes(self):
         """Visible message boxes as (title, [texts of their children])."""
         return [(w.text, [c.text for c in w.children])
-                for w in self.windows() if w.class_name == BOX_CLASS and w.visible]
+                for w in self.windows() if w.class_name == windows.DIALOG_CLASS and w.visible]
 
     def wait_for_box(self, text, timeout):
-        """Waits (inside Wine, polling every 10 ms) until a visible box shows the text; returns
-        that box's window with its children, and the seconds the wait took."""
-        started = time.monotonic()
-        done = subprocess.run(["wine", f"C:\\app\\{BOX_WATCH}", DESKTOP_NAME, text,
-                               str(int(timeout * 1000))],
-                              env=self.env, capture_output=True, timeout=timeout + 30,
-                              stdin=subprocess.DEVNULL)
-        took = time.monotonic() - started
-        if done.returncode == 3:
-            raise harness.WaitFailed(f"no box showed {text!r} within {timeout} s")
-        if done.returncode != 0:
-            raise AssertionError(f"{BOX_WATCH} failed ({done.returncode})")
-        for w in parse_windows(done.stdout.decode("utf-8")):
-            if w.class_name == BOX_CLASS and w.visible and any(
-                    c.text == text for c in w.children):
-                return w, took
-        raise AssertionError(f"the box showing {text!r} went before it could be listed")
+        """The box showing the text once it shows, and the seconds the wait took."""
+        return self.window_tree.wait_for_box(text, timeout)
 
     def no_box_for(self, text, seconds):
         """Checks that no box shows the text for the given time."""
-        done = subprocess.run(["wine", f"C:\\app\\{BOX_WATCH}", DESKTOP_NAME, text,
-                               str(int(seconds * 1000))],
-                              env=self.env, capture_output=True, timeout=seconds + 30,
-                              stdin=subprocess.DEVNULL)
-        if done.returncode != 3:
-            raise AssertionError(f"a box showed {text!r}")
+        self.window_tree.no_box_for(text, seconds)
 
     # -- the mouse
 
@@ -204,7 +145,7 @@ class CleanSession(harness.Session):
         buttons = [c for c in box.children if c.class_name == "Button" and c.text == caption]
         if not buttons:
             raise AssertionError(f"no {caption!r} button in {box} ({box.children})")
-        self.click(buttons[0].centre())
+        self.click(buttons[0].centre)
 
     def choose_temp_files(self):
         """Right-clicks the tray icon, hovers Clean and clicks Temp Files (its first visible

@@ -1,7 +1,7 @@
 """End-to-end: the Temp Files command of the real Dustvale.exe under Wine, on a prepared temporary
 folder, checked on the Linux side entry by entry.
 
-Run one case: DUSTVALE_EXE=... DUSTVALE_BOX_WATCH_EXE=... DUSTVALE_HOLD_FILE_EXE=... \
+Run one case: DUSTVALE_EXE=... DUSTVALE_WINDOW_TREE_EXE=... DUSTVALE_HOLD_FILE_EXE=... \
     DUSTVALE_E2E_TEMPLATE=... DUSTVALE_E2E_ARTIFACTS=... \
     /usr/bin/python3 -m unittest test_clean.CleanTest.test_drive_temp_folder_emptied
 """

@@ -1,7 +1,7 @@
 """End-to-end: the tray icon control at work in the tray demo (TrayDemo.exe) under Wine,
 watched through the screen and the desktop's window list.
 
-Run one case: DUSTVALE_TRAY_DEMO_EXE=... DUSTVALE_WINDOW_LIST_EXE=... \
+Run one case: DUSTVALE_TRAY_DEMO_EXE=... DUSTVALE_WINDOW_TREE_EXE=... \
     DUSTVALE_E2E_TEMPLATE=... DUSTVALE_E2E_ARTIFACTS=... \
     /usr/bin/python3 -m unittest test_demo.TrayDemoTest.test_icon_blinks
 """
@@ -13,6 +13,7 @@ import unittest
 
 import demo_session
 import harness
+import windows
 
 # Wine's shell shows a balloon two seconds after it was asked for; allow for a slow machine.
 BALLOON_APPEARS = 10.0
@@ -35,7 +36,7 @@ class TrayDemoTest(unittest.TestCase):
     def session(self):
         return demo_session.DemoSession(
             self._testMethodName, os.environ["DUSTVALE_TRAY_DEMO_EXE"],
-            os.environ["DUSTVALE_WINDOW_LIST_EXE"], os.environ["DUSTVALE_E2E_TEMPLATE"],
+            os.environ["DUSTVALE_WINDOW_TREE_EXE"], os.environ["DUSTVALE_E2E_TEMPLATE"],
             os.environ["DUSTVALE_E2E_ARTIFACTS"])
 
     # -- what the tests do with the mouse
@@ -53,17 +54,16 @@ class TrayDemoTest(unittest.TestCase):
         x, y = self.icon_centre(position)
         self.xdotool(s, "mousemove", str(x), str(y))
         self.xdotool(s, "click", "3")
-        menu = harness.wait_until(
-            "the demo's menu", lambda: [w for w in s.windows()
-                                        if w.class_name == "#32768" and w.visible], 10)[0]
+        menu = harness.wait_until("the demo's menu", lambda: self.menus(s), 10)[0]
         left, top, right, _ = menu.rect
         item, separators = MENU[caption]
         item_y = top + MENU_FIRST_ITEM + item * MENU_ITEM + separators * MENU_SEPARATOR
         self.xdotool(s, "mousemove", str((left + right) // 2), str(item_y))
         self.xdotool(s, "click", "1")
-        harness.wait_until("the menu to close",
-                           lambda: not [w for w in s.windows()
-                                        if w.class_name == "#32768" and w.visible], 10)
+        harness.wait_until("the menu to close", lambda: not self.menus(s), 10)
+
+    def menus(self, s):
+        return [w for w in s.windows() if w.class_name == windows.MENU_CLASS and w.visible]
 
     # -- balloons
 
@@ -157,8 +157,8 @@ class TrayDemoTest(unittest.TestCase):
             self.xdotool(s, "mousemove", str(x), str(y))
             harness.wait_until("the second icon's tooltip", lambda: [
                 w for w in s.windows()
-                if w.class_name == "tooltips_class32" and w.visible and w.text == "Tray demo 2"],
-                10)
+                if w.class_name == windows.TOOLTIP_CLASS and w.visible
+                and w.text == "Tray demo 2"], 10)
             s.note(f"screenshot {s.screenshot('tooltip-2')}")
 
             # Both end through their menus; with them goes the last holder of the counter.

@@ -10,6 +10,7 @@ import unittest
 
 import harness
 import ui_session
+import windows
 
 # The program sees the Trash and ends within a second or two; allow for a slow machine.
 SETTLE_TIMEOUT = 5.0
@@ -78,9 +79,9 @@ class MenuTest(unittest.TestCase):
                                SETTLE_TIMEOUT, 0.1)
             s.note(f"Trash emptied {time.monotonic() - started:.2f} s after the click")
             self.assertEqual(os.listdir(s.trash_info), [], "trash info left behind")
-            s.wait_for_no_window("the menu to close", ui_session.MENU_CLASS, timeout=5)
+            s.wait_for_no_window("the menu to close", windows.MENU_CLASS, timeout=5)
             # No question, no message.
-            self.assertEqual(s.shown(ui_session.DIALOG_CLASS), [])
+            self.assertEqual(s.shown(windows.DIALOG_CLASS), [])
             harness.wait_until(
                 "the empty bin in the tray",
                 lambda: harness.difference(s.tray_icon(), empty) < PICTURE_TOLERANCE,
@@ -101,7 +102,7 @@ class MenuTest(unittest.TestCase):
             self.assertIn("Icons by Quillmere (", texts[0])
             self.assertEqual([c.text for c in box.children if c.class_name == "Button"], ["OK"])
             s.click(box.button("OK").centre)
-            s.wait_for_no_window("the About box to close", ui_session.DIALOG_CLASS,
+            s.wait_for_no_window("the About box to close", windows.DIALOG_CLASS,
                                  "About Dustvale", timeout=5)
             self.assertTrue(s.is_running())
             self.assertTrue(s.tray_shows_icon())

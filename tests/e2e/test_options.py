@@ -13,6 +13,7 @@ import unittest
 
 import harness
 import ui_session
+import windows
 from ui_session import twips
 
 SETTLE_TIMEOUT = 5.0
@@ -186,7 +187,7 @@ class OptionsTest(unittest.TestCase):
             s.wait_for_app()
             harness.wait_until("an icon in the tray at the second start", s.tray_shows_icon, 30)
             harness.holds_for("the second start running without a box",
-                              lambda: s.is_running() and not s.shown(ui_session.DIALOG_CLASS),
+                              lambda: s.is_running() and not s.shown(windows.DIALOG_CLASS),
                               2.0, 0.5)
             s.screenshot("second-start")
             self.assertEqual(self.beside(s, MANIFEST), harness.manifest_text("Dustvale"))
@@ -215,7 +216,7 @@ class OptionsTest(unittest.TestCase):
             s.screenshot("threshold-typed")
             self.assertEqual(self.beside(s, SETTINGS), b"15\r\n")
             s.click(self.dialog(s).Command1.centre)
-            s.wait_for_no_window("the dialog to close", ui_session.DIALOG_CLASS, "Options")
+            s.wait_for_no_window("the dialog to close", windows.DIALOG_CLASS, "Options")
             self.wait_for_settings(s, b"7\r\n", "Close")
 
             # Opened again, the dialog shows the setting read at the start (off): it writes
@@ -234,7 +235,7 @@ class OptionsTest(unittest.TestCase):
             self.assertEqual(self.dialog(s).Check2.check, 0)
             # Esc closes without storing: the file keeps the threshold.
             s.keys("Escape")
-            s.wait_for_no_window("the dialog to close on Esc", ui_session.DIALOG_CLASS, "Options")
+            s.wait_for_no_window("the dialog to close on Esc", windows.DIALOG_CLASS, "Options")
             self.assertEqual(self.beside(s, SETTINGS), b"7\r\n")
             self.assertTrue(s.is_running())
 
@@ -251,7 +252,7 @@ class OptionsTest(unittest.TestCase):
             self.wait_for_settings(s, b"15\r\n", "auto-empty ticked")
             s.screenshot("options-144-dpi-ticked")
             s.click(self.dialog(s).Command1.centre)
-            s.wait_for_no_window("the dialog to close", ui_session.DIALOG_CLASS, "Options")
+            s.wait_for_no_window("the dialog to close", windows.DIALOG_CLASS, "Options")
             self.assertEqual(self.beside(s, SETTINGS), b"15\r\n")
 
 

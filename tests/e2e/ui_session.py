@@ -1,23 +1,14 @@
 """Dustvale.exe driven through its tray menu, its message boxes and its Options dialog, as a
 person would: the mouse on the tray icon and in the menus, mouse and keyboard in the dialog.
 
-Wine draws the desktop's windows as nameless X windows, so X tools cannot tell a menu from a
-box; the desktop's windows and their controls are read through WindowTree.exe, a helper of
-these tests started on the same Wine prefix.
+The desktop's windows and their controls are read through windows.WindowTree.
 """
 
-import os
-import shutil
 import subprocess
 import time
 
 import harness
-
-WINDOW_TREE = "WindowTree.exe"
-DESKTOP_NAME = "shell"
-MENU_CLASS = "#32768"
-DIALOG_CLASS = "#32770"
-TASKBAR_CLASS = "Shell_TrayWnd"
+import windows
 
 # The tray menu as it shows when CCleaner is not installed: None is a separator; the first line
 # is the size line, whose text changes every second.
@@ -35,49 +26,6 @@ TRAY_RIGHT_MARGIN = 2
 RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
 
 
-class Window:
-    """One line of WindowTree.exe; a top-level window also holds its controls."""
-
-    def __init__(self, line):
-        depth, handle, self.class_name, ident, visible, enabled, check, rect, self.text = \
-            line.split("\t", 8)
-        self.depth = int(depth)
-        self.handle = int(handle, 16)
-        self.id = int(ident)
-        self.visible = visible == "1"
-        self.enabled = enabled == "1"
-        self.check = None if check == "-" else int(check)
-        self.rect = tuple(int(v) for v in rect.split(","))
-        self.children = []
-
-    @property
-    def centre(self):
-        left, top, right, bottom = self.rect
-        return (left + right) // 2, (top + bottom) // 2
-
-    @property
-    def size(self):
-        left, top, right, bottom = self.rect
-        return right - left, bottom - top
-
-    def child(self, ident):
-        for c in self.children:
-            if c.id == ident:
-                return c
-        raise AssertionError(f"{self!r} has no control {ident}: {self.children!r}")
-
-    def button(self, text):
-        for c in self.children:
-            if c.text == text:
-                return c
-        raise AssertionError(f"{self!r} has no button {text!r}: {self.children!r}")
-
-    def __repr__(self):
-        return (f"<{self.class_name} {self.handle:08x} id={self.id} {self.text!r} "
-                f"rect={self.rect} visible={self.visible} enabled={self.enabled} "
-                f"check={self.check}>")
-
-
 def twips(value, dpi):
     """Twips to pixels as the dialog places its controls: to the nearest pixel, halves up."""
     return (value * dpi + 720) // 1440
@@ -91,7 +39,7 @@ class UiSession(harness.Session):
         own_hook = kw.pop("before_start", None)
 
         def before_start(session):
-            shutil.copy(window_tree_exe, os.path.join(session.app_dir, WINDOW_TREE))
+            session.window_tree = windows.WindowTree(session, window_tree_exe)
             if dpi != 96:
                 session.wine("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels",
                              "/t", "REG_DWORD", "/d", str(dpi), "/f", check=True)
@@ -139,7 +87,8 @@ class UiSession(harness.Session):
         """Starts Dustvale.exe once more on the running desktop (the launcher returns at once)."""
         size = f"{harness.DESKTOP[0]}x{harness.DESKTOP[1]}"
         self.later_launchers.append(subprocess.Popen(
-            ["wine", "explorer", f"/desktop={DESKTOP_NAME},{size}", "C:\\app\\Dustvale.exe"],
+            ["wine", "explorer", f"/desktop={windows.DESKTOP_NAME},{size}",
+             "C:\\app\\Dustvale.exe"],
             env=self.env, stdin=subprocess.DEVNULL, stdout=self.log, stderr=subprocess.STDOUT,
             start_new_session=True))
 
@@ -147,19 +96,7 @@ class UiSession(harness.Session):
 
     def windows(self):
         """The desktop's top-level windows from the top of the z-order, with their controls."""
-        out = self.wine(f"C:\\app\\{WINDOW_TREE}", DESKTOP_NAME, timeout=30)
-        if out.returncode != 0:
-            raise AssertionError(f"{WINDOW_TREE} failed: {out.stderr.decode(errors='replace')}")
-        tops = []
-        for line in out.stdout.decode("utf-8").splitlines():
-            if not line:
-                continue
-            window = Window(line)
-            if window.depth == 0:
-                tops.append(window)
-            elif tops:
-                tops[-1].children.append(window)
-        return tops
+        return self.window_tree.windows()
 
     def shown(self, class_name, text=None):
         return [w for w in self.windows() if w.visible and w.class_name == class_name
@@ -173,7 +110,8 @@ class UiSession(harness.Session):
 
     def box(self, title, timeout=10):
         """The visible message box or dialog with this title."""
-        return self.wait_for_window(f"a box titled {title!r}", DIALOG_CLASS, title, timeout)
+        return self.wait_for_window(f"a box titled {title!r}", windows.DIALOG_CLASS, title,
+                                    timeout)
 
     # -- mouse and keyboard, through the X server (no window manager: keys go to Wine's active
     # window)
@@ -200,7 +138,7 @@ class UiSession(harness.Session):
 
     def tray_icon_centre(self):
         """Where the first tray icon shows: at the right end of the taskbar, centred on it."""
-        taskbar = self.wait_for_window("the taskbar", TASKBAR_CLASS)
+        taskbar = self.wait_for_window("the taskbar", windows.TASKBAR_CLASS)
         left, top, right, bottom = taskbar.rect
         return right - TRAY_RIGHT_MARGIN - self.scaled(TRAY_ICON) // 2, (top + bottom) // 2
 
@@ -208,12 +146,13 @@ class UiSession(harness.Session):
         """Releases the button over the tray icon; returns the menu that opens."""
         self.click(self.tray_icon_centre(), button)
         return self.wait_for_window(f"the tray menu after a click of button {button}",
-                                    MENU_CLASS, timeout=5)
+                                    windows.MENU_CLASS, timeout=5)
 
     def close_menu(self):
         """Clicks the empty desktop, as a user closes a menu without choosing."""
         self.click((100, 100))
-        self.wait_for_no_window("the menu to close after a click elsewhere", MENU_CLASS, timeout=5)
+        self.wait_for_no_window("the menu to close after a click elsewhere", windows.MENU_CLASS,
+                                timeout=5)
 
     def item_centre(self, menu, entries, name):
         """The centre of the item `name` of a menu showing `entries`, from the menu's place.
@@ -250,8 +189,8 @@ class UiSession(harness.Session):
 
     def open_sub_menu(self, menu, entries, name):
         """Hovers over the item `name` of the open menu; returns the sub-menu that opens."""
-        before = {w.handle for w in self.shown(MENU_CLASS)}
+        before = {w.handle for w in self.shown(windows.MENU_CLASS)}
         self.hover(self.item_centre(menu, entries, name))
         return harness.wait_until(
             f"the sub-menu of {name!r}",
-            lambda: [w for w in self.shown(MENU_CLASS) if w.handle not in before], 5)[0]
+            lambda: [w for w in self.shown(windows.MENU_CLASS) if w.handle not in before], 5)[0]

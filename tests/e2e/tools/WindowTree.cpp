@@ -1,18 +1,29 @@
-// WindowTree.exe: the windows of a Wine desktop with their controls, for the end-to-end tests
-// that drive dialogs, message boxes and pop-up menus with the mouse. Prints every top-level
-// window of the named desktop (the current one when no name is given), in z-order from the
-// top, each followed by its child windows, one line each, in UTF-8:
+// WindowTree.exe: what the end-to-end tests see of a Wine desktop's windows, which are drawn
+// inside one X window and so are out of reach of X tools: the taskbar, tooltips and balloons,
+// pop-up menus, message boxes and dialogs with their controls. Prints every top-level window of
+// the named desktop, in z-order from the top, each followed by its child windows and theirs,
+// one line each, in UTF-8:
 //
 //   <depth>\t<handle>\t<class>\t<id>\t<visible 0|1>\t<enabled 0|1>\t<check>\t<rect>\t<text>
 //
 // where depth is 0 for a top-level window and 1 or more for its children; rect is
 // <left>,<top>,<right>,<bottom> in screen pixels; check is a button's BM_GETCHECK (0, 1 or 2)
-// or - for other windows; the text is what WM_GETTEXT answers, so an edit box shows its
-// contents. A window that does not answer within a second shows no text.
+// or - for other windows; the text is what WM_GETTEXT answers, so a tooltip shows its tip and
+// an edit box its contents. A window that does not answer within a second shows no text.
+//
+//   WindowTree.exe <desktop>                the windows now
+//   WindowTree.exe <desktop> <text> <ms>    the windows once a visible dialog box shows the
+//                                           text (exit code 3: not within the milliseconds)
+//
+// The wait looks only at visible dialog boxes, so it sends no message to a program that is
+// busy while it shows no box, and it sees a box within about 10 ms of its showing.
 
 #include <cstdint>
 #include <cstdio>
+#include <cwchar>
+#include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "platform/win32/WindowsApi.h"
@@ -20,6 +31,13 @@
 namespace {
 
 constexpr UINT kAnswerTimeoutMs = 1000;
+constexpr DWORD kPollMs = 10;
+constexpr wchar_t kDialogClass[] = L"#32770";
+
+struct DesktopCloser {
+    void operator()(HDESK desktop) const noexcept { ::CloseDesktop(desktop); }
+};
+using unique_desktop = std::unique_ptr<std::remove_pointer_t<HDESK>, DesktopCloser>;
 
 std::string Utf8(const std::wstring& text) {
     if (text.empty()) return {};
@@ -41,7 +59,7 @@ bool Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR& ans
 }
 
 std::wstring TextOf(HWND window) {
-    std::vector<wchar_t> buffer(1024, L'\0');
+    std::vector<wchar_t> buffer(2048, L'\0');
     DWORD_PTR copied = 0;
     if (!Ask(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()), copied)) {
         return {};
@@ -49,16 +67,20 @@ std::wstring TextOf(HWND window) {
     return std::wstring(buffer.data());
 }
 
+std::wstring ClassOf(HWND window) {
+    wchar_t name[256] = {};
+    ::GetClassNameW(window, name, 256);
+    return name;
+}
+
 // Only buttons (the system's class or a class made from it) are asked for their check state:
 // another class may give the message a meaning of its own.
-std::string CheckOf(HWND window, const std::wstring& className) {
-    std::wstring lower = className;
-    for (wchar_t& c : lower) c = static_cast<wchar_t>(::towlower(c));
-    const bool button = lower.find(L"button") != std::wstring::npos ||
-                        lower.find(L"checkbox") != std::wstring::npos;
-    if (!button) return "-";
+std::string CheckOf(HWND window, std::wstring className) {
+    for (wchar_t& c : className) c = static_cast<wchar_t>(::towlower(c));
+    const bool button = className.find(L"button") != std::wstring::npos ||
+                        className.find(L"checkbox") != std::wstring::npos;
     DWORD_PTR state = 0;
-    if (!Ask(window, BM_GETCHECK, 0, 0, state)) return "-";
+    if (!button || !Ask(window, BM_GETCHECK, 0, 0, state)) return "-";
     return std::to_string(state);
 }
 
@@ -68,8 +90,7 @@ bool Shown(HWND window) { return (::GetWindowLongW(window, GWL_STYLE) & WS_VISIB
 bool Enabled(HWND window) { return (::GetWindowLongW(window, GWL_STYLE) & WS_DISABLED) == 0; }
 
 void Print(HWND window, int depth) {
-    wchar_t className[256] = {};
-    ::GetClassNameW(window, className, 256);
+    const std::wstring className = ClassOf(window);
     RECT place{};
     ::GetWindowRect(window, &place);
     std::printf("%d\t%08lx\t%s\t%ld\t%d\t%d\t%s\t%ld,%ld,%ld,%ld\t%s\n", depth,
@@ -80,42 +101,71 @@ void Print(HWND window, int depth) {
                 place.bottom, Utf8(TextOf(window)).c_str());
 }
 
-// EnumChildWindows walks all descendants; the depth is counted up to the top-level window.
-struct ChildWalk {
-    HWND top;
-};
-
-BOOL CALLBACK PrintChild(HWND window, LPARAM context) {
-    const auto* walk = reinterpret_cast<const ChildWalk*>(context);
+// EnumChildWindows walks all descendants, each right after its parent; the depth is counted
+// up to the top-level window.
+BOOL CALLBACK PrintChild(HWND window, LPARAM topLevel) {
     int depth = 0;
-    for (HWND w = window; w != nullptr && w != walk->top; w = ::GetParent(w)) ++depth;
+    for (HWND w = window; w != nullptr && w != reinterpret_cast<HWND>(topLevel);
+         w = ::GetParent(w)) {
+        ++depth;
+    }
     Print(window, depth);
     return TRUE;
 }
 
 BOOL CALLBACK PrintTopLevel(HWND window, LPARAM) {
     Print(window, 0);
-    ChildWalk walk{window};
-    ::EnumChildWindows(window, PrintChild, reinterpret_cast<LPARAM>(&walk));
+    ::EnumChildWindows(window, PrintChild, reinterpret_cast<LPARAM>(window));
     return TRUE;
+}
+
+struct Search {
+    const wchar_t* text;
+    bool found;
+};
+
+BOOL CALLBACK FindBoxText(HWND window, LPARAM data) {
+    auto& search = *reinterpret_cast<Search*>(data);
+    if (ClassOf(window) != kDialogClass || !Shown(window)) return TRUE;
+    for (HWND child = ::GetWindow(window, GW_CHILD); child != nullptr;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (TextOf(child) == search.text) {
+            search.found = true;
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
+bool WaitForBoxText(HDESK desktop, const wchar_t* text, DWORD timeoutMs) {
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    for (;;) {
+        Search search{text, false};
+        ::EnumDesktopWindows(desktop, FindBoxText, reinterpret_cast<LPARAM>(&search));
+        if (search.found) return true;
+        if (::GetTickCount64() >= deadline) return false;
+        ::Sleep(kPollMs);
+    }
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc > 2) {
-        std::fprintf(stderr, "usage: WindowTree.exe [desktop]\n");
+    if (argc != 2 && argc != 4) {
+        std::fprintf(stderr, "usage: WindowTree.exe <desktop> [<text> <ms>]\n");
         return 2;
     }
-    if (argc == 1) return ::EnumWindows(PrintTopLevel, 0) ? 0 : 1;
-
-    HDESK desktop = ::OpenDesktopW(argv[1], 0, FALSE, DESKTOP_READOBJECTS | DESKTOP_ENUMERATE);
-    if (desktop == nullptr) {
+    const unique_desktop desktop{
+        ::OpenDesktopW(argv[1], 0, FALSE, DESKTOP_READOBJECTS | DESKTOP_ENUMERATE)};
+    if (!desktop) {
         std::fprintf(stderr, "no desktop of that name\n");
         return 1;
     }
-    const BOOL listed = ::EnumDesktopWindows(desktop, PrintTopLevel, 0);
-    ::CloseDesktop(desktop);
+    if (argc == 4 && !WaitForBoxText(desktop.get(), argv[2], std::wcstoul(argv[3], nullptr, 10))) {
+        std::fprintf(stderr, "no box showed the text in time\n");
+        return 3;
+    }
+    const BOOL listed = ::EnumDesktopWindows(desktop.get(), PrintTopLevel, 0);
     std::fflush(stdout);
     return listed ? 0 : 1;
 }
