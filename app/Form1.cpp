@@ -124,12 +124,12 @@ void Form1::Form_Load() {
     // The icon shows from here on, before the settings are known.
     ctlSysTrayBalloon1_->IconPicture(Image1_.picture());
     ctlSysTrayBalloon1_->Tooltip(kApplicationTitle);
-    iconRegistered_ = ctlSysTrayBalloon1_->SysTrayAddIcon();
+    ctlSysTrayBalloon1_->SysTrayAddIcon();
 
     AutoClean_ = LoadAutoClean(platform_, files_, appFolder);
 
     MenuNode& ccleaner = menu_.Item("mnuCCleaner");
-    ccleaner.visible = FileExists(kCCleanerPaths[0]) || FileExists(kCCleanerPaths[1]);
+    ccleaner.visible = CCleanerPath().has_value();
 }
 
 void Form1::Timer1_Timer() {
@@ -163,10 +163,7 @@ void Form1::Unload() {
     loaded_ = false;
     Timer1_->Stop();
     // The icon goes with the form even when the process is about to end at once.
-    if (iconRegistered_) {
-        iconRegistered_ = false;
-        ctlSysTrayBalloon1_->SysTrayRemoveIcon();
-    }
+    if (ctlSysTrayBalloon1_->IconLoaded()) ctlSysTrayBalloon1_->SysTrayRemoveIcon();
     forms_.Unregister(*this);
 }
 
@@ -230,18 +227,12 @@ void Form1::mnuTFiles_Click() {
 }
 
 void Form1::mnuCCleaner_Click() {
-    for (const Text& path : kCCleanerPaths) {
-        if (FileExists(path)) {
-            platform_.shell.RunProgram(path, kShowNormal);
-            return;
-        }
-    }
+    if (const auto path = CCleanerPath()) platform_.shell.RunProgram(*path, kShowNormal);
 }
 
 void Form1::mnuAbout_Click() { MsgBox(kAboutText, mb::kOk | mb::kIconInformation, kAboutTitle); }
 
 void Form1::mnuExit_Click() {
-    iconRegistered_ = false;
     ctlSysTrayBalloon1_->SysTrayRemoveIcon();
     Unload();
 }
@@ -261,13 +252,20 @@ std::int32_t Form1::HandleMessage(Hwnd hwnd, std::int32_t message, std::int32_t 
             return 0;
         }
         return platform_.windows.DefWindowProc(hwnd, message, wParam, lParam);
-    } catch (const std::exception&) {
+    } catch (...) {
         return 0;
     }
 }
 
 bool Form1::FileExists(const Text& strPathName) {
     return dustvale::FileExists(platform_.files, strPathName);
+}
+
+std::optional<Text> Form1::CCleanerPath() {
+    for (const Text& path : kCCleanerPaths) {
+        if (FileExists(path)) return path;
+    }
+    return std::nullopt;
 }
 
 std::int32_t Form1::MsgBox(const Text& text, std::uint32_t style, const Text& title) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "app/FormTimer.h"
 #include "app/LoadedForms.h"
@@ -71,6 +72,8 @@ private:
                                std::int32_t lParam) noexcept override;
 
     bool FileExists(const Text& strPathName);
+    // The first of CCleaner's two places that holds it, if any.
+    std::optional<Text> CCleanerPath();
     std::int32_t MsgBox(const Text& text, std::uint32_t style, const Text& title);
 
     Platform& platform_;
@@ -90,7 +93,6 @@ private:
     Text AutoClean_;
 
     bool loaded_ = false;
-    bool iconRegistered_ = false;
     bool menuOpen_ = false;
 };
 

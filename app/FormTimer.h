@@ -19,8 +19,6 @@ public:
     // Starts it when it does not run; a failed start leaves it stopped.
     void Start();
     void Stop();
-    bool Enabled() const { return running_; }
-    std::uint32_t Id() const { return id_; }
 
 private:
     Windowing& windows_;

@@ -191,9 +191,17 @@ void ctlSysTrayBalloon::TaskbarCheck() {
     }
     // A new taskbar has forgotten the icon: register it again. The removal stops every
     // timer, blinking included, so blinking is restarted with its cycle afterwards.
+    // Both calls may raise PgmError, whose handler may end the control.
+    const std::shared_ptr<bool> alive = alive_;
     const bool wasBlinking = BlinkRunning_;
     SysTrayRemoveIcon();
+    if (!*alive) {
+        return;
+    }
     SysTrayAddIcon();
+    if (!*alive) {
+        return;
+    }
     if (wasBlinking) {
         BlinkStart(BlinkCycle_);
     }

@@ -78,25 +78,20 @@ Text ctlSysTrayBalloon::Tooltip() const {
 }
 
 bool ctlSysTrayBalloon::Initialize() {
-    try {
-        if (StandardIcon_ != 0) {
-            IconData_.cbSize = kRecordSize;
-            IconData_.hWnd = host_.controlWindow;
-            IconData_.uID = static_cast<std::uint32_t>(IconId_);
-            IconData_.uCallbackMessage = static_cast<std::uint32_t>(msg::kTrayCallback);
-            IconData_.hIcon = StandardIcon_;
-            IconData_.dwState = kShownState;
-            IconData_.uTimeoutOrVersion = kShellVersionAsked;
-            return true;
-        }
-    } catch (const std::exception& error) {
-        const CaughtError caught = DescribeError(error);
-        RaisePgmError(u"Initialize", caught.number, caught.description);
+    if (StandardIcon_ == 0) {
+        // No picture to show: there is no error to report, hence number 0 and no text.
+        RaisePgmError(u"Initialize", 0, u"");
         return false;
     }
-    // No picture to show: there is no error to report, hence number 0 and no text.
-    RaisePgmError(u"Initialize", 0, u"");
-    return false;
+    // Filling the record takes values the control already holds: nothing here can fail.
+    IconData_.cbSize = kRecordSize;
+    IconData_.hWnd = host_.controlWindow;
+    IconData_.uID = static_cast<std::uint32_t>(IconId_);
+    IconData_.uCallbackMessage = static_cast<std::uint32_t>(msg::kTrayCallback);
+    IconData_.hIcon = StandardIcon_;
+    IconData_.dwState = kShownState;
+    IconData_.uTimeoutOrVersion = kShellVersionAsked;
+    return true;
 }
 
 bool ctlSysTrayBalloon::SysTrayAddIcon() {
@@ -163,10 +158,8 @@ std::optional<bool> ctlSysTrayBalloon::SysTrayRemoveIcon() {
 
 void ctlSysTrayBalloon::RaisePgmError(const Text& source, std::int32_t code,
                                       const Text& description) {
-    // The handler gets its own copies: what it does with them does not reach the control.
-    const Text sourceCopy = source;
-    const Text descriptionCopy = description;
-    events_.PgmError(sourceCopy, code, descriptionCopy);
+    // The handler gets const references: what it does cannot reach the control's values.
+    events_.PgmError(source, code, description);
 }
 
 }  // namespace dustvale

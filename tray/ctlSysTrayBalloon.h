@@ -59,6 +59,8 @@ public:
     Text Tooltip() const;
     std::int32_t ID() const { return ID_; }
     bool BlinkIsRunning() const { return BlinkRunning_; }
+    // The icon is registered with the shell (added and not removed since).
+    bool IconLoaded() const { return IconLoaded_; }
 
     // Methods.
     bool SysTrayAddIcon();
