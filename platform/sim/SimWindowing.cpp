@@ -81,15 +81,19 @@ WindowProc SimWindowing::SubclassWindow(Hwnd hwnd, MessageHandler& handler) {
         return 0;
     }
     auto it = windows_.find(hwnd);
-    if (it == windows_.end()) return 0;
+    if (it == windows_.end() || it->second.subclassed) return 0;
     WindowProc previous = it->second.proc;
     it->second.proc = NewProc(&handler);
+    it->second.subclassed = true;
     return previous;
 }
 
 void SimWindowing::RestoreWindowProc(Hwnd hwnd, WindowProc previous) {
     auto it = windows_.find(hwnd);
-    if (it != windows_.end() && procs_.contains(previous)) it->second.proc = previous;
+    if (it != windows_.end() && procs_.contains(previous)) {
+        it->second.proc = previous;
+        it->second.subclassed = false;
+    }
 }
 
 std::int32_t SimWindowing::CallWindowProc(WindowProc proc, Hwnd hwnd, std::int32_t message,

@@ -117,6 +117,7 @@ private:
         bool visible = false;
         std::u16string text;
         bool destroying = false;  // hearing WM_DESTROY
+        bool subclassed = false;  // one subclass at a time, as on the Win32 side
     };
     struct Posted {
         Hwnd hwnd;

@@ -72,7 +72,9 @@ std::string Win32Kernel::ToAnsi(const Text& text) {
     const int length = static_cast<int>(text.size());
     // No best fit: a letter the code page lacks becomes '?', never a look-alike such as a
     // full-width backslash turned into a real one.
-    constexpr DWORD kFlags = WC_NO_BEST_FIT_CHARS;
+    // The flag is refused for UTF-8, which Windows 10 can use as its "ANSI" code page; there
+    // every letter has its bytes anyway.
+    const DWORD kFlags = ::GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
     const int needed =
         ::WideCharToMultiByte(CP_ACP, kFlags, Wide(text), length, nullptr, 0, nullptr, nullptr);
     if (needed <= 0) return {};

@@ -82,6 +82,9 @@ void Win32Windowing::DestroyWindow(Hwnd hwnd) { ::DestroyWindow(ToHwnd(hwnd)); }
 
 WindowProc Win32Windowing::SubclassWindow(Hwnd hwnd, MessageHandler& handler) {
     const HWND window = ToHwnd(hwnd);
+    // One subclass at a time: the property holds one handler, and a second subclass would
+    // return this very procedure as the "previous" one and call itself without end.
+    if (::GetPropW(window, kSubclassProperty) != nullptr) return 0;
     if (!::SetPropW(window, kSubclassProperty, &handler)) return 0;
     // Every window has a procedure, so a previous one of 0 means the call failed (a window
     // of another process, or none at all).

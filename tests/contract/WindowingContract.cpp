@@ -76,11 +76,22 @@ TYPED_TEST_P(WindowingContract, SubclassingChainsToThePreviousProcedure) {
     EXPECT_EQ(hook.Messages(msg::kUser + 1).size(), 1u);
     EXPECT_EQ(original.Messages(msg::kUser + 1).size(), 1u);
 
+    // A second subclass on top of the first is refused: it could only chain to itself.
+    Recorder second(this->windows, 7);
+    EXPECT_EQ(this->windows.SubclassWindow(hwnd, second), 0u);
+    EXPECT_EQ(this->windows.SendMessage(hwnd, msg::kUser + 1, 1, 2), 5);
+    EXPECT_TRUE(second.Messages(msg::kUser + 1).empty());
+
     // Giving the window its procedure back takes the hook out of the way.
     this->windows.RestoreWindowProc(hwnd, hook.previous);
     EXPECT_EQ(this->windows.SendMessage(hwnd, msg::kUser + 1, 1, 2), 5);
-    EXPECT_EQ(hook.Messages(msg::kUser + 1).size(), 1u);
-    EXPECT_EQ(original.Messages(msg::kUser + 1).size(), 2u);
+    EXPECT_EQ(hook.Messages(msg::kUser + 1).size(), 2u);
+    EXPECT_EQ(original.Messages(msg::kUser + 1).size(), 3u);
+
+    // ...after which the window can be subclassed again.
+    second.previous = this->windows.SubclassWindow(hwnd, second);
+    EXPECT_NE(second.previous, 0u);
+    this->windows.RestoreWindowProc(hwnd, second.previous);
     this->windows.DestroyWindow(hwnd);
 }
 
