@@ -67,7 +67,6 @@ using unique_find = unique_any<HANDLE, &::FindClose, MinusOneIsInvalid>;    // F
 using unique_hicon = unique_any<HICON, &::DestroyIcon>;
 using unique_hmenu = unique_any<HMENU, &::DestroyMenu>;
 using unique_hkey = unique_any<HKEY, &::RegCloseKey>;
-using unique_hwnd = unique_any<HWND, &::DestroyWindow>;
 using unique_screen_dc = unique_any<HDC, &detail::ReleaseScreenDc>;  // GetDC(nullptr)
 
 }  // namespace dustvale::win32

@@ -30,7 +30,6 @@ constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAM
                                WS_MINIMIZEBOX | WS_MAXIMIZEBOX | DS_SETFONT;
 constexpr DWORD kDialogExStyle = WS_EX_APPWINDOW;
 
-using unique_icon = unique_any<HICON, &::DestroyIcon>;
 using unique_font = unique_any<HFONT, &::DeleteObject>;
 
 // The words of an in-memory DLGTEMPLATE with its DLGITEMTEMPLATEs. The dialog and its
@@ -228,9 +227,9 @@ CaptionFont FitCaption(const Text& caption, const CaptionAround& around, std::in
         });
 }
 
-unique_icon LoadIconResource(std::uint32_t id, int metricX, int metricY) {
-    if (id == 0) return unique_icon();
-    return unique_icon(static_cast<HICON>(::LoadImageW(
+unique_hicon LoadIconResource(std::uint32_t id, int metricX, int metricY) {
+    if (id == 0) return unique_hicon();
+    return unique_hicon(static_cast<HICON>(::LoadImageW(
         ::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON,
         ::GetSystemMetrics(metricX), ::GetSystemMetrics(metricY), LR_DEFAULTCOLOR)));
 }
@@ -431,8 +430,8 @@ private:
     DialogLayout layout_;
     DialogListener& listener_;
     HWND hwnd_ = nullptr;
-    unique_icon smallIcon_;
-    unique_icon bigIcon_;
+    unique_hicon smallIcon_;
+    unique_hicon bigIcon_;
     unique_font font_;  // the controls' font when a caption reads around a control
 };
 
