@@ -14,10 +14,11 @@ EntryKind ListedFolder::Classify(const Text& name, std::uint32_t attributes) con
     if (!finalFolder_) return EntryKind::Elsewhere;
     const auto final = files_.FinalPath(folder_ + name);
     if (final && !EqualsNoCase(*final, *finalFolder_ + name)) return EntryKind::Elsewhere;
-    // An entry that cannot be opened (one vanished meanwhile, a link leading nowhere) cannot
-    // be reached through by the deletion either, which opens the same path the same way; so
-    // what the listing says decides, as it does on Windows, where every link shows as one.
     if ((attributes & attr::kReparsePoint) != 0) return EntryKind::Link;
+    // An entry that cannot be opened for its attributes cannot be vouched for: under Wine it
+    // may be a link to a file that is not readable, whose deletion would reach that file. On
+    // Windows such an open practically always succeeds; a vanished entry loses nothing.
+    if (!final) return EntryKind::Elsewhere;
     if ((attributes & attr::kDirectory) != 0) return EntryKind::Folder;
     return EntryKind::File;
 }

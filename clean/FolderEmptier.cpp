@@ -24,6 +24,9 @@ void DeleteFolderContents(const Platform& platform, Text folder) {
         Text path;
         std::uint32_t listedAttributes;
     };
+    // The folder's own final path is learnt before the listing lets messages run: a folder
+    // swapped for a link meanwhile then cannot pass its target's files off as its own.
+    const ListedFolder listed(files, folder);
     std::vector<Found> found;
     // A folder that cannot be listed gives no entries and stays untouched.
     for (const auto& entry : ListFolder(files, folder, mask::kEverything,
@@ -32,7 +35,6 @@ void DeleteFolderContents(const Platform& platform, Text folder) {
     }
     if (found.empty()) return;
 
-    const ListedFolder listed(files, folder);
     for (const auto& item : found | std::views::reverse) {
         // The entry may have changed while messages ran; its attributes as they are now
         // decide, those of the listing serve when it can no longer be read.
@@ -48,7 +50,11 @@ void DeleteFolderContents(const Platform& platform, Text folder) {
             case EntryKind::Folder:
                 files.SetFileAttributes(item.path, kNoAttributes);
                 DeleteFolderContents(platform, item.path);
-                ForceDeleteFolder(files, item.path);
+                // Messages ran while it was emptied: it goes only if it is still itself.
+                if (listed.Classify(item.name, files.GetFileAttributes(item.path).value_or(0)) ==
+                    EntryKind::Folder) {
+                    ForceDeleteFolder(files, item.path);
+                }
                 break;
             case EntryKind::File:
                 // With its attributes cleared, a plain delete is all the forced one would do;

@@ -185,6 +185,30 @@ TEST_F(CleanFolderEmptier, AnEntryThatVanishesWhileMessagesRunIsPassedOver) {
     EXPECT_TRUE(files().Tree(u"C:\\T").empty());
 }
 
+TEST_F(CleanFolderEmptier, AFolderSwappedForALinkWhileMessagesRunKeepsItsTargetsFiles) {
+    // While messages run, the emptied folder itself, or one of its sub-folders, becomes a link
+    // to an outside folder holding files of the same names.
+    files().AddFile(u"C:\\T\\D\\x.txt", "in");
+    files().AddFile(u"C:\\T\\sub\\y.txt", "in");
+    files().AddFile(u"C:\\O\\x.txt", "outside");
+    files().AddFolder(u"C:\\P");
+    sim.windows().At(0, [&] {
+        files().DeleteFile(u"C:\\T\\D\\x.txt");
+        files().RemoveDirectory(u"C:\\T\\D");
+        files().AddUnixLink(u"C:\\T\\D", u"C:\\O");
+    });
+    Empty(u"C:\\T\\D");
+    EXPECT_EQ(files().Contents(u"C:\\O\\x.txt"), "outside");
+
+    sim.windows().At(sim.clock().Now(), [&] {
+        files().DeleteFile(u"C:\\T\\sub\\y.txt");
+        files().RemoveDirectory(u"C:\\T\\sub");
+        files().AddUnixLink(u"C:\\T\\sub", u"C:\\P");
+    });
+    Empty(u"C:\\T");
+    EXPECT_TRUE(files().Exists(u"C:\\P"));
+}
+
 TEST_F(CleanFolderEmptier, LooseFilesGoButSubFoldersAndLinksStay) {
     files().AddFile(u"C:\\T\\plain.tmp");
     files().AddFile(u"C:\\T\\guarded.tmp", "x", attr::kReadOnly | attr::kHidden | attr::kSystem);
