@@ -12,7 +12,7 @@
 #include "app/SizeLine.h"
 #include "clean/RecentDocuments.h"
 #include "platform/DialogWindow.h"
-#include "settings/ApplicationPaths.h"
+#include "clean/ApplicationPaths.h"
 #include "settings/SettingsFile.h"
 
 namespace dustvale {

@@ -2,22 +2,13 @@
 
 #include <string>
 
+#include "clean/ApplicationPaths.h"
 #include "clean/TextRules.h"
 #include "clean/Version.h"
 #include "platform/UserInterface.h"
 
 namespace dustvale {
 namespace {
-
-// The executable's file name without its extension.
-Text ExecutableName(Kernel& kernel) {
-    Text name = kernel.ModuleFileName();
-    if (const auto slash = name.find_last_of(u"\\/"); slash != Text::npos) {
-        name.erase(0, slash + 1);
-    }
-    if (const auto dot = name.find_last_of(u'.'); dot != Text::npos) name.erase(dot);
-    return name;
-}
 
 Text Decimal(std::int32_t number) {
     const std::string digits = std::to_string(number);

@@ -2,7 +2,7 @@
 
 #include "clean/InfoBox.h"
 #include "platform/FileSystem.h"
-#include "settings/ApplicationPaths.h"
+#include "clean/ApplicationPaths.h"
 #include "settings/Manifest.h"
 #include "settings/Termination.h"
 

@@ -1,7 +1,7 @@
 #include "settings/Form2.h"
 
 #include "res/ResourceIds.h"
-#include "settings/ApplicationPaths.h"
+#include "clean/ApplicationPaths.h"
 #include "settings/Autostart.h"
 #include "settings/SettingsFile.h"
 

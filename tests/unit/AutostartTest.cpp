@@ -5,7 +5,7 @@
 #include "platform/sim/SimKernel.h"
 #include "platform/sim/SimUserInterface.h"
 #include "platform/sim/SimWindows.h"
-#include "settings/ApplicationPaths.h"
+#include "clean/ApplicationPaths.h"
 #include "settings/Autostart.h"
 #include "settings/CommonControlsStartup.h"
 #include "settings/Form2.h"

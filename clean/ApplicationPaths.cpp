@@ -1,4 +1,4 @@
-#include "settings/ApplicationPaths.h"
+#include "clean/ApplicationPaths.h"
 
 namespace dustvale {
 
