@@ -28,9 +28,6 @@ public:
     // `folder` with or without its final "\".
     ListedFolder(FileSystem& files, const Text& folder);
 
-    // The folder's path as given, ending with "\".
-    const Text& Path() const { return folder_; }
-
     // What the entry `name` of this folder is, given the `attributes` its listing (or a later
     // read) reports. Elsewhere when its final path is not this folder's final path followed by
     // the name, and for every entry when the folder's own final path cannot be learnt.

@@ -36,13 +36,9 @@ public:
     // Loads and shows the dialog with the main form's setting `autoClean`, or brings the
     // loaded dialog forward.
     void Show(const Text& autoClean);
-    bool Loaded() const { return window_ != nullptr; }
 
     // LoadedForm: the window goes, the form object stays for the next opening.
     void Unload() override;
-
-    // The dialog's window while loaded (for the host and the tests), else null.
-    DialogWindow* Window() const { return window_.get(); }
 
 private:
     void Form_Initialize(FormInitialization& initialization);
@@ -77,7 +73,6 @@ public:
                   FormInitialization& initialization)
         : platform_(platform), forms_(forms), files_(files), initialization_(initialization) {}
     void ShowOptions(const Text& autoClean) override;
-    Form2* Form() const { return form2_.get(); }
 
 private:
     Platform& platform_;
