@@ -114,7 +114,7 @@ private:
     // Balloon tips.
     void BalloonTimerStart();
     void BalloonTimerStop();
-    Hwnd BalloonWindowFind(const Text& searchText);
+    Hwnd BalloonWindowFind(Text searchText);  // a copy: messages run during the walk
 
     // Blinking.
     void BlinkTimerStart();
