@@ -1,0 +1,104 @@
+// TickTimer.exe: how long one tick of a running tray program takes, timed from outside. Finds
+// the program's hidden top-level window by its class on the named desktop and sends it the
+// WM_TIMER of its once-a-second timer (id 1) again and again; each SendMessage returns once the
+// tick has run. WM_NULL, sent the same way, gives the cost of the round trip alone.
+//
+//   TickTimer.exe <desktop> <window class> <ticks>
+//
+// Prints, in microseconds:  round_trip <median>  and  tick <median> <mean> <min> <max>
+
+#include <algorithm>
+#include <cstdio>
+#include <cwchar>
+#include <memory>
+#include <numeric>
+#include <type_traits>
+#include <vector>
+
+#include "platform/win32/WindowsApi.h"
+
+namespace {
+
+constexpr UINT kAnswerTimeoutMs = 60000;
+constexpr WPARAM kTickTimer = 1;
+
+struct DesktopCloser {
+    void operator()(HDESK desktop) const noexcept { ::CloseDesktop(desktop); }
+};
+using unique_desktop = std::unique_ptr<std::remove_pointer_t<HDESK>, DesktopCloser>;
+
+struct Search {
+    const wchar_t* className;
+    HWND found;
+};
+
+BOOL CALLBACK MatchClass(HWND window, LPARAM lParam) {
+    auto& search = *reinterpret_cast<Search*>(lParam);
+    wchar_t name[256] = {};
+    ::GetClassNameW(window, name, 256);
+    if (std::wcscmp(name, search.className) == 0) {
+        search.found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Microseconds each message takes, in the order sent; empty when the window stops answering.
+std::vector<double> Time(HWND window, UINT message, WPARAM wParam, int count) {
+    LARGE_INTEGER frequency;
+    ::QueryPerformanceFrequency(&frequency);
+    std::vector<double> took;
+    for (int i = 0; i < count; ++i) {
+        LARGE_INTEGER before, after;
+        DWORD_PTR answer = 0;
+        ::QueryPerformanceCounter(&before);
+        if (::SendMessageTimeoutW(window, message, wParam, 0, SMTO_NORMAL, kAnswerTimeoutMs,
+                                  &answer) == 0) {
+            return {};
+        }
+        ::QueryPerformanceCounter(&after);
+        took.push_back(1e6 * static_cast<double>(after.QuadPart - before.QuadPart) /
+                       static_cast<double>(frequency.QuadPart));
+    }
+    return took;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: TickTimer.exe <desktop> <window class> <ticks>\n");
+        return 2;
+    }
+    const int ticks = std::max(1, _wtoi(argv[3]));
+    unique_desktop desktop(::OpenDesktopW(argv[1], 0, FALSE, DESKTOP_READOBJECTS));
+    if (!desktop) {
+        std::fprintf(stderr, "no desktop %ls\n", argv[1]);
+        return 1;
+    }
+    Search search{argv[2], nullptr};
+    ::EnumDesktopWindows(desktop.get(), MatchClass, reinterpret_cast<LPARAM>(&search));
+    if (search.found == nullptr) {
+        std::fprintf(stderr, "no window of class %ls\n", argv[2]);
+        return 1;
+    }
+    const std::vector<double> roundTrips = Time(search.found, WM_NULL, 0, ticks);
+    const std::vector<double> tickTimes = Time(search.found, WM_TIMER, kTickTimer, ticks);
+    if (roundTrips.empty() || tickTimes.empty()) {
+        std::fprintf(stderr, "the window stopped answering\n");
+        return 1;
+    }
+    const auto [least, most] = std::minmax_element(tickTimes.begin(), tickTimes.end());
+    std::printf("round_trip %.1f\n", Median(roundTrips));
+    std::printf("tick %.1f %.1f %.1f %.1f\n", Median(tickTimes),
+                std::accumulate(tickTimes.begin(), tickTimes.end(), 0.0) /
+                    static_cast<double>(tickTimes.size()),
+                *least, *most);
+    return 0;
+}
