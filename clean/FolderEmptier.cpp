@@ -1,6 +1,6 @@
 #include "clean/FolderEmptier.h"
 
-#include <ranges>
+#include <algorithm>
 #include <vector>
 
 #include "clean/EntryCheck.h"
@@ -35,7 +35,9 @@ void DeleteFolderContents(const Platform& platform, Text folder) {
     }
     if (found.empty()) return;
 
-    for (const auto& item : found | std::views::reverse) {
+    // Last listed first (clang 14 cannot compile libstdc++ 12's views::reverse).
+    std::reverse(found.begin(), found.end());
+    for (const auto& item : found) {
         // The entry may have changed while messages ran; its attributes as they are now
         // decide, those of the listing serve when it can no longer be read.
         const std::uint32_t attributes =
