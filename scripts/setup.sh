@@ -3,7 +3,8 @@
 # already there. Safe to run again. Used by run.sh and test.sh.
 #
 #   scripts/setup.sh run    the cross compiler, CMake, Wine and a virtual X server
-#   scripts/setup.sh test   the same, plus the native compiler and GoogleTest
+#   scripts/setup.sh test   the same, plus the native compilers (g++, and clang for fuzzing)
+#                           and GoogleTest
 set -euo pipefail
 
 purpose=${1:-test}
@@ -31,6 +32,8 @@ run_packages=(
 test_packages=(
   "g++                     native compiler for the Linux unit and contract tests"
   "libgtest-dev            GoogleTest for the Linux tests"
+  "clang                   compiler with libFuzzer for the fuzz targets"
+  "libclang-rt-14-dev      libFuzzer and the sanitizers' run-time for clang"
 )
 wanted=("${run_packages[@]}")
 [ "$purpose" = test ] && wanted+=("${test_packages[@]}")

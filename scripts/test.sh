@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs every test: installs what is missing, builds the presets linux, linux-asan and mingw, and
-# runs their tests (unit and contract tests on Linux, the same under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the Win32 contract tests and the end-to-end tests under Wine).
+# Runs every test: installs what is missing, builds the presets linux, linux-asan, linux-fuzz and
+# mingw, and runs their tests (unit and contract tests on Linux, the same under AddressSanitizer
+# and UndefinedBehaviorSanitizer, a short run of every fuzz target, the Win32 contract tests and
+# the end-to-end tests under Wine).
 # Prints a summary per label and exits non-zero if anything failed.
 set -uo pipefail
 
@@ -14,7 +15,7 @@ started=$(date +%s)
 jobs=$(nproc)
 failed=()
 summary_args=()
-for preset in linux linux-asan mingw; do
+for preset in linux linux-asan linux-fuzz mingw; do
   build="$repo/build/$preset"
   echo
   echo "== $preset: configure and build"

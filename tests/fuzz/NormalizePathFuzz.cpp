@@ -1,0 +1,79 @@
+// NormalizePath with any path against a machine with 8.3 aliases and links. The result is
+// empty (some component does not exist), the short-text answer (the first two characters in
+// upper case when there is nothing to look up), or a drive followed by stored names only.
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <set>
+
+#include "clean/PathRules.h"
+#include "tests/fuzz/FuzzSupport.h"
+#include "tests/fuzz/PathScene.h"
+
+namespace dustvale::fuzz {
+namespace {
+
+// Each lookup adds a backslash and one stored name; no name in the scene is longer.
+constexpr std::size_t kLongestSceneName = 64;
+
+bool IsDriveLetter(char16_t c) { return c >= u'A' && c <= u'Z'; }
+
+// "X:" followed by one or more "\name", every name one the file system stores (or the "."
+// and ".." entries that a folder lists), none empty, none with a wildcard.
+bool IsNormalisedPath(const Text& path, const std::set<Text>& names) {
+    if (path.size() < 4 || !IsDriveLetter(path[0]) || path[1] != u':' || path[2] != u'\\') {
+        return false;
+    }
+    std::size_t start = 3;
+    while (true) {
+        const std::size_t end = path.find(u'\\', start);
+        const Text name = path.substr(start, end == Text::npos ? Text::npos : end - start);
+        if (name.empty() || name.find_first_of(u"*?\"") != Text::npos) return false;
+        if (!names.contains(name) && name != u"." && name != u"..") return false;
+        if (end == Text::npos) return true;
+        start = end + 1;
+    }
+}
+
+bool HasDotComponent(const Text& path) {
+    for (const Text& dots : {Text(u"\\."), Text(u"\\..")}) {
+        for (auto at = path.find(dots); at != Text::npos; at = path.find(dots, at + 1)) {
+            const std::size_t after = at + dots.size();
+            if (after == path.size() || path[after] == u'\\') return true;
+        }
+    }
+    return false;
+}
+
+void CheckOne(sim::SimFileSystem& files, const std::set<Text>& names, const Text& input) {
+    const Text result = NormalizePath(files, input);
+    FUZZ_CHECK(files.OpenSearches() == 0);
+    if (result.empty()) return;
+
+    const std::size_t separators = static_cast<std::size_t>(std::count(input.begin(), input.end(), u'\\')) + 1;
+    FUZZ_CHECK(result.size() <= 2 + separators * (1 + kLongestSceneName));
+    if (result.size() <= 2) return;  // the short-text answer: nothing was looked up
+    FUZZ_CHECK(IsNormalisedPath(result, names));
+    FUZZ_CHECK(result.back() != u'\\');
+
+    // Names compare without regard to letter case: the same path in capitals is the same.
+    FUZZ_CHECK(NormalizePath(files, AsciiUpper(input)) == result);
+    // A normalised path is its own normal form, unless the long names made it too long
+    // for the file system to look up again, or it walks through "." or "..".
+    if (result.size() < 250 && !HasDotComponent(result)) {
+        FUZZ_CHECK(NormalizePath(files, result) == result);
+    }
+}
+
+}  // namespace
+}  // namespace dustvale::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace dustvale;
+    sim::SimFileSystem files;
+    fuzz::BuildPathScene(files);
+    const auto names = fuzz::SceneNamesInProperCase(files);
+    fuzz::CheckOne(files, names, fuzz::PathTextFromBytes(data, size));
+    return 0;
+}

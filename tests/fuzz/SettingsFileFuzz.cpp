@@ -1,0 +1,97 @@
+// The settings file with any bytes as its content. Reading leaves the file as it was and
+// closes it; the setting read is "OFF" for an empty file, never spans a comma or a line end
+// outside quotes, stores back and reads again as itself, and the auto-empty decision it
+// gives never fails and, once due, stays due for every larger item count.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/sim/SimFileSystem.h"
+#include "platform/sim/SimKernel.h"
+#include "platform/sim/SimWindows.h"
+#include "settings/FileTable.h"
+#include "settings/SettingsFile.h"
+#include "tests/fuzz/FuzzSupport.h"
+
+namespace dustvale::fuzz {
+namespace {
+
+const Text kAppFolder = u"C:\\App";
+const Text kSettingsPath = u"C:\\App\\AutoClean.cfg";
+
+Text Load(sim::SimWindows& sim, FileTable& table) {
+    Platform platform = sim.platform();
+    const Text value = LoadAutoClean(platform, table, kAppFolder);
+    FUZZ_CHECK(sim.files().OpenFiles() == 0);
+    FUZZ_CHECK(!table.IsOpen(kSettingsFileNumber));
+    return value;
+}
+
+// A value the file keeps as it is: the reader would cut or unquote anything else.
+bool StoresAsItself(const Text& value) {
+    return value.find_first_of(u",\r\n\"") == Text::npos && (value.empty() || value[0] != u' ');
+}
+
+void CheckDecision(const Text& value, std::uint32_t count) {
+    const bool due = AutoEmptyDue(value, count);
+    if (value == kAutoCleanOff) {
+        FUZZ_CHECK(!due);
+        return;
+    }
+    // Counts compare as signed 32-bit numbers: the step from 0x7FFFFFFF wraps to negative.
+    if (due && count != 0x7FFFFFFFu) FUZZ_CHECK(AutoEmptyDue(value, count + 1u));
+    FUZZ_CHECK(AutoEmptyDue(value, std::uint64_t{count} + (std::uint64_t{1} << 32)) == due);
+}
+
+void CheckOne(const std::string& bytes) {
+    sim::SimWindows sim;
+    sim.files().AddFile(kSettingsPath, bytes);
+    FileTable table{sim.files()};
+
+    const Text value = Load(sim, table);
+    FUZZ_CHECK(sim.files().Contents(kSettingsPath) == bytes);
+    FUZZ_CHECK(Load(sim, table) == value);  // nothing carries over from one read to the next
+    if (bytes.empty()) {
+        FUZZ_CHECK(value == kAutoCleanOff);
+        return;
+    }
+
+    const Text contents = sim.kernel().FromAnsi(bytes);
+    FUZZ_CHECK(value.size() <= contents.size());
+    const std::size_t first = contents.find_first_not_of(u' ');
+    const bool quoted = first != Text::npos && contents[first] == u'"';
+    if (quoted) {
+        FUZZ_CHECK(value.find(u'"') == Text::npos);
+    } else {
+        FUZZ_CHECK(value.find_first_of(u",\r\n") == Text::npos);
+        FUZZ_CHECK(contents.compare(first == Text::npos ? contents.size() : first, value.size(),
+                                    value) == 0);
+    }
+
+    std::uint32_t count = 0;
+    for (std::size_t i = 0; i < bytes.size() && i < 4; ++i) count = count << 8 | static_cast<std::uint8_t>(bytes[i]);
+    CheckDecision(value, count);
+    CheckDecision(value, count & 0xFFFFu);
+
+    // Stored back from the dialog, the value comes back as itself.
+    if (StoresAsItself(value)) {
+        Platform platform = sim.platform();
+        SaveAutoClean(platform, table, kAppFolder, value);
+        FUZZ_CHECK(sim.files().OpenFiles() == 0);
+        FUZZ_CHECK(sim.files().Contents(kSettingsPath) == sim.kernel().ToAnsi(value) + "\r\n");
+        FUZZ_CHECK(Load(sim, table) == value);
+    }
+
+    // A hidden settings file is not seen at all.
+    sim.files().SetFileAttributes(kSettingsPath, attr::kHidden);
+    FUZZ_CHECK(Load(sim, table) == kAutoCleanOff);
+}
+
+}  // namespace
+}  // namespace dustvale::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    dustvale::fuzz::CheckOne(std::string(reinterpret_cast<const char*>(data), size));
+    return 0;
+}
