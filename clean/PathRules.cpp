@@ -12,6 +12,9 @@ bool PathExists(FileSystem& files, const Text& path) { return files.PathFileExis
 Text NormalizePath(FileSystem& files, Text path) {
     std::erase(path, u'"');
     const Text p = EnsureTrailing(path, u"\\");
+    // Without two characters before the closing "\" there is no drive to keep: an empty
+    // path must not come back as "\", the root of whatever drive is current.
+    if (p.size() < 3) return {};
 
     // The first three characters (a drive such as "C:\") are never looked up.
     constexpr std::size_t kFirstComponentEnd = 3;

@@ -1,6 +1,7 @@
 // NormalizePath with any path against a machine with 8.3 aliases and links. The result is
-// empty (some component does not exist), the short-text answer (the first two characters in
-// upper case when there is nothing to look up), or a drive followed by stored names only.
+// empty (some component does not exist, or no drive), the short-text answer (the first two
+// characters in upper case when there is nothing to look up), or a drive followed by stored
+// names only; it never ends in a backslash.
 
 #include <algorithm>
 #include <cstddef>
@@ -53,9 +54,10 @@ void CheckOne(sim::SimFileSystem& files, const std::set<Text>& names, const Text
 
     const std::size_t separators = static_cast<std::size_t>(std::count(input.begin(), input.end(), u'\\')) + 1;
     FUZZ_CHECK(result.size() <= 2 + separators * (1 + kLongestSceneName));
-    if (result.size() <= 2) return;  // the short-text answer: nothing was looked up
-    FUZZ_CHECK(IsNormalisedPath(result, names));
     FUZZ_CHECK(result.back() != u'\\');
+    FUZZ_CHECK(result.size() >= 2);
+    if (result.size() == 2) return;  // the short-text answer: nothing was looked up
+    FUZZ_CHECK(IsNormalisedPath(result, names));
 
     // Names compare without regard to letter case: the same path in capitals is the same.
     FUZZ_CHECK(NormalizePath(files, AsciiUpper(input)) == result);

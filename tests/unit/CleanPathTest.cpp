@@ -50,6 +50,13 @@ TEST_F(CleanPath, NormalizePathSpellsEveryComponentByItsStoredNameInProperCase) 
         {u"c:", u"C:"},
         {u"C:\\", u"C:"},
         {u"q:\\", u"Q:"},
+        // Too short to hold a drive: nothing, never "\" (the current drive's root).
+        {u"", u""},
+        {u"   ", u""},
+        {u"\"\"", u""},
+        {u"\\", u""},
+        {u"C", u""},
+        {u"C\\", u""},
         // One missing component, wherever it lies, gives nothing.
         {u"C:\\Nowhere\\Bob\\LOCALS~1\\Temp", u""},
         {u"C:\\DOCUME~1\\Alice\\LOCALS~1\\Temp", u""},
