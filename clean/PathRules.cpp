@@ -11,6 +11,9 @@ bool PathExists(FileSystem& files, const Text& path) { return files.PathFileExis
 
 Text NormalizePath(FileSystem& files, Text path) {
     std::erase(path, u'"');
+    // Windows reads "/" as "\": split on it too, or a component before a "/" would drop out
+    // of the result while the lookups still pass through it, naming another folder.
+    std::replace(path.begin(), path.end(), u'/', u'\\');
     const Text p = EnsureTrailing(path, u"\\");
     // Without two characters before the closing "\" there is no drive to keep: an empty
     // path must not come back as "\", the root of whatever drive is current.

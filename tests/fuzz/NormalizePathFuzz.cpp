@@ -58,6 +58,8 @@ void CheckOne(sim::SimFileSystem& files, const std::set<Text>& names, const Text
     FUZZ_CHECK(result.size() >= 2);
     if (result.size() == 2) return;  // the short-text answer: nothing was looked up
     FUZZ_CHECK(IsNormalisedPath(result, names));
+    // It names the entry the input named, so something stands there.
+    if (result.size() < 260) FUZZ_CHECK(files.PathFileExists(result));
 
     // Names compare without regard to letter case: the same path in capitals is the same.
     FUZZ_CHECK(NormalizePath(files, AsciiUpper(input)) == result);

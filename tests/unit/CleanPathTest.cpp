@@ -50,6 +50,11 @@ TEST_F(CleanPath, NormalizePathSpellsEveryComponentByItsStoredNameInProperCase) 
         {u"c:", u"C:"},
         {u"C:\\", u"C:"},
         {u"q:\\", u"Q:"},
+        // "/" separates components as "\" does; none is lost.
+        {u"C:\\DOCUME~1\\Bob/LOCALS~1\\Temp",
+         u"C:\\Documents And Settings\\Bob\\Local Settings\\Temp"},
+        {u"c:/documents and settings/bob/", u"C:\\Documents And Settings\\Bob"},
+        {u"C:/", u"C:"},
         // Too short to hold a drive: nothing, never "\" (the current drive's root).
         {u"", u""},
         {u"   ", u""},
