@@ -1,21 +1,26 @@
 """Benchmark (by hand, not a test): how long the Temp Files clean of the real Dustvale.exe takes
-under Wine beside `cmd /c rd /s /q` on an identical tree, for 10,000 and 50,000 files.
+under Wine beside `cmd /c rd /s /q` on an identical tree, for 10,000 and 50,000 files, and what
+one file costs at each size, so that it shows whether the cost grows linearly.
 
-    /usr/bin/python3 tests/e2e/bench_clean.py [--build build/mingw] [--files 10000 50000]
+    /usr/bin/python3 bench/cleaner.py [--build build/mingw] [--files 10000 50000]
 
 The build folder is a MinGW build (cmake --preset mingw) holding Dustvale.exe and the helpers of
 the end-to-end tests. Both trees are generated before either deletion runs, in the same Wine
 prefix; the clean is timed from the click on OK to the done box showing (seen within about 10 ms
 by WindowTree.exe), rd from its start to its end (its process start included, printed apart).
+Writes cleaner.md and cleaner.json into <build>/bench; exits with 3 when an aim is missed: the
+clean within 1.5 times rd's time, and the cost of one file at the largest size within 1.2 times
+its cost at the smallest.
 """
 
 import argparse
+import json
 import os
 import sys
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, HERE)
+sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
 
 import harness  # noqa: E402
 import temp_clean  # noqa: E402
@@ -28,6 +33,8 @@ RD_TREE = "C:\\rdtree"
 # Generous bounds: the benchmark must end even when the clean is very slow.
 CLEAN_TIMEOUT = 1800
 RD_TIMEOUT = 1800
+AIM_TO_RD = 1.5
+AIM_PER_FILE_GROWTH = 1.2
 
 
 def make_tree(root, files):
@@ -94,7 +101,7 @@ def time_rd(s, path):
 
 def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--build", default=os.path.join(HERE, "..", "..", "build", "mingw"))
+    parser.add_argument("--build", default=os.path.join(HERE, "..", "build", "mingw"))
     parser.add_argument("--files", type=int, nargs="+", default=[10000, 50000])
     args = parser.parse_args(argv)
     build = os.path.abspath(args.build)
@@ -108,7 +115,7 @@ def main(argv):
         "DUSTVALE_E2E_ARTIFACTS": os.path.join(build, "e2e-artifacts"),
     })
     rows = []
-    with temp_clean.CleanSession("bench_clean", TEMP) as s:
+    with temp_clean.CleanSession("bench-cleaner", TEMP) as s:
         s.wait_for_app()
         harness.wait_until("an icon in the tray", s.tray_shows_icon, 30)
         start_cost = min(time_command(s, "rem") for _ in range(3))
@@ -126,13 +133,56 @@ def main(argv):
             rows.append((files, clean, rd))
             print(f"{files} files: Dustvale {clean:.2f} s, rd {rd:.2f} s, "
                   f"ratio {clean / rd:.2f}", flush=True)
+    report = report_table(rows, start_cost)
     print()
-    print(f"Wine {harness._wine_version()}; rd's times include starting cmd "
-          f"(about {start_cost:.2f} s)")
-    print(f"{'files':>7}  {'Dustvale s':>10}  {'rd /s /q s':>10}  {'ratio':>6}")
+    print(report)
+    out = os.path.join(build, "bench")
+    os.makedirs(out, exist_ok=True)
+    with open(os.path.join(out, "cleaner.md"), "w") as f:
+        f.write(report)
+    with open(os.path.join(out, "cleaner.json"), "w") as f:
+        json.dump({"rd_start_s": start_cost,
+                   "rows": [{"files": n, "dustvale_s": c, "rd_s": r} for n, c, r in rows]}, f,
+                  indent=1)
+    missed = missed_aims(rows)
+    for what in missed:
+        print(f"aim missed: {what}")
+    return 0 if not missed else 3
+
+
+def per_file_ms(files, seconds):
+    return seconds * 1000 / files
+
+
+def report_table(rows, start_cost):
+    lines = [f"Wine {harness._wine_version()}; rd's times include starting cmd "
+             f"(about {start_cost:.2f} s); `/usr/bin/python3 bench/cleaner.py`", "",
+             "| files | Dustvale (s) | rd /s /q (s) | ratio | aim | Dustvale per file (ms) "
+             "| rd per file (ms) |",
+             "|---:|---:|---:|---:|---:|---:|---:|"]
     for files, clean, rd in rows:
-        print(f"{files:>7}  {clean:>10.2f}  {rd:>10.2f}  {clean / rd:>6.2f}")
-    return 0
+        lines.append(f"| {files:,} | {clean:.2f} | {rd:.2f} | {clean / rd:.2f} "
+                     f"| ≤ {AIM_TO_RD} | {per_file_ms(files, clean):.3f} "
+                     f"| {per_file_ms(files, rd):.3f} |")
+    if len(rows) > 1:
+        (small, small_clean, small_rd), (large, large_clean, large_rd) = rows[0], rows[-1]
+        growth = per_file_ms(large, large_clean) / per_file_ms(small, small_clean)
+        rd_growth = per_file_ms(large, large_rd) / per_file_ms(small, small_rd)
+        lines.append("")
+        lines.append(f"Cost of one file at {large:,} files / at {small:,} files: Dustvale "
+                     f"{growth:.2f} (aim ≤ {AIM_PER_FILE_GROWTH}), rd {rd_growth:.2f}")
+    return "\n".join(lines) + "\n"
+
+
+def missed_aims(rows):
+    missed = [f"{files} files: {clean / rd:.2f} times rd's time"
+              for files, clean, rd in rows if clean / rd > AIM_TO_RD]
+    if len(rows) > 1:
+        (small, small_clean, _), (large, large_clean, _) = rows[0], rows[-1]
+        growth = per_file_ms(large, large_clean) / per_file_ms(small, small_clean)
+        if growth > AIM_PER_FILE_GROWTH:
+            missed.append(f"one file costs {growth:.2f} times as much at {large} files")
+    return missed
 
 
 if __name__ == "__main__":

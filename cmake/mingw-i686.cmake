@@ -10,3 +10,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # Test programs run through Wine.
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# Sections aligned in the file as in memory: Wine then maps an executable straight from its
+# file, where it otherwise copies the whole image into the process's private memory (about
+# 470 KB for Dustvale.exe). Windows maps either kind; the file grows by a few pages.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-Wl,--file-alignment,4096")

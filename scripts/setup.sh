@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing Dustvale need on Debian 12, and nothing that is
-# already there. Safe to run again. Used by run.sh and test.sh.
+# already there. Safe to run again. Used by run.sh, test.sh and bench.sh.
 #
 #   scripts/setup.sh run    the cross compiler, CMake, Wine and a virtual X server
 #   scripts/setup.sh test   the same, plus the native compilers (g++, and clang for fuzzing)
 #                           and GoogleTest
+#   scripts/setup.sh bench  the same as test, plus what the benchmarks plot with
 set -euo pipefail
 
 purpose=${1:-test}
 case "$purpose" in
-  run|test) ;;
-  *) echo "usage: $0 [run|test]" >&2; exit 2 ;;
+  run|test|bench) ;;
+  *) echo "usage: $0 [run|test|bench]" >&2; exit 2 ;;
 esac
 
 # package  why
@@ -35,8 +36,12 @@ test_packages=(
   "clang                   compiler with libFuzzer for the fuzz targets"
   "libclang-rt-14-dev      libFuzzer and the sanitizers' run-time for clang"
 )
+bench_packages=(
+  "python3-matplotlib      the benchmarks' plot"
+)
 wanted=("${run_packages[@]}")
-[ "$purpose" = test ] && wanted+=("${test_packages[@]}")
+[ "$purpose" != run ] && wanted+=("${test_packages[@]}")
+[ "$purpose" = bench ] && wanted+=("${bench_packages[@]}")
 
 if [ ! -r /etc/debian_version ] || ! command -v dpkg-query >/dev/null; then
   echo "setup: this script installs with apt-get on Debian 12; install by hand:" >&2

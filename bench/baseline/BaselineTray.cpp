@@ -3,6 +3,9 @@
 // query and one tooltip update. Nothing else: no menu, no settings, no pictures of its own.
 // Not shipped; built beside Dustvale.exe with the same compiler and options.
 //
+// With /commoncontrols it also loads and initializes the common controls, as a program with a
+// dialog of its own must: a second floor that shows what that library alone costs.
+//
 // WM_CLOSE takes the icon away and ends the program, so that a benchmark can stop it as
 // `taskkill` (without /f) does. A WM_TIMER sent from outside runs one tick, as Dustvale's own
 // window does, so that both ticks can be timed the same way.
@@ -11,6 +14,8 @@
 #include <iterator>
 
 #include "platform/win32/WindowsApi.h"
+
+#include <commctrl.h>
 
 namespace {
 
@@ -59,9 +64,21 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
+// Looked up at run time, so that the plain baseline does not load the library at all.
+void StartCommonControls() {
+    const HMODULE library = ::LoadLibraryW(L"comctl32.dll");
+    if (library == nullptr) return;
+    using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    const auto init = reinterpret_cast<InitFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(library, "InitCommonControlsEx")));
+    const INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), 0x3FFF};
+    if (init != nullptr) init(&classes);
+}
+
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
+    if (std::wcsstr(commandLine, L"/commoncontrols") != nullptr) StartCommonControls();
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = WindowProc;

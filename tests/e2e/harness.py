@@ -195,10 +195,11 @@ class Session:
     (a first start without it writes it and ends).
     before_start: called with the session once its prefix, HOME and display exist, before the
     program starts (to set registry values or lay out files with Wine's own tools).
+    start_program: False starts the desktop alone, for programs started later (start_on_desktop).
     """
 
     def __init__(self, name, exe, template, artifacts, beside=None, manifest=False,
-                 before_start=None):
+                 before_start=None, start_program=True):
         self.name = name
         self.exe = exe
         self.template = template
@@ -206,6 +207,8 @@ class Session:
         self.beside = dict(beside or {})
         self.manifest = manifest
         self.before_start = before_start
+        self.start_program = start_program
+        self.later_programs = []
         self.shots = 0
         self.xvfb = None
         self.launcher = None
@@ -254,12 +257,23 @@ class Session:
         if self.before_start is not None:
             self.before_start(self)
         self.log = open(os.path.join(self.artifacts, "wine.log"), "wb")
-        self.launcher = subprocess.Popen(
-            ["wine", "explorer", f"/desktop=shell,{DESKTOP[0]}x{DESKTOP[1]}",
-             "C:\\app\\Dustvale.exe"],
+        program = ["C:\\app\\Dustvale.exe"] if self.start_program else []
+        self.launcher = subprocess.Popen(self._on_desktop(*program),
             env=self.env, stdin=subprocess.DEVNULL, stdout=self.log, stderr=subprocess.STDOUT,
             start_new_session=True)
         self.note(f"prefix copied and desktop launched in {time.monotonic() - started:.1f} s")
+
+    @staticmethod
+    def _on_desktop(*program):
+        return ["wine", "explorer", f"/desktop=shell,{DESKTOP[0]}x{DESKTOP[1]}", *program]
+
+    def start_on_desktop(self, windows_path, *arguments):
+        """Starts a program on the running desktop; the launcher returns at once."""
+        launcher = subprocess.Popen(self._on_desktop(windows_path, *arguments), env=self.env,
+                                    stdin=subprocess.DEVNULL, stdout=self.log,
+                                    stderr=subprocess.STDOUT, start_new_session=True)
+        self.later_programs.append(launcher)
+        return launcher
 
     def _relink_user_folders(self):
         # The template's user folders (Documents, Desktop, ...) link to the template's HOME:
@@ -315,7 +329,7 @@ class Session:
             except Exception as e:  # the failure itself matters more than its picture
                 self.note(f"no failure screenshot: {e}")
         _teardown(self.root, self.prefix, self.xvfb.pid if self.xvfb else 0)
-        for proc in (self.launcher, self.xvfb):
+        for proc in (self.launcher, *self.later_programs, self.xvfb):
             if proc is not None:
                 try:
                     proc.wait(timeout=10)
@@ -337,12 +351,13 @@ class Session:
     def note(self, text):
         print(f"[{self.name}] {text}", flush=True)
 
-    def app_processes(self):
-        """Pids of the running Dustvale.exe of this session (not the desktop that started it)."""
+    def app_processes(self, exe_name="Dustvale.exe"):
+        """Pids of the running program of this session (not the desktop that started it)."""
+        wanted = ("\\app\\" + exe_name).lower().encode()
         found = []
         for pid in _wine_processes(self.prefix):
             argv0 = _read_proc(pid, "cmdline").split(b"\0")[0]
-            if argv0.lower().endswith(b"\\app\\dustvale.exe"):
+            if argv0.lower().endswith(wanted):
                 found.append(pid)
         return found
 

@@ -1,0 +1,496 @@
+"""Benchmark (by hand, not a test): what Dustvale.exe costs a desktop it runs on all day, beside
+BaselineTray.exe, the least a Recycle Bin tray program can do, both under Wine in the same run.
+
+    /usr/bin/python3 bench/footprint.py [--build build/mingw] [--seconds 60] [--items 10000]
+
+For an empty Recycle Bin and for one holding --items files, the two programs run side by side,
+each on its own Wine desktop (own prefix, wineserver, X server and Trash), for --seconds after
+their icons show. Measured from Linux, on the Wine process that runs each program:
+- CPU time (user + system) over that idle window, and in all from the start;
+- private memory (Private_Clean + Private_Dirty + Swap of /proc/<pid>/smaps_rollup), sampled
+  every 200 ms: peak and final;
+- start-up: from the launch of the program on a running desktop to its icon's pixels showing in
+  the tray (median of several alternated starts, after one start of each to warm the caches);
+- one tick: the program's own once-a-second work, run by a WM_TIMER that TickTimer.exe sends
+  to its window, minus the round trip of a WM_NULL; median of many;
+- for Dustvale, the menu: from a click on the icon to the menu's pixels showing.
+The executables' sizes are read from the build. Writes footprint.md, footprint.json and
+footprint.png into <build>/bench.
+"""
+
+import argparse
+import json
+import os
+import statistics
+import subprocess
+import sys
+import threading
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
+
+import harness  # noqa: E402
+import xscreen  # noqa: E402
+
+CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
+SAMPLE_SECONDS = 0.2
+STARTS = 5
+TICKS = 40
+MENU_OPENS = 10
+# Where a tray click opens Dustvale's menu: above and to the left of the icon.
+MENU_WATCH = (600, 440, 180, 135)
+AWAY = (100, 100)
+
+
+class Program:
+    def __init__(self, name, key, exe, window_class, arguments=()):
+        self.name = name
+        self.key = key  # for names of folders and sessions
+        self.exe = exe
+        self.exe_name = os.path.basename(exe)
+        self.window_class = window_class
+        self.arguments = list(arguments)
+
+    @property
+    def windows_path(self):
+        return "C:\\app\\" + self.exe_name
+
+
+# ---- what Linux knows of a process ---------------------------------------------------------
+
+def cpu_seconds(pid):
+    """User plus system time of the process, all its threads, or None once it has ended: in
+    clock ticks (10 ms) for the whole life, as the kernel counts it."""
+    try:
+        with open(f"/proc/{pid}/stat") as f:
+            fields = f.read().rsplit(")", 1)[1].split()
+    except OSError:
+        return None
+    return (int(fields[11]) + int(fields[12])) / CLOCK_TICKS
+
+
+def thread_cpu_ns(pid):
+    """{thread id: nanoseconds on a CPU} for the live threads of the process: exact, where the
+    clock ticks of cpu_seconds are too coarse for an idle minute."""
+    found = {}
+    try:
+        tids = os.listdir(f"/proc/{pid}/task")
+    except OSError:
+        return None
+    for tid in tids:
+        try:
+            with open(f"/proc/{pid}/task/{tid}/schedstat") as f:
+                found[tid] = int(f.read().split()[0])
+        except OSError:
+            pass  # the thread ended meanwhile
+    return found
+
+
+def cpu_between(before, after):
+    """Seconds on a CPU between two thread_cpu_ns readings; a thread that ended in between
+    counts with what it had at the first reading."""
+    return sum(ns - before.get(tid, 0) for tid, ns in after.items()) / 1e9
+
+
+def private_bytes(pid):
+    """What Wine answers for the process's private usage (GetProcessMemoryInfo): its anonymous
+    memory, resident or swapped."""
+    try:
+        with open(f"/proc/{pid}/status") as f:
+            lines = f.read().splitlines()
+    except OSError:
+        return None
+    total = 0
+    for line in lines:
+        key, _, value = line.partition(":")
+        if key in ("RssAnon", "VmSwap"):
+            total += int(value.split()[0]) * 1024
+    return total
+
+
+class Sampler(threading.Thread):
+    """Samples one process's CPU time and private memory until stopped."""
+
+    def __init__(self, pid):
+        super().__init__(daemon=True)
+        self.pid = pid
+        self.samples = []  # (monotonic time, cpu seconds, private bytes)
+        self._halt = threading.Event()
+
+    def run(self):
+        while not self._halt.is_set():
+            cpu, private = cpu_seconds(self.pid), private_bytes(self.pid)
+            if cpu is None or private is None:
+                break
+            self.samples.append((time.monotonic(), cpu, private))
+            self._halt.wait(SAMPLE_SECONDS)
+
+    def stop(self):
+        self._halt.set()
+        self.join()
+
+
+def session_cpu(session):
+    """CPU seconds of every Wine process of the session (program, wineserver, desktop, ...)."""
+    return sum(cpu_seconds(pid) or 0 for pid in harness._wine_processes(session.prefix))
+
+
+# ---- a desktop with both programs beside it ------------------------------------------------
+
+def open_session(name, programs, build, trash_items=0):
+    """A desktop of its own, with Dustvale.exe (always: the session places it) and the programs
+    in C:\\app, the Trash holding trash_items files; no program runs yet."""
+    template = os.path.join(build, "wine", "e2e-template")
+    artifacts = os.path.join(build, "bench", "artifacts")
+    beside = {p.exe_name: open(p.exe, "rb").read() for p in programs
+              if p.exe_name != "Dustvale.exe"}
+    beside["TickTimer.exe"] = open(os.path.join(build, "bench", "TickTimer.exe"), "rb").read()
+
+    def fill_trash(s):
+        if trash_items:
+            make_trash(s, trash_items)
+
+    s = harness.Session(name, dustvale_exe(build), template, artifacts, beside=beside, manifest=True,
+                        before_start=fill_trash, start_program=False)
+    s.__enter__()
+    try:
+        harness.wait_until("the taskbar", lambda: s.taskbar_colour() != (0, 0, 0), 60)
+        time.sleep(1)  # the desktop settles before anything is timed
+    except BaseException:
+        s.__exit__(*sys.exc_info())
+        raise
+    return s
+
+
+def dustvale_exe(build):
+    return os.path.join(build, "platform", "win32", "Dustvale.exe")
+
+
+def make_trash(s, items):
+    """items files in the session's Trash, each with its .trashinfo, as a file manager leaves
+    them."""
+    stamp = time.strftime("%Y-%m-%dT%H:%M:%S")
+    for n in range(items):
+        name = f"trashed{n:05d}.txt"
+        with open(os.path.join(s.trash_files, name), "wb") as f:
+            f.write(b"trashed by the footprint benchmark\n")
+        with open(os.path.join(s.trash_info, name + ".trashinfo"), "w") as f:
+            f.write(f"[Trash Info]\nPath={s.home}/{name}\nDeletionDate={stamp}\n")
+
+
+def start_and_wait_for_icon(s, display, program, empty_tray):
+    """Starts the program on the session's desktop; seconds until its icon shows, and its pid."""
+    started = time.monotonic()
+    s.start_on_desktop(program.windows_path, *program.arguments)
+    deadline = started + 60
+    while display.fingerprint(harness.TRAY_FIRST_ICON) == empty_tray:
+        if time.monotonic() > deadline:
+            raise harness.WaitFailed(f"no icon of {program.name} within 60 s")
+        time.sleep(0.001)
+    took = time.monotonic() - started
+    pids = harness.wait_until(f"{program.exe_name} to run",
+                              lambda: s.app_processes(program.exe_name), 10, 0.01)
+    return took, pids[0]
+
+
+def stop(s, display, program, empty_tray):
+    """Closes the program as taskkill without /f does (WM_CLOSE) and waits for its icon to go."""
+    subprocess.run(["wine", "explorer", f"/desktop=shell,{harness.DESKTOP[0]}x"
+                    f"{harness.DESKTOP[1]}", "taskkill", "/im", program.exe_name],
+                   env=s.env, timeout=60, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    harness.wait_until(f"{program.exe_name} to end",
+                       lambda: not s.app_processes(program.exe_name), 30, 0.05)
+    harness.wait_until("the tray to be empty",
+                       lambda: display.fingerprint(harness.TRAY_FIRST_ICON) == empty_tray, 30,
+                       0.05)
+
+
+def measure_starts(programs, build, trash_items):
+    """Alternated starts of every program on one desktop: seconds to the icon, per program."""
+    s = open_session(f"starts-{trash_items}", programs, build, trash_items)
+    try:
+        with xscreen.Display(s.display) as display:
+            empty_tray = display.fingerprint(harness.TRAY_FIRST_ICON)
+            times = {p.name: [] for p in programs}
+            for round_number in range(STARTS + 1):
+                for program in programs:
+                    took, _ = start_and_wait_for_icon(s, display, program, empty_tray)
+                    time.sleep(0.5)
+                    stop(s, display, program, empty_tray)
+                    if round_number > 0:  # the first round warms the caches
+                        times[program.name].append(took)
+            return times
+    finally:
+        s.__exit__(None, None, None)
+
+
+# ---- one program for a while ---------------------------------------------------------------
+
+class Run:
+    """One program on its own desktop: started, watched for the idle window, then probed."""
+
+    def __init__(self, program, build, trash_items, seconds):
+        self.program = program
+        self.build = build
+        self.trash_items = trash_items
+        self.seconds = seconds
+        self.figures = {}
+        self.error = None
+
+    def open(self):
+        self.session = open_session(f"{self.program.key}-{self.trash_items}",
+                                    [self.program], self.build, self.trash_items)
+        self.display = xscreen.Display(self.session.display)
+        self.empty_tray = self.display.fingerprint(harness.TRAY_FIRST_ICON)
+
+    def start(self):
+        self.started = time.monotonic()
+        took, self.pid = start_and_wait_for_icon(self.session, self.display, self.program,
+                                                 self.empty_tray)
+        self.sampler = Sampler(self.pid)
+        self.sampler.start()
+        self.icon_shown = time.monotonic()
+        self.session_cpu_before = session_cpu(self.session)
+        self.threads_before = thread_cpu_ns(self.pid)
+        self.figures["start_s"] = took
+
+    def finish_idle_window(self):
+        ended = time.monotonic()
+        threads_after = thread_cpu_ns(self.pid)
+        session_cpu_after = session_cpu(self.session)
+        self.sampler.stop()
+        samples = self.sampler.samples
+        if not samples or samples[-1][0] < ended - 2 or threads_after is None:
+            raise AssertionError(f"{self.program.name} ended during the idle window")
+        window = [s for s in samples if s[0] >= self.icon_shown]
+        self.figures.update({
+            "cpu_idle_s": cpu_between(self.threads_before, threads_after),
+            "idle_window_s": ended - self.icon_shown,
+            "cpu_total_s": samples[-1][1],
+            "session_cpu_idle_s": session_cpu_after - self.session_cpu_before,
+            "private_peak_bytes": max(s[2] for s in samples),
+            "private_final_bytes": samples[-1][2],
+            "cpu_trace": [(t - self.icon_shown, c - window[0][1]) for t, c, _ in window],
+            "private_trace": [(t - self.started, p) for t, _, p in samples],
+        })
+
+    def time_ticks(self):
+        out = wine_output(self.session, "C:\\app\\TickTimer.exe", "shell",
+                                       self.program.window_class, str(TICKS))
+        values = dict((line.split(" ", 1)[0], [float(v) for v in line.split()[1:]])
+                      for line in out.splitlines() if line.strip())
+        round_trip = values["round_trip"][0]
+        median, mean, least, most = values["tick"]
+        self.figures.update({
+            "tick_ms": (median - round_trip) / 1000,
+            "tick_mean_ms": (mean - round_trip) / 1000,
+            "tick_max_ms": (most - round_trip) / 1000,
+            "round_trip_ms": round_trip / 1000,
+        })
+
+    def time_menu(self):
+        d = self.display
+        opens = []
+        for _ in range(MENU_OPENS):
+            d.move(*AWAY)
+            closed = settled(d, MENU_WATCH)
+            icon = (harness.TRAY_FIRST_ICON[0] + 8, harness.TRAY_FIRST_ICON[1] + 8)
+            d.move(*icon)
+            d.click(3)
+            clicked = time.monotonic()
+            while d.fingerprint(MENU_WATCH) == closed:
+                if time.monotonic() - clicked > 10:
+                    raise harness.WaitFailed("no menu within 10 s of a click on the icon")
+                time.sleep(0.0005)
+            opens.append(time.monotonic() - clicked)
+            time.sleep(0.3)
+            d.move(*AWAY)
+            d.click(1)  # a click elsewhere closes the menu without choosing
+            harness.wait_until("the menu to close", lambda: d.fingerprint(MENU_WATCH) == closed,
+                               10, 0.02)
+        self.figures["menu_ms"] = statistics.median(opens) * 1000
+        self.figures["menu_max_ms"] = max(opens) * 1000
+
+    def close(self):
+        try:
+            self.display.close()
+        finally:
+            self.session.__exit__(None, None, None)
+
+
+def settled(display, box, quiet=0.3):
+    """The box's fingerprint once it has not changed for quiet seconds."""
+    last, since = display.fingerprint(box), time.monotonic()
+    while time.monotonic() - since < quiet:
+        time.sleep(0.02)
+        now = display.fingerprint(box)
+        if now != last:
+            last, since = now, time.monotonic()
+    return last
+
+
+def wine_output(session, *args):
+    done = subprocess.run(["wine", *args], env=session.env, capture_output=True, timeout=600)
+    if done.returncode != 0:
+        raise AssertionError(f"{args[0]} failed: {done.stderr.decode(errors='replace')}")
+    return done.stdout.decode()
+
+
+def measure_side_by_side(programs, build, trash_items, seconds):
+    runs = [Run(p, build, trash_items, seconds) for p in programs]
+    try:
+        for run in runs:
+            run.open()
+        for run in runs:
+            run.start()
+        time.sleep(seconds)
+        for run in runs:
+            run.finish_idle_window()
+        for run in runs:
+            run.time_ticks()
+        runs[0].time_menu()  # the baseline has no menu
+        return {run.program.name: run.figures for run in runs}
+    finally:
+        for run in runs:
+            if hasattr(run, "session"):
+                run.close()
+
+
+# ---- the report ----------------------------------------------------------------------------
+
+DUSTVALE, BASELINE, WITH_CONTROLS = "Dustvale", "baseline", "baseline + common controls"
+
+FIGURES = [
+    # figure, what, unit, scale, aim for Dustvale / baseline (None: shown only)
+    ("cpu_idle_s", "CPU time while idle", "ms", 1000, 1.1),
+    ("private_peak_bytes", "private memory, peak", "KiB", 1 / 1024, 1.1),
+    ("private_final_bytes", "private memory, final", "KiB", 1 / 1024, 1.1),
+    ("start_s", "start-up to the icon", "ms", 1000, 1.2),
+    ("tick_ms", "one tick", "ms", 1, 1.0),
+    ("cpu_total_s", "CPU time in all, start included", "ms", 1000, None),
+    ("session_cpu_idle_s", "CPU time while idle, Wine's own processes included", "ms", 1000,
+     None),
+    ("exe_bytes", "executable's size", "KiB", 1 / 1024, None),
+]
+
+
+def aim_for(key, aim, items):
+    # A tick of an empty bin is a fraction of a millisecond either way: the aim is the large bin.
+    return None if key == "tick_ms" and items == 0 else aim
+
+
+def ratio(a, b):
+    return a / b if b > 0 else float("nan")
+
+
+def table(results, seconds):
+    lines = []
+    for items, figures in results.items():
+        d, b, c = figures[DUSTVALE], figures[BASELINE], figures[WITH_CONTROLS]
+        lines.append(f"### {items:,} items in the Recycle Bin, {seconds} s idle\n")
+        lines.append(f"| figure | Dustvale | {BASELINE} | ratio | aim | | {WITH_CONTROLS} | ratio |")
+        lines.append("|---|---:|---:|---:|---:|---|---:|---:|")
+        for key, what, unit, scale, aim in FIGURES:
+            aim = aim_for(key, aim, items)
+            r = ratio(d[key], b[key])
+            verdict = "" if aim is None else ("met" if r <= aim else "missed")
+            aim_text = "" if aim is None else f"≤ {aim:.1f}"
+            lines.append(f"| {what} ({unit}) | {d[key] * scale:,.1f} | {b[key] * scale:,.1f} "
+                         f"| {r:.2f} | {aim_text} | {verdict} | {c[key] * scale:,.1f} "
+                         f"| {ratio(d[key], c[key]):.2f} |")
+        lines.append(f"| menu opens after a click (ms, median of {MENU_OPENS}; "
+                     f"slowest {d['menu_max_ms']:.0f}) | {d['menu_ms']:.1f} | | | | | | |")
+        lines.append("")
+    return "\n".join(lines)
+
+
+def missed_aims(results):
+    return [(items, what) for items, figures in results.items()
+            for key, what, _, _, aim in FIGURES
+            if aim_for(key, aim, items) is not None
+            and not ratio(figures[DUSTVALE][key], figures[BASELINE][key]) <= aim]
+
+
+def plot(results, path):
+    import matplotlib
+    matplotlib.use("Agg")
+    import matplotlib.pyplot as plt
+
+    fig, axes = plt.subplots(1, len(results), figsize=(13, 6), sharey=True)
+    names = [what for _, what, _, _, _ in FIGURES]
+    for ax, (items, figures) in zip(axes, results.items()):
+        d, b, c = figures[DUSTVALE], figures[BASELINE], figures[WITH_CONTROLS]
+        to_baseline = [ratio(d[key], b[key]) for key, *_ in FIGURES]
+        to_controls = [ratio(d[key], c[key]) for key, *_ in FIGURES]
+        aims = [aim_for(key, aim, items) for key, *_, aim in FIGURES]
+        colours = ["tab:grey" if aim is None else ("tab:green" if r <= aim else "tab:red")
+                   for r, aim in zip(to_baseline, aims)]
+        y = list(range(len(names)))
+        ax.barh([i - 0.2 for i in y], to_baseline, height=0.4, color=colours,
+                label=f"Dustvale / {BASELINE}")
+        ax.barh([i + 0.2 for i in y], to_controls, height=0.4, color="tab:blue", alpha=0.5,
+                label=f"Dustvale / {WITH_CONTROLS}")
+        for i, aim in enumerate(aims):
+            if aim is not None:
+                ax.plot([aim, aim], [i - 0.45, i + 0.05], color="black", linewidth=2)
+        for i, r in enumerate(to_baseline):
+            ax.text(r, i - 0.2, f" {r:.2f}", va="center", fontsize=8)
+        ax.axvline(1.0, color="black", linewidth=0.5, linestyle=":")
+        ax.set_yticks(y)
+        ax.set_yticklabels(names, fontsize=8)
+        ax.invert_yaxis()
+        ax.set_title(f"{items:,} items in the Recycle Bin")
+        ax.set_xlabel("ratio (black bar: the aim; green met, red missed)")
+        ax.legend(fontsize=7, loc="lower right")
+    fig.suptitle("Dustvale.exe beside the baseline tray program, under Wine")
+    fig.tight_layout()
+    fig.savefig(path, dpi=100)
+
+
+def main(argv):
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--build", default=os.path.join(HERE, "..", "build", "mingw"))
+    parser.add_argument("--seconds", type=int, default=60)
+    parser.add_argument("--items", type=int, default=10000)
+    args = parser.parse_args(argv)
+    build = os.path.abspath(args.build)
+    out = os.path.join(build, "bench")
+    harness.prepare_template(os.path.join(build, "wine", "e2e-template"))
+    baseline_exe = os.path.join(build, "bench", "BaselineTray.exe")
+    programs = [Program(DUSTVALE, "dustvale", dustvale_exe(build), "DustvaleWindow"),
+                Program(BASELINE, "baseline", baseline_exe, "DustvaleBaselineWindow"),
+                Program(WITH_CONTROLS, "baseline-cc", baseline_exe, "DustvaleBaselineWindow",
+                        ["/commoncontrols"])]
+
+    results = {}
+    for items in (0, args.items):
+        print(f"== {items} items: starts", flush=True)
+        starts = measure_starts(programs, build, items)
+        print(f"== {items} items: {args.seconds} s side by side", flush=True)
+        figures = measure_side_by_side(programs, build, items, args.seconds)
+        for p in programs:
+            figures[p.name]["start_s"] = statistics.median(starts[p.name])
+            figures[p.name]["starts_s"] = starts[p.name]
+            figures[p.name]["exe_bytes"] = os.path.getsize(p.exe)
+        results[items] = figures
+
+    report = (f"Wine {harness._wine_version()}, {os.cpu_count()} cores; "
+              f"`/usr/bin/python3 bench/footprint.py --seconds {args.seconds} "
+              f"--items {args.items}`\n\n" + table(results, args.seconds))
+    print()
+    print(report)
+    with open(os.path.join(out, "footprint.md"), "w") as f:
+        f.write(report)
+    with open(os.path.join(out, "footprint.json"), "w") as f:
+        json.dump({str(k): v for k, v in results.items()}, f, indent=1)
+    plot(results, os.path.join(out, "footprint.png"))
+    print(f"written: {out}/footprint.md, footprint.json, footprint.png")
+    missed = missed_aims(results)
+    for items, what in missed:
+        print(f"aim missed with {items} items: {what}")
+    return 0 if not missed else 3
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
