@@ -15,9 +15,10 @@ Text NormalizePath(FileSystem& files, Text path) {
     // of the result while the lookups still pass through it, naming another folder.
     std::replace(path.begin(), path.end(), u'/', u'\\');
     const Text p = EnsureTrailing(path, u"\\");
-    // Without two characters before the closing "\" there is no drive to keep: an empty
-    // path must not come back as "\", the root of whatever drive is current.
-    if (p.size() < 3) return {};
+    // The first two characters are the drive. A backslash among them means there is none to
+    // keep: such a path must not come back as one ending in "\" (an empty one as "\", the
+    // root of whatever drive is current).
+    if (p.substr(0, 2).find(u'\\') != Text::npos) return {};
 
     // The first three characters (a drive such as "C:\") are never looked up.
     constexpr std::size_t kFirstComponentEnd = 3;

@@ -55,13 +55,16 @@ TEST_F(CleanPath, NormalizePathSpellsEveryComponentByItsStoredNameInProperCase) 
          u"C:\\Documents And Settings\\Bob\\Local Settings\\Temp"},
         {u"c:/documents and settings/bob/", u"C:\\Documents And Settings\\Bob"},
         {u"C:/", u"C:"},
-        // Too short to hold a drive: nothing, never "\" (the current drive's root).
+        // No drive in the first two characters: nothing, never a text ending in "\" (an
+        // empty path as "\", the current drive's root).
         {u"", u""},
         {u"   ", u""},
         {u"\"\"", u""},
         {u"\\", u""},
         {u"C", u""},
         {u"C\\", u""},
+        {u"o/\\", u""},
+        {u"\\\\", u""},
         // One missing component, wherever it lies, gives nothing.
         {u"C:\\Nowhere\\Bob\\LOCALS~1\\Temp", u""},
         {u"C:\\DOCUME~1\\Alice\\LOCALS~1\\Temp", u""},
