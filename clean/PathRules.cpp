@@ -1,11 +1,23 @@
 #include "clean/PathRules.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "clean/FolderListing.h"
 #include "clean/TextRules.h"
 
 namespace dustvale {
+
+namespace {
+
+// "." and ".." (also spelt with more dots or trailing blanks) name a folder further up, not
+// an entry of their own: Windows either finds nothing for them or the folder itself, whose
+// name would then stand twice in the long path.
+bool NamesNoEntry(std::u16string_view component) {
+    return !component.empty() && component.find_first_not_of(u". ") == std::u16string_view::npos;
+}
+
+}  // namespace
 
 bool PathExists(FileSystem& files, const Text& path) { return files.PathFileExists(path); }
 
@@ -23,8 +35,10 @@ Text NormalizePath(FileSystem& files, Text path) {
     // The first three characters (a drive such as "C:\") are never looked up.
     constexpr std::size_t kFirstComponentEnd = 3;
     Text out;
+    std::size_t start = kFirstComponentEnd;
     for (auto pos = p.find(u'\\', kFirstComponentEnd); pos != Text::npos;
-         pos = p.find(u'\\', pos + 1)) {
+         start = pos + 1, pos = p.find(u'\\', pos + 1)) {
+        if (NamesNoEntry(std::u16string_view(p).substr(start, pos - start))) return {};
         const auto entry = LookUpEntry(files, p.substr(0, pos), mask::kAnyEntry);
         if (!entry) return {};
         out += u'\\';

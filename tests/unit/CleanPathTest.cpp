@@ -50,6 +50,13 @@ TEST_F(CleanPath, NormalizePathSpellsEveryComponentByItsStoredNameInProperCase) 
         {u"c:", u"C:"},
         {u"C:\\", u"C:"},
         {u"q:\\", u"Q:"},
+        // "." and ".." name no entry of their own: nothing, rather than a long path that
+        // repeats a folder's name or walks up from it.
+        {u"C:\\Users\\.\\Bob", u""},
+        {u"C:\\DOCUME~1\\..\\Users", u""},
+        {u"C:\\Users\\...", u""},
+        {u"C:\\Users\\. .\\Bob", u""},
+        {u"C:\\.\\Users", u""},
         // "/" separates components as "\" does; none is lost.
         {u"C:\\DOCUME~1\\Bob/LOCALS~1\\Temp",
          u"C:\\Documents And Settings\\Bob\\Local Settings\\Temp"},
