@@ -3,8 +3,10 @@
 // query and one tooltip update. Nothing else: no menu, no settings, no pictures of its own.
 // Not shipped; built beside Dustvale.exe with the same compiler and options.
 //
-// With /commoncontrols it also loads and initializes the common controls, as a program with a
-// dialog of its own must: a second floor that shows what that library alone costs.
+// Two switches turn it into the floor for a program that must do what Dustvale does, so that
+// the cost of each obligation shows apart: /commoncontrols loads and initializes the common
+// controls at start, as a program with a dialog of its own does; /wholerecord sends the whole
+// icon record (picture, callback message and tooltip) at each tick, not the tooltip alone.
 //
 // WM_CLOSE takes the icon away and ends the program, so that a benchmark can stop it as
 // `taskkill` (without /f) does. A WM_TIMER sent from outside runs one tick, as Dustvale's own
@@ -26,6 +28,7 @@ constexpr UINT kTickMs = 1000;
 
 struct Tray {
     NOTIFYICONDATAW icon{};
+    UINT tickFlags = NIF_TIP;
 };
 
 void Tick(Tray& tray) {
@@ -35,7 +38,7 @@ void Tick(Tray& tray) {
     ::SHQueryRecycleBinW(L"C:\\", &info);
     std::swprintf(tray.icon.szTip, std::size(tray.icon.szTip), L"Baseline (%llu items)",
                   static_cast<unsigned long long>(info.i64NumItems));
-    tray.icon.uFlags = NIF_TIP;
+    tray.icon.uFlags = tray.tickFlags;
     ::Shell_NotifyIconW(NIM_MODIFY, &tray.icon);
 }
 
@@ -87,6 +90,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     if (::RegisterClassExW(&windowClass) == 0) return 1;
 
     Tray tray;
+    if (std::wcsstr(commandLine, L"/wholerecord") != nullptr) {
+        tray.tickFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
+    }
     const HWND window = ::CreateWindowExW(0, kWindowClass, L"Baseline", WS_POPUP, 0, 0, 0, 0,
                                           nullptr, nullptr, instance, &tray);
     if (window == nullptr) return 1;
