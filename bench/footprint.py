@@ -435,34 +435,43 @@ def missed_aims(results):
 def plot(results, path):
     import matplotlib
     matplotlib.use("Agg")
+    import matplotlib.patches as patches
     import matplotlib.pyplot as plt
 
+    limit = 2.5  # ratios beyond it (the executable's size) are cut, their value written
     fig, axes = plt.subplots(1, len(results), figsize=(13, 6), sharey=True)
     names = [what for _, what, _, _, _ in FIGURES]
     for ax, (items, figures) in zip(axes, results.items()):
         d, b, c = figures[DUSTVALE], figures[BASELINE], figures[LIKE_FOR_LIKE]
         to_baseline = [ratio(d[key], b[key]) for key, *_ in FIGURES]
-        to_controls = [ratio(d[key], c[key]) for key, *_ in FIGURES]
+        to_like = [ratio(d[key], c[key]) for key, *_ in FIGURES]
         aims = [aim_for(key, aim, items) for key, *_, aim in FIGURES]
         colours = ["tab:grey" if aim is None else ("tab:green" if r <= aim else "tab:red")
                    for r, aim in zip(to_baseline, aims)]
         y = list(range(len(names)))
-        ax.barh([i - 0.2 for i in y], to_baseline, height=0.4, color=colours,
-                label=f"Dustvale / {BASELINE}")
-        ax.barh([i + 0.2 for i in y], to_controls, height=0.4, color="tab:blue", alpha=0.5,
-                label=f"Dustvale / {LIKE_FOR_LIKE}")
+        ax.barh([i - 0.2 for i in y], [min(r, limit) for r in to_baseline], height=0.4,
+                color=colours)
+        ax.barh([i + 0.2 for i in y], [min(r, limit) for r in to_like], height=0.4,
+                color="tab:blue", alpha=0.5)
         for i, aim in enumerate(aims):
             if aim is not None:
                 ax.plot([aim, aim], [i - 0.45, i + 0.05], color="black", linewidth=2)
-        for i, r in enumerate(to_baseline):
-            ax.text(r, i - 0.2, f" {r:.2f}", va="center", fontsize=8)
+        for i, (r, q) in enumerate(zip(to_baseline, to_like)):
+            ax.text(min(r, limit), i - 0.2, f" {r:.2f}", va="center", fontsize=8)
+            ax.text(min(q, limit), i + 0.2, f" {q:.2f}", va="center", fontsize=7,
+                    color="tab:blue")
         ax.axvline(1.0, color="black", linewidth=0.5, linestyle=":")
+        ax.set_xlim(0, limit + 0.4)
         ax.set_yticks(y)
         ax.set_yticklabels(names, fontsize=8)
         ax.invert_yaxis()
         ax.set_title(f"{items:,} items in the Recycle Bin")
-        ax.set_xlabel("ratio (black bar: the aim; green met, red missed)")
-        ax.legend(fontsize=7, loc="lower right")
+        ax.set_xlabel("Dustvale's figure divided by the other program's (black bar: the aim)")
+    legend = [patches.Patch(color="tab:green", label=f"/ {BASELINE}: aim met"),
+              patches.Patch(color="tab:red", label=f"/ {BASELINE}: aim missed"),
+              patches.Patch(color="tab:grey", label=f"/ {BASELINE}: no aim"),
+              patches.Patch(color="tab:blue", alpha=0.5, label=f"/ {LIKE_FOR_LIKE}")]
+    axes[-1].legend(handles=legend, fontsize=7, loc="lower right")
     fig.suptitle("Dustvale.exe beside the baseline tray program, under Wine")
     fig.tight_layout()
     fig.savefig(path, dpi=100)
