@@ -5,7 +5,9 @@
 #      and private memory over SECONDS of idling, start-up to the icon, one tick, the menu, the
 #      executables' sizes, with an empty Recycle Bin and with 10,000 items in it;
 #   2. the Temp Files clean beside `rd /s /q` at 10,000 and 50,000 files (bench/cleaner.py);
-#   3. a longer run of every fuzz target (scripts/fuzz.sh, FUZZ_SECONDS each).
+#   3. Dustvale's own code in the simulated Windows under valgrind: instructions per tick and
+#      the heap's peak (bench/own_cost.py, on a Linux build in build/linux-bench);
+#   4. a longer run of every fuzz target (scripts/fuzz.sh, FUZZ_SECONDS each).
 # Tables, JSON and a plot go to build/mingw/bench/. Exits non-zero when a step could not run or
 # a fuzz target found something; missed aims are listed, not treated as failures.
 #
@@ -36,6 +38,14 @@ if ! cmake --preset mingw >/dev/null ||
   exit 2
 fi
 mkdir -p "$build/bench"
+echo
+echo "== linux-bench: configure and build (optimised as Dustvale.exe is)"
+if ! cmake -S "$repo" -B "$repo/build/linux-bench" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
+       >/dev/null ||
+   ! cmake --build "$repo/build/linux-bench" -j"$(nproc)" --target dustvale_own_cost; then
+  echo "bench: the linux-bench build failed" >&2
+  exit 2
+fi
 
 failed=()
 missed=()
@@ -54,16 +64,18 @@ run_step "footprint" /usr/bin/python3 "$repo/bench/footprint.py" --build "$build
   --seconds "$seconds" --items 10000
 run_step "cleaner" /usr/bin/python3 "$repo/bench/cleaner.py" --build "$build" \
   --files 10000 50000
+run_step "own cost" /usr/bin/python3 "$repo/bench/own_cost.py" --build "$repo/build/linux-bench" \
+  --out "$build/bench"
 run_step "fuzzing" "$repo/scripts/fuzz.sh" "$fuzz_seconds"
 
 echo
 echo "== summary ($(( $(date +%s) - started )) s)"
-for table in footprint.md cleaner.md; do
+for table in footprint.md cleaner.md own_cost.md; do
   [ -e "$build/bench/$table" ] && { echo; cat "$build/bench/$table"; }
 done
 echo
 echo "results: $build/bench/ (footprint.md, footprint.png, footprint.json, cleaner.md," \
-  "cleaner.json)"
+  "cleaner.json, own_cost.md)"
 [ ${#missed[@]} -gt 0 ] && printf 'aims missed in: %s (see above)\n' "${missed[*]}"
 if [ ${#failed[@]} -gt 0 ]; then
   printf 'failed: %s\n' "${failed[@]}"

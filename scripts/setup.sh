@@ -38,6 +38,7 @@ test_packages=(
 )
 bench_packages=(
   "python3-matplotlib      the benchmarks' plot"
+  "valgrind                counts the instructions and the heap of Dustvale's own code"
 )
 wanted=("${run_packages[@]}")
 [ "$purpose" != run ] && wanted+=("${test_packages[@]}")
