@@ -460,6 +460,10 @@ std::unique_ptr<DialogWindow> Win32Dialogs::CreateDialogWindow(const DialogLayou
 }
 
 bool TranslateDialogMessage(MSG& message) {
+    // Only keys need a dialog's own handling (Tab, Enter, Esc, arrows, mnemonics); any other
+    // message is dispatched as usual. This spares the once-a-second tick, and every other
+    // message, two look-ups that each cost Wine a round trip to its server.
+    if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST) return false;
     if (message.hwnd == nullptr) return false;
     const HWND root = ::GetAncestor(message.hwnd, GA_ROOT);
     if (root == nullptr || ::GetPropW(root, kDialogProperty) == nullptr) return false;

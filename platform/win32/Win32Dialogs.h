@@ -24,9 +24,9 @@ private:
     ATOM checkBoxClass_ = 0;  // 0 when another instance registered it first
 };
 
-// For the message loop: when `message` belongs to one of the program's modeless dialogs, the
+// For the message loop: when `message` is a key for one of the program's modeless dialogs, the
 // dialog manager handles it (IsDialogMessageW) and the result is true; the loop then must not
-// translate or dispatch it.
+// translate or dispatch it. Other messages are left to the loop.
 bool TranslateDialogMessage(MSG& message);
 
 }  // namespace dustvale::win32
