@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the linux-fuzz preset and runs every libFuzzer target for SECONDS each (default 60),
 # one after the other. Each target works on a corpus kept between runs in
-# build/linux-fuzz/fuzz-corpus/<target>/, seeded from tests/fuzz/corpus/<target>/ (the committed
-# seeds are never changed). Prints per target the runs executed, exec/s, coverage (cov: edges,
+# build/linux-fuzz/fuzz-corpus/<target>/, started from tests/fuzz/corpus/<target>/ (the committed
+# inputs are never changed). Prints per target the runs executed, exec/s, coverage (cov: edges,
 # ft: features) and any finding, whose input stays in build/linux-fuzz/fuzz-findings/<target>/.
 # Exits 1 when a target found something, 2 when the build failed.
 #
@@ -33,12 +33,12 @@ fi
 
 found=()
 printf '\n%-20s %12s %9s %7s %8s  %s\n' target runs exec/s cov ft result
-while IFS=$'\t' read -r name exe seeds dict; do
+while IFS=$'\t' read -r name exe inputs dict; do
   corpus="$build/fuzz-corpus/$name"
   findings="$build/fuzz-findings/$name"
   log="$build/fuzz-logs/$name.log"
   mkdir -p "$corpus" "$findings" "$(dirname "$log")"
-  cp -n "$seeds"/* "$corpus"/ 2>/dev/null
+  cp -n "$inputs"/* "$corpus"/ 2>/dev/null
   options=(-max_total_time="$seconds" -timeout=5 -rss_limit_mb=2048 -max_len=2048
            -print_final_stats=1 -artifact_prefix="$findings/")
   [ -n "$dict" ] && options+=(-dict="$dict")

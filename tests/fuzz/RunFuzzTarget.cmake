@@ -1,12 +1,12 @@
-# One short fuzz run for CTest: the committed seeds are copied into a scratch folder (which the
+# One short fuzz run for CTest: the committed inputs are copied into a scratch folder (which the
 # run may grow), the target runs for SECONDS, and any finding fails the test; its input is
 # left in WORK as crash-*, leak-*, timeout-* or oom-*.
 #   cmake -DTARGET=... -DCORPUS=... -DDICT=... -DWORK=... -DSECONDS=... -P RunFuzzTarget.cmake
 
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK}/corpus)
-file(GLOB seeds ${CORPUS}/*)
-file(COPY ${seeds} DESTINATION ${WORK}/corpus)
+file(GLOB inputs ${CORPUS}/*)
+file(COPY ${inputs} DESTINATION ${WORK}/corpus)
 
 set(options -max_total_time=${SECONDS} -timeout=5 -rss_limit_mb=2048 -max_len=2048
   -print_final_stats=1 -artifact_prefix=${WORK}/)
