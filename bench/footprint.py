@@ -7,11 +7,11 @@ Three programs: Dustvale.exe, the baseline, and the baseline doing what Dustvale
 common controls loaded at start, the whole icon record sent at each tick), which shows where
 Dustvale's costs above the baseline come from. For an empty Recycle Bin and for one holding
 --items files:
-- each program alone on one desktop: start-up, from the launch on a running desktop to the
-  icon's pixels showing in the tray (median of several starts alternated between the programs,
-  after one start of each to warm the caches); one tick, the program's once-a-second work, run
-  by a WM_TIMER that TickTimer.exe sends to its window, less the round trip of a WM_NULL (median
-  of many); for Dustvale, the menu, from a click on the icon to the menu's pixels showing;
+- each program alone on one desktop, started in rounds that alternate between the programs
+  (after one round to warm the caches): start-up, from the launch on a running desktop to the
+  icon's pixels showing in the tray; one tick, the program's once-a-second work, run by a
+  WM_TIMER that TickTimer.exe sends to its window, less the round trip of a WM_NULL; for
+  Dustvale, the menu, from a click on the icon to the menu's pixels showing; medians of all;
 - then the three side by side, each on a desktop of its own (own prefix, wineserver, X server
   and Trash), for --seconds after their icons show, measured from Linux on the Wine process
   that runs each: CPU time over that idle window (per thread, in nanoseconds) and in all; private
@@ -39,10 +39,9 @@ import xscreen  # noqa: E402
 
 CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
 SAMPLE_SECONDS = 0.2
-STARTS = 5
-TICKS = 40
+ROUNDS = 10
+TICKS_PER_ROUND = 4
 FINAL_SECONDS = 10
-MENU_OPENS = 10
 MENU_TIMEOUT = 30
 # Where a tray click opens Dustvale's menu, above and to the left of the icon: its upper part,
 # clear of the icon's tooltip, which shows just above the taskbar once the pointer rests.
@@ -214,28 +213,40 @@ def stop(s, display, program, empty_tray):
 
 
 def measure_alone(programs, build, trash_items):
-    """Each program alone on one desktop, so that nothing else competes for the CPU: start-ups
-    alternated between the programs (seconds to the icon), then one program at a time, its
-    ticks and, for Dustvale, its menu. {program name: figures}."""
+    """Each program alone on one desktop, so that nothing else competes for the CPU, started
+    again and again: its start-up (seconds to the icon), its ticks and, for Dustvale, its menu.
+    {program name: figures}."""
     s = open_session(f"alone-{trash_items}", programs, build, trash_items)
     figures = {p.name: {"starts_s": []} for p in programs}
     try:
         with xscreen.Display(s.display) as display:
             empty_tray = display.fingerprint(harness.TRAY_FIRST_ICON)
-            for round_number in range(STARTS + 1):
+            # In rounds, one program after the other in each, so that a machine whose disk or
+            # CPU drifts during the run weighs on all of them alike. The first round only warms
+            # the caches.
+            ticks = {p.name: [] for p in programs}
+            round_trips = {p.name: [] for p in programs}
+            opens = []
+            for round_number in range(ROUNDS + 1):
                 for program in programs:
                     took, _ = start_and_wait_for_icon(s, display, program, empty_tray)
-                    time.sleep(0.5)
-                    stop(s, display, program, empty_tray)
-                    if round_number > 0:  # the first round warms the caches
+                    if round_number > 0:
                         figures[program.name]["starts_s"].append(took)
+                        time.sleep(1.5)  # its first tick has run
+                        round_trip, taken = time_ticks(s, program)
+                        round_trips[program.name].append(round_trip)
+                        ticks[program.name] += taken
+                        if program.name == DUSTVALE:  # the baseline has no menu
+                            opens.append(time_menu_open(display))
+                    stop(s, display, program, empty_tray)
             for program in programs:
-                start_and_wait_for_icon(s, display, program, empty_tray)
-                time.sleep(2)  # its first ticks have run
-                figures[program.name].update(time_ticks(s, program))
-                if program.name == DUSTVALE:  # the baseline has no menu
-                    figures[program.name].update(time_menu(display))
-                stop(s, display, program, empty_tray)
+                round_trip = statistics.median(round_trips[program.name])
+                taken = [t - round_trip for t in ticks[program.name]]
+                figures[program.name].update({
+                    "tick_ms": statistics.median(taken), "tick_max_ms": max(taken),
+                    "ticks_ms": taken, "round_trip_ms": round_trip})
+            figures[DUSTVALE].update({"menu_ms": statistics.median(opens) * 1000,
+                                      "menu_max_ms": max(opens) * 1000})
         for program in programs:
             figures[program.name]["start_s"] = statistics.median(
                 figures[program.name]["starts_s"])
@@ -245,98 +256,37 @@ def measure_alone(programs, build, trash_items):
 
 
 def time_ticks(s, program):
-    out = wine_output(s, "C:\\app\\TickTimer.exe", "shell", program.window_class, str(TICKS))
-    values = dict((line.split(" ", 1)[0], [float(v) for v in line.split()[1:]])
+    """The median round trip of a message to the program's window and each of TICKS_PER_ROUND
+    ticks, in milliseconds."""
+    out = wine_output(s, "C:\\app\\TickTimer.exe", "shell", program.window_class,
+                      str(TICKS_PER_ROUND))
+    values = dict((line.split(" ", 1)[0], [float(v) / 1000 for v in line.split()[1:]])
                   for line in out.splitlines() if line.strip())
-    round_trip = values["round_trip"][0]
-    median, mean, _, most = values["tick"]
-    return {"tick_ms": (median - round_trip) / 1000, "tick_mean_ms": (mean - round_trip) / 1000,
-            "tick_max_ms": (most - round_trip) / 1000, "round_trip_ms": round_trip / 1000}
+    return values["round_trip"][0], values["ticks"]
 
 
-def time_menu(d):
-    """Seconds from a click on the icon to the menu's pixels, median and slowest of several."""
-    opens = []
+def time_menu_open(d):
+    """Seconds from a click on the icon to the menu's pixels; the menu is closed again."""
     icon = (harness.TRAY_FIRST_ICON[0] + 8, harness.TRAY_FIRST_ICON[1] + 8)
-    for _ in range(MENU_OPENS):
-        d.move(*AWAY)
-        closed = settled(d, MENU_WATCH)
-        d.move(*icon)
-        # The pointer rests over the icon before the button goes down, for a random part of a
-        # second, so that the clicks fall anywhere between two ticks.
-        time.sleep(random.uniform(0.05, 1.05))
-        d.click(3)
-        clicked = time.monotonic()
-        while d.fingerprint(MENU_WATCH) == closed:
-            if time.monotonic() - clicked > MENU_TIMEOUT:
-                raise harness.WaitFailed(f"no menu within {MENU_TIMEOUT} s of a click")
-            time.sleep(0.0005)
-        opens.append(time.monotonic() - clicked)
-        time.sleep(0.3)
-        d.move(*AWAY)
-        d.click(1)  # a click elsewhere closes the menu without choosing
-        harness.wait_until("the menu to close", lambda: d.fingerprint(MENU_WATCH) == closed,
-                           MENU_TIMEOUT, 0.02)
-    return {"menu_ms": statistics.median(opens) * 1000, "menu_max_ms": max(opens) * 1000}
-
-
-# ---- one program for a while ---------------------------------------------------------------
-
-class Run:
-    """One program on its own desktop: started, watched for the idle window, then probed."""
-
-    def __init__(self, program, build, trash_items, seconds):
-        self.program = program
-        self.build = build
-        self.trash_items = trash_items
-        self.seconds = seconds
-        self.figures = {}
-
-    def open(self):
-        self.session = open_session(f"{self.program.key}-{self.trash_items}",
-                                    [self.program], self.build, self.trash_items)
-        self.display = xscreen.Display(self.session.display)
-        self.empty_tray = self.display.fingerprint(harness.TRAY_FIRST_ICON)
-
-    def start(self):
-        self.started = time.monotonic()
-        took, self.pid = start_and_wait_for_icon(self.session, self.display, self.program,
-                                                 self.empty_tray)
-        self.sampler = Sampler(self.pid)
-        self.sampler.start()
-        self.icon_shown = time.monotonic()
-        self.session_cpu_before = session_cpu(self.session)
-        self.threads_before = thread_cpu_ns(self.pid)
-        self.figures["start_s"] = took
-
-    def finish_idle_window(self):
-        ended = time.monotonic()
-        threads_after = thread_cpu_ns(self.pid)
-        session_cpu_after = session_cpu(self.session)
-        self.sampler.stop()
-        samples = self.sampler.samples
-        if not samples or samples[-1][0] < ended - 2 or threads_after is None:
-            raise AssertionError(f"{self.program.name} ended during the idle window")
-        window = [s for s in samples if s[0] >= self.icon_shown]
-        self.figures.update({
-            "cpu_idle_s": cpu_between(self.threads_before, threads_after),
-            "idle_window_s": ended - self.icon_shown,
-            "cpu_total_s": samples[-1][1],
-            "session_cpu_idle_s": session_cpu_after - self.session_cpu_before,
-            "private_peak_bytes": max(s[2] for s in samples),
-            # A large bin's query takes memory for a moment every second: the final figure is
-            # the median of the last seconds, not whichever moment the last sample fell on.
-            "private_final_bytes": statistics.median(
-                p for t, _, p in samples if t >= ended - FINAL_SECONDS),
-            "cpu_trace": [(t - self.icon_shown, c - window[0][1]) for t, c, _ in window],
-            "private_trace": [(t - self.started, p) for t, _, p in samples],
-        })
-
-    def close(self):
-        try:
-            self.display.close()
-        finally:
-            self.session.__exit__(None, None, None)
+    d.move(*AWAY)
+    closed = settled(d, MENU_WATCH)
+    d.move(*icon)
+    # The pointer rests over the icon before the button goes down, for a random part of a
+    # second, so that the clicks fall anywhere between two ticks.
+    time.sleep(random.uniform(0.05, 1.05))
+    d.click(3)
+    clicked = time.monotonic()
+    while d.fingerprint(MENU_WATCH) == closed:
+        if time.monotonic() - clicked > MENU_TIMEOUT:
+            raise harness.WaitFailed(f"no menu within {MENU_TIMEOUT} s of a click")
+        time.sleep(0.0005)
+    took = time.monotonic() - clicked
+    time.sleep(0.3)
+    d.move(*AWAY)
+    d.click(1)  # a click elsewhere closes the menu without choosing
+    harness.wait_until("the menu to close", lambda: d.fingerprint(MENU_WATCH) == closed,
+                       MENU_TIMEOUT, 0.02)
+    return took
 
 
 def settled(display, box, quiet=0.3):
@@ -419,7 +369,7 @@ def table(results, seconds):
             lines.append(f"| {what} ({unit}) | {d[key] * scale:,.1f} | {b[key] * scale:,.1f} "
                          f"| {r:.2f} | {aim_text} | {verdict} | {c[key] * scale:,.1f} "
                          f"| {ratio(d[key], c[key]):.2f} |")
-        lines.append(f"| menu opens after a click (ms, median of {MENU_OPENS}; "
+        lines.append(f"| menu opens after a click (ms, median of {ROUNDS}; "
                      f"slowest {d['menu_max_ms']:.0f}) | {d['menu_ms']:.1f} | | | | | | |")
         lines.append("")
     return "\n".join(lines)

@@ -5,7 +5,8 @@
 //
 //   TickTimer.exe <desktop> <window class> <ticks>
 //
-// Prints, in microseconds:  round_trip <median>  and  tick <median> <mean> <min> <max>
+// Prints, in microseconds:  round_trip <median>,  tick <median> <mean> <min> <max>  and
+// ticks <each tick, in the order sent>
 
 #include <algorithm>
 #include <cstdio>
@@ -100,5 +101,8 @@ int wmain(int argc, wchar_t** argv) {
                 std::accumulate(tickTimes.begin(), tickTimes.end(), 0.0) /
                     static_cast<double>(tickTimes.size()),
                 *least, *most);
+    std::printf("ticks");
+    for (const double took : tickTimes) std::printf(" %.1f", took);
+    std::printf("\n");
     return 0;
 }
