@@ -2,6 +2,7 @@
 BaselineTray.exe, the least a Recycle Bin tray program can do, both under Wine in the same run.
 
     /usr/bin/python3 bench/footprint.py [--build build/mingw] [--seconds 60] [--items 10000]
+                                        [--rounds 10]
 
 Three programs: Dustvale.exe, the baseline, and the baseline doing what Dustvale must (the
 common controls loaded at start, the whole icon record sent at each tick), which shows where
@@ -39,7 +40,6 @@ import xscreen  # noqa: E402
 
 CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
 SAMPLE_SECONDS = 0.2
-ROUNDS = 10
 TICKS_PER_ROUND = 4
 FINAL_SECONDS = 10
 MENU_TIMEOUT = 30
@@ -212,7 +212,7 @@ def stop(s, display, program, empty_tray):
                        0.05)
 
 
-def measure_alone(programs, build, trash_items):
+def measure_alone(programs, build, trash_items, rounds):
     """Each program alone on one desktop, so that nothing else competes for the CPU, started
     again and again: its start-up (seconds to the icon), its ticks and, for Dustvale, its menu.
     {program name: figures}."""
@@ -227,7 +227,7 @@ def measure_alone(programs, build, trash_items):
             ticks = {p.name: [] for p in programs}
             round_trips = {p.name: [] for p in programs}
             opens = []
-            for round_number in range(ROUNDS + 1):
+            for round_number in range(rounds + 1):
                 for program in programs:
                     took, _ = start_and_wait_for_icon(s, display, program, empty_tray)
                     if round_number > 0:
@@ -287,6 +287,65 @@ def time_menu_open(d):
     harness.wait_until("the menu to close", lambda: d.fingerprint(MENU_WATCH) == closed,
                        MENU_TIMEOUT, 0.02)
     return took
+
+
+# ---- one program for a while ---------------------------------------------------------------
+
+class Run:
+    """One program on its own desktop: started, watched for the idle window, then probed."""
+
+    def __init__(self, program, build, trash_items, seconds):
+        self.program = program
+        self.build = build
+        self.trash_items = trash_items
+        self.seconds = seconds
+        self.figures = {}
+
+    def open(self):
+        self.session = open_session(f"{self.program.key}-{self.trash_items}",
+                                    [self.program], self.build, self.trash_items)
+        self.display = xscreen.Display(self.session.display)
+        self.empty_tray = self.display.fingerprint(harness.TRAY_FIRST_ICON)
+
+    def start(self):
+        self.started = time.monotonic()
+        took, self.pid = start_and_wait_for_icon(self.session, self.display, self.program,
+                                                 self.empty_tray)
+        self.sampler = Sampler(self.pid)
+        self.sampler.start()
+        self.icon_shown = time.monotonic()
+        self.session_cpu_before = session_cpu(self.session)
+        self.threads_before = thread_cpu_ns(self.pid)
+        self.figures["start_side_by_side_s"] = took
+
+    def finish_idle_window(self):
+        ended = time.monotonic()
+        threads_after = thread_cpu_ns(self.pid)
+        session_cpu_after = session_cpu(self.session)
+        self.sampler.stop()
+        samples = self.sampler.samples
+        if not samples or samples[-1][0] < ended - 2 or threads_after is None:
+            raise AssertionError(f"{self.program.name} ended during the idle window")
+        window = [s for s in samples if s[0] >= self.icon_shown]
+        self.figures.update({
+            "cpu_idle_s": cpu_between(self.threads_before, threads_after),
+            "idle_window_s": ended - self.icon_shown,
+            "cpu_total_s": samples[-1][1],
+            "session_cpu_idle_s": session_cpu_after - self.session_cpu_before,
+            "private_peak_bytes": max(s[2] for s in samples),
+            # A large bin's query takes memory for a moment every second: the final figure is
+            # the median of the last seconds, not whichever moment the last sample fell on.
+            "private_final_bytes": statistics.median(
+                p for t, _, p in samples if t >= ended - FINAL_SECONDS),
+            "cpu_trace": [(t - self.icon_shown, c - window[0][1]) for t, c, _ in window],
+            "private_trace": [(t - self.started, p) for t, _, p in samples],
+        })
+
+    def close(self):
+        try:
+            self.display.close()
+        finally:
+            self.session.__exit__(None, None, None)
 
 
 def settled(display, box, quiet=0.3):
@@ -354,7 +413,7 @@ def ratio(a, b):
     return a / b if b > 0 else float("nan")
 
 
-def table(results, seconds):
+def table(results, seconds, rounds):
     lines = []
     for items, figures in results.items():
         d, b, c = figures[DUSTVALE], figures[BASELINE], figures[LIKE_FOR_LIKE]
@@ -369,7 +428,7 @@ def table(results, seconds):
             lines.append(f"| {what} ({unit}) | {d[key] * scale:,.1f} | {b[key] * scale:,.1f} "
                          f"| {r:.2f} | {aim_text} | {verdict} | {c[key] * scale:,.1f} "
                          f"| {ratio(d[key], c[key]):.2f} |")
-        lines.append(f"| menu opens after a click (ms, median of {ROUNDS}; "
+        lines.append(f"| menu opens after a click (ms, median of {rounds}; "
                      f"slowest {d['menu_max_ms']:.0f}) | {d['menu_ms']:.1f} | | | | | | |")
         lines.append("")
     return "\n".join(lines)
@@ -432,6 +491,8 @@ def main(argv):
     parser.add_argument("--build", default=os.path.join(HERE, "..", "build", "mingw"))
     parser.add_argument("--seconds", type=int, default=60)
     parser.add_argument("--items", type=int, default=10000)
+    parser.add_argument("--rounds", type=int, default=10,
+                        help="rounds of start-ups, ticks and menus with each program alone")
     args = parser.parse_args(argv)
     build = os.path.abspath(args.build)
     out = os.path.join(build, "bench")
@@ -445,7 +506,7 @@ def main(argv):
     results = {}
     for items in (0, args.items):
         print(f"== {items} items: each program alone", flush=True)
-        alone = measure_alone(programs, build, items)
+        alone = measure_alone(programs, build, items, args.rounds)
         print(f"== {items} items: {args.seconds} s side by side", flush=True)
         figures = measure_side_by_side(programs, build, items, args.seconds)
         for p in programs:
@@ -455,7 +516,7 @@ def main(argv):
 
     report = (f"Wine {harness._wine_version()}, {os.cpu_count()} cores; "
               f"`/usr/bin/python3 bench/footprint.py --seconds {args.seconds} "
-              f"--items {args.items}`\n\n" + table(results, args.seconds))
+              f"--items {args.items}`\n\n" + table(results, args.seconds, args.rounds))
     print()
     print(report)
     with open(os.path.join(out, "footprint.md"), "w") as f:
