@@ -330,6 +330,9 @@ class Run:
         self.figures.update({
             "cpu_idle_s": cpu_between(self.threads_before, threads_after),
             "idle_window_s": ended - self.icon_shown,
+            # Idle, a program does nothing but its once-a-second tick.
+            "cpu_per_tick_ms": 1000 * cpu_between(self.threads_before, threads_after)
+            / (ended - self.icon_shown),
             "cpu_total_s": samples[-1][1],
             "session_cpu_idle_s": session_cpu_after - self.session_cpu_before,
             "private_peak_bytes": max(s[2] for s in samples),
@@ -397,6 +400,7 @@ FIGURES = [
     ("private_final_bytes", "private memory, final", "KiB", 1 / 1024, 1.1),
     ("start_s", "start-up to the icon", "ms", 1000, 1.2),
     ("tick_ms", "one tick", "ms", 1, 1.0),
+    ("cpu_per_tick_ms", "CPU time per tick (idle CPU time per second)", "ms", 1, None),
     ("cpu_total_s", "CPU time in all, start included", "ms", 1000, None),
     ("session_cpu_idle_s", "CPU time while idle, Wine's own processes included", "ms", 1000,
      None),

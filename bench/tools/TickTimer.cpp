@@ -44,19 +44,24 @@ BOOL CALLBACK MatchClass(HWND window, LPARAM lParam) {
     return TRUE;
 }
 
+bool Send(HWND window, UINT message, WPARAM wParam) {
+    DWORD_PTR answer = 0;
+    return ::SendMessageTimeoutW(window, message, wParam, 0, SMTO_NORMAL, kAnswerTimeoutMs,
+                                 &answer) != 0;
+}
+
 // Microseconds each message takes, in the order sent; empty when the window stops answering.
+// Each is sent once the program is between two messages (an untimed WM_NULL has come back), so
+// that a tick of its own timer, running when the message comes, is not counted in.
 std::vector<double> Time(HWND window, UINT message, WPARAM wParam, int count) {
     LARGE_INTEGER frequency;
     ::QueryPerformanceFrequency(&frequency);
     std::vector<double> took;
     for (int i = 0; i < count; ++i) {
+        if (!Send(window, WM_NULL, 0)) return {};
         LARGE_INTEGER before, after;
-        DWORD_PTR answer = 0;
         ::QueryPerformanceCounter(&before);
-        if (::SendMessageTimeoutW(window, message, wParam, 0, SMTO_NORMAL, kAnswerTimeoutMs,
-                                  &answer) == 0) {
-            return {};
-        }
+        if (!Send(window, message, wParam)) return {};
         ::QueryPerformanceCounter(&after);
         took.push_back(1e6 * static_cast<double>(after.QuadPart - before.QuadPart) /
                        static_cast<double>(frequency.QuadPart));
