@@ -157,7 +157,8 @@ def open_session(name, programs, build, trash_items=0):
         if trash_items:
             make_trash(s, trash_items)
 
-    s = harness.Session(name, dustvale_exe(build), template, artifacts, beside=beside, manifest=True,
+    s = harness.Session(name, dustvale_exe(build), template, artifacts, beside=beside,
+                        manifest=True,
                         before_start=fill_trash, start_program=False)
     s.__enter__()
     try:
@@ -422,7 +423,8 @@ def table(results, seconds, rounds):
     for items, figures in results.items():
         d, b, c = figures[DUSTVALE], figures[BASELINE], figures[LIKE_FOR_LIKE]
         lines.append(f"### {items:,} items in the Recycle Bin, {seconds} s idle\n")
-        lines.append(f"| figure | Dustvale | {BASELINE} | ratio | aim | | {LIKE_FOR_LIKE} | ratio |")
+        lines.append(f"| figure | Dustvale | {BASELINE} | ratio | aim | "
+                     f"| {LIKE_FOR_LIKE} | ratio |")
         lines.append("|---|---:|---:|---:|---:|---|---:|---:|")
         for key, what, unit, scale, aim in FIGURES:
             aim = aim_for(key, aim, items)

@@ -83,7 +83,8 @@ int wmain(int argc, wchar_t** argv) {
         return 2;
     }
     const int ticks = std::max(1, _wtoi(argv[3]));
-    unique_desktop desktop(::OpenDesktopW(argv[1], 0, FALSE, DESKTOP_READOBJECTS | DESKTOP_ENUMERATE));
+    unique_desktop desktop(
+        ::OpenDesktopW(argv[1], 0, FALSE, DESKTOP_READOBJECTS | DESKTOP_ENUMERATE));
     if (!desktop) {
         std::fprintf(stderr, "no desktop %ls\n", argv[1]);
         return 1;
