@@ -304,11 +304,10 @@ def time_menu_open(d):
 class Run:
     """One program on its own desktop: started, watched for the idle window, then probed."""
 
-    def __init__(self, program, build, trash_items, seconds):
+    def __init__(self, program, build, trash_items):
         self.program = program
         self.build = build
         self.trash_items = trash_items
-        self.seconds = seconds
         self.figures = {}
 
     def open(self):
@@ -380,7 +379,7 @@ def wine_output(session, *args):
 
 
 def measure_side_by_side(programs, build, trash_items, seconds):
-    runs = [Run(p, build, trash_items, seconds) for p in programs]
+    runs = [Run(p, build, trash_items) for p in programs]
     try:
         for run in runs:
             run.open()
