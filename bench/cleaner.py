@@ -2,7 +2,7 @@
 under Wine beside `cmd /c rd /s /q` on an identical tree, for 10,000 and 50,000 files, and what
 one file costs at each size, so that it shows whether the cost grows linearly.
 
-    /usr/bin/python3 bench/cleaner.py [--build build/mingw] [--files 10000 50000]
+    /usr/bin/python3 bench/cleaner.py [--build build/mingw-x64] [--files 10000 50000]
 
 The build folder is a MinGW build (cmake --preset mingw) holding Dustvale.exe and the helpers of
 the end-to-end tests. Both trees are generated before either deletion runs, in the same Wine
@@ -103,7 +103,7 @@ def time_rd(s, path):
 
 def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--build", default=os.path.join(HERE, "..", "build", "mingw"))
+    parser.add_argument("--build", default=os.path.join(HERE, "..", "build", "mingw-x64"))
     parser.add_argument("--files", type=int, nargs="+", default=[10000, 50000])
     args = parser.parse_args(argv)
     build = os.path.abspath(args.build)

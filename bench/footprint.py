@@ -1,7 +1,8 @@
 """Benchmark (by hand, not a test): what Dustvale.exe costs a desktop it runs on all day, beside
 BaselineTray.exe, the least a Recycle Bin tray program can do, both under Wine in the same run.
 
-    /usr/bin/python3 bench/footprint.py [--build build/mingw] [--seconds 60] [--items 10000]
+    /usr/bin/python3 bench/footprint.py [--build build/mingw-x64] [--seconds 60] [--items 10000]
+                                        [--sizes-of build/mingw-x86]
                                         [--rounds 10]
     /usr/bin/python3 bench/footprint.py --from-json <build>/bench/footprint.json
                                         (the table and the plot again, from a run's figures)
@@ -153,7 +154,8 @@ def open_session(name, programs, build, trash_items=0):
     artifacts = os.path.join(build, "bench", "artifacts")
     beside = {p.exe_name: open(p.exe, "rb").read() for p in programs
               if p.exe_name != "Dustvale.exe"}
-    beside["TickTimer.exe"] = open(os.path.join(build, "bench", "TickTimer.exe"), "rb").read()
+    tick_timer = os.path.join(build, "bench", "TickTimer.exe")
+    beside["TickTimer.exe"] = open(tick_timer, "rb").read()
 
     def fill_trash(s):
         if trash_items:
@@ -162,6 +164,7 @@ def open_session(name, programs, build, trash_items=0):
     s = harness.Session(name, dustvale_exe(build), template, artifacts, beside=beside,
                         manifest=True,
                         before_start=fill_trash, start_program=False)
+    s.tick_timer = tick_timer
     s.__enter__()
     try:
         harness.wait_until("the taskbar", lambda: s.taskbar_colour() != (0, 0, 0), 60)
@@ -205,9 +208,7 @@ def start_and_wait_for_icon(s, display, program, empty_tray):
 
 def stop(s, display, program, empty_tray):
     """Closes the program as taskkill without /f does (WM_CLOSE) and waits for its icon to go."""
-    subprocess.run(["wine", "explorer", f"/desktop=shell,{harness.DESKTOP[0]}x"
-                    f"{harness.DESKTOP[1]}", "taskkill", "/im", program.exe_name],
-                   env=s.env, timeout=60, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    subprocess.run(s._on_desktop("taskkill", "/im", program.exe_name), env=s.env, timeout=60, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     harness.wait_until(f"{program.exe_name} to end",
                        lambda: not s.app_processes(program.exe_name), 30, 0.05)
     harness.wait_until("the tray to be empty",
@@ -268,8 +269,8 @@ def one_tick_ms(taken):
 def time_ticks(s, program):
     """The median round trip of a message to the program's window and each of TICKS_PER_ROUND
     ticks, in milliseconds."""
-    out = wine_output(s, "C:\\app\\TickTimer.exe", "shell", program.window_class,
-                      str(TICKS_PER_ROUND))
+    out = wine_output(s, s.tick_timer, "C:\\app\\TickTimer.exe", "shell",
+                      program.window_class, str(TICKS_PER_ROUND))
     values = dict((line.split(" ", 1)[0], [float(v) / 1000 for v in line.split()[1:]])
                   for line in out.splitlines() if line.strip())
     return values["round_trip"][0], values["ticks"]
@@ -371,10 +372,11 @@ def settled(display, box, quiet=0.3):
     return last
 
 
-def wine_output(session, *args):
-    done = subprocess.run(["wine", *args], env=session.env, capture_output=True, timeout=600)
+def wine_output(session, linux_file, windows_path, *args):
+    done = subprocess.run(session.program(linux_file, windows_path, *args), env=session.env,
+                          capture_output=True, timeout=600)
     if done.returncode != 0:
-        raise AssertionError(f"{args[0]} failed: {done.stderr.decode(errors='replace')}")
+        raise AssertionError(f"{windows_path} failed: {done.stderr.decode(errors='replace')}")
     return done.stdout.decode()
 
 
@@ -448,6 +450,31 @@ def table(results, seconds, rounds):
     return "\n".join(lines)
 
 
+SIZED = [("Dustvale.exe", ("platform", "win32")), ("BaselineTray.exe", ("bench",)),
+         ("TrayDemo.exe", ("demo",))]
+
+
+def sizes_table(builds):
+    """The executables' sizes in KiB, a column per build named after its architecture."""
+    columns = []
+    for build in builds:
+        exe = dustvale_exe(build)
+        if os.path.exists(exe):
+            arch = "x86-64" if harness.wine.pe_kind(exe) == harness.wine.PE32_PLUS else "i686"
+            columns.append((arch, build))
+    lines = ["### The executables' sizes (KiB)\n",
+             "| executable | " + " | ".join(arch for arch, _ in columns) + " |",
+             "|---|" + "---:|" * len(columns)]
+    for name, folder in SIZED:
+        cells = []
+        for _, build in columns:
+            path = os.path.join(build, *folder, name)
+            cells.append(f"{os.path.getsize(path) / 1024:,.1f}" if os.path.exists(path) else "")
+        lines.append(f"| {name} | " + " | ".join(cells) + " |")
+    lines.append("")
+    return "\n".join(lines)
+
+
 def missed_aims(results):
     return [(items, what) for items, figures in results.items()
             for key, what, _, _, aim in FIGURES
@@ -502,7 +529,10 @@ def plot(results, path):
 
 def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--build", default=os.path.join(HERE, "..", "build", "mingw"))
+    parser.add_argument("--build", default=os.path.join(HERE, "..", "build", "mingw-x64"))
+    parser.add_argument("--sizes-of", metavar="BUILD", nargs="*", default=[],
+                        help="further builds (another architecture) whose executables' sizes "
+                             "the size table lists")
     parser.add_argument("--seconds", type=int, default=60)
     parser.add_argument("--items", type=int, default=10000)
     parser.add_argument("--rounds", type=int, default=10,
@@ -542,9 +572,11 @@ def main(argv):
 
 
 def report(results, args, out):
-    text = (f"Wine {harness._wine_version()}, {os.cpu_count()} cores; "
+    text = (f"Wine {harness.wine.version()}, {os.cpu_count()} cores; "
             f"`/usr/bin/python3 bench/footprint.py --seconds {args.seconds} "
-            f"--items {args.items}`\n\n" + table(results, args.seconds, args.rounds))
+            f"--items {args.items}`\n\n" + table(results, args.seconds, args.rounds) + "\n"
+            + sizes_table([os.path.abspath(args.build)]
+                          + [os.path.abspath(b) for b in args.sizes_of]))
     print()
     print(text)
     os.makedirs(out, exist_ok=True)

@@ -50,7 +50,7 @@ def heap_peak(exe, items, ticks, scratch):
 def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--build", default=os.path.join(HERE, "..", "build", "linux-bench"))
-    parser.add_argument("--out", default=os.path.join(HERE, "..", "build", "mingw", "bench"))
+    parser.add_argument("--out", default=os.path.join(HERE, "..", "build", "mingw-x64", "bench"))
     parser.add_argument("--ticks", type=int, default=60)
     parser.add_argument("--items", type=int, default=10000)
     args = parser.parse_args(argv)

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# The benchmark command (not part of the tests): installs what is missing, builds the mingw
-# preset and measures, each under Wine on virtual X servers of its own:
+# The benchmark command (not part of the tests): installs what is missing, builds the mingw-x64
+# preset (and the mingw-x86 executables, for their sizes) and measures the 64-bit programs, each
+# under 64-bit Wine on virtual X servers of its own:
 #   1. Dustvale.exe's footprint beside the baseline tray program (bench/footprint.py): CPU time
 #      and private memory over SECONDS of idling, start-up to the icon, one tick, the menu, the
-#      executables' sizes, with an empty Recycle Bin and with 10,000 items in it;
+#      executables' sizes of both architectures, with an empty Recycle Bin and with 10,000
+#      items in it;
 #   2. the Temp Files clean beside `rd /s /q` at 10,000 and 50,000 files (bench/cleaner.py);
 #   3. Dustvale's own code in the simulated Windows under valgrind: instructions per tick and
 #      the heap's peak (bench/own_cost.py, on a Linux build in build/linux-bench);
 #   4. a longer run of every fuzz target (scripts/fuzz.sh, FUZZ_SECONDS each).
-# Tables, JSON and a plot go to build/mingw/bench/. Exits non-zero when a step could not run or
+# Tables, JSON and a plot go to build/mingw-x64/bench/. Exits non-zero when a step could not run or
 # a fuzz target found something; missed aims are listed, not treated as failures.
 #
 #   scripts/bench.sh [SECONDS] [FUZZ_SECONDS]     defaults: 60 and 60
@@ -28,13 +30,21 @@ cd "$repo"
 started=$(date +%s)
 "$repo/scripts/setup.sh" bench || exit 1
 
-build="$repo/build/mingw"
+build="$repo/build/mingw-x64"
 echo
-echo "== mingw: configure and build"
-if ! cmake --preset mingw >/dev/null ||
-   ! cmake --build --preset mingw -j"$(nproc)" --target Dustvale DustvaleBaselineTray \
-       DustvaleTickTimer dustvale_e2e_WindowTree dustvale_e2e_HoldFile; then
-  echo "bench: the mingw build failed" >&2
+echo "== mingw-x64: configure and build"
+if ! cmake --preset mingw-x64 >/dev/null ||
+   ! cmake --build --preset mingw-x64 -j"$(nproc)" --target Dustvale DustvaleBaselineTray \
+       DustvaleTickTimer DustvaleTrayDemo dustvale_e2e_WindowTree dustvale_e2e_HoldFile; then
+  echo "bench: the mingw-x64 build failed" >&2
+  exit 2
+fi
+echo
+echo "== mingw-x86: configure and build (for the sizes of the 32-bit executables)"
+if ! cmake --preset mingw-x86 >/dev/null ||
+   ! cmake --build --preset mingw-x86 -j"$(nproc)" --target Dustvale DustvaleBaselineTray \
+       DustvaleTrayDemo; then
+  echo "bench: the mingw-x86 build failed" >&2
   exit 2
 fi
 mkdir -p "$build/bench"
@@ -61,7 +71,7 @@ run_step() {  # name, command...: 0 ran with every aim met, 3 ran with an aim mi
   esac
 }
 run_step "footprint" /usr/bin/python3 "$repo/bench/footprint.py" --build "$build" \
-  --seconds "$seconds" --items 10000
+  --seconds "$seconds" --items 10000 --sizes-of "$repo/build/mingw-x86"
 run_step "cleaner" /usr/bin/python3 "$repo/bench/cleaner.py" --build "$build" \
   --files 10000 50000
 run_step "own cost" /usr/bin/python3 "$repo/bench/own_cost.py" --build "$repo/build/linux-bench" \

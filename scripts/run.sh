@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds Dustvale.exe and starts it under Wine, in a Wine desktop window whose taskbar shows the
-# tray. Its Recycle Bin is your freedesktop Trash ($XDG_DATA_HOME/Trash).
+# Builds the 64-bit Dustvale.exe and starts it under 64-bit Wine, in a Wine desktop window whose
+# taskbar shows the tray. Its Recycle Bin is your freedesktop Trash ($XDG_DATA_HOME/Trash).
 #
 #   scripts/run.sh                       on your X display
 #   scripts/run.sh --headless [SECONDS]  on a virtual X server, saving a screenshot of the Wine
@@ -36,22 +36,32 @@ if ! $headless && ! xdpyinfo >/dev/null 2>&1; then
   exit 2
 fi
 
-echo "run: building Dustvale.exe (preset mingw)"
+echo "run: building the 64-bit Dustvale.exe (preset mingw-x64)"
 cd "$repo"
-cmake --preset mingw >/dev/null
-cmake --build build/mingw --target Dustvale -j"$(nproc)"
-exe="$repo/build/mingw/platform/win32/Dustvale.exe"
+cmake --preset mingw-x64 >/dev/null
+cmake --build build/mingw-x64 --target Dustvale -j"$(nproc)"
+exe="$repo/build/mingw-x64/platform/win32/Dustvale.exe"
 [ -f "$exe" ] || { echo "run: the build did not produce $exe" >&2; exit 1; }
 
+# Wine's programs always through scripts/wine.py, which picks the 64-bit loader and server.
+wine_tool() { "$repo/scripts/wine.py" tool "$@"; }
+
 state="${XDG_DATA_HOME:-$HOME/.local/share}/dustvale"
-export WINEPREFIX="$state/wineprefix"
+# A 64-bit prefix of its own. Earlier versions kept a 32-bit one in "wineprefix", which 64-bit
+# Wine cannot use: it is left alone.
+export WINEPREFIX="$state/wineprefix-x64"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono or Gecko set-up dialogs
+if [ -d "$state/wineprefix" ]; then
+  echo "run: $state/wineprefix is an earlier version's 32-bit Wine prefix, no longer used" \
+       "(its settings file and manifest stay there; remove the folder when you no longer need it)"
+fi
 if [ ! -f "$WINEPREFIX/.dustvale-ready" ]; then
-  echo "run: creating the Wine prefix $WINEPREFIX (once; this takes a little while)"
+  echo "run: creating the 64-bit Wine prefix $WINEPREFIX (once; this takes a little while)"
   mkdir -p "$state"
-  env -u DISPLAY wineboot --init
-  wineserver --wait
+  env -u DISPLAY "$repo/scripts/wine.py" tool wineboot --init
+  wine_tool wineserver --wait
+  "$repo/scripts/wine.py" add-fonts "$WINEPREFIX"
   touch "$WINEPREFIX/.dustvale-ready"
 fi
 
@@ -69,7 +79,7 @@ cleanup() {
   [ -n "$shooter_pid" ] && kill "$shooter_pid" 2>/dev/null || true
   # Ctrl-C ends Dustvale too; the prefix is Dustvale's own, so nothing else runs in it.
   if $headless || $interrupted; then
-    wineserver -k 2>/dev/null || true
+    wine_tool wineserver -k 2>/dev/null || true
   fi
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
 }
@@ -122,9 +132,10 @@ fi
 
 start_desktop() {
   if $headless && [ "$seconds" -gt 0 ]; then
-    timeout "$seconds" wine explorer /desktop=shell,1024x768 'C:\Dustvale\Dustvale.exe'
+    timeout "$seconds" "$repo/scripts/wine.py" tool explorer /desktop=shell,1024x768 \
+      'C:\Dustvale\Dustvale.exe'
   else
-    wine explorer /desktop=shell,1024x768 'C:\Dustvale\Dustvale.exe'
+    wine_tool explorer /desktop=shell,1024x768 'C:\Dustvale\Dustvale.exe'
   fi
 }
 

@@ -2,7 +2,7 @@
 # Installs what building, running and testing Dustvale need on Debian 12, and nothing that is
 # already there. Safe to run again. Used by run.sh, test.sh and bench.sh.
 #
-#   scripts/setup.sh run    the cross compiler, CMake, Wine and a virtual X server
+#   scripts/setup.sh run    the cross compilers, CMake, Wine and a virtual X server
 #   scripts/setup.sh test   the same, plus the native compilers (g++, and clang for fuzzing)
 #                           and GoogleTest
 #   scripts/setup.sh bench  the same as test, plus what the benchmarks plot with
@@ -18,11 +18,14 @@ esac
 run_packages=(
   "cmake                   build system"
   "ninja-build             build tool used by the CMake presets"
+  "g++-mingw-w64-x86-64-posix  cross compiler for the 64-bit Dustvale.exe"
+  "mingw-w64-x86-64-dev    Windows headers and libraries for the 64-bit cross compiler"
   "g++-mingw-w64-i686-posix  cross compiler for the 32-bit Dustvale.exe"
-  "mingw-w64-i686-dev      Windows headers and libraries for the cross compiler"
-  "googletest              GoogleTest sources, built with the cross compiler"
-  "wine                    runs Dustvale.exe on Linux"
-  "wine32:i386             32-bit Wine (Dustvale.exe is a 32-bit program)"
+  "mingw-w64-i686-dev      Windows headers and libraries for the 32-bit cross compiler"
+  "googletest              GoogleTest sources, built with the cross compilers"
+  "wine                    Wine's programs and settings"
+  "wine64                  64-bit Wine: runs the 64-bit Dustvale.exe on Linux"
+  "wine32:i386             32-bit Wine: runs the 32-bit build where the kernel runs 32-bit programs"
   "xvfb                    virtual X server for headless runs and tests"
   "xauth                   used by xvfb-run"
   "x11-utils               xdpyinfo: checks that the display answers"
@@ -82,6 +85,8 @@ for package in "${missing[@]}"; do
   [[ "$package" == *:i386 ]] && needs_i386=true
 done
 if $needs_i386 && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  # The 32-bit packages install also where the kernel runs no 32-bit programs; the tests of
+  # the 32-bit build are skipped there (scripts/wine.py tells).
   echo "setup: adding the i386 architecture (for 32-bit Wine)"
   dpkg --add-architecture i386
 fi

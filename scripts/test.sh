@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Runs every test: installs what is missing, builds the presets linux, linux-asan, linux-fuzz and
-# mingw, and runs their tests (unit and contract tests on Linux, the same under AddressSanitizer
-# and UndefinedBehaviorSanitizer, a short run of every fuzz target, the Win32 contract tests and
-# the end-to-end tests under Wine).
+# Runs every test: installs what is missing, builds the presets linux, linux-asan, linux-fuzz,
+# mingw-x64 and mingw-x86, and runs their tests (unit and contract tests on Linux, the same under
+# AddressSanitizer and UndefinedBehaviorSanitizer, a short run of every fuzz target; for the
+# 64-bit Dustvale.exe the Win32 contract tests and every end-to-end test under Wine, for the
+# 32-bit one the contract tests and a short end-to-end run where this machine runs 32-bit
+# programs, reported as skipped with the reason where it does not).
 # Prints a summary per label and exits non-zero if anything failed.
 set -uo pipefail
 
@@ -15,7 +17,7 @@ started=$(date +%s)
 jobs=$(nproc)
 failed=()
 summary_args=()
-for preset in linux linux-asan linux-fuzz mingw; do
+for preset in linux linux-asan linux-fuzz mingw-x64 mingw-x86; do
   build="$repo/build/$preset"
   echo
   echo "== $preset: configure and build"
@@ -40,9 +42,11 @@ done
 
 /usr/bin/python3 "$repo/scripts/test_summary.py" "$(( $(date +%s) - started ))" "${summary_args[@]}"
 summary_status=$?
-if [ -e "$repo/build/mingw/e2e-artifacts" ]; then
-  echo "end-to-end screenshots: $repo/build/mingw/e2e-artifacts/<test>/*.png"
-fi
+for preset in mingw-x64 mingw-x86; do
+  if [ -e "$repo/build/$preset/e2e-artifacts" ]; then
+    echo "end-to-end screenshots: $repo/build/$preset/e2e-artifacts/<test>/*.png"
+  fi
+done
 if [ ${#failed[@]} -gt 0 ]; then
   printf 'failed: %s\n' "${failed[@]}"
   exit 1

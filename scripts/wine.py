@@ -14,6 +14,7 @@ prefixes are 64-bit ones, which run programs of both kinds.
     wine.py can-run-32           exits 0 when 32-bit programs can run here, else prints why
                                  and exits 1
     wine.py loader EXE           prints the loader that runs EXE
+    wine.py add-fonts PREFIX     gives a new prefix the fonts Wine itself would not find
 
 DUSTVALE_NO_WINE32=1 makes this machine count as one that runs no 32-bit programs, so that what
 depends on them can be seen skipped on any machine.
@@ -26,6 +27,11 @@ import subprocess
 import sys
 
 WINE_LIB = "/usr/lib/wine"
+WINE_FONTS = "/usr/share/wine/fonts"
+# Debian's Wine 8 never looks into its own font folder, only into the prefix's Fonts folder and
+# the system's: without Marlett, the title bars' buttons show the letters "0 1 r". Wine's other
+# fonts stay out, so that dialogs keep the text metrics the end-to-end tests measure.
+PREFIX_FONTS = ("marlett.ttf",)
 # The exit code that CTest is told means "skipped" (the Automake convention).
 SKIP_EXIT_CODE = 77
 SKIP_PREFIX = "skipped: "
@@ -119,6 +125,16 @@ def tool(name, *args):
     return [wine64(), name, *args]
 
 
+def add_fonts(prefix):
+    """Copies the fonts of PREFIX_FONTS that Wine ships into the prefix's C:\\windows\\Fonts."""
+    fonts = os.path.join(prefix, "drive_c", "windows", "Fonts")
+    os.makedirs(fonts, exist_ok=True)
+    for name in PREFIX_FONTS:
+        source = os.path.join(WINE_FONTS, name)
+        if os.path.exists(source):
+            shutil.copyfile(source, os.path.join(fonts, name))
+
+
 def version():
     """The 64-bit loader's version, e.g. "wine-8.0 (Debian 8.0~repack-4)"."""
     return subprocess.run([wine64(), "--version"], capture_output=True, text=True,
@@ -149,6 +165,9 @@ def main(argv):
             return 0
         print(reason)
         return 1
+    if len(argv) == 3 and argv[1] == "add-fonts":
+        add_fonts(argv[2])
+        return 0
     if len(argv) == 3 and argv[1] == "loader":
         try:
             print(loader_for(argv[2]))

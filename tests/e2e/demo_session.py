@@ -69,8 +69,7 @@ class DemoSession(harness.Session):
                     launcher.wait(timeout=10)
 
     def _on_desktop(self, *program):
-        size = f"{harness.DESKTOP[0]}x{harness.DESKTOP[1]}"
-        return ["wine", "explorer", f"/desktop={windows.DESKTOP_NAME},{size}", *program]
+        return super()._on_desktop(*program, desktop=windows.DESKTOP_NAME)
 
     def _taskbar_drawn(self):
         try:

@@ -4,7 +4,8 @@ Every session gets its own HOME, WINEPREFIX (a copy of a template prefix prepare
 XDG_DATA_HOME (so its own freedesktop Trash, which Wine shows as the Recycle Bin) and X display,
 and is torn down even when the test fails or the test process is killed. Every wait is bounded.
 
-    /usr/bin/python3 harness.py prepare-prefix DIR   prepare the template prefix (once per run)
+    /usr/bin/python3 harness.py prepare-prefix DIR [EXE]
+        prepares the template prefix (once per run); skipped where EXE cannot run here
 """
 
 import datetime
@@ -15,11 +16,14 @@ import subprocess
 import sys
 import tempfile
 import time
+import unittest
 import urllib.parse
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "res"))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "scripts"))
 import icofile  # noqa: E402
+import wine  # noqa: E402
 
 DESKTOP = (800, 600)
 # The first tray icon of an 800 x 600 "shell" desktop, as Wine 8 draws it: x, y, width, height.
@@ -37,6 +41,17 @@ STAMP = "dustvale-template.stamp"
 
 class WaitFailed(AssertionError):
     pass
+
+
+def require_runnable(exe):
+    """Skips the test, saying why, when this machine cannot run exe (a 32-bit program where
+    the kernel runs no 32-bit programs). The line printed is what CTest reads as a skip."""
+    try:
+        wine.loader_for(exe)
+    except wine.CannotRun as reason:
+        # On a line of its own: unittest's "test_x ... " may be waiting for its verdict.
+        print("\n" + wine.SKIP_PREFIX + str(reason), flush=True)
+        raise unittest.SkipTest(str(reason)) from None
 
 
 def wait_until(what, predicate, timeout, interval=0.2):
@@ -66,18 +81,14 @@ def _run(args, env, timeout, **kw):
     return subprocess.run(args, env=env, timeout=timeout, stdin=subprocess.DEVNULL, **kw)
 
 
-def _wine_version():
-    return subprocess.run(["wine", "--version"], capture_output=True, text=True,
-                          timeout=30).stdout.strip()
-
-
 # ---- the template prefix ------------------------------------------------------------------
 
 def prepare_template(path):
-    """Creates a fresh Wine prefix at path/prefix (with its HOME at path/home), unless one made by
-    the same Wine is already there. wineboot takes long; sessions copy the result."""
+    """Creates a fresh 64-bit Wine prefix at path/prefix (with its HOME at path/home), unless one
+    made by the same Wine is already there. It runs 64-bit and 32-bit programs alike. wineboot
+    takes long; sessions copy the result."""
     stamp = os.path.join(path, STAMP)
-    version = _wine_version()
+    version = f"{wine.version()}, win64, fonts {' '.join(wine.PREFIX_FONTS)}"
     if os.path.exists(stamp) and open(stamp).read().strip() == version:
         print(f"template prefix {path} is ready ({version})")
         return
@@ -91,10 +102,11 @@ def prepare_template(path):
     env.pop("DISPLAY", None)  # no window is needed to create a prefix
     started = time.monotonic()
     try:
-        _run(["wineboot", "--init"], env, 240, check=True)
-        _run(["wineserver", "--wait"], env, 120, check=True)
+        _run(wine.tool("wineboot", "--init"), env, 240, check=True)
+        _run(wine.tool("wineserver", "--wait"), env, 120, check=True)
+        wine.add_fonts(env["WINEPREFIX"])
     finally:
-        subprocess.run(["wineserver", "-k"], env=env, timeout=30, check=False)
+        subprocess.run(wine.tool("wineserver", "-k"), env=env, timeout=30, check=False)
     with open(stamp, "w") as f:
         f.write(version + "\n")
     print(f"template prefix {path} created in {time.monotonic() - started:.1f} s ({version})")
@@ -106,7 +118,7 @@ def _teardown(root, prefix, xvfb_pid):
     env = dict(os.environ, WINEPREFIX=prefix, **WINE_ENV)
     if os.path.isdir(prefix):
         try:
-            subprocess.run(["wineserver", "-k"], env=env, timeout=30, check=False,
+            subprocess.run(wine.tool("wineserver", "-k"), env=env, timeout=30, check=False,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         except subprocess.TimeoutExpired:
             pass
@@ -157,15 +169,21 @@ def _wine_processes(prefix):
 
 # ---- a session ----------------------------------------------------------------------------
 
-def manifest_text(exe_name):
-    """The manifest the program writes beside itself on its first start."""
+def architecture(exe):
+    """What the manifests of a build name as its processor architecture."""
+    return "amd64" if wine.pe_kind(exe) == wine.PE32_PLUS else "X86"
+
+
+def manifest_text(exe_name, arch):
+    """The manifest the program writes beside itself on its first start; arch is
+    architecture(exe) of the executable that writes it."""
     name = "Quillmere.Freeware." + exe_name
     lines = [
         '<?xml version="1.0" encoding="UTF-8" standalone="yes"?>',
         '<assembly xmlns="urn:schemas-microsoft-com:asm.v1" manifestVersion="1.0">',
         "  <assemblyIdentity",
         '    version="1.0.0.0"',
-        '    processorArchitecture="X86"',
+        f'    processorArchitecture="{arch}"',
         f'    name="{name}"',
         '    type="win32"',
         "  />",
@@ -176,7 +194,7 @@ def manifest_text(exe_name):
         '        type="win32"',
         '        name="Microsoft.Windows.Common-Controls"',
         '        version="6.0.0.0"',
-        '        processorArchitecture="X86"',
+        f'        processorArchitecture="{arch}"',
         '        publicKeyToken="6595b64144ccf1df"',
         '        language="*"',
         "      />",
@@ -217,6 +235,7 @@ class Session:
     # -- set-up and tear-down
 
     def __enter__(self):
+        require_runnable(self.exe)
         shutil.rmtree(self.artifacts, ignore_errors=True)
         os.makedirs(self.artifacts)
         self.root = tempfile.mkdtemp(prefix=f"dustvale-e2e-{self.name}-")
@@ -264,8 +283,20 @@ class Session:
         self.note(f"prefix copied and desktop launched in {time.monotonic() - started:.1f} s")
 
     @staticmethod
-    def _on_desktop(*program):
-        return ["wine", "explorer", f"/desktop=shell,{DESKTOP[0]}x{DESKTOP[1]}", *program]
+    def _on_desktop(*program, desktop="shell"):
+        return wine.tool("explorer", f"/desktop={desktop},{DESKTOP[0]}x{DESKTOP[1]}", *program)
+
+    def wine_tool(self, *args, timeout=60, check=False):
+        """Runs one of Wine's own programs (reg, attrib, cmd, ...) in this prefix and returns
+        its result."""
+        return subprocess.run(wine.tool(*args), env=self.env, capture_output=True,
+                              timeout=timeout, check=check, stdin=subprocess.DEVNULL)
+
+    @staticmethod
+    def program(linux_file, windows_path, *args):
+        """The command line that starts a program copied from linux_file to windows_path in
+        the prefix, with the Wine loader its file needs."""
+        return [wine.loader_for(linux_file), windows_path, *args]
 
     def start_on_desktop(self, windows_path, *arguments):
         """Starts a program on the running desktop; the launcher returns at once."""
@@ -318,8 +349,8 @@ class Session:
     def _place_manifest(self):
         path = os.path.join(self.app_dir, "Dustvale.exe.manifest")
         with open(path, "wb") as f:
-            f.write(manifest_text("Dustvale"))
-        _run(["wine", "attrib", "+h", "C:\\app\\Dustvale.exe.manifest"], self.env, 60,
+            f.write(manifest_text("Dustvale", architecture(self.exe)))
+        _run(wine.tool("attrib", "+h", "C:\\app\\Dustvale.exe.manifest"), self.env, 60,
              check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def __exit__(self, kind, value, tb):
@@ -472,7 +503,12 @@ def built_in_picture(name, size=16):
 
 
 def main(argv):
-    if len(argv) == 3 and argv[1] == "prepare-prefix":
+    if len(argv) in (3, 4) and argv[1] == "prepare-prefix":
+        if len(argv) == 4:
+            try:
+                require_runnable(argv[3])
+            except unittest.SkipTest:
+                return 0
         prepare_template(os.path.abspath(argv[2]))
     elif len(argv) == 5 and argv[1] == "reap":
         _reap(argv[2], argv[3], argv[4])

@@ -65,8 +65,7 @@ class CleanSession(harness.Session):
     def wine(self, *args, timeout=60):
         """Runs a Wine program in this prefix and returns its standard output; fails if it
         fails."""
-        done = subprocess.run(["wine", *args], env=self.env, capture_output=True,
-                              timeout=timeout, stdin=subprocess.DEVNULL)
+        done = self.wine_tool(*args, timeout=timeout)
         if done.returncode != 0:
             raise AssertionError(f"wine {' '.join(args)} failed ({done.returncode}): "
                                  f"{done.stderr.decode(errors='replace')[-500:]}")
@@ -91,7 +90,9 @@ class CleanSession(harness.Session):
 
     def hold(self, windows_path, seconds=120):
         """Starts HoldFile.exe on the file and returns once it holds it open without sharing."""
-        holder = subprocess.Popen(["wine", f"C:\\app\\{HOLD_FILE}", windows_path, str(seconds)],
+        holder = subprocess.Popen(self.program(os.environ["DUSTVALE_HOLD_FILE_EXE"],
+                                               f"C:\\app\\{HOLD_FILE}", windows_path,
+                                               str(seconds)),
                                   env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                                   stderr=subprocess.PIPE, start_new_session=True)
         self.holders.append(holder)

@@ -166,7 +166,9 @@ class OptionsTest(unittest.TestCase):
             self.assertFalse(s.tray_shows_icon(), "a tray icon while the restart box shows")
 
             path = os.path.join(s.app_dir, MANIFEST)
-            self.assertEqual(self.beside(s, MANIFEST), harness.manifest_text("Dustvale"))
+            # It names the executable's own architecture: "amd64" or "X86".
+            written = harness.manifest_text("Dustvale", harness.architecture(s.exe))
+            self.assertEqual(self.beside(s, MANIFEST), written)
             # Hidden alone, as the program set it. Wine adds the archive flag to every file it
             # reports, so the stored attributes are read as well as what Windows programs see.
             self.assertEqual(int(os.getxattr(path, DOS_ATTRIBUTES).rstrip(b"\0"), 16), 0x2)
@@ -190,7 +192,7 @@ class OptionsTest(unittest.TestCase):
                               lambda: s.is_running() and not s.shown(windows.DIALOG_CLASS),
                               2.0, 0.5)
             s.screenshot("second-start")
-            self.assertEqual(self.beside(s, MANIFEST), harness.manifest_text("Dustvale"))
+            self.assertEqual(self.beside(s, MANIFEST), written)
 
     def test_threshold_and_autostart_stored(self):
         with self.session(manifest=True) as s:

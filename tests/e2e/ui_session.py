@@ -67,8 +67,7 @@ class UiSession(harness.Session):
 
     def wine(self, *args, timeout=60, check=False):
         """Runs a Wine program of this prefix (reg, attrib, ...) and returns its result."""
-        return subprocess.run(["wine", *args], env=self.env, capture_output=True,
-                              timeout=timeout, check=check, stdin=subprocess.DEVNULL)
+        return self.wine_tool(*args, timeout=timeout, check=check)
 
     def run_value(self):
         """The data of the Run key's value "Dustvale" as `wine reg query` shows it, or None."""
@@ -85,10 +84,8 @@ class UiSession(harness.Session):
 
     def start_again(self):
         """Starts Dustvale.exe once more on the running desktop (the launcher returns at once)."""
-        size = f"{harness.DESKTOP[0]}x{harness.DESKTOP[1]}"
         self.later_launchers.append(subprocess.Popen(
-            ["wine", "explorer", f"/desktop={windows.DESKTOP_NAME},{size}",
-             "C:\\app\\Dustvale.exe"],
+            self._on_desktop("C:\\app\\Dustvale.exe", desktop=windows.DESKTOP_NAME),
             env=self.env, stdin=subprocess.DEVNULL, stdout=self.log, stderr=subprocess.STDOUT,
             start_new_session=True))
 

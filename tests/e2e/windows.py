@@ -86,10 +86,11 @@ class WindowTree:
 
     def __init__(self, session, exe=None):
         self.session = session
-        shutil.copy(exe or os.environ[TOOL_VARIABLE], os.path.join(session.app_dir, TOOL))
+        self.exe = exe or os.environ[TOOL_VARIABLE]
+        shutil.copy(self.exe, os.path.join(session.app_dir, TOOL))
 
     def _args(self, *args):
-        return ["wine", f"C:\\app\\{TOOL}", DESKTOP_NAME, *args]
+        return self.session.program(self.exe, f"C:\\app\\{TOOL}", DESKTOP_NAME, *args)
 
     def _run(self, *args, timeout):
         return subprocess.run(self._args(*args), env=self.session.env, capture_output=True,
