@@ -192,7 +192,7 @@ TEST_F(TrayDemoTest, MenuOffersTheControlsBalloonsAndBlinking) {
 class BalloonWindow final : public MessageHandler {
 public:
     explicit BalloonWindow(Text text) : text_(std::move(text)) {}
-    std::int32_t HandleMessage(Hwnd, std::int32_t message, std::int32_t, std::int32_t) noexcept
+    LResult HandleMessage(Hwnd, std::int32_t message, WParam, LParam) noexcept
         override {
         if (message == msg::kMButtonDown || message == msg::kMButtonUp) clicks.push_back(message);
         return message == msg::kGetTextLength ? static_cast<std::int32_t>(text_.size()) : 0;

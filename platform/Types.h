@@ -1,7 +1,8 @@
 #pragma once
 
-// Value types shared by the program and its platform layer. The program runs as a 32-bit
-// Windows process, so handles and message parameters are 32-bit values everywhere.
+// Value types shared by the program and its platform layer. Window and icon handles carry 32
+// significant bits on every Windows, 64-bit included; message parameters are as wide as a
+// pointer, since many messages carry an address.
 
 #include <cstdint>
 #include <string>
@@ -13,6 +14,13 @@ using Text = std::u16string;
 
 using Hwnd = std::uint32_t;   // window handle; 0 is "no window"
 using HIcon = std::uint32_t;  // icon handle; 0 is "no picture"
+
+// A window message's parameters and its answer (WPARAM, LPARAM, LRESULT). Messages such as
+// WM_SETTEXT, WM_GETTEXT and WM_WINDOWPOSCHANGED carry the address of a text or a structure,
+// which a 64-bit process has above 4 GB: cut to 32 bits, it points at nothing.
+using WParam = std::uintptr_t;
+using LParam = std::intptr_t;
+using LResult = std::intptr_t;
 
 // The program's own flag convention: true is -1 (all bits set), false is 0.
 constexpr std::int32_t kTrue = -1;

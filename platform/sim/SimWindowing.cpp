@@ -96,8 +96,8 @@ void SimWindowing::RestoreWindowProc(Hwnd hwnd, WindowProc previous) {
     }
 }
 
-std::int32_t SimWindowing::CallWindowProc(WindowProc proc, Hwnd hwnd, std::int32_t message,
-                                          std::int32_t wParam, std::int32_t lParam) {
+LResult SimWindowing::CallWindowProc(WindowProc proc, Hwnd hwnd, std::int32_t message,
+                                     WParam wParam, LParam lParam) {
     auto it = procs_.find(proc);
     if (it == procs_.end()) return 0;
     if (it->second) return it->second->HandleMessage(hwnd, message, wParam, lParam);
@@ -108,18 +108,17 @@ std::int32_t SimWindowing::CallWindowProc(WindowProc proc, Hwnd hwnd, std::int32
     if (message == msg::kClose) DestroyWindow(hwnd);
     if (message == msg::kGetTextLength) {
         auto window = windows_.find(hwnd);
-        return window == windows_.end() ? 0 : static_cast<std::int32_t>(window->second.text.size());
+        return window == windows_.end() ? 0 : static_cast<LResult>(window->second.text.size());
     }
     return 0;
 }
 
-std::int32_t SimWindowing::DefWindowProc(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
-                                         std::int32_t lParam) {
+LResult SimWindowing::DefWindowProc(Hwnd hwnd, std::int32_t message, WParam wParam,
+                                    LParam lParam) {
     return CallWindowProc(kDefaultProc, hwnd, message, wParam, lParam);
 }
 
-std::int32_t SimWindowing::Dispatch(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
-                                    std::int32_t lParam) {
+LResult SimWindowing::Dispatch(Hwnd hwnd, std::int32_t message, WParam wParam, LParam lParam) {
     auto it = windows_.find(hwnd);
     if (it == windows_.end()) return 0;
     return CallWindowProc(it->second.proc, hwnd, message, wParam, lParam);
@@ -159,16 +158,15 @@ bool SimWindowing::MoveWindow(Hwnd hwnd, Point topLeftPixels) {
     return true;
 }
 
-bool SimWindowing::PostMessage(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
-                               std::int32_t lParam) {
+bool SimWindowing::PostMessage(Hwnd hwnd, std::int32_t message, WParam wParam, LParam lParam) {
     // hwnd 0 posts to the thread's own queue; no window procedure ever sees it.
     if (hwnd != 0 && !Exists(hwnd)) return false;
     queue_.push_back(Posted{hwnd, message, wParam, lParam});
     return true;
 }
 
-std::int32_t SimWindowing::SendMessage(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
-                                       std::int32_t lParam) {
+LResult SimWindowing::SendMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
+                                  LParam lParam) {
     return Dispatch(hwnd, message, wParam, lParam);
 }
 
@@ -279,7 +277,7 @@ bool SimWindowing::FireOneDue(std::uint64_t limit) {
     clock_.Set(firing);
     timer->second.nextDue = firing + timer->second.periodMs;
     auto [hwnd, id] = timer->first;
-    Dispatch(hwnd, msg::kTimer, static_cast<std::int32_t>(id), 0);
+    Dispatch(hwnd, msg::kTimer, id, 0);
     return true;
 }
 

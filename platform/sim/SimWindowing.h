@@ -25,19 +25,18 @@ public:
     void DestroyWindow(Hwnd hwnd) override;
     WindowProc SubclassWindow(Hwnd hwnd, MessageHandler& handler) override;
     void RestoreWindowProc(Hwnd hwnd, WindowProc previous) override;
-    std::int32_t CallWindowProc(WindowProc proc, Hwnd hwnd, std::int32_t message,
-                                std::int32_t wParam, std::int32_t lParam) override;
-    std::int32_t DefWindowProc(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
-                               std::int32_t lParam) override;
+    LResult CallWindowProc(WindowProc proc, Hwnd hwnd, std::int32_t message, WParam wParam,
+                           LParam lParam) override;
+    LResult DefWindowProc(Hwnd hwnd, std::int32_t message, WParam wParam,
+                          LParam lParam) override;
     std::uint32_t SetTimer(Hwnd hwnd, std::uint32_t id, std::uint32_t periodMs) override;
     bool KillTimer(Hwnd hwnd, std::uint32_t id) override;
     Hwnd FindWindow(const Text& className) override;
     bool SetForegroundWindow(Hwnd hwnd) override;
     bool MoveWindow(Hwnd hwnd, Point topLeftPixels) override;
-    bool PostMessage(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
-                     std::int32_t lParam) override;
-    std::int32_t SendMessage(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
-                             std::int32_t lParam) override;
+    bool PostMessage(Hwnd hwnd, std::int32_t message, WParam wParam, LParam lParam) override;
+    LResult SendMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
+                        LParam lParam) override;
     std::int32_t ScreenDpi() override;
     Point GetCursorPos() override;
     Hwnd GetDesktopWindow() override;
@@ -121,7 +120,9 @@ private:
     };
     struct Posted {
         Hwnd hwnd;
-        std::int32_t message, wParam, lParam;
+        std::int32_t message;
+        WParam wParam;
+        LParam lParam;
     };
     struct Timer {
         std::uint32_t periodMs = 0;
@@ -136,8 +137,7 @@ private:
 
     Hwnd NewHandle();
     WindowProc NewProc(MessageHandler* handler);
-    std::int32_t Dispatch(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
-                          std::int32_t lParam);
+    LResult Dispatch(Hwnd hwnd, std::int32_t message, WParam wParam, LParam lParam);
     // Fires the earliest timer or action due at or before `limit`; false when none is due.
     bool FireOneDue(std::uint64_t limit);
     std::optional<std::uint64_t> NextEventTime() const;

@@ -161,7 +161,7 @@ TEST_F(Win32Side, AHiddenOwnerIsAToolWindowThatIsNeverShown) {
 
 class Answer final : public MessageHandler {
 public:
-    std::int32_t HandleMessage(Hwnd, std::int32_t message, std::int32_t, std::int32_t) noexcept
+    LResult HandleMessage(Hwnd, std::int32_t message, WParam, LParam) noexcept
         override {
         return message == msg::kUser ? 42 : 0;
     }

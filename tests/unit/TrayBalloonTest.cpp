@@ -28,7 +28,7 @@ public:
         : scene_(scene), text_(std::move(text)), isOurBalloon_(isOurBalloon) {
         hwnd = scene.sim.windows().CreateForeignWindow(className, text_, this);
     }
-    std::int32_t HandleMessage(Hwnd, std::int32_t message, std::int32_t, std::int32_t) noexcept
+    LResult HandleMessage(Hwnd, std::int32_t message, WParam, LParam) noexcept
         override {
         if (message == msg::kGetTextLength) {
             return static_cast<std::int32_t>(text_.size());
@@ -268,7 +268,7 @@ TEST(TrayBalloon, ControlDestroyedWhileTheSearchLetsMessagesRunIsNotTouchedAfter
     class Ender final : public MessageHandler {
     public:
         explicit Ender(TrayScene& scene) : scene_(scene) {}
-        std::int32_t HandleMessage(Hwnd, std::int32_t, std::int32_t, std::int32_t) noexcept
+        LResult HandleMessage(Hwnd, std::int32_t, WParam, LParam) noexcept
             override {
             scene_.control.reset();
             return 0;
