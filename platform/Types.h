@@ -36,10 +36,19 @@ struct Point {
 // Window messages and notifications the program uses, gathered in one place.
 namespace msg {
 constexpr std::int32_t kNull = 0x0000;
+constexpr std::int32_t kCreate = 0x0001;
 constexpr std::int32_t kDestroy = 0x0002;
-constexpr std::int32_t kClose = 0x0010;
+constexpr std::int32_t kMove = 0x0003;
+constexpr std::int32_t kActivate = 0x0006;
+constexpr std::int32_t kSetText = 0x000C;
 constexpr std::int32_t kGetText = 0x000D;
 constexpr std::int32_t kGetTextLength = 0x000E;
+constexpr std::int32_t kClose = 0x0010;
+constexpr std::int32_t kWindowPosChanging = 0x0046;
+constexpr std::int32_t kWindowPosChanged = 0x0047;
+constexpr std::int32_t kNcCreate = 0x0081;
+constexpr std::int32_t kNcCalcSize = 0x0083;
+constexpr std::int32_t kNcActivate = 0x0086;
 constexpr std::int32_t kTimer = 0x0113;
 constexpr std::int32_t kMouseMove = 0x0200;
 constexpr std::int32_t kLButtonDown = 0x0201;

@@ -226,6 +226,7 @@ TEST(SimShellTest, ModifyTakesOnlyTheFlaggedFieldsAndCallbacksAreSentSynchronous
     SimWindows sim;
     Answer handler;
     Hwnd hwnd = sim.windows().CreateWindow(WindowKind::HiddenOwner, 0, &handler);
+    handler.seen.clear();  // its creation
     SimShell& shell = sim.shell();
     NotifyIconRecord record;
     record.hWnd = hwnd;

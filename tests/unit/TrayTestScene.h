@@ -161,6 +161,7 @@ enum class Loading { Now, Later };
 
 struct TrayScene {
     explicit TrayScene(bool userMode = true, Loading loading = Loading::Now) {
+        original.seen.clear();  // what its window heard while being made, before any control
         control = std::make_unique<ctlSysTrayBalloon>(
             platform, TrayHost{controlWindow, form, userMode}, host);
         if (loading == Loading::Now) {
