@@ -17,7 +17,7 @@ using HIcon = std::uint32_t;  // icon handle; 0 is "no picture"
 
 // A window message's parameters and its answer (WPARAM, LPARAM, LRESULT). Messages such as
 // WM_SETTEXT, WM_GETTEXT and WM_WINDOWPOSCHANGED carry the address of a text or a structure,
-// which a 64-bit process has above 4 GB: cut to 32 bits, it points at nothing.
+// which a 64-bit process has above 4 GB: cut to 32 bits, it points elsewhere.
 using WParam = std::uintptr_t;
 using LParam = std::intptr_t;
 using LResult = std::intptr_t;
