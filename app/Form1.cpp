@@ -237,11 +237,11 @@ void Form1::mnuExit_Click() {
     Unload();
 }
 
-std::int32_t Form1::HandleMessage(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
-                                  std::int32_t lParam) noexcept {
+LResult Form1::HandleMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
+                             LParam lParam) noexcept {
     // Nothing may leave a window procedure: a failed tick is skipped, the next one comes.
     try {
-        if (message == msg::kTimer && static_cast<std::uint32_t>(wParam) == kTimer1Id) {
+        if (message == msg::kTimer && wParam == kTimer1Id) {
             Timer1_Timer();
             return 0;
         }

@@ -68,8 +68,8 @@ private:
     void mnuAbout_Click();
     void mnuExit_Click();
 
-    std::int32_t HandleMessage(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
-                               std::int32_t lParam) noexcept override;
+    LResult HandleMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
+                          LParam lParam) noexcept override;
 
     bool FileExists(const Text& strPathName);
     // The first of CCleaner's two places that holds it, if any.

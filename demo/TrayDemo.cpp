@@ -128,8 +128,8 @@ void TrayDemo::PgmError(const Text& Source, std::int32_t Code, const Text& Descr
                             Title(), mb::kOk | mb::kIconInformation);
 }
 
-std::int32_t TrayDemo::HandleMessage(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
-                                     std::int32_t lParam) noexcept {
+LResult TrayDemo::HandleMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
+                                LParam lParam) noexcept {
     try {
         if (message == msg::kClose) {
             // Asked to close from outside (the user never sees the window): the demo ends.

@@ -44,8 +44,8 @@ public:
     void Run(DemoCommand command);
 
 private:
-    std::int32_t HandleMessage(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
-                               std::int32_t lParam) noexcept override;
+    LResult HandleMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
+                          LParam lParam) noexcept override;
     void MouseUp(std::int16_t Button) override;
     void PgmError(const Text& Source, std::int32_t Code, const Text& Description) override;
 

@@ -21,6 +21,10 @@ struct OsVersion {
     std::int32_t platformId = 0;  // 2 is VER_PLATFORM_WIN32_NT
 };
 
+// The processor architecture an executable is built for. The manifest of the program names
+// its own: Windows refuses to start a 64-bit program that asks for x86 libraries.
+enum class Architecture : std::uint8_t { X86, Amd64 };
+
 // A handle to a kernel object (a named block of shared memory, a named mutex); 0 is none.
 // Whoever receives one from Kernel gives it back with Kernel::CloseHandle.
 using KernelHandle = std::uint32_t;
@@ -31,6 +35,9 @@ public:
 
     // Full path of the running executable (GetModuleFileNameW).
     virtual Text ModuleFileName() = 0;
+    // The architecture the running executable was built for, whatever the system's: a 32-bit
+    // program on 64-bit Windows is an x86 one.
+    virtual Architecture ExecutableArchitecture() = 0;
     // GetTempPathW: the path as reported (final backslash included); nullopt when the call
     // fails or reports a length above 260.
     virtual std::optional<Text> GetTempPath() = 0;

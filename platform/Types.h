@@ -1,7 +1,8 @@
 #pragma once
 
-// Value types shared by the program and its platform layer. The program runs as a 32-bit
-// Windows process, so handles and message parameters are 32-bit values everywhere.
+// Value types shared by the program and its platform layer. Window and icon handles carry 32
+// significant bits on every Windows, 64-bit included; message parameters are as wide as a
+// pointer, since many messages carry an address.
 
 #include <cstdint>
 #include <string>
@@ -13,6 +14,13 @@ using Text = std::u16string;
 
 using Hwnd = std::uint32_t;   // window handle; 0 is "no window"
 using HIcon = std::uint32_t;  // icon handle; 0 is "no picture"
+
+// A window message's parameters and its answer (WPARAM, LPARAM, LRESULT). Messages such as
+// WM_SETTEXT, WM_GETTEXT and WM_WINDOWPOSCHANGED carry the address of a text or a structure,
+// which a 64-bit process has above 4 GB: cut to 32 bits, it points elsewhere.
+using WParam = std::uintptr_t;
+using LParam = std::intptr_t;
+using LResult = std::intptr_t;
 
 // The program's own flag convention: true is -1 (all bits set), false is 0.
 constexpr std::int32_t kTrue = -1;
@@ -28,10 +36,19 @@ struct Point {
 // Window messages and notifications the program uses, gathered in one place.
 namespace msg {
 constexpr std::int32_t kNull = 0x0000;
+constexpr std::int32_t kCreate = 0x0001;
 constexpr std::int32_t kDestroy = 0x0002;
-constexpr std::int32_t kClose = 0x0010;
+constexpr std::int32_t kMove = 0x0003;
+constexpr std::int32_t kActivate = 0x0006;
+constexpr std::int32_t kSetText = 0x000C;
 constexpr std::int32_t kGetText = 0x000D;
 constexpr std::int32_t kGetTextLength = 0x000E;
+constexpr std::int32_t kClose = 0x0010;
+constexpr std::int32_t kWindowPosChanging = 0x0046;
+constexpr std::int32_t kWindowPosChanged = 0x0047;
+constexpr std::int32_t kNcCreate = 0x0081;
+constexpr std::int32_t kNcCalcSize = 0x0083;
+constexpr std::int32_t kNcActivate = 0x0086;
 constexpr std::int32_t kTimer = 0x0113;
 constexpr std::int32_t kMouseMove = 0x0200;
 constexpr std::int32_t kLButtonDown = 0x0201;

@@ -13,8 +13,8 @@ namespace dustvale {
 // exception in a window procedure is a crash of the whole program.
 class MessageHandler {
 public:
-    virtual std::int32_t HandleMessage(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
-                                       std::int32_t lParam) noexcept = 0;
+    virtual LResult HandleMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
+                                  LParam lParam) noexcept = 0;
 
 protected:
     ~MessageHandler() = default;
@@ -46,11 +46,11 @@ public:
     // Gives the window back a procedure that SubclassWindow returned.
     virtual void RestoreWindowProc(Hwnd hwnd, WindowProc previous) = 0;
     // CallWindowProc.
-    virtual std::int32_t CallWindowProc(WindowProc proc, Hwnd hwnd, std::int32_t message,
-                                        std::int32_t wParam, std::int32_t lParam) = 0;
+    virtual LResult CallWindowProc(WindowProc proc, Hwnd hwnd, std::int32_t message,
+                                   WParam wParam, LParam lParam) = 0;
     // DefWindowProc: the system's own handling of a message that a handler leaves alone.
-    virtual std::int32_t DefWindowProc(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
-                                       std::int32_t lParam) = 0;
+    virtual LResult DefWindowProc(Hwnd hwnd, std::int32_t message, WParam wParam,
+                                  LParam lParam) = 0;
 
     // SetTimer on the window itself, so that WM_TIMER reaches the window's current procedure
     // with the id in wParam. Returns the id on success, 0 on failure.
@@ -62,10 +62,10 @@ public:
     virtual bool SetForegroundWindow(Hwnd hwnd) = 0;
     // Moves a window to screen coordinates in pixels, keeping its size.
     virtual bool MoveWindow(Hwnd hwnd, Point topLeftPixels) = 0;
-    virtual bool PostMessage(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
-                             std::int32_t lParam) = 0;
-    virtual std::int32_t SendMessage(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
-                                     std::int32_t lParam) = 0;
+    virtual bool PostMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
+                             LParam lParam) = 0;
+    virtual LResult SendMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
+                                LParam lParam) = 0;
 
     // Pixels per logical inch of the screen (96 at 100 %).
     virtual std::int32_t ScreenDpi() = 0;

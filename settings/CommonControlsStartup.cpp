@@ -37,7 +37,9 @@ void EnsureManifest(const StartupContext& context) {
         const int number = context.files.FreeFile();
         ScopedFile manifest(context.files, number, path, FileMode::Output);
         if (manifest) {
-            manifest->Write(platform.kernel.ToAnsi(ManifestText(executableName) + u"\r\n"));
+            const Text text =
+                ManifestText(executableName, platform.kernel.ExecutableArchitecture());
+            manifest->Write(platform.kernel.ToAnsi(text + u"\r\n"));
         }
     }
     files.SetFileAttributes(path, attr::kHidden);

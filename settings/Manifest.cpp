@@ -11,20 +11,26 @@ namespace {
 constexpr std::int32_t kPlatformNt = 2;  // VER_PLATFORM_WIN32_NT
 const Text kIdentityPrefix = u"Quillmere.Freeware.";
 
+// As Windows spells the architectures in manifests.
+Text ArchitectureName(Architecture architecture) {
+    return architecture == Architecture::Amd64 ? u"amd64" : u"X86";
+}
+
 }  // namespace
 
 Text ManifestPath(const Text& applicationFolder, const Text& executableName) {
     return EnsureTrailing(applicationFolder, u"\\") + executableName + u".exe.manifest";
 }
 
-Text ManifestText(const Text& executableName) {
+Text ManifestText(const Text& executableName, Architecture architecture) {
     const Text identity = kIdentityPrefix + executableName;
+    const Text processor = u"processorArchitecture=\"" + ArchitectureName(architecture) + u"\"";
     const std::array<Text, 22> lines = {
         u"<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>",
         u"<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\">",
         u"  <assemblyIdentity",
         u"    version=\"1.0.0.0\"",
-        u"    processorArchitecture=\"X86\"",
+        u"    " + processor,
         u"    name=\"" + identity + u"\"",
         u"    type=\"win32\"",
         u"  />",
@@ -35,7 +41,7 @@ Text ManifestText(const Text& executableName) {
         u"        type=\"win32\"",
         u"        name=\"Microsoft.Windows.Common-Controls\"",
         u"        version=\"6.0.0.0\"",
-        u"        processorArchitecture=\"X86\"",
+        u"        " + processor,
         u"        publicKeyToken=\"6595b64144ccf1df\"",
         u"        language=\"*\"",
         u"      />",

@@ -19,8 +19,8 @@ Hwnd ctlSysTrayBalloon::BalloonWindowFind(Text searchText) {
     Hwnd window = windows.GetWindow(windows.GetDesktopWindow(), WindowRelation::FirstChild);
     while (window != 0) {
         if (windows.GetClassName(window) == kTooltipClass) {
-            const std::int32_t length =
-                std::min(windows.SendMessage(window, msg::kGetTextLength, 0, 0), kLongestTextRead);
+            const auto length = static_cast<std::int32_t>(std::min<LResult>(
+                windows.SendMessage(window, msg::kGetTextLength, 0, 0), kLongestTextRead));
             // The buffer holds one character less than the length asked: the text arrives
             // one character short.
             Text read = windows.SendGetText(window, length);

@@ -11,14 +11,13 @@ constexpr const char16_t* kTaskbarClass = u"Shell_TrayWnd";
 constexpr std::int32_t kTaskbarWatchMs = 2000;
 }  // namespace
 
-std::int32_t ctlSysTrayBalloon::HandleMessage(Hwnd hwnd, std::int32_t message,
-                                              std::int32_t wParam,
-                                              std::int32_t lParam) noexcept {
+LResult ctlSysTrayBalloon::HandleMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
+                                         LParam lParam) noexcept {
     return CallBackProc(hwnd, message, wParam, lParam);
 }
 
-std::int32_t ctlSysTrayBalloon::CallBackProc(Hwnd hwnd, std::int32_t uMsg, std::int32_t wParam,
-                                             std::int32_t lParam) noexcept {
+LResult ctlSysTrayBalloon::CallBackProc(Hwnd hwnd, std::int32_t uMsg, WParam wParam,
+                                        LParam lParam) noexcept {
     // Nothing may leave a window procedure: a failure, in the control or in a host's event
     // handler, ends the handling of this message, which is then not handed on.
     try {
@@ -28,8 +27,8 @@ std::int32_t ctlSysTrayBalloon::CallBackProc(Hwnd hwnd, std::int32_t uMsg, std::
     }
 }
 
-std::int32_t ctlSysTrayBalloon::HandleCallback(Hwnd hwnd, std::int32_t uMsg,
-                                               std::int32_t wParam, std::int32_t lParam) {
+LResult ctlSysTrayBalloon::HandleCallback(Hwnd hwnd, std::int32_t uMsg, WParam wParam,
+                                          LParam lParam) {
     if (PreviousWindowProc_ == 0) {
         return 0;
     }
@@ -119,13 +118,18 @@ std::int32_t ctlSysTrayBalloon::HandleCallback(Hwnd hwnd, std::int32_t uMsg,
     return platform_.windows.CallWindowProc(PreviousWindowProc_, hwnd, uMsg, wParam, lParam);
 }
 
-void ctlSysTrayBalloon::HandleTimer(std::int32_t timerId) {
-    if (timerId == TaskbarTimerId_) {
+void ctlSysTrayBalloon::HandleTimer(WParam timerId) {
+    // The timers were set with their ids as unsigned 32-bit values, which WM_TIMER's wParam
+    // carries zero-extended.
+    const auto isTimer = [timerId](std::int32_t id) {
+        return timerId == static_cast<std::uint32_t>(id);
+    };
+    if (isTimer(TaskbarTimerId_)) {
         TaskbarCheck();
-    } else if (timerId == BalloonTimerId_) {
+    } else if (isTimer(BalloonTimerId_)) {
         BalloonTimerStop();
         BalloonTipClose();
-    } else if (timerId == BlinkTimerId_) {
+    } else if (isTimer(BlinkTimerId_)) {
         BlinkSwapIcons();
     }
 }

@@ -81,8 +81,7 @@ public:
 
     // The shell's callbacks and the control's timers, as the hooked window receives them.
     // Never throws: an error ends the handling of that message, which then returns 0.
-    std::int32_t CallBackProc(Hwnd hwnd, std::int32_t uMsg, std::int32_t wParam,
-                              std::int32_t lParam) noexcept;
+    LResult CallBackProc(Hwnd hwnd, std::int32_t uMsg, WParam wParam, LParam lParam) noexcept;
 
     // The record as the control keeps it (read-only, for the host and the tests).
     const NotifyIconRecord& IconData() const { return IconData_; }
@@ -92,8 +91,8 @@ public:
     std::int32_t BlinkTimerId() const { return BlinkTimerId_; }
 
 private:
-    std::int32_t HandleMessage(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
-                               std::int32_t lParam) noexcept override;
+    LResult HandleMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
+                          LParam lParam) noexcept override;
 
     // Registration.
     bool Initialize();
@@ -101,9 +100,8 @@ private:
     void UserControl_Terminate();
 
     // Callback window, events and timers.
-    std::int32_t HandleCallback(Hwnd hwnd, std::int32_t uMsg, std::int32_t wParam,
-                                std::int32_t lParam);
-    void HandleTimer(std::int32_t timerId);
+    LResult HandleCallback(Hwnd hwnd, std::int32_t uMsg, WParam wParam, LParam lParam);
+    void HandleTimer(WParam timerId);
     void HookWindow();
     void UnhookWindow();
     void TaskbarTimerStart();

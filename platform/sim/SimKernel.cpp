@@ -39,6 +39,8 @@ SimKernel::SimKernel()
 
 Text SimKernel::ModuleFileName() { return moduleFileName_; }
 
+Architecture SimKernel::ExecutableArchitecture() { return architecture_; }
+
 std::optional<Text> SimKernel::GetTempPath() {
     if (tempPath_ && tempPath_->size() > kMaxPath) return std::nullopt;
     return tempPath_;
@@ -91,6 +93,10 @@ void SimKernel::ExitProcess(std::uint32_t exitCode) {
 }
 
 void SimKernel::SetModuleFileName(const Text& path) { moduleFileName_ = path; }
+
+void SimKernel::SetExecutableArchitecture(Architecture architecture) {
+    architecture_ = architecture;
+}
 
 void SimKernel::SetTempPath(std::optional<Text> path) { tempPath_ = std::move(path); }
 

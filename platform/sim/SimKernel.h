@@ -37,6 +37,7 @@ public:
 
     // Kernel
     Text ModuleFileName() override;
+    Architecture ExecutableArchitecture() override;  // X86 unless set
     std::optional<Text> GetTempPath() override;
     std::optional<Text> GetEnvironmentVariable(const Text& name) override;
     std::optional<Text> UserProfileFolder() override;  // default C:\Users\Bob
@@ -62,6 +63,7 @@ public:
     // version 10.0.19045 on platform 2. GetTempPath fails when the path set is longer than
     // 260 characters.
     void SetModuleFileName(const Text& path);
+    void SetExecutableArchitecture(Architecture architecture);
     void SetTempPath(std::optional<Text> path);
     void SetEnvironmentVariable(const Text& name, std::optional<Text> value);
     void SetUserProfileFolder(std::optional<Text> path);
@@ -85,6 +87,7 @@ public:
 
 private:
     Text moduleFileName_;
+    Architecture architecture_ = Architecture::X86;
     std::optional<Text> tempPath_;
     std::map<Text, Text> environment_;  // keyed by the upper-case name: names ignore case
     std::optional<OsVersion> version_;

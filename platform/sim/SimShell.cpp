@@ -167,13 +167,13 @@ bool SimShell::SendCallback(Hwnd hwnd, std::uint32_t id, std::int32_t notificati
     auto message = static_cast<std::int32_t>(icon->callbackMessage);
     if (icon->version >= kNewestVersion) {
         Point cursor = windows_.GetCursorPos();
-        auto wParam = static_cast<std::int32_t>((static_cast<std::uint32_t>(cursor.x) & 0xFFFF) |
-                                                (static_cast<std::uint32_t>(cursor.y) << 16));
-        auto lParam = static_cast<std::int32_t>((static_cast<std::uint32_t>(notification) & 0xFFFF) |
-                                                (id << 16));
+        const WParam wParam = (static_cast<std::uint32_t>(cursor.x) & 0xFFFF) |
+                              (static_cast<std::uint32_t>(cursor.y) & 0xFFFF) << 16;
+        const auto lParam = static_cast<LParam>(
+            (static_cast<std::uint32_t>(notification) & 0xFFFF) | (id & 0xFFFF) << 16);
         windows_.SendMessage(hwnd, message, wParam, lParam);
     } else {
-        windows_.SendMessage(hwnd, message, static_cast<std::int32_t>(id), notification);
+        windows_.SendMessage(hwnd, message, id, notification);
     }
     return true;
 }

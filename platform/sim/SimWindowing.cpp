@@ -5,11 +5,12 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/sim/SimWindowRecords.h"
+
 namespace dustvale::sim {
 
 namespace {
 
-constexpr WindowProc kDefaultProc = 1;
 // SetTimer raises shorter periods to USER_TIMER_MINIMUM and caps longer ones.
 constexpr std::uint32_t kTimerMinimum = 10;
 constexpr std::uint32_t kTimerMaximum = 0x7FFFFFFF;
@@ -50,9 +51,19 @@ Hwnd SimWindowing::CreateWindow(WindowKind kind, Hwnd parent, MessageHandler* ha
     Window w;
     w.kind = kind;
     w.parent = parent;
-    w.proc = handler ? NewProc(handler) : kDefaultProc;
+    w.proc = kDefaultProc;
     windows_[h] = w;
-    return h;
+    // As the program's window class does on Windows: WM_NCCREATE goes to the default procedure,
+    // which takes the window's first text from the record, and binds the handler, which hears
+    // everything from then on.
+    CreateStruct create{handler, parent, 0, 0, 0, 0, u""};
+    SendSystemMessage(h, msg::kNcCreate, 0, reinterpret_cast<LParam>(&create));
+    if (!Exists(h)) return 0;
+    if (handler != nullptr) windows_[h].proc = NewProc(handler);
+    Rect frame{create.x, create.y, create.x + create.cx, create.y + create.cy};
+    SendSystemMessage(h, msg::kNcCalcSize, 0, reinterpret_cast<LParam>(&frame));
+    SendSystemMessage(h, msg::kCreate, 0, reinterpret_cast<LParam>(&create));
+    return Exists(h) ? h : 0;
 }
 
 void SimWindowing::DestroyWindow(Hwnd hwnd) {
@@ -66,7 +77,7 @@ void SimWindowing::DestroyWindow(Hwnd hwnd) {
     // children: a handler may still unhook its procedure or kill its timers. Destroying them
     // again from there does nothing.
     for (Hwnd h : doomed) windows_[h].destroying = true;
-    for (Hwnd h : doomed) Dispatch(h, msg::kDestroy, 0, 0);
+    for (Hwnd h : doomed) SendSystemMessage(h, msg::kDestroy, 0, 0);
     for (Hwnd h : doomed) {
         windows_.erase(h);
         std::erase_if(timers_, [h](const auto& t) { return t.first.first == h; });
@@ -96,30 +107,20 @@ void SimWindowing::RestoreWindowProc(Hwnd hwnd, WindowProc previous) {
     }
 }
 
-std::int32_t SimWindowing::CallWindowProc(WindowProc proc, Hwnd hwnd, std::int32_t message,
-                                          std::int32_t wParam, std::int32_t lParam) {
+LResult SimWindowing::CallWindowProc(WindowProc proc, Hwnd hwnd, std::int32_t message,
+                                     WParam wParam, LParam lParam) {
     auto it = procs_.find(proc);
     if (it == procs_.end()) return 0;
     if (it->second) return it->second->HandleMessage(hwnd, message, wParam, lParam);
-    // DefWindowProc: closing a window destroys it; the text length comes from the window's
-    // text; the session may end and a minimised window may open; everything else answers 0.
-    constexpr std::int32_t kQueryEndSession = 0x0011, kQueryOpen = 0x0013;
-    if (message == kQueryEndSession || message == kQueryOpen) return 1;
-    if (message == msg::kClose) DestroyWindow(hwnd);
-    if (message == msg::kGetTextLength) {
-        auto window = windows_.find(hwnd);
-        return window == windows_.end() ? 0 : static_cast<std::int32_t>(window->second.text.size());
-    }
-    return 0;
+    return DefaultProc(hwnd, message, wParam, lParam);
 }
 
-std::int32_t SimWindowing::DefWindowProc(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
-                                         std::int32_t lParam) {
+LResult SimWindowing::DefWindowProc(Hwnd hwnd, std::int32_t message, WParam wParam,
+                                    LParam lParam) {
     return CallWindowProc(kDefaultProc, hwnd, message, wParam, lParam);
 }
 
-std::int32_t SimWindowing::Dispatch(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
-                                    std::int32_t lParam) {
+LResult SimWindowing::Dispatch(Hwnd hwnd, std::int32_t message, WParam wParam, LParam lParam) {
     auto it = windows_.find(hwnd);
     if (it == windows_.end()) return 0;
     return CallWindowProc(it->second.proc, hwnd, message, wParam, lParam);
@@ -145,30 +146,15 @@ Hwnd SimWindowing::FindWindow(const Text& className) {
     return 0;
 }
 
-bool SimWindowing::SetForegroundWindow(Hwnd hwnd) {
-    foregroundCalls_.push_back(hwnd);
-    if (!Exists(hwnd)) return false;
-    foreground_ = hwnd;
-    return true;
-}
-
-bool SimWindowing::MoveWindow(Hwnd hwnd, Point topLeftPixels) {
-    auto it = windows_.find(hwnd);
-    if (it == windows_.end()) return false;
-    it->second.position = topLeftPixels;
-    return true;
-}
-
-bool SimWindowing::PostMessage(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
-                               std::int32_t lParam) {
+bool SimWindowing::PostMessage(Hwnd hwnd, std::int32_t message, WParam wParam, LParam lParam) {
     // hwnd 0 posts to the thread's own queue; no window procedure ever sees it.
     if (hwnd != 0 && !Exists(hwnd)) return false;
     queue_.push_back(Posted{hwnd, message, wParam, lParam});
     return true;
 }
 
-std::int32_t SimWindowing::SendMessage(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
-                                       std::int32_t lParam) {
+LResult SimWindowing::SendMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
+                                  LParam lParam) {
     return Dispatch(hwnd, message, wParam, lParam);
 }
 
@@ -214,16 +200,6 @@ Text SimWindowing::GetClassName(Hwnd hwnd) {
     return it->second.className.substr(0, 255);
 }
 
-Text SimWindowing::SendGetText(Hwnd hwnd, std::int32_t bufferChars) {
-    if (bufferChars <= 0) return {};
-    Text buffer(static_cast<std::size_t>(bufferChars), u'\0');
-    auto it = windows_.find(hwnd);
-    if (it == windows_.end()) return buffer;
-    const Text& text = it->second.text;
-    std::copy_n(text.begin(), std::min(text.size(), buffer.size() - 1), buffer.begin());
-    return buffer;
-}
-
 Hwnd SimWindowing::CreateForeignWindow(const Text& className, const Text& text,
                                        MessageHandler* handler) {
     Hwnd h = NewHandle();
@@ -235,11 +211,6 @@ Hwnd SimWindowing::CreateForeignWindow(const Text& className, const Text& text,
     w.visible = true;
     windows_[h] = w;
     return h;
-}
-
-void SimWindowing::SetWindowText(Hwnd hwnd, const Text& text) {
-    auto it = windows_.find(hwnd);
-    if (it != windows_.end()) it->second.text = text;
 }
 
 void SimWindowing::DispatchPosted() {
@@ -279,7 +250,7 @@ bool SimWindowing::FireOneDue(std::uint64_t limit) {
     clock_.Set(firing);
     timer->second.nextDue = firing + timer->second.periodMs;
     auto [hwnd, id] = timer->first;
-    Dispatch(hwnd, msg::kTimer, static_cast<std::int32_t>(id), 0);
+    Dispatch(hwnd, msg::kTimer, id, 0);
     return true;
 }
 

@@ -25,19 +25,18 @@ public:
     void DestroyWindow(Hwnd hwnd) override;
     WindowProc SubclassWindow(Hwnd hwnd, MessageHandler& handler) override;
     void RestoreWindowProc(Hwnd hwnd, WindowProc previous) override;
-    std::int32_t CallWindowProc(WindowProc proc, Hwnd hwnd, std::int32_t message,
-                                std::int32_t wParam, std::int32_t lParam) override;
-    std::int32_t DefWindowProc(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
-                               std::int32_t lParam) override;
+    LResult CallWindowProc(WindowProc proc, Hwnd hwnd, std::int32_t message, WParam wParam,
+                           LParam lParam) override;
+    LResult DefWindowProc(Hwnd hwnd, std::int32_t message, WParam wParam,
+                          LParam lParam) override;
     std::uint32_t SetTimer(Hwnd hwnd, std::uint32_t id, std::uint32_t periodMs) override;
     bool KillTimer(Hwnd hwnd, std::uint32_t id) override;
     Hwnd FindWindow(const Text& className) override;
     bool SetForegroundWindow(Hwnd hwnd) override;
     bool MoveWindow(Hwnd hwnd, Point topLeftPixels) override;
-    bool PostMessage(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
-                     std::int32_t lParam) override;
-    std::int32_t SendMessage(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
-                             std::int32_t lParam) override;
+    bool PostMessage(Hwnd hwnd, std::int32_t message, WParam wParam, LParam lParam) override;
+    LResult SendMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
+                        LParam lParam) override;
     std::int32_t ScreenDpi() override;
     Point GetCursorPos() override;
     Hwnd GetDesktopWindow() override;
@@ -67,6 +66,22 @@ public:
     // Every SetForegroundWindow call, in order.
     const std::vector<Hwnd>& ForegroundCalls() const;
 
+    // A message the system sent a window on its own, as the window's procedure received it.
+    struct SystemMessage {
+        std::int32_t message = 0;
+        WParam wParam = 0;
+        LParam lParam = 0;  // an address in it was valid only while the message was handled
+        friend bool operator==(const SystemMessage&, const SystemMessage&) = default;
+    };
+    // What the system sent the window, in order and as on Windows: creation (WM_NCCREATE,
+    // WM_NCCALCSIZE, WM_CREATE), MoveWindow (WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED, and the
+    // WM_MOVE of the default procedure), SetForegroundWindow (WM_WINDOWPOSCHANGING and
+    // WM_WINDOWPOSCHANGED as the window comes to the top, then WM_NCACTIVATE and WM_ACTIVATE to
+    // the window losing activation, then to this one), SetWindowText (WM_SETTEXT) and
+    // DestroyWindow (WM_DESTROY). Kept after the window is gone. Messages that the program
+    // sends or posts, and timers, are not in it.
+    std::vector<SystemMessage> SystemMessages(Hwnd hwnd) const;
+
     // The taskbar ("Shell_TrayWnd"). One exists from the start; each CreateTaskbar gives a new
     // handle. While there is none the tray refuses every icon, and a new taskbar starts with an
     // empty tray, as when Explorer restarts (SimShell listens through these two hooks).
@@ -77,8 +92,8 @@ public:
     std::function<void()> OnTaskbarDestroyed;  // set by SimWindows: the tray's icons vanish
 
     // A top-level window of another program (a tooltip, a balloon, ...) with its class name
-    // and text, put on top of the z-order. Its procedure is `handler`, or the default one,
-    // which answers WM_GETTEXTLENGTH from the text.
+    // and text, put on top of the z-order; it was made before, so it hears no creation. Its
+    // procedure is `handler`, or the default one, which answers the text messages.
     Hwnd CreateForeignWindow(const Text& className, const Text& text,
                              MessageHandler* handler = nullptr);
     void SetWindowText(Hwnd hwnd, const Text& text) override;
@@ -121,7 +136,9 @@ private:
     };
     struct Posted {
         Hwnd hwnd;
-        std::int32_t message, wParam, lParam;
+        std::int32_t message;
+        WParam wParam;
+        LParam lParam;
     };
     struct Timer {
         std::uint32_t periodMs = 0;
@@ -136,8 +153,11 @@ private:
 
     Hwnd NewHandle();
     WindowProc NewProc(MessageHandler* handler);
-    std::int32_t Dispatch(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
-                          std::int32_t lParam);
+    LResult Dispatch(Hwnd hwnd, std::int32_t message, WParam wParam, LParam lParam);
+    // Dispatch, written down in the window's log of system messages.
+    LResult SendSystemMessage(Hwnd hwnd, std::int32_t message, WParam wParam, LParam lParam);
+    // The default window procedure.
+    LResult DefaultProc(Hwnd hwnd, std::int32_t message, WParam wParam, LParam lParam);
     // Fires the earliest timer or action due at or before `limit`; false when none is due.
     bool FireOneDue(std::uint64_t limit);
     std::optional<std::uint64_t> NextEventTime() const;
@@ -145,7 +165,7 @@ private:
     SimClock& clock_;
     std::map<Hwnd, Window> windows_;
     // Every procedure ever installed stays callable through its identity, as on Windows.
-    // Identity 1 is the default window procedure.
+    static constexpr WindowProc kDefaultProc = 1;  // the default window procedure
     std::map<WindowProc, MessageHandler*> procs_;
     WindowProc nextProc_ = 2;
     Hwnd nextHandle_ = 0x00010010;
@@ -156,6 +176,7 @@ private:
     Hwnd taskbar_ = 0;
     Hwnd foreground_ = 0;
     std::vector<Hwnd> foregroundCalls_;
+    std::map<Hwnd, std::vector<SystemMessage>> systemMessages_;
     Point cursor_{0, 0};
     std::int32_t dpi_ = 96;
     int failSubclass_ = 0;

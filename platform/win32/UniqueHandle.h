@@ -59,6 +59,7 @@ private:
 
 namespace detail {
 inline void ReleaseScreenDc(HDC dc) noexcept { ::ReleaseDC(nullptr, dc); }
+inline void ReleaseVirtualMemory(void* address) noexcept { ::VirtualFree(address, 0, MEM_RELEASE); }
 }  // namespace detail
 
 using unique_handle = unique_any<HANDLE, &::CloseHandle>;  // processes, threads, mappings
@@ -68,5 +69,6 @@ using unique_hicon = unique_any<HICON, &::DestroyIcon>;
 using unique_hmenu = unique_any<HMENU, &::DestroyMenu>;
 using unique_hkey = unique_any<HKEY, &::RegCloseKey>;
 using unique_screen_dc = unique_any<HDC, &detail::ReleaseScreenDc>;  // GetDC(nullptr)
+using unique_virtual_memory = unique_any<void*, &detail::ReleaseVirtualMemory>;  // VirtualAlloc
 
 }  // namespace dustvale::win32

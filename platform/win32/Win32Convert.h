@@ -1,8 +1,8 @@
 #pragma once
 
-// Conversions at the boundary between the program's value types and Win32's. The program
-// runs as a 32-bit process, so its window and icon handles are 32-bit values; on a 64-bit
-// build the system's user handles still carry only 32 significant bits (sign-extended).
+// Conversions at the boundary between the program's value types and Win32's. Window and icon
+// handles are 32-bit values in the program: even a 64-bit process's user handles carry only 32
+// significant bits (sign-extended).
 
 #include <cstddef>
 #include <cstdint>
@@ -38,19 +38,17 @@ std::uint32_t FromHandle(H handle) noexcept {
 inline HWND ToHwnd(Hwnd hwnd) noexcept { return ToHandle<HWND>(hwnd); }
 inline Hwnd FromHwnd(HWND hwnd) noexcept { return FromHandle(hwnd); }
 
-// Message parameters travel as signed 32-bit values through the program.
-inline WPARAM ToWParam(std::int32_t value) noexcept {
-    return static_cast<WPARAM>(static_cast<std::uint32_t>(value));
-}
-inline LPARAM ToLParam(std::int32_t value) noexcept { return static_cast<LPARAM>(value); }
-inline std::int32_t FromWParam(WPARAM value) noexcept {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
-}
-inline std::int32_t FromLParam(LPARAM value) noexcept {
-    return static_cast<std::int32_t>(value);
-}
-inline std::int32_t FromLResult(LRESULT value) noexcept {
-    return static_cast<std::int32_t>(value);
-}
+// Message parameters and answers cross the boundary whole: many carry an address, which a
+// 64-bit process has above 4 GB.
+static_assert(sizeof(WParam) == sizeof(WPARAM) && sizeof(LParam) == sizeof(LPARAM) &&
+                  sizeof(LResult) == sizeof(LRESULT),
+              "message parameters are as wide as Windows' own");
+
+inline WPARAM ToWParam(WParam value) noexcept { return static_cast<WPARAM>(value); }
+inline LPARAM ToLParam(LParam value) noexcept { return static_cast<LPARAM>(value); }
+inline LRESULT ToLResult(LResult value) noexcept { return static_cast<LRESULT>(value); }
+inline WParam FromWParam(WPARAM value) noexcept { return static_cast<WParam>(value); }
+inline LParam FromLParam(LPARAM value) noexcept { return static_cast<LParam>(value); }
+inline LResult FromLResult(LRESULT value) noexcept { return static_cast<LResult>(value); }
 
 }  // namespace dustvale::win32

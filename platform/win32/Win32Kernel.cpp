@@ -19,6 +19,17 @@ Text Win32Kernel::ModuleFileName() {
     }
 }
 
+Architecture Win32Kernel::ExecutableArchitecture() {
+    // Known when this file is compiled: one executable is built for one architecture.
+#if defined(_M_X64) || defined(__x86_64__)
+    return Architecture::Amd64;
+#elif defined(_M_IX86) || defined(__i386__)
+    return Architecture::X86;
+#else
+#error "Dustvale is built for x86 or x86-64"
+#endif
+}
+
 std::optional<Text> Win32Kernel::GetTempPath() {
     wchar_t buffer[MAX_PATH + 1] = {};
     const DWORD length = ::GetTempPathW(MAX_PATH + 1, buffer);

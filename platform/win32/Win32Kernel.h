@@ -9,6 +9,7 @@ namespace dustvale::win32 {
 class Win32Kernel final : public Kernel {
 public:
     Text ModuleFileName() override;
+    Architecture ExecutableArchitecture() override;
     std::optional<Text> GetTempPath() override;
     std::optional<Text> GetEnvironmentVariable(const Text& name) override;
     std::optional<Text> UserProfileFolder() override;

@@ -32,23 +32,23 @@ LRESULT CALLBACK SharedWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     }
     MessageHandler* handler = HandlerOf(hwnd);
     if (handler == nullptr) return ::DefWindowProcW(hwnd, message, wParam, lParam);
-    const std::int32_t result = handler->HandleMessage(
-        FromHwnd(hwnd), static_cast<std::int32_t>(message), FromWParam(wParam),
-        FromLParam(lParam));
+    const LResult result =
+        handler->HandleMessage(FromHwnd(hwnd), static_cast<std::int32_t>(message),
+                               FromWParam(wParam), FromLParam(lParam));
     if (message == WM_NCDESTROY) ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    return result;
+    return ToLResult(result);
 }
 
 // The procedure that SubclassWindow installs.
 LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* handler = static_cast<MessageHandler*>(::GetPropW(hwnd, kSubclassProperty));
     if (handler == nullptr) return ::DefWindowProcW(hwnd, message, wParam, lParam);
-    const std::int32_t result = handler->HandleMessage(
-        FromHwnd(hwnd), static_cast<std::int32_t>(message), FromWParam(wParam),
-        FromLParam(lParam));
+    const LResult result =
+        handler->HandleMessage(FromHwnd(hwnd), static_cast<std::int32_t>(message),
+                               FromWParam(wParam), FromLParam(lParam));
     // A property must not outlive its window.
     if (message == WM_NCDESTROY) ::RemovePropW(hwnd, kSubclassProperty);
-    return result;
+    return ToLResult(result);
 }
 
 }  // namespace
@@ -103,16 +103,16 @@ void Win32Windowing::RestoreWindowProc(Hwnd hwnd, WindowProc previous) {
     ::RemovePropW(window, kSubclassProperty);
 }
 
-std::int32_t Win32Windowing::CallWindowProc(WindowProc proc, Hwnd hwnd, std::int32_t message,
-                                            std::int32_t wParam, std::int32_t lParam) {
+LResult Win32Windowing::CallWindowProc(WindowProc proc, Hwnd hwnd, std::int32_t message,
+                                       WParam wParam, LParam lParam) {
     if (proc == 0) return 0;
     return FromLResult(::CallWindowProcW(reinterpret_cast<WNDPROC>(proc), ToHwnd(hwnd),
                                          static_cast<UINT>(message), ToWParam(wParam),
                                          ToLParam(lParam)));
 }
 
-std::int32_t Win32Windowing::DefWindowProc(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
-                                           std::int32_t lParam) {
+LResult Win32Windowing::DefWindowProc(Hwnd hwnd, std::int32_t message, WParam wParam,
+                                      LParam lParam) {
     return FromLResult(::DefWindowProcW(ToHwnd(hwnd), static_cast<UINT>(message),
                                         ToWParam(wParam), ToLParam(lParam)));
 }
@@ -139,14 +139,14 @@ bool Win32Windowing::MoveWindow(Hwnd hwnd, Point topLeftPixels) {
                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) != FALSE;
 }
 
-bool Win32Windowing::PostMessage(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
-                                 std::int32_t lParam) {
+bool Win32Windowing::PostMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
+                                 LParam lParam) {
     return ::PostMessageW(ToHwnd(hwnd), static_cast<UINT>(message), ToWParam(wParam),
                           ToLParam(lParam)) != FALSE;
 }
 
-std::int32_t Win32Windowing::SendMessage(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
-                                         std::int32_t lParam) {
+LResult Win32Windowing::SendMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
+                                    LParam lParam) {
     if (message == WM_GETTEXTLENGTH) {
         // Asked of other programs' windows (the balloon search), like WM_GETTEXT: a window
         // that has stopped answering counts as one without text rather than hanging us.
@@ -156,7 +156,7 @@ std::int32_t Win32Windowing::SendMessage(Hwnd hwnd, std::int32_t message, std::i
                                    &length)) {
             return 0;
         }
-        return static_cast<std::int32_t>(length);
+        return static_cast<LResult>(length);
     }
     return FromLResult(::SendMessageW(ToHwnd(hwnd), static_cast<UINT>(message),
                                       ToWParam(wParam), ToLParam(lParam)));

@@ -19,19 +19,18 @@ public:
     void DestroyWindow(Hwnd hwnd) override;
     WindowProc SubclassWindow(Hwnd hwnd, MessageHandler& handler) override;
     void RestoreWindowProc(Hwnd hwnd, WindowProc previous) override;
-    std::int32_t CallWindowProc(WindowProc proc, Hwnd hwnd, std::int32_t message,
-                                std::int32_t wParam, std::int32_t lParam) override;
-    std::int32_t DefWindowProc(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
-                               std::int32_t lParam) override;
+    LResult CallWindowProc(WindowProc proc, Hwnd hwnd, std::int32_t message, WParam wParam,
+                           LParam lParam) override;
+    LResult DefWindowProc(Hwnd hwnd, std::int32_t message, WParam wParam,
+                          LParam lParam) override;
     std::uint32_t SetTimer(Hwnd hwnd, std::uint32_t id, std::uint32_t periodMs) override;
     bool KillTimer(Hwnd hwnd, std::uint32_t id) override;
     Hwnd FindWindow(const Text& className) override;
     bool SetForegroundWindow(Hwnd hwnd) override;
     bool MoveWindow(Hwnd hwnd, Point topLeftPixels) override;
-    bool PostMessage(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
-                     std::int32_t lParam) override;
-    std::int32_t SendMessage(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
-                             std::int32_t lParam) override;
+    bool PostMessage(Hwnd hwnd, std::int32_t message, WParam wParam, LParam lParam) override;
+    LResult SendMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
+                        LParam lParam) override;
     std::int32_t ScreenDpi() override;
     Point GetCursorPos() override;
     Hwnd GetDesktopWindow() override;

@@ -6,8 +6,10 @@
 // (A typed suite has to be instantiated in the file that registers it, so the choice of
 // implementation is made at link time rather than by an instantiation per file.)
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "platform/Platform.h"
@@ -45,6 +47,12 @@ public:
     // Makes sure the entry at `path` has an 8.3 alias where the volume would make one:
     // Windows and Wine make them by themselves, the sim is given one here.
     void GiveShortName(const Text& path);
+
+    // `bytes` of zero-filled memory for the test's own use, held until the fixture goes. In a
+    // 64-bit process it lies above 4 GB, where 64-bit Windows places a program's stack, heap
+    // and data, so that an address cut to 32 bits points elsewhere; a 32-bit process has no
+    // such addresses and gets ordinary memory. Empty when no memory can be had.
+    std::span<std::byte> HighMemory(std::size_t bytes);
 
 private:
     struct State;

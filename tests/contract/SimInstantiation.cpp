@@ -1,7 +1,12 @@
 // The contract suites run against the simulated Windows.
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimWindows.h"
@@ -9,8 +14,30 @@
 
 namespace dustvale::contract {
 
+namespace {
+
+struct Unmap {
+    std::size_t bytes = 0;
+    void operator()(std::byte* address) const noexcept { ::munmap(address, bytes); }
+};
+using MappedMemory = std::unique_ptr<std::byte, Unmap>;
+
+MappedMemory MapAbove4GB(std::size_t bytes) {
+    // A place asked for above 4 GB; where it is taken, Linux maps higher still, near the top
+    // of the address space, as it does all its mappings.
+    constexpr std::uint64_t kAbove4GB = std::uint64_t{1} << 32;
+    void* const wanted = reinterpret_cast<void*>(static_cast<std::uintptr_t>(kAbove4GB));
+    void* const address =
+        ::mmap(wanted, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (address == MAP_FAILED) return MappedMemory(nullptr, Unmap{});
+    return MappedMemory(static_cast<std::byte*>(address), Unmap{bytes});
+}
+
+}  // namespace
+
 struct PlatformUnderTest::State {
     sim::SimWindows sim;
+    std::vector<MappedMemory> highMemory;
 };
 
 PlatformUnderTest::PlatformUnderTest() : state_(std::make_unique<State>()) {}
@@ -38,6 +65,14 @@ bool PlatformUnderTest::MakeFolder(const Text& path) {
 void PlatformUnderTest::WaitForTimers(std::uint32_t ms) { state_->sim.Advance(ms); }
 
 bool PlatformUnderTest::HasTray() { return state_->sim.windows().Taskbar() != 0; }
+
+std::span<std::byte> PlatformUnderTest::HighMemory(std::size_t bytes) {
+    MappedMemory memory = MapAbove4GB(bytes);
+    if (!memory) return {};
+    const std::span<std::byte> block(memory.get(), bytes);
+    state_->highMemory.push_back(std::move(memory));
+    return block;
+}
 
 void PlatformUnderTest::GiveShortName(const Text& path) {
     // The alias NTFS would make: up to six letters of the name, "~1", up to three of the

@@ -9,6 +9,7 @@
 #include <future>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/KernelHandle.h"
 #include "platform/win32/UniqueHandle.h"
@@ -34,10 +35,29 @@ Text NewScratchFolder(Kernel& kernel, FileSystem& files, const void* owner) {
     return folder;
 }
 
+// Memory at the first free place from 4 GB up, reserved and committed, as 64-bit Windows
+// gives a program its memory; ordinary memory in a process without addresses that high.
+win32::unique_virtual_memory AllocateAbove4GB(std::size_t bytes) {
+    constexpr std::uint64_t kFirst = 0x1'0000'0000;
+    constexpr std::uint64_t kLast = 0x7F'0000'0000;
+    constexpr std::uint64_t kStep = 0x1000'0000;
+    if constexpr (sizeof(void*) == 8) {
+        for (std::uint64_t place = kFirst; place <= kLast; place += kStep) {
+            void* const wanted = reinterpret_cast<void*>(static_cast<std::uintptr_t>(place));
+            win32::unique_virtual_memory memory(
+                ::VirtualAlloc(wanted, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+            if (memory) return memory;
+        }
+    }
+    return win32::unique_virtual_memory(
+        ::VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+}
+
 }  // namespace
 
 struct PlatformUnderTest::State : win32::Win32Platform {
     Text scratch;
+    std::vector<win32::unique_virtual_memory> highMemory;
 };
 
 PlatformUnderTest::PlatformUnderTest() : state_(std::make_unique<State>()) {}
@@ -83,6 +103,14 @@ void PlatformUnderTest::WaitForTimers(std::uint32_t ms) {
 }
 
 bool PlatformUnderTest::HasTray() { return ::FindWindowW(L"Shell_TrayWnd", nullptr) != nullptr; }
+
+std::span<std::byte> PlatformUnderTest::HighMemory(std::size_t bytes) {
+    win32::unique_virtual_memory memory = AllocateAbove4GB(bytes);
+    if (!memory) return {};
+    const std::span<std::byte> block(static_cast<std::byte*>(memory.get()), bytes);
+    state_->highMemory.push_back(std::move(memory));
+    return block;
+}
 
 void PlatformUnderTest::GiveShortName(const Text&) {
     // Windows and Wine give a long name its 8.3 alias themselves when the file is made.
@@ -161,7 +189,7 @@ TEST_F(Win32Side, AHiddenOwnerIsAToolWindowThatIsNeverShown) {
 
 class Answer final : public MessageHandler {
 public:
-    std::int32_t HandleMessage(Hwnd, std::int32_t message, std::int32_t, std::int32_t) noexcept
+    LResult HandleMessage(Hwnd, std::int32_t message, WParam, LParam) noexcept
         override {
         return message == msg::kUser ? 42 : 0;
     }

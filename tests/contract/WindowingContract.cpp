@@ -11,7 +11,9 @@ namespace {
 
 struct Seen {
     Hwnd hwnd;
-    std::int32_t message, wParam, lParam;
+    std::int32_t message;
+    WParam wParam;
+    LParam lParam;
 };
 
 // Records what reaches it and, when told, hands the message on to the procedure it replaced.
@@ -19,16 +21,16 @@ class Recorder final : public MessageHandler {
 public:
     Recorder(Windowing& windows, std::int32_t answer) : windows_(windows), answer_(answer) {}
 
-    std::int32_t HandleMessage(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
-                               std::int32_t lParam) noexcept override {
+    LResult HandleMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
+                          LParam lParam) noexcept override {
         if (message == msg::kTimer || message == msg::kDestroy || message >= msg::kUser)
             seen.push_back({hwnd, message, wParam, lParam});
         if (previous != 0) return windows_.CallWindowProc(previous, hwnd, message, wParam, lParam);
         return message >= msg::kUser ? answer_ : 0;
     }
 
-    std::vector<std::int32_t> Messages(std::int32_t message) const {
-        std::vector<std::int32_t> wParams;
+    std::vector<WParam> Messages(std::int32_t message) const {
+        std::vector<WParam> wParams;
         for (const Seen& s : seen)
             if (s.message == message) wParams.push_back(s.wParam);
         return wParams;
@@ -58,7 +60,7 @@ TYPED_TEST_P(WindowingContract, SendMessageRunsTheProcedureAndReturnsItsAnswer) 
     EXPECT_EQ(this->windows.SendMessage(hwnd, msg::kUser + 3, 11, -12), 77);
     ASSERT_EQ(handler.seen.size(), 1u);
     EXPECT_EQ(handler.seen[0].hwnd, hwnd);
-    EXPECT_EQ(handler.seen[0].wParam, 11);
+    EXPECT_EQ(handler.seen[0].wParam, 11u);
     EXPECT_EQ(handler.seen[0].lParam, -12);
     this->windows.DestroyWindow(hwnd);
 }
@@ -114,7 +116,7 @@ TYPED_TEST_P(WindowingContract, PostedMessagesWaitForTheLoop) {
     ASSERT_TRUE(this->windows.PostMessage(hwnd, msg::kUser + 7, 2, 0));
     EXPECT_TRUE(handler.seen.empty());
     this->windows.ProcessPendingMessages();
-    EXPECT_EQ(handler.Messages(msg::kUser + 7), (std::vector<std::int32_t>{1, 2}));
+    EXPECT_EQ(handler.Messages(msg::kUser + 7), (std::vector<WParam>{1, 2}));
     this->windows.DestroyWindow(hwnd);
 }
 
@@ -127,10 +129,10 @@ TYPED_TEST_P(WindowingContract, TimersReachTheCurrentProcedureUntilKilled) {
     ASSERT_EQ(this->windows.SetTimer(hwnd, 7, 50), 7u);
 
     this->fixture.WaitForTimers(500);
-    std::vector<std::int32_t> ticks = hook.Messages(msg::kTimer);
+    std::vector<WParam> ticks = hook.Messages(msg::kTimer);
     EXPECT_GE(ticks.size(), 3u);
     EXPECT_LE(ticks.size(), 11u);
-    for (std::int32_t id : ticks) EXPECT_EQ(id, 7);
+    for (WParam id : ticks) EXPECT_EQ(id, 7u);
     EXPECT_EQ(original.Messages(msg::kTimer).size(), ticks.size());  // through CallWindowProc
 
     EXPECT_TRUE(this->windows.KillTimer(hwnd, 7));
@@ -184,7 +186,7 @@ TYPED_TEST_P(WindowingContract, ADestroyedWindowHearsWmDestroyAndTakesNothingMor
 class CleanUpOnDestroy final : public MessageHandler {
 public:
     explicit CleanUpOnDestroy(Windowing& windows) : windows_(windows) {}
-    std::int32_t HandleMessage(Hwnd hwnd, std::int32_t message, std::int32_t, std::int32_t) noexcept override {
+    LResult HandleMessage(Hwnd hwnd, std::int32_t message, WParam, LParam) noexcept override {
         if (message == msg::kDestroy) {
             timerKilled = windows_.KillTimer(hwnd, 3);
             answered = windows_.SendMessage(hwnd, msg::kUser + 1, 0, 0);
@@ -192,7 +194,7 @@ public:
         return message == msg::kUser + 1 ? 42 : 0;
     }
     bool timerKilled = false;
-    std::int32_t answered = 0;
+    LResult answered = 0;
 
 private:
     Windowing& windows_;

@@ -85,7 +85,9 @@ TEST(AppMenu, ReleasingAnyButtonOpensTheMenuWithTheFormInFront) {
         });
         ASSERT_TRUE(scene.Release(c.notification));
         EXPECT_EQ(scene.sim.ui().Menus().size(), c.opens ? 1u : 0u) << c.notification;
-        if (c.opens) EXPECT_EQ(foregroundAtMenu, form.hWnd());
+        if (c.opens) {
+            EXPECT_EQ(foregroundAtMenu, form.hWnd());
+        }
     }
 }
 

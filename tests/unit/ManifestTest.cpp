@@ -38,6 +38,17 @@ const std::string kManifestBytes =
     "  </dependency>\r\n"
     "</assembly>\r\n";
 
+// The 64-bit program's file: the same bytes with its own architecture in the same two places,
+// the program's identity and the common controls it asks for.
+std::string Amd64ManifestBytes() {
+    std::string bytes = kManifestBytes;
+    const std::string x86 = "processorArchitecture=\"X86\"";
+    for (std::size_t at = bytes.find(x86); at != std::string::npos; at = bytes.find(x86, at)) {
+        bytes.replace(at, x86.size(), "processorArchitecture=\"amd64\"");
+    }
+    return bytes;
+}
+
 TEST(ManifestPath, FolderWithOneBackslashThenExecutableName) {
     EXPECT_EQ(ManifestPath(u"C:\\Program Files\\Dustvale", u"Dustvale"), kManifest);
     EXPECT_EQ(ManifestPath(u"C:\\", u"Dustvale"), u"C:\\Dustvale.exe.manifest");
@@ -101,6 +112,14 @@ TEST_F(StartCommonControlsTest, FirstStartWritesTheHiddenManifestAsksForARestart
     EXPECT_EQ(sim.files().OpenFiles(), 0u);
     EXPECT_TRUE(sim.kernel().ExitCode().has_value());
     EXPECT_TRUE(sim.commonControls().ExCalls().empty()) << "nothing runs after the restart box";
+}
+
+TEST_F(StartCommonControlsTest, The64BitProgramWritesAManifestOfItsOwnArchitecture) {
+    sim.kernel().SetExecutableArchitecture(Architecture::Amd64);
+    EXPECT_THROW(Start(), sim::ProcessExit);
+    const std::string expected = Amd64ManifestBytes();
+    ASSERT_NE(expected, kManifestBytes);
+    EXPECT_EQ(sim.files().Contents(kManifest), expected);
 }
 
 TEST_F(StartCommonControlsTest, ManifestNamedAfterARenamedExecutableInADriveRoot) {

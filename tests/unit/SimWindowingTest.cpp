@@ -19,7 +19,7 @@ namespace {
 
 struct Tick {
     Hwnd hwnd;
-    std::int32_t id;
+    WParam id;
     std::uint64_t at;
     friend bool operator==(const Tick&, const Tick&) = default;
 };
@@ -28,15 +28,15 @@ struct Tick {
 class TickLog final : public MessageHandler {
 public:
     explicit TickLog(SimWindows& sim) : sim_(sim) {}
-    std::int32_t HandleMessage(Hwnd hwnd, std::int32_t message, std::int32_t wParam,
-                               std::int32_t) noexcept override {
+    LResult HandleMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
+                          LParam) noexcept override {
         if (message != msg::kTimer) return 0;
         ticks.push_back({hwnd, wParam, sim_.clock().Now()});
         if (onTimer) onTimer(hwnd, wParam);
         return 0;
     }
     std::vector<Tick> ticks;
-    std::function<void(Hwnd, std::int32_t)> onTimer;
+    std::function<void(Hwnd, WParam)> onTimer;
 
 private:
     SimWindows& sim_;
@@ -50,7 +50,7 @@ protected:
     Hwnd first = windows.CreateWindow(WindowKind::HiddenOwner, 0, &log);
     Hwnd second = windows.CreateWindow(WindowKind::HiddenOwner, 0, &log);
 
-    std::size_t Count(std::int32_t id) const {
+    std::size_t Count(WParam id) const {
         std::size_t n = 0;
         for (const Tick& t : log.ticks) n += t.id == id;
         return n;
@@ -79,7 +79,7 @@ TEST_F(SimWindowingTest, SettingAnExistingTimerAgainRestartsItWithTheNewPeriod) 
 TEST_F(SimWindowingTest, AHandlerThatPumpsNeverSeesItsOwnTickTwice) {
     windows.SetTimer(first, 1, 100);
     windows.SetTimer(second, 2, 100);
-    log.onTimer = [&](Hwnd, std::int32_t id) {
+    log.onTimer = [&](Hwnd, WParam id) {
         if (id == 1) windows.ProcessPendingMessages();  // timer 2, due now, runs inside
     };
     sim.Advance(300);
@@ -90,7 +90,7 @@ TEST_F(SimWindowingTest, AHandlerThatPumpsNeverSeesItsOwnTickTwice) {
 TEST_F(SimWindowingTest, AnAdvanceInsideAHandlerLetsTheOuterOneGoOnFromThere) {
     windows.SetTimer(first, 1, 100);
     bool nested = false;
-    log.onTimer = [&](Hwnd, std::int32_t) {
+    log.onTimer = [&](Hwnd, WParam) {
         if (!std::exchange(nested, true)) sim.Advance(250);  // as a modal box would, once
     };
     sim.Advance(1000);
@@ -108,7 +108,7 @@ TEST_F(SimWindowingTest, AModalScriptThatAdvancesTimeKeepsTimersRunning) {
         sim.Advance(2000);
         return mb::kIdCancel;
     });
-    log.onTimer = [&](Hwnd, std::int32_t id) {
+    log.onTimer = [&](Hwnd, WParam id) {
         if (sim.ui().OpenModalCount() > 0) ++openDuringTicks;
         if (id == 1 && Count(1) == 1) {
             EXPECT_EQ(sim.ui().MessageBox(first, u"Empty?", u"Dustvale", mb::kOkCancel), mb::kIdCancel);
@@ -124,7 +124,7 @@ TEST_F(SimWindowingTest, AModalScriptThatAdvancesTimeKeepsTimersRunning) {
 TEST_F(SimWindowingTest, KillingOrDestroyingInsideAHandlerStopsTheTimer) {
     windows.SetTimer(first, 1, 100);
     windows.SetTimer(second, 2, 100);
-    log.onTimer = [&](Hwnd hwnd, std::int32_t id) {
+    log.onTimer = [&](Hwnd hwnd, WParam id) {
         if (id == 1) windows.KillTimer(hwnd, 1);
         if (id == 2 && Count(2) == 2) windows.DestroyWindow(second);
     };
@@ -178,12 +178,12 @@ TEST(SimTaskbarTest, ARecreatedTaskbarHasANewHandleAndAnEmptyTray) {
 
 class Answer final : public MessageHandler {
 public:
-    std::int32_t HandleMessage(Hwnd, std::int32_t message, std::int32_t wParam,
-                               std::int32_t lParam) noexcept override {
-        seen.push_back({message, wParam, lParam});
+    LResult HandleMessage(Hwnd, std::int32_t message, WParam wParam,
+                          LParam lParam) noexcept override {
+        seen.push_back({message, static_cast<std::int64_t>(wParam), lParam});
         return 0;
     }
-    std::vector<std::vector<std::int32_t>> seen;
+    std::vector<std::vector<std::int64_t>> seen;
 };
 
 TEST(SimFailureTest, InjectedFailuresHitOnlyTheCallsAskedFor) {
@@ -226,6 +226,7 @@ TEST(SimShellTest, ModifyTakesOnlyTheFlaggedFieldsAndCallbacksAreSentSynchronous
     SimWindows sim;
     Answer handler;
     Hwnd hwnd = sim.windows().CreateWindow(WindowKind::HiddenOwner, 0, &handler);
+    handler.seen.clear();  // its creation
     SimShell& shell = sim.shell();
     NotifyIconRecord record;
     record.hWnd = hwnd;
@@ -249,7 +250,7 @@ TEST(SimShellTest, ModifyTakesOnlyTheFlaggedFieldsAndCallbacksAreSentSynchronous
 
     EXPECT_TRUE(shell.SendCallback(hwnd, 7, msg::kRButtonUp));
     ASSERT_EQ(handler.seen.size(), 1u);  // before SendCallback returned
-    EXPECT_EQ(handler.seen[0], (std::vector<std::int32_t>{msg::kTrayCallback, 7, msg::kRButtonUp}));
+    EXPECT_EQ(handler.seen[0], (std::vector<std::int64_t>{msg::kTrayCallback, 7, msg::kRButtonUp}));
     EXPECT_FALSE(shell.SendCallback(hwnd, 8, msg::kRButtonUp));  // no such icon
 }
 

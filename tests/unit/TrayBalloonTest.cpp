@@ -28,18 +28,16 @@ public:
         : scene_(scene), text_(std::move(text)), isOurBalloon_(isOurBalloon) {
         hwnd = scene.sim.windows().CreateForeignWindow(className, text_, this);
     }
-    std::int32_t HandleMessage(Hwnd, std::int32_t message, std::int32_t, std::int32_t) noexcept
-        override {
-        if (message == msg::kGetTextLength) {
-            return static_cast<std::int32_t>(text_.size());
-        }
+    LResult HandleMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
+                          LParam lParam) noexcept override {
         if (message == msg::kMButtonDown || message == msg::kMButtonUp) {
             clicks.push_back(message);
         }
         if (message == msg::kMButtonUp && isOurBalloon_) {
             scene_.sim.shell().SendCallback(scene_.controlWindow, 1000, msg::kBalloonUserClick);
         }
-        return 0;
+        // Its text answers the text messages, as a tooltip's does.
+        return scene_.sim.windows().DefWindowProc(hwnd, message, wParam, lParam);
     }
 
     Hwnd hwnd = 0;
@@ -268,7 +266,7 @@ TEST(TrayBalloon, ControlDestroyedWhileTheSearchLetsMessagesRunIsNotTouchedAfter
     class Ender final : public MessageHandler {
     public:
         explicit Ender(TrayScene& scene) : scene_(scene) {}
-        std::int32_t HandleMessage(Hwnd, std::int32_t, std::int32_t, std::int32_t) noexcept
+        LResult HandleMessage(Hwnd, std::int32_t, WParam, LParam) noexcept
             override {
             scene_.control.reset();
             return 0;

@@ -48,7 +48,7 @@ TEST(TrayCallback, EachNotificationRaisesItsEventsInOrderAndIsHandedOn) {
         EXPECT_EQ(s.host.Log(), c.expected);
         ASSERT_EQ(s.original.seen.size(), 1u);
         EXPECT_EQ(s.original.seen[0].message, msg::kTrayCallback);
-        EXPECT_EQ(s.original.seen[0].wParam, 1000);
+        EXPECT_EQ(s.original.seen[0].wParam, 1000u);
         EXPECT_EQ(s.original.seen[0].lParam, c.lParam);
     }
 }
@@ -70,7 +70,7 @@ TEST(TrayCallback, CallbackAnswerIsThePreviousProceduresAnswer) {
     EXPECT_EQ(s.sim.windows().SendMessage(s.controlWindow, 0x0100, 7, 9), OriginalProc::kAnswer);
     ASSERT_EQ(s.original.seen.size(), 2u);
     EXPECT_EQ(s.original.seen[1].message, 0x0100);
-    EXPECT_EQ(s.original.seen[1].wParam, 7);
+    EXPECT_EQ(s.original.seen[1].wParam, 7u);
     EXPECT_EQ(s.original.seen[1].lParam, 9);
 }
 

@@ -47,10 +47,12 @@ class OriginalProc final : public MessageHandler {
 public:
     static constexpr std::int32_t kAnswer = 4242;
     struct Message {
-        std::int32_t message, wParam, lParam;
+        std::int32_t message;
+        WParam wParam;
+        LParam lParam;
     };
-    std::int32_t HandleMessage(Hwnd, std::int32_t message, std::int32_t wParam,
-                               std::int32_t lParam) noexcept override {
+    LResult HandleMessage(Hwnd, std::int32_t message, WParam wParam,
+                          LParam lParam) noexcept override {
         seen.push_back({message, wParam, lParam});
         return kAnswer;
     }
@@ -159,6 +161,7 @@ enum class Loading { Now, Later };
 
 struct TrayScene {
     explicit TrayScene(bool userMode = true, Loading loading = Loading::Now) {
+        original.seen.clear();  // what its window heard while being made, before any control
         control = std::make_unique<ctlSysTrayBalloon>(
             platform, TrayHost{controlWindow, form, userMode}, host);
         if (loading == Loading::Now) {
@@ -179,8 +182,9 @@ struct TrayScene {
         host.ClearLog();
     }
     // The shell's callback message as the shell sends it for this icon.
-    std::int32_t Callback(std::int32_t notification) {
-        return sim.windows().SendMessage(controlWindow, msg::kTrayCallback, control->IconId(),
+    LResult Callback(std::int32_t notification) {
+        return sim.windows().SendMessage(controlWindow, msg::kTrayCallback,
+                                         static_cast<std::uint32_t>(control->IconId()),
                                          notification);
     }
     std::vector<NotifyMessage> NotifyMessages() {
