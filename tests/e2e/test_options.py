@@ -128,10 +128,16 @@ class OptionsTest(unittest.TestCase):
         """Check1's caption as a person sees it: words on both sides of Text1, none touching it
         (those after it only if clear_after), and nothing cut off at Check1's right edge. The
         focus moves on first, so that no focus rectangle is drawn around the caption."""
+        focus_gone = lambda: not has_focus_line(caption_ink(s, d.Check1.rect))  # noqa: E731
         s.keys("Tab")
-        harness.wait_until("Check1's focus rectangle to go",
-                           lambda: not has_focus_line(caption_ink(s, d.Check1.rect)),
-                           SETTLE_TIMEOUT)
+        try:
+            harness.wait_until("Check1's focus rectangle to go", focus_gone, 2.5)
+        except harness.WaitFailed:
+            # On a loaded machine Wine can drop a key that comes the moment the dialog shows;
+            # one more Tab moves the focus on just the same (the checks below click).
+            s.note("the Tab key went unseen; pressing it once more")
+            s.keys("Tab")
+            harness.wait_until("Check1's focus rectangle to go", focus_gone, SETTLE_TIMEOUT)
         s.note(f"screenshot {s.screenshot(f'caption-{s.dpi}-dpi')}")
         left, top, right, bottom = d.Check1.rect
         rows = caption_ink(s, d.Check1.rect)
