@@ -1,10 +1,10 @@
 #include "app/Application.h"
 
+#include "app/CommonControlsStartup.h"
 #include "app/Form1.h"
+#include "app/Form2.h"
 #include "app/LoadedForms.h"
-#include "settings/CommonControlsStartup.h"
-#include "settings/FileTable.h"
-#include "settings/Form2.h"
+#include "common/FileTable.h"
 
 namespace dustvale {
 

@@ -4,15 +4,15 @@
 #include <optional>
 #include <stdexcept>
 
-#include "app/ApplicationTitle.h"
-#include "app/FlagScope.h"
-#include "app/FileExists.h"
 #include "app/FormInitialization.h"
 #include "app/OptionsDialogHost.h"
 #include "app/SizeLine.h"
 #include "clean/RecentDocuments.h"
+#include "common/ApplicationPaths.h"
+#include "common/ApplicationTitle.h"
+#include "common/FileExists.h"
+#include "common/FlagScope.h"
 #include "platform/DialogWindow.h"
-#include "clean/ApplicationPaths.h"
 #include "settings/SettingsFile.h"
 
 namespace dustvale {

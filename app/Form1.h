@@ -12,10 +12,10 @@
 #include "app/LoadedForms.h"
 #include "app/MenuTree.h"
 #include "app/PictureHolder.h"
-#include "app/UniqueWindow.h"
 #include "clean/TempFolderCleaner.h"
+#include "common/FileTable.h"
 #include "platform/Platform.h"
-#include "settings/FileTable.h"
+#include "platform/UniqueWindow.h"
 #include "tray/TrayEvents.h"
 #include "tray/ctlSysTrayBalloon.h"
 

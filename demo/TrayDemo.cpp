@@ -5,7 +5,7 @@
 #include <utility>
 #include <variant>
 
-#include "app/FlagScope.h"
+#include "common/FlagScope.h"
 
 namespace dustvale::demo {
 

@@ -9,9 +9,9 @@
 #include <memory>
 #include <vector>
 
-#include "app/UniqueWindow.h"
 #include "demo/DemoOptions.h"
 #include "platform/Platform.h"
+#include "platform/UniqueWindow.h"
 #include "tray/TrayEvents.h"
 #include "tray/ctlSysTrayBalloon.h"
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "app/FileExists.h"
+#include "common/FileExists.h"
 
 namespace dustvale {
 

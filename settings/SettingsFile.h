@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
+#include "common/FileTable.h"
 #include "platform/Platform.h"
 #include "platform/Types.h"
-#include "settings/FileTable.h"
 
 namespace dustvale {
 

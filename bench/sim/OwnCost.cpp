@@ -11,15 +11,15 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/CommonControlsStartup.h"
 #include "app/Form1.h"
+#include "app/Form2.h"
 #include "app/LoadedForms.h"
-#include "clean/ApplicationPaths.h"
+#include "common/ApplicationPaths.h"
+#include "common/FileTable.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimShell.h"
 #include "platform/sim/SimWindows.h"
-#include "settings/CommonControlsStartup.h"
-#include "settings/FileTable.h"
-#include "settings/Form2.h"
 #include "settings/Manifest.h"
 
 int main(int argc, char** argv) {

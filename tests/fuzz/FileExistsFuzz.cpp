@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <exception>
 
-#include "app/FileExists.h"
+#include "common/FileExists.h"
 #include "tests/fuzz/FuzzSupport.h"
 #include "tests/fuzz/PathScene.h"
 

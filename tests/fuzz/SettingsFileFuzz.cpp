@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <string>
 
+#include "common/FileTable.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimKernel.h"
 #include "platform/sim/SimWindows.h"
-#include "settings/FileTable.h"
 #include "settings/SettingsFile.h"
 #include "tests/fuzz/FuzzSupport.h"
 

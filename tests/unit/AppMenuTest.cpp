@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "AppTestScene.h"
+#include "app/Form2.h"
 #include "app/MenuTree.h"
 #include "platform/sim/SimDialogs.h"
-#include "settings/Form2.h"
 
 namespace dustvale {
 namespace {

@@ -1,14 +1,14 @@
 #include <gtest/gtest.h>
 
+#include "app/CommonControlsStartup.h"
+#include "app/Form2.h"
 #include "app/LoadedForms.h"
+#include "common/ApplicationPaths.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimKernel.h"
 #include "platform/sim/SimUserInterface.h"
 #include "platform/sim/SimWindows.h"
-#include "clean/ApplicationPaths.h"
 #include "settings/Autostart.h"
-#include "settings/CommonControlsStartup.h"
-#include "settings/Form2.h"
 #include "settings/Manifest.h"
 
 namespace dustvale {

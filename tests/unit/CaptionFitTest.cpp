@@ -2,8 +2,8 @@
 
 #include <map>
 
+#include "app/Form2.h"
 #include "platform/CaptionFit.h"
-#include "settings/Form2.h"
 
 namespace dustvale {
 namespace {

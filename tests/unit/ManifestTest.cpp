@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
+#include "app/CommonControlsStartup.h"
 #include "app/LoadedForms.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimKernel.h"
 #include "platform/sim/SimUserInterface.h"
 #include "platform/sim/SimWindows.h"
-#include "settings/CommonControlsStartup.h"
 #include "settings/Manifest.h"
 
 namespace dustvale {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "app/CommonControlsStartup.h"
 #include "app/Form1.h"
+#include "app/Form2.h"
 #include "app/LoadedForms.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimKernel.h"
@@ -9,8 +11,6 @@
 #include "platform/sim/SimWindowing.h"
 #include "platform/sim/SimWindows.h"
 #include "res/ResourceIds.h"
-#include "settings/CommonControlsStartup.h"
-#include "settings/Form2.h"
 
 namespace dustvale {
 namespace {

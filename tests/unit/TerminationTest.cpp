@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "app/LoadedForms.h"
+#include "app/Termination.h"
+#include "common/FileTable.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimKernel.h"
 #include "platform/sim/SimWindows.h"
-#include "settings/FileTable.h"
-#include "settings/Termination.h"
 
 namespace dustvale {
 namespace {

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "app/FileExists.h"
+#include "common/FileExists.h"
 #include "platform/sim/SimFileSystem.h"
 
 namespace dustvale {
 namespace {
 
-TEST(AppFileExists, SeesNormalFilesAndFoldersButNotHiddenOrSystemOnes) {
+TEST(CommonFileExists, SeesNormalFilesAndFoldersButNotHiddenOrSystemOnes) {
     sim::SimFileSystem files;
     files.AddFile(u"C:\\App\\plain.ico");
     files.AddFile(u"C:\\App\\readonly.ico", "", attr::kReadOnly);

@@ -1,10 +1,10 @@
-#include "settings/CommonControlsStartup.h"
+#include "app/CommonControlsStartup.h"
 
-#include "clean/InfoBox.h"
+#include "app/InfoBox.h"
+#include "app/Termination.h"
+#include "common/ApplicationPaths.h"
 #include "platform/FileSystem.h"
-#include "clean/ApplicationPaths.h"
 #include "settings/Manifest.h"
-#include "settings/Termination.h"
 
 namespace dustvale {
 

@@ -1,10 +1,10 @@
-#include "clean/InfoBox.h"
+#include "app/InfoBox.h"
 
 #include <string>
 
-#include "clean/ApplicationPaths.h"
-#include "clean/TextRules.h"
-#include "clean/Version.h"
+#include "common/ApplicationPaths.h"
+#include "common/TextRules.h"
+#include "common/Version.h"
 #include "platform/UserInterface.h"
 
 namespace dustvale {

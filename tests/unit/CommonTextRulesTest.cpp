@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "clean/LetterCase.h"
-#include "clean/TextRules.h"
+#include "common/LetterCase.h"
+#include "common/TextRules.h"
 
 namespace dustvale {
 namespace {
@@ -11,7 +11,7 @@ struct Case {
     Text expected;
 };
 
-TEST(CleanTextRules, TrimAtNullCutsAtTheFirstNulAndKeepsSpaces) {
+TEST(CommonTextRules, TrimAtNullCutsAtTheFirstNulAndKeepsSpaces) {
     const Case cases[] = {
         {u"", u""},
         {u"Temp", u"Temp"},
@@ -24,7 +24,7 @@ TEST(CleanTextRules, TrimAtNullCutsAtTheFirstNulAndKeepsSpaces) {
     }
 }
 
-TEST(CleanTextRules, EnsureTrailingTrimsAndAddsAtMostOneBackslash) {
+TEST(CommonTextRules, EnsureTrailingTrimsAndAddsAtMostOneBackslash) {
     const Case cases[] = {
         {u"", u"\\"},
         {u"   ", u"\\"},
@@ -37,7 +37,7 @@ TEST(CleanTextRules, EnsureTrailingTrimsAndAddsAtMostOneBackslash) {
     for (const auto& c : cases) EXPECT_EQ(EnsureTrailing(c.input, u"\\"), c.expected);
 }
 
-TEST(CleanTextRules, RemoveTrailingTrimsAndRemovesAtMostOneBackslash) {
+TEST(CommonTextRules, RemoveTrailingTrimsAndRemovesAtMostOneBackslash) {
     const Case cases[] = {
         {u"", u""},
         {u"\\", u""},
@@ -50,12 +50,12 @@ TEST(CleanTextRules, RemoveTrailingTrimsAndRemovesAtMostOneBackslash) {
     for (const auto& c : cases) EXPECT_EQ(RemoveTrailing(c.input, u"\\"), c.expected);
 }
 
-TEST(CleanTextRules, TrailingLetterComparesWithoutCase) {
+TEST(CommonTextRules, TrailingLetterComparesWithoutCase) {
     EXPECT_EQ(EnsureTrailing(u"ABC", u"c"), u"ABC");
     EXPECT_EQ(RemoveTrailing(u"ABC", u"c"), u"AB");
 }
 
-TEST(CleanTextRules, ProperCaseCapitalisesEachSpaceSeparatedWord) {
+TEST(CommonTextRules, ProperCaseCapitalisesEachSpaceSeparatedWord) {
     const Case cases[] = {
         {u"documents and settings", u"Documents And Settings"},
         {u"LOCAL SETTINGS", u"Local Settings"},
@@ -71,7 +71,7 @@ TEST(CleanTextRules, ProperCaseCapitalisesEachSpaceSeparatedWord) {
     for (const auto& c : cases) EXPECT_EQ(ProperCase(c.input), c.expected);
 }
 
-TEST(CleanTextRules, NamesCompareWithoutCaseInEveryScript) {
+TEST(CommonTextRules, NamesCompareWithoutCaseInEveryScript) {
     EXPECT_TRUE(EqualsNoCase(u"C:\\WINDOWS", u"c:\\windows"));
     EXPECT_TRUE(EqualsNoCase(u"\u0412\u0410\u0421\u042F", u"\u0432\u0430\u0441\u044F"));
     EXPECT_TRUE(EqualsNoCase(u"\u0178\u0139\u0152", u"\u00FF\u013A\u0153"));
@@ -81,7 +81,7 @@ TEST(CleanTextRules, NamesCompareWithoutCaseInEveryScript) {
     EXPECT_FALSE(EndsWithNoCase(u"mp", u"temp"));
 }
 
-TEST(CleanTextRules, EveryCasedLetterRoundTrips) {
+TEST(CommonTextRules, EveryCasedLetterRoundTrips) {
     for (std::uint32_t c = 1; c < 0x10000; ++c) {
         const auto unit = static_cast<char16_t>(c);
         const char16_t upper = UpperLetter(unit);

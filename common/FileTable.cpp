@@ -1,4 +1,4 @@
-#include "settings/FileTable.h"
+#include "common/FileTable.h"
 
 namespace dustvale {
 

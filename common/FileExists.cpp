@@ -1,4 +1,4 @@
-#include "app/FileExists.h"
+#include "common/FileExists.h"
 
 #include <exception>
 #include <memory>

@@ -5,8 +5,8 @@
 
 #include "app/FormInitialization.h"
 #include "app/LoadedForms.h"
+#include "common/FileTable.h"
 #include "platform/Platform.h"
-#include "settings/FileTable.h"
 
 namespace dustvale {
 

@@ -1,6 +1,6 @@
-#include "clean/TextRules.h"
+#include "common/TextRules.h"
 
-#include "clean/LetterCase.h"
+#include "common/LetterCase.h"
 
 namespace dustvale {
 

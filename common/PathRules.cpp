@@ -1,10 +1,10 @@
-#include "clean/PathRules.h"
+#include "common/PathRules.h"
 
 #include <algorithm>
 #include <string_view>
 
-#include "clean/FolderListing.h"
-#include "clean/TextRules.h"
+#include "common/FolderListing.h"
+#include "common/TextRules.h"
 
 namespace dustvale {
 

@@ -1,4 +1,4 @@
-#include "clean/ApplicationPaths.h"
+#include "common/ApplicationPaths.h"
 
 namespace dustvale {
 

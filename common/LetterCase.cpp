@@ -1,4 +1,4 @@
-#include "clean/LetterCase.h"
+#include "common/LetterCase.h"
 
 namespace dustvale {
 namespace {

@@ -1,7 +1,7 @@
-#include "settings/Form2.h"
+#include "app/Form2.h"
 
+#include "common/ApplicationPaths.h"
 #include "res/ResourceIds.h"
-#include "clean/ApplicationPaths.h"
 #include "settings/Autostart.h"
 #include "settings/SettingsFile.h"
 

@@ -11,9 +11,9 @@
 #include "app/FormInitialization.h"
 #include "app/LoadedForms.h"
 #include "app/OptionsDialogHost.h"
+#include "common/FileTable.h"
 #include "platform/DialogWindow.h"
 #include "platform/Platform.h"
-#include "settings/FileTable.h"
 
 namespace dustvale {
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "clean/InfoBox.h"
-#include "clean/PathRules.h"
+#include "app/InfoBox.h"
 #include "clean/RecentDocuments.h"
+#include "common/PathRules.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimKernel.h"
 #include "platform/sim/SimShell.h"
@@ -12,9 +12,9 @@
 namespace dustvale {
 namespace {
 
-class CleanPath : public ::testing::Test {
+class CommonPath : public ::testing::Test {
 protected:
-    CleanPath() {
+    CommonPath() {
         auto& files = sim.files();
         files.AddFolder(u"C:\\Documents and Settings\\Bob\\Local Settings\\Temp");
         files.SetShortName(u"C:\\Documents and Settings", u"DOCUME~1");
@@ -29,7 +29,7 @@ protected:
     sim::SimWindows sim;
 };
 
-TEST_F(CleanPath, NormalizePathSpellsEveryComponentByItsStoredNameInProperCase) {
+TEST_F(CommonPath, NormalizePathSpellsEveryComponentByItsStoredNameInProperCase) {
     struct Case {
         Text input;
         Text expected;
@@ -88,7 +88,7 @@ TEST_F(CleanPath, NormalizePathSpellsEveryComponentByItsStoredNameInProperCase) 
     EXPECT_EQ(sim.files().OpenSearches(), 0u);
 }
 
-TEST_F(CleanPath, PathExistsSeesFilesAndFoldersHiddenOrNot) {
+TEST_F(CommonPath, PathExistsSeesFilesAndFoldersHiddenOrNot) {
     EXPECT_TRUE(PathExists(sim.files(), u"C:\\ProgramData"));
     EXPECT_TRUE(PathExists(sim.files(), u"C:\\ProgramData\\hidden.dat"));
     EXPECT_TRUE(PathExists(sim.files(), u"C:\\DOCUME~1\\Bob"));
@@ -96,7 +96,7 @@ TEST_F(CleanPath, PathExistsSeesFilesAndFoldersHiddenOrNot) {
     EXPECT_FALSE(PathExists(sim.files(), u""));
 }
 
-TEST_F(CleanPath, MessageTitleIsTheTrimmedTitleOrTheExecutableWithItsVersion) {
+TEST_F(CommonPath, MessageTitleIsTheTrimmedTitleOrTheExecutableWithItsVersion) {
     struct Case {
         Text module;
         Text title;
@@ -117,7 +117,7 @@ TEST_F(CleanPath, MessageTitleIsTheTrimmedTitleOrTheExecutableWithItsVersion) {
     }
 }
 
-TEST_F(CleanPath, ShowInfoShowsAnOkBoxWithTheInformationIcon) {
+TEST_F(CommonPath, ShowInfoShowsAnOkBoxWithTheInformationIcon) {
     auto platform = sim.platform();
     ShowInfo(platform, u"This application must be restarted.", u"");
     ASSERT_EQ(sim.ui().MessageBoxes().size(), 1u);
@@ -127,7 +127,7 @@ TEST_F(CleanPath, ShowInfoShowsAnOkBoxWithTheInformationIcon) {
     EXPECT_EQ(box.style, 64u);
 }
 
-TEST_F(CleanPath, ClearRecentDocumentsAsksTheShellOncePerCall) {
+TEST_F(CommonPath, ClearRecentDocumentsAsksTheShellOncePerCall) {
     ClearRecentDocuments(sim.shell());
     EXPECT_EQ(sim.shell().RecentDocsCleared(), 1u);
     ClearRecentDocuments(sim.shell());

@@ -1,6 +1,6 @@
-#include "clean/FolderListing.h"
+#include "common/FolderListing.h"
 
-#include "clean/TextRules.h"
+#include "common/TextRules.h"
 
 namespace dustvale {
 namespace {

@@ -1,4 +1,4 @@
-#include "settings/Termination.h"
+#include "app/Termination.h"
 
 #include <exception>
 #include <vector>

@@ -3,8 +3,8 @@
 // The program's own orderly end: its files closed, its forms unloaded, the process ended.
 
 #include "app/LoadedForms.h"
+#include "common/FileTable.h"
 #include "platform/Kernel.h"
-#include "settings/FileTable.h"
 
 namespace dustvale {
 
