@@ -77,10 +77,10 @@ Form1::Form1(Platform& platform, LoadedForms& forms, FileTable& files,
     trayWindow_ = UniqueWindow(platform_.windows, platform_.windows.CreateWindow(
                                                       WindowKind::Child, window_.get(), nullptr));
     TrayEvents& events = *this;
-    ctlSysTrayBalloon1_ = std::make_unique<ctlSysTrayBalloon>(
+    ctlSysTrayBalloon1_ = std::make_unique<TrayIcon>(
         platform_, TrayHost{trayWindow_.get(), window_.get(), true}, events);
     try {
-        ctlSysTrayBalloon1_->UserControl_ReadProperties();
+        ctlSysTrayBalloon1_->TakeInstanceNumber();
     } catch (const std::overflow_error&) {
         // An instance number too large for identifiers: the control keeps the identifiers it
         // has, and the form loads all the same.
@@ -122,9 +122,9 @@ void Form1::Form_Load() {
     platform_.windows.MoveWindow(window_.get(), Point{offScreen, offScreen});
 
     // The icon shows from here on, before the settings are known.
-    ctlSysTrayBalloon1_->IconPicture(Image1_.picture());
-    ctlSysTrayBalloon1_->Tooltip(kApplicationTitle);
-    ctlSysTrayBalloon1_->SysTrayAddIcon();
+    ctlSysTrayBalloon1_->SetIcon(Image1_.picture());
+    ctlSysTrayBalloon1_->SetTooltip(kApplicationTitle);
+    ctlSysTrayBalloon1_->AddIcon();
 
     AutoClean_ = LoadAutoClean(platform_, files_, appFolder);
 
@@ -144,11 +144,11 @@ void Form1::Timer1_Timer() {
 
     menu_.Item("mnuTK").caption = FormatSizeLine(size, count);
     if (count >= 1) {
-        ctlSysTrayBalloon1_->IconPicture(Image1_.picture());
-        ctlSysTrayBalloon1_->Tooltip(FormatTooltip(count));
+        ctlSysTrayBalloon1_->SetIcon(Image1_.picture());
+        ctlSysTrayBalloon1_->SetTooltip(FormatTooltip(count));
     } else {
-        ctlSysTrayBalloon1_->IconPicture(Image2_.picture());
-        ctlSysTrayBalloon1_->Tooltip(kApplicationTitle);
+        ctlSysTrayBalloon1_->SetIcon(Image2_.picture());
+        ctlSysTrayBalloon1_->SetTooltip(kApplicationTitle);
     }
 
     if (AutoEmptyDue(AutoClean_, count)) EmptyRB();
@@ -163,7 +163,7 @@ void Form1::Unload() {
     loaded_ = false;
     Timer1_->Stop();
     // The icon goes with the form even when the process is about to end at once.
-    if (ctlSysTrayBalloon1_->IconLoaded()) ctlSysTrayBalloon1_->SysTrayRemoveIcon();
+    if (ctlSysTrayBalloon1_->IsRegistered()) ctlSysTrayBalloon1_->RemoveIcon();
     forms_.Unregister(*this);
 }
 
@@ -233,7 +233,7 @@ void Form1::mnuCCleaner_Click() {
 void Form1::mnuAbout_Click() { MsgBox(kAboutText, mb::kOk | mb::kIconInformation, kAboutTitle); }
 
 void Form1::mnuExit_Click() {
-    ctlSysTrayBalloon1_->SysTrayRemoveIcon();
+    ctlSysTrayBalloon1_->RemoveIcon();
     Unload();
 }
 

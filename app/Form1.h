@@ -17,7 +17,7 @@
 #include "platform/Platform.h"
 #include "platform/UniqueWindow.h"
 #include "tray/TrayEvents.h"
-#include "tray/ctlSysTrayBalloon.h"
+#include "tray/TrayIcon.h"
 
 namespace dustvale {
 
@@ -50,7 +50,7 @@ public:
     const MenuTree& Menu() const { return menu_; }
     const PictureHolder& Image1() const { return Image1_; }
     const PictureHolder& Image2() const { return Image2_; }
-    const ctlSysTrayBalloon& ctlSysTrayBalloon1() const { return *ctlSysTrayBalloon1_; }
+    const TrayIcon& ctlSysTrayBalloon1() const { return *ctlSysTrayBalloon1_; }
     const FormTimer& Timer1() const { return *Timer1_; }
 
 private:
@@ -87,7 +87,7 @@ private:
     PictureHolder Image1_;      // the full picture
     PictureHolder Image2_;      // the empty picture
     MenuTree menu_;
-    std::unique_ptr<ctlSysTrayBalloon> ctlSysTrayBalloon1_;
+    std::unique_ptr<TrayIcon> ctlSysTrayBalloon1_;
     std::unique_ptr<FormTimer> Timer1_;
     TempFolderCleaner cleaner_;
     Text AutoClean_;

@@ -1,6 +1,6 @@
 #pragma once
 
-// The tray demo: one ctlSysTrayBalloon on a hidden window of its own, driven from the icon's
+// The tray demo: one TrayIcon on a hidden window of its own, driven from the icon's
 // pop-up menu (balloons and blinking) or from the command line at start-up. It shows its
 // instance number in the tooltip and in its window's text ("Tray demo 2"), so that anyone
 // can tell two demos apart.
@@ -13,7 +13,7 @@
 #include "platform/Platform.h"
 #include "platform/UniqueWindow.h"
 #include "tray/TrayEvents.h"
-#include "tray/ctlSysTrayBalloon.h"
+#include "tray/TrayIcon.h"
 
 namespace dustvale::demo {
 
@@ -54,7 +54,7 @@ private:
     UniqueWindow trayWindow_;  // the control's window, a child of the demo's
     std::unique_ptr<Picture> standardPicture_;
     std::unique_ptr<Picture> blinkPicture_;
-    std::unique_ptr<ctlSysTrayBalloon> tray_;
+    std::unique_ptr<TrayIcon> tray_;
     bool started_ = false;
     bool menuOpen_ = false;
 };

@@ -219,7 +219,7 @@ TEST(AppMenu, OptionsShowsTheOneDialogAndBringsItForward) {
     scene.sim.files().AddFile(apptest::kSettingsFile, "15\r\n");
     OptionsDialog options(scene.platform, scene.forms, scene.files, scene.initialization);
     Form1 form(scene.platform, scene.forms, scene.files, scene.initialization, options);
-    const auto tray = form.ctlSysTrayBalloon1().IconData();
+    const auto tray = form.ctlSysTrayBalloon1().Record();
     auto chooseOptions = [&] {
         scene.AnswerMenuWith({u"Options"});
         scene.sim.shell().SendCallback(tray.hWnd, tray.uID, msg::kRButtonUp);
@@ -321,7 +321,7 @@ TEST(AppMenuReentry, ExitDuringTheCleanShowsNoDoneBox) {
     // The release waits in the queue; the clean's first yield lets it through.
     scene.sim.ui().AnswerMessageBox([&](const auto&) {
         scene.AnswerMenuWith({u"Exit"});
-        const auto tray = scene.form->ctlSysTrayBalloon1().IconData();
+        const auto tray = scene.form->ctlSysTrayBalloon1().Record();
         scene.sim.windows().PostMessage(tray.hWnd, msg::kTrayCallback,
                                         static_cast<std::int32_t>(tray.uID), msg::kRButtonUp);
         return mb::kIdOk;
@@ -340,7 +340,7 @@ TEST(AppMenuReentry, TempFilesWhileACleanRunsDoesNothing) {
     scene.Create();
     scene.sim.ui().AnswerMessageBox([&](const auto&) {
         scene.AnswerMenuWith({u"Clean", u"Temp Files"});
-        const auto tray = scene.form->ctlSysTrayBalloon1().IconData();
+        const auto tray = scene.form->ctlSysTrayBalloon1().Record();
         scene.sim.windows().PostMessage(tray.hWnd, msg::kTrayCallback,
                                         static_cast<std::int32_t>(tray.uID), msg::kRButtonUp);
         return mb::kIdOk;

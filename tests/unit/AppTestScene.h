@@ -75,7 +75,7 @@ struct AppScene {
         return *form;
     }
 
-    Hwnd TrayWindow() const { return form->ctlSysTrayBalloon1().IconData().hWnd; }
+    Hwnd TrayWindow() const { return form->ctlSysTrayBalloon1().Record().hWnd; }
     std::uint32_t IconId() const {
         return static_cast<std::uint32_t>(form->ctlSysTrayBalloon1().IconId());
     }

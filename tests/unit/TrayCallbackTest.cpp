@@ -60,7 +60,7 @@ TEST(TrayCallback, LeftClickGivesDownThenClickAndUpEachAfterTheForeground) {
     s.Callback(0x202);
     EXPECT_EQ(s.host.Log(),
               (Log{"Foreground", "MouseDown(1)", "Foreground", "Click", "MouseUp(1)"}));
-    EXPECT_EQ(s.sim.windows().Foreground(), s.form);
+    EXPECT_EQ(s.sim.windows().Foreground(), s.owner);
 }
 
 TEST(TrayCallback, CallbackAnswerIsThePreviousProceduresAnswer) {
@@ -114,7 +114,7 @@ TEST(TrayCallback, HandlerMayRemoveTheIconInTheMiddleOfTheMessage) {
     s.Register();
     s.host.onEvent = [&s](const std::string& event) {
         if (event == "Click") {
-            EXPECT_EQ(s.control->SysTrayRemoveIcon(), std::optional<bool>(true));
+            EXPECT_EQ(s.control->RemoveIcon(), std::optional<bool>(true));
         }
     };
     // The window has its own procedure back: the message ends here.
@@ -167,9 +167,9 @@ TEST(TrayCallback, ANestedCallbackDuringAHandlerIsHandledInFull) {
 
 TEST(TrayCallback, UnhookedControlAnswersZeroAndRaisesNothing) {
     TrayScene s;
-    s.control->IconPicture(s.full);
-    EXPECT_EQ(s.control->CallBackProc(s.controlWindow, msg::kTrayCallback, 1000, 0x205), 0);
-    EXPECT_EQ(s.control->CallBackProc(s.controlWindow, msg::kTimer, 1001, 0), 0);
+    s.control->SetIcon(s.full);
+    EXPECT_EQ(s.control->OnWindowMessage(s.controlWindow, msg::kTrayCallback, 1000, 0x205), 0);
+    EXPECT_EQ(s.control->OnWindowMessage(s.controlWindow, msg::kTimer, 1001, 0), 0);
     EXPECT_TRUE(s.host.Log().empty());
     EXPECT_TRUE(s.original.seen.empty());
 }
@@ -177,8 +177,8 @@ TEST(TrayCallback, UnhookedControlAnswersZeroAndRaisesNothing) {
 TEST(TrayCallback, FailedHookKeepsTheIconButRaisesNoEventsAndTheWatchDoesNothing) {
     TrayScene s;
     s.sim.windows().FailNextSubclass();
-    s.control->IconPicture(s.full);
-    ASSERT_TRUE(s.control->SysTrayAddIcon());
+    s.control->SetIcon(s.full);
+    ASSERT_TRUE(s.control->AddIcon());
     EXPECT_EQ(s.sim.shell().Icons().size(), 1u);
     s.sim.shell().ClearNotifyCalls();
 
@@ -203,22 +203,22 @@ TEST(TrayCallback, FailedTimerStartLeavesItStoppedAndTheNextStartTriesAgain) {
     TrayScene s;
     s.Register();
     s.sim.windows().FailNextSetTimer();
-    s.control->BlinkStart(300);
-    EXPECT_FALSE(s.control->BlinkIsRunning());
+    s.control->StartBlinking(300);
+    EXPECT_FALSE(s.control->IsBlinking());
     EXPECT_FALSE(s.TimerPeriod(1003).has_value());
-    s.control->BlinkStart(300);
-    EXPECT_TRUE(s.control->BlinkIsRunning());
+    s.control->StartBlinking(300);
+    EXPECT_TRUE(s.control->IsBlinking());
     EXPECT_EQ(s.TimerPeriod(1003), std::optional<std::uint32_t>(300));
 }
 
 TEST(TrayCallback, FailedWatchTimerIsStartedAgainByTheNextRegistration) {
     TrayScene s;
-    s.control->IconPicture(s.full);
+    s.control->SetIcon(s.full);
     s.sim.windows().FailNextSetTimer();
-    ASSERT_TRUE(s.control->SysTrayAddIcon());
+    ASSERT_TRUE(s.control->AddIcon());
     EXPECT_FALSE(s.TimerPeriod(1001).has_value());
-    ASSERT_EQ(s.control->SysTrayRemoveIcon(), std::optional<bool>(true));
-    ASSERT_TRUE(s.control->SysTrayAddIcon());
+    ASSERT_EQ(s.control->RemoveIcon(), std::optional<bool>(true));
+    ASSERT_TRUE(s.control->AddIcon());
     EXPECT_EQ(s.TimerPeriod(1001), std::optional<std::uint32_t>(2000));
 }
 
@@ -243,7 +243,7 @@ TEST(TrayCallback, WhileNoTaskbarExistsTheWatchOnlyLooks) {
 TEST(TrayCallback, NewTaskbarGetsTheIconBackWithinTwoSeconds) {
     TrayScene s;
     s.Register();
-    s.control->Tooltip(u"Dustvale (2 items)");
+    s.control->SetTooltip(u"Dustvale (2 items)");
     s.sim.windows().DestroyTaskbar();
     s.sim.Advance(5000);
     s.sim.windows().CreateTaskbar();
@@ -264,7 +264,7 @@ TEST(TrayCallback, NewTaskbarGetsTheIconBackWithinTwoSeconds) {
     EXPECT_TRUE(s.sim.shell().NotifyCalls().empty());
     s.Callback(0x205);
     EXPECT_EQ(s.host.Log(), (Log{"Foreground", "MouseUp(2)"}));
-    ASSERT_EQ(s.control->SysTrayRemoveIcon(), std::optional<bool>(true));
+    ASSERT_EQ(s.control->RemoveIcon(), std::optional<bool>(true));
     EXPECT_EQ(s.sim.windows().CurrentProc(s.controlWindow), s.originalProc);
 }
 
@@ -279,26 +279,26 @@ TEST(TrayCallback, TaskbarReplacedBetweenTwoLooksIsNoticed) {
 TEST(TrayCallback, BlinkingResumesWithTheSameCycleOnTheNewTaskbar) {
     TrayScene s;
     s.Register();
-    s.control->BlinkIconPicture(s.blink);
-    s.control->BlinkStart(700);
+    s.control->SetBlinkIcon(s.blink);
+    s.control->StartBlinking(700);
     s.sim.windows().DestroyTaskbar();
     s.sim.Advance(3000);
     s.sim.windows().CreateTaskbar();
     s.sim.Advance(2000);
     ASSERT_EQ(s.sim.shell().Icons().size(), 1u);
-    EXPECT_TRUE(s.control->BlinkIsRunning());
+    EXPECT_TRUE(s.control->IsBlinking());
     EXPECT_EQ(s.TimerPeriod(1003), std::optional<std::uint32_t>(700));
 }
 
 TEST(TrayCallback, StoppedBlinkingStaysStoppedOnTheNewTaskbar) {
     TrayScene s;
     s.Register();
-    s.control->BlinkStart(700);
-    s.control->BlinkStop();
+    s.control->StartBlinking(700);
+    s.control->StopBlinking();
     s.sim.windows().CreateTaskbar();
     s.sim.Advance(2000);
     ASSERT_EQ(s.sim.shell().Icons().size(), 1u);
-    EXPECT_FALSE(s.control->BlinkIsRunning());
+    EXPECT_FALSE(s.control->IsBlinking());
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #pragma once
 
-// A tray control placed on a hidden form in a simulated Windows, with a host that writes
+// A tray control placed on a hidden window in a simulated Windows, with a host that writes
 // down every event (and every foreground call in between) in the order they happen.
 
 #include <cstdint>
@@ -15,7 +15,7 @@
 #include "platform/sim/SimShell.h"
 #include "platform/sim/SimWindowing.h"
 #include "platform/sim/SimWindows.h"
-#include "tray/ctlSysTrayBalloon.h"
+#include "tray/TrayIcon.h"
 
 namespace dustvale::traytest {
 
@@ -61,7 +61,7 @@ public:
 
 class RecordingHost final : public TrayEvents {
 public:
-    RecordingHost(sim::SimWindowing& windows, Hwnd form) : windows_(windows), form_(form) {}
+    RecordingHost(sim::SimWindowing& windows, Hwnd owner) : windows_(windows), owner_(owner) {}
 
     void MouseMove() override { Note("MouseMove"); }
     void Click() override { Note("Click"); }
@@ -103,12 +103,12 @@ private:
     void CatchUpForeground() {
         const auto& calls = windows_.ForegroundCalls();
         for (; foregroundSeen_ < calls.size(); ++foregroundSeen_) {
-            log_.push_back(calls[foregroundSeen_] == form_ ? "Foreground" : "Foreground(other)");
+            log_.push_back(calls[foregroundSeen_] == owner_ ? "Foreground" : "Foreground(other)");
         }
     }
 
     sim::SimWindowing& windows_;
-    Hwnd form_;
+    Hwnd owner_;
     std::vector<std::string> log_;
     std::size_t foregroundSeen_ = 0;
 };
@@ -160,12 +160,12 @@ constexpr HIcon kBlinkIcon = 0x3333;
 enum class Loading { Now, Later };
 
 struct TrayScene {
-    explicit TrayScene(bool userMode = true, Loading loading = Loading::Now) {
+    explicit TrayScene(bool hookWindow = true, Loading loading = Loading::Now) {
         original.seen.clear();  // what its window heard while being made, before any control
-        control = std::make_unique<ctlSysTrayBalloon>(
-            platform, TrayHost{controlWindow, form, userMode}, host);
+        control =
+            std::make_unique<TrayIcon>(platform, TrayHost{controlWindow, owner, hookWindow}, host);
         if (loading == Loading::Now) {
-            control->UserControl_ReadProperties();
+            control->TakeInstanceNumber();
         }
     }
     ~TrayScene() { control.reset(); }
@@ -174,8 +174,8 @@ struct TrayScene {
 
     // Picture set and icon registered; the calls and events of that forgotten.
     void Register() {
-        control->IconPicture(full);
-        if (!control->SysTrayAddIcon()) {
+        control->SetIcon(full);
+        if (!control->AddIcon()) {
             throw std::logic_error("the icon did not register");
         }
         sim.shell().ClearNotifyCalls();
@@ -207,14 +207,14 @@ struct TrayScene {
     ThrowingShell shell{sim.shell()};
     Platform platform = WithShell(sim.platform(), shell);
     OriginalProc original;
-    Hwnd form = sim.windows().CreateWindow(WindowKind::HiddenOwner, 0, nullptr);
-    Hwnd controlWindow = sim.windows().CreateWindow(WindowKind::Child, form, &original);
+    Hwnd owner = sim.windows().CreateWindow(WindowKind::HiddenOwner, 0, nullptr);
+    Hwnd controlWindow = sim.windows().CreateWindow(WindowKind::Child, owner, &original);
     WindowProc originalProc = sim.windows().CurrentProc(controlWindow);
-    RecordingHost host{sim.windows(), form};
+    RecordingHost host{sim.windows(), owner};
     FixedPicture full{kFullIcon};
     FixedPicture empty{kEmptyIcon};
     FixedPicture blink{kBlinkIcon};
-    std::unique_ptr<ctlSysTrayBalloon> control;
+    std::unique_ptr<TrayIcon> control;
 };
 
 }  // namespace dustvale::traytest

@@ -10,7 +10,7 @@
 
 namespace dustvale {
 
-struct CaughtError {
+struct ErrorDetails {
     std::int32_t number = 0;
     Text description;
 };
@@ -21,7 +21,7 @@ constexpr std::int32_t kGeneralFailureNumber = static_cast<std::int32_t>(0x80004
 
 // A system_error keeps its own code; any other exception gets kGeneralFailureNumber.
 // The text is the exception's message, read as UTF-8.
-CaughtError DescribeError(const std::exception& error);
+ErrorDetails DescribeError(const std::exception& error);
 
 // UTF-8 to UTF-16; a malformed sequence becomes U+FFFD.
 Text Utf8ToText(std::string_view utf8);

@@ -8,7 +8,7 @@
 #include <system_error>
 
 #include "tests/unit/TrayTestScene.h"
-#include "tray/CaughtError.h"
+#include "tray/ErrorDetails.h"
 
 namespace dustvale {
 namespace {
@@ -28,11 +28,11 @@ std::uint32_t U32At(const NotifyIconRecord& record, std::size_t offset) {
 
 Text Repeat(char16_t c, std::size_t n) { return Text(n, c); }
 
-TEST(TraySysTray, AddSendsTheRecordWithItsFieldsAtTheShellsOffsets) {
+TEST(TrayRegistration, AddSendsTheRecordWithItsFieldsAtTheShellsOffsets) {
     TrayScene s;
-    s.control->IconPicture(s.full);
-    s.control->Tooltip(u"Dustvale");
-    ASSERT_TRUE(s.control->SysTrayAddIcon());
+    s.control->SetIcon(s.full);
+    s.control->SetTooltip(u"Dustvale");
+    ASSERT_TRUE(s.control->AddIcon());
 
     ASSERT_EQ(s.NotifyMessages(),
               (std::vector<NotifyMessage>{NotifyMessage::Add, NotifyMessage::SetVersion}));
@@ -55,26 +55,26 @@ TEST(TraySysTray, AddSendsTheRecordWithItsFieldsAtTheShellsOffsets) {
     EXPECT_EQ(icon->callbackMessage, 1025u);
 }
 
-TEST(TraySysTray, InstanceOneTakesIconThousandAndTheThreeTimersAfterIt) {
+TEST(TrayRegistration, InstanceOneTakesIconThousandAndTheThreeTimersAfterIt) {
     TrayScene s;
-    EXPECT_EQ(s.control->ID(), 1);
+    EXPECT_EQ(s.control->InstanceNumber(), 1);
     EXPECT_EQ(s.control->IconId(), 1000);
     EXPECT_EQ(s.control->TaskbarTimerId(), 1001);
     EXPECT_EQ(s.control->BalloonTimerId(), 1002);
     EXPECT_EQ(s.control->BlinkTimerId(), 1003);
 }
 
-TEST(TraySysTray, RefusedAddSendsNoVersionButStillRegistersAndHooks) {
+TEST(TrayRegistration, RefusedAddSendsNoVersionButStillRegistersAndHooks) {
     TrayScene s;
     s.sim.shell().RefuseNextAdd();
-    s.control->IconPicture(s.full);
-    EXPECT_TRUE(s.control->SysTrayAddIcon());
+    s.control->SetIcon(s.full);
+    EXPECT_TRUE(s.control->AddIcon());
     EXPECT_EQ(s.NotifyMessages(), (std::vector<NotifyMessage>{NotifyMessage::Add}));
     EXPECT_NE(s.sim.windows().CurrentProc(s.controlWindow), s.originalProc);
-    EXPECT_EQ(s.control->SysTrayRemoveIcon(), std::optional<bool>(true));
+    EXPECT_EQ(s.control->RemoveIcon(), std::optional<bool>(true));
 }
 
-TEST(TraySysTray, TooltipIsCutToTheBufferAndNulFilled) {
+TEST(TrayRegistration, TooltipIsCutToTheBufferAndNulFilled) {
     struct Case {
         Text text;
         Text shown;
@@ -88,8 +88,8 @@ TEST(TraySysTray, TooltipIsCutToTheBufferAndNulFilled) {
     };
     for (const Case& c : cases) {
         TrayScene s;
-        s.control->Tooltip(Repeat(u'z', 127));  // a longer text before: no trace may remain
-        s.control->Tooltip(c.text);
+        s.control->SetTooltip(Repeat(u'z', 127));  // a longer text before: no trace may remain
+        s.control->SetTooltip(c.text);
         const Text whole = s.control->Tooltip();
         ASSERT_EQ(whole.size(), 128u);
         EXPECT_EQ(whole.substr(0, c.shown.size()), c.shown);
@@ -98,107 +98,107 @@ TEST(TraySysTray, TooltipIsCutToTheBufferAndNulFilled) {
     }
 }
 
-TEST(TraySysTray, TooltipGetReturnsTheWholeBufferOf128CodeUnits) {
+TEST(TrayRegistration, TooltipGetReturnsTheWholeBufferOf128CodeUnits) {
     TrayScene s;
-    s.control->Tooltip(u"abc");
+    s.control->SetTooltip(u"abc");
     EXPECT_EQ(s.control->Tooltip(), u"abc" + Text(125, u'\0'));
 }
 
-TEST(TraySysTray, EmptyTooltipKeepsThePreviousTextButStillRefreshes) {
+TEST(TrayRegistration, EmptyTooltipKeepsThePreviousTextButStillRefreshes) {
     TrayScene s;
     s.Register();
-    s.control->Tooltip(u"Dustvale (3 items)");
-    s.control->Tooltip(u"");
+    s.control->SetTooltip(u"Dustvale (3 items)");
+    s.control->SetTooltip(u"");
     EXPECT_EQ(s.NotifyMessages(),
               (std::vector<NotifyMessage>{NotifyMessage::Modify, NotifyMessage::Modify}));
     EXPECT_EQ(s.sim.shell().Icon(s.controlWindow, 1000)->tip, u"Dustvale (3 items)");
 }
 
-TEST(TraySysTray, TooltipBeforeRegistrationOnlyFillsTheRecordAndReachesTheShellWithTheAdd) {
+TEST(TrayRegistration, TooltipBeforeRegistrationOnlyFillsTheRecordAndReachesTheShellWithTheAdd) {
     TrayScene s;
-    s.control->Tooltip(u"Dustvale");
+    s.control->SetTooltip(u"Dustvale");
     EXPECT_TRUE(s.sim.shell().NotifyCalls().empty());
-    s.control->IconPicture(s.full);
+    s.control->SetIcon(s.full);
     EXPECT_TRUE(s.sim.shell().NotifyCalls().empty());
-    ASSERT_TRUE(s.control->SysTrayAddIcon());
+    ASSERT_TRUE(s.control->AddIcon());
     EXPECT_EQ(s.sim.shell().Icon(s.controlWindow, 1000)->tip, u"Dustvale");
 }
 
-TEST(TraySysTray, SameTooltipIsSentAgainOnEveryLet) {
+TEST(TrayRegistration, SameTooltipIsSentAgainOnEverySet) {
     TrayScene s;
     s.Register();
-    s.control->Tooltip(u"Dustvale");
-    s.control->Tooltip(u"Dustvale");
+    s.control->SetTooltip(u"Dustvale");
+    s.control->SetTooltip(u"Dustvale");
     EXPECT_EQ(s.NotifyMessages().size(), 2u);
     for (const auto& call : s.sim.shell().NotifyCalls()) {
         EXPECT_EQ(call.record.uFlags, 7u);
     }
 }
 
-TEST(TraySysTray, NewPictureIsShownAtOnceButAnEqualHandleSendsNothing) {
+TEST(TrayRegistration, NewPictureIsShownAtOnceButAnEqualHandleSendsNothing) {
     TrayScene s;
     s.Register();
     traytest::FixedPicture sameHandle{kFullIcon};
-    s.control->IconPicture(sameHandle);
+    s.control->SetIcon(sameHandle);
     EXPECT_TRUE(s.sim.shell().NotifyCalls().empty());
 
-    s.control->IconPicture(s.empty);
+    s.control->SetIcon(s.empty);
     ASSERT_EQ(s.NotifyMessages(), (std::vector<NotifyMessage>{NotifyMessage::Modify}));
     EXPECT_EQ(s.sim.shell().Icon(s.controlWindow, 1000)->icon, kEmptyIcon);
 }
 
-TEST(TraySysTray, EqualPictureWhileBlinkingSendsNothing) {
+TEST(TrayRegistration, EqualPictureWhileBlinkingSendsNothing) {
     TrayScene s;
     s.Register();
-    s.control->BlinkIconPicture(s.blink);
-    s.control->BlinkStart(300);
+    s.control->SetBlinkIcon(s.blink);
+    s.control->StartBlinking(300);
     s.sim.Advance(300);  // the blink icon shows now
     ASSERT_EQ(s.sim.shell().Icon(s.controlWindow, 1000)->icon, kBlinkIcon);
     s.sim.shell().ClearNotifyCalls();
 
     traytest::FixedPicture sameHandle{kFullIcon};
-    s.control->IconPicture(sameHandle);
+    s.control->SetIcon(sameHandle);
     EXPECT_TRUE(s.sim.shell().NotifyCalls().empty());
     EXPECT_EQ(s.sim.shell().Icon(s.controlWindow, 1000)->icon, kBlinkIcon);
 }
 
-TEST(TraySysTray, PictureErrorsReachTheCaller) {
+TEST(TrayRegistration, PictureErrorsReachTheCaller) {
     TrayScene s;
     traytest::BrokenPicture broken;
-    EXPECT_THROW(s.control->IconPicture(broken), std::runtime_error);
-    EXPECT_THROW(s.control->BlinkIconPicture(broken), std::runtime_error);
+    EXPECT_THROW(s.control->SetIcon(broken), std::runtime_error);
+    EXPECT_THROW(s.control->SetBlinkIcon(broken), std::runtime_error);
     EXPECT_TRUE(s.host.errors.empty());
 }
 
-TEST(TraySysTray, RemoveDeletesTheIconUnhooksAndStopsTheTimers) {
+TEST(TrayRegistration, RemoveDeletesTheIconUnhooksAndStopsTheTimers) {
     TrayScene s;
     s.Register();
-    s.control->BlinkStart(400);
+    s.control->StartBlinking(400);
     ASSERT_TRUE(s.TimerPeriod(s.control->TaskbarTimerId()).has_value());
 
-    EXPECT_EQ(s.control->SysTrayRemoveIcon(), std::optional<bool>(true));
+    EXPECT_EQ(s.control->RemoveIcon(), std::optional<bool>(true));
     EXPECT_EQ(s.NotifyMessages(), (std::vector<NotifyMessage>{NotifyMessage::Delete}));
     EXPECT_TRUE(s.sim.shell().Icons().empty());
     EXPECT_EQ(s.sim.windows().CurrentProc(s.controlWindow), s.originalProc);
     EXPECT_TRUE(s.sim.windows().Timers().empty());
-    EXPECT_FALSE(s.control->BlinkIsRunning());
+    EXPECT_FALSE(s.control->IsBlinking());
 }
 
-TEST(TraySysTray, IconCanBeRemovedAndAddedAgainWithTheSameIdentifier) {
+TEST(TrayRegistration, IconCanBeRemovedAndAddedAgainWithTheSameIdentifier) {
     TrayScene s;
     s.Register();
-    ASSERT_EQ(s.control->SysTrayRemoveIcon(), std::optional<bool>(true));
-    ASSERT_TRUE(s.control->SysTrayAddIcon());
+    ASSERT_EQ(s.control->RemoveIcon(), std::optional<bool>(true));
+    ASSERT_TRUE(s.control->AddIcon());
     const auto icons = s.sim.shell().Icons();
     ASSERT_EQ(icons.size(), 1u);
     EXPECT_EQ(icons[0].id, 1000u);
     EXPECT_TRUE(s.host.errors.empty());
 }
 
-TEST(TraySysTray, DestroyingARegisteredInstanceRemovesItsIconUnhooksAndStopsItsTimers) {
+TEST(TrayRegistration, DestroyingARegisteredInstanceRemovesItsIconUnhooksAndStopsItsTimers) {
     TrayScene s;
     s.Register();
-    s.control->BlinkStart(250);
+    s.control->StartBlinking(250);
     s.control.reset();
     EXPECT_EQ(s.NotifyMessages(), (std::vector<NotifyMessage>{NotifyMessage::Delete}));
     EXPECT_TRUE(s.sim.shell().Icons().empty());
@@ -207,16 +207,16 @@ TEST(TraySysTray, DestroyingARegisteredInstanceRemovesItsIconUnhooksAndStopsItsT
     EXPECT_TRUE(s.host.errors.empty());
 }
 
-TEST(TraySysTray, DestroyingAnUnregisteredInstanceSendsNothingAndReportsNothing) {
+TEST(TrayRegistration, DestroyingAnUnregisteredInstanceSendsNothingAndReportsNothing) {
     TrayScene s;
-    s.control->IconPicture(s.full);
+    s.control->SetIcon(s.full);
     s.control.reset();
     EXPECT_TRUE(s.sim.shell().NotifyCalls().empty());
     EXPECT_TRUE(s.host.errors.empty());
 }
 
 // Each misuse: what it answers, what it reports, and that it leaves the tray untouched.
-TEST(TraySysTray, MisusesReportTheirErrorAndChangeNothing) {
+TEST(TrayRegistration, MisusesReportTheirErrorAndChangeNothing) {
     struct Case {
         const char* name;
         std::function<void(TrayScene&)> before;
@@ -224,31 +224,36 @@ TEST(TraySysTray, MisusesReportTheirErrorAndChangeNothing) {
         ErrorReport report;
     };
     const Case cases[] = {
-        {"add without a picture", [](TrayScene&) {},
-         [](TrayScene& s) { return !s.control->SysTrayAddIcon(); },
+        {"add without a picture",
+         [](TrayScene&) {},
+         [](TrayScene& s) { return !s.control->AddIcon(); },
          {u"Initialize", 0, u""}},
-        {"second add", [](TrayScene& s) { s.Register(); },
-         [](TrayScene& s) { return !s.control->SysTrayAddIcon(); },
+        {"second add",
+         [](TrayScene& s) { s.Register(); },
+         [](TrayScene& s) { return !s.control->AddIcon(); },
          {u"SysTrayAddIcon", -1, u"Icône standard non définie"}},
-        {"remove while not registered", [](TrayScene&) {},
-         [](TrayScene& s) { return s.control->SysTrayRemoveIcon() == std::nullopt; },
+        {"remove while not registered",
+         [](TrayScene&) {},
+         [](TrayScene& s) { return s.control->RemoveIcon() == std::nullopt; },
          {u"SysTrayRemoveIcon", -1, u"SysTray non chargé"}},
         {"second remove",
          [](TrayScene& s) {
              s.Register();
-             s.control->SysTrayRemoveIcon();
+             s.control->RemoveIcon();
              s.sim.shell().ClearNotifyCalls();
          },
-         [](TrayScene& s) { return s.control->SysTrayRemoveIcon() == std::nullopt; },
+         [](TrayScene& s) { return s.control->RemoveIcon() == std::nullopt; },
          {u"SysTrayRemoveIcon", -1, u"SysTray non chargé"}},
-        {"blink before add", [](TrayScene& s) { s.control->IconPicture(s.full); },
+        {"blink before add",
+         [](TrayScene& s) { s.control->SetIcon(s.full); },
          [](TrayScene& s) {
-             s.control->BlinkStart(500);
-             return !s.control->BlinkIsRunning();
+             s.control->StartBlinking(500);
+             return !s.control->IsBlinking();
          },
          {u"BlinkStart", -1, u"SysTray non démarré"}},
-        {"balloon before add", [](TrayScene&) {},
-         [](TrayScene& s) { return !s.control->BalloonTipShow(u"T", u"M", 1, 3000); },
+        {"balloon before add",
+         [](TrayScene&) {},
+         [](TrayScene& s) { return !s.control->ShowBalloon(u"T", u"M", 1, 3000); },
          {u"BalloonTipShow", -1, u"SysTray non chargé"}},
     };
     for (const Case& c : cases) {
@@ -264,7 +269,7 @@ TEST(TraySysTray, MisusesReportTheirErrorAndChangeNothing) {
     }
 }
 
-TEST(TraySysTray, ShellFailuresAreReportedByTheRoutineThatMetThem) {
+TEST(TrayRegistration, ShellFailuresAreReportedByTheRoutineThatMetThem) {
     struct Case {
         const char* name;
         NotifyMessage failing;
@@ -274,26 +279,26 @@ TEST(TraySysTray, ShellFailuresAreReportedByTheRoutineThatMetThem) {
     const Case cases[] = {
         {"add", NotifyMessage::Add,
          [](TrayScene& s) {
-             s.control->IconPicture(s.full);
-             EXPECT_FALSE(s.control->SysTrayAddIcon());
+             s.control->SetIcon(s.full);
+             EXPECT_FALSE(s.control->AddIcon());
          },
          u"SysTrayAddIcon"},
         {"refresh", NotifyMessage::Modify,
          [](TrayScene& s) {
              s.Register();
-             s.control->Tooltip(u"x");
+             s.control->SetTooltip(u"x");
          },
          u"SysTrayIconRefresh"},
         {"remove", NotifyMessage::Delete,
          [](TrayScene& s) {
              s.Register();
-             EXPECT_EQ(s.control->SysTrayRemoveIcon(), std::optional<bool>(false));
+             EXPECT_EQ(s.control->RemoveIcon(), std::optional<bool>(false));
          },
          u"SysTrayRemoveIcon"},
         {"balloon", NotifyMessage::Modify,
          [](TrayScene& s) {
              s.Register();
-             EXPECT_FALSE(s.control->BalloonTipShow(u"T", u"M", 1, 3000));
+             EXPECT_FALSE(s.control->ShowBalloon(u"T", u"M", 1, 3000));
          },
          u"BalloonTipShow"},
     };
@@ -307,56 +312,53 @@ TEST(TraySysTray, ShellFailuresAreReportedByTheRoutineThatMetThem) {
     }
 }
 
-TEST(TraySysTray, FailedAddLeavesTheIconUnregisteredAndAFailedRemoveLeavesItRegistered) {
+TEST(TrayRegistration, FailedAddLeavesTheIconUnregisteredAndAFailedRemoveLeavesItRegistered) {
     TrayScene s;
     s.shell.throwOn = NotifyMessage::Add;
-    s.control->IconPicture(s.full);
-    EXPECT_FALSE(s.control->SysTrayAddIcon());
+    s.control->SetIcon(s.full);
+    EXPECT_FALSE(s.control->AddIcon());
     s.shell.throwOn.reset();
-    EXPECT_EQ(s.control->SysTrayRemoveIcon(), std::nullopt);  // never registered
+    EXPECT_EQ(s.control->RemoveIcon(), std::nullopt);  // never registered
 
-    ASSERT_TRUE(s.control->SysTrayAddIcon());
+    ASSERT_TRUE(s.control->AddIcon());
     s.shell.throwOn = NotifyMessage::Delete;
-    EXPECT_EQ(s.control->SysTrayRemoveIcon(), std::optional<bool>(false));
+    EXPECT_EQ(s.control->RemoveIcon(), std::optional<bool>(false));
     s.shell.throwOn.reset();
-    EXPECT_EQ(s.control->SysTrayRemoveIcon(), std::optional<bool>(true));  // still registered
+    EXPECT_EQ(s.control->RemoveIcon(), std::optional<bool>(true));  // still registered
 }
 
-TEST(TraySysTray, SystemErrorsKeepTheirOwnNumber) {
+TEST(TrayRegistration, SystemErrorsKeepTheirOwnNumber) {
     TrayScene s;
     s.shell.throwOn = NotifyMessage::Add;
     s.shell.thrower = [] { throw std::system_error(5, std::system_category(), "denied"); };
-    s.control->IconPicture(s.full);
-    EXPECT_FALSE(s.control->SysTrayAddIcon());
+    s.control->SetIcon(s.full);
+    EXPECT_FALSE(s.control->AddIcon());
     ASSERT_EQ(s.host.errors.size(), 1u);
     EXPECT_EQ(s.host.errors[0].source, u"SysTrayAddIcon");
     EXPECT_EQ(s.host.errors[0].code, 5);
     EXPECT_EQ(s.host.errors[0].description.substr(0, 6), u"denied");
 }
 
-TEST(TraySysTray, ErrorTextsAreReadAsUtf8) {
+TEST(TrayRegistration, ErrorTextsAreReadAsUtf8) {
     struct Case {
         std::string utf8;
         Text text;
     };
     const Case cases[] = {
-        {"plain", u"plain"},
-        {"Ic\xC3\xB4ne", u"Icône"},
-        {"\xE2\x98\xBA", u"\x263A"},
-        {"\xF0\x9F\x97\x91", u"\xD83D\xDDD1"},
-        {"bad \xC3", u"bad \xFFFD"},
-        {"\xC0\xAF", u"\xFFFD"},  // an overlong form of '/'
-        {"\xED\xA0\x80", u"\xFFFD"},  // a lone surrogate
+        {"plain", u"plain"},         {"Ic\xC3\xB4ne", u"Icône"},
+        {"\xE2\x98\xBA", u"\x263A"}, {"\xF0\x9F\x97\x91", u"\xD83D\xDDD1"},
+        {"bad \xC3", u"bad \xFFFD"}, {"\xC0\xAF", u"\xFFFD"},  // an overlong form of '/'
+        {"\xED\xA0\x80", u"\xFFFD"},                           // a lone surrogate
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Utf8ToText(c.utf8), c.text) << c.utf8;
     }
 }
 
-TEST(TraySysTray, OutsideARunningProgramTheIconRegistersWithoutHookOrTimers) {
-    TrayScene s(/*userMode=*/false);
-    s.control->IconPicture(s.full);
-    EXPECT_TRUE(s.control->SysTrayAddIcon());
+TEST(TrayRegistration, WithHookWindowOffTheIconRegistersWithoutHookOrTimers) {
+    TrayScene s(/*hookWindow=*/false);
+    s.control->SetIcon(s.full);
+    EXPECT_TRUE(s.control->AddIcon());
     EXPECT_EQ(s.sim.windows().CurrentProc(s.controlWindow), s.originalProc);
     EXPECT_TRUE(s.sim.windows().Timers().empty());
 }

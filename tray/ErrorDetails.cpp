@@ -1,18 +1,18 @@
-#include "tray/CaughtError.h"
+#include "tray/ErrorDetails.h"
 
 #include <system_error>
 
 namespace dustvale {
 
-CaughtError DescribeError(const std::exception& error) {
-    CaughtError caught;
+ErrorDetails DescribeError(const std::exception& error) {
+    ErrorDetails details;
     if (const auto* system = dynamic_cast<const std::system_error*>(&error)) {
-        caught.number = system->code().value();
+        details.number = system->code().value();
     } else {
-        caught.number = kGeneralFailureNumber;
+        details.number = kGeneralFailureNumber;
     }
-    caught.description = Utf8ToText(error.what());
-    return caught;
+    details.description = Utf8ToText(error.what());
+    return details;
 }
 
 Text Utf8ToText(std::string_view utf8) {

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "tray/ctlSysTrayBalloon.h"
+#include "tray/TrayIcon.h"
 
 namespace dustvale {
 
@@ -12,7 +12,7 @@ constexpr const char16_t* kTooltipClass = u"tooltips_class32";
 constexpr std::int32_t kLongestTextRead = 255;
 }  // namespace
 
-Hwnd ctlSysTrayBalloon::BalloonWindowFind(Text searchText) {
+Hwnd TrayIcon::FindBalloonWindow(Text searchText) {
     Windowing& windows = platform_.windows;
     // Pending messages run during the walk: the control may be gone after any of them.
     const std::shared_ptr<bool> alive = alive_;
