@@ -167,7 +167,7 @@ void Form1::Unload() {
     forms_.Unregister(*this);
 }
 
-void Form1::MouseUp(std::int16_t /*Button*/) {
+void Form1::OnMouseUp(std::int16_t /*button*/) {
     // Every button opens the menu; one menu at a time.
     if (!loaded_ || menuOpen_) return;
     std::uint32_t chosen = 0;

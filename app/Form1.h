@@ -59,7 +59,7 @@ private:
     void Timer1_Timer();
 
     // The tray control's events: only the release of a mouse button is handled.
-    void MouseUp(std::int16_t Button) override;
+    void OnMouseUp(std::int16_t button) override;
     void RunCommand(MenuCommand command);
     void mnuORB_Click();
     void mnuRFiles_Click();

@@ -107,7 +107,7 @@ void TrayDemo::Run(DemoCommand command) {
     }
 }
 
-void TrayDemo::MouseUp(std::int16_t /*Button*/) {
+void TrayDemo::OnMouseUp(std::int16_t /*button*/) {
     // Every button opens the menu; one menu at a time.
     if (!started_ || menuOpen_) return;
     std::uint32_t chosen = 0;
@@ -120,9 +120,9 @@ void TrayDemo::MouseUp(std::int16_t /*Button*/) {
     Run(static_cast<DemoCommand>(chosen));
 }
 
-void TrayDemo::PgmError(const Text& Source, std::int32_t Code, const Text& Description) {
+void TrayDemo::OnError(const Text& source, std::int32_t code, const Text& description) {
     // The demo shows what the control reports: that is what it is for.
-    platform_.ui.MessageBox(window_.get(), Source + u" (" + Number(Code) + u"): " + Description,
+    platform_.ui.MessageBox(window_.get(), source + u" (" + Number(code) + u"): " + description,
                             Title(), mb::kOk | mb::kIconInformation);
 }
 

@@ -46,8 +46,8 @@ public:
 private:
     LResult HandleMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
                           LParam lParam) noexcept override;
-    void MouseUp(std::int16_t Button) override;
-    void PgmError(const Text& Source, std::int32_t Code, const Text& Description) override;
+    void OnMouseUp(std::int16_t button) override;
+    void OnError(const Text& source, std::int32_t code, const Text& description) override;
 
     Platform& platform_;
     UniqueWindow window_;      // the demo's hidden window: owns the menu

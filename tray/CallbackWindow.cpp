@@ -41,66 +41,66 @@ LResult TrayIcon::RouteMessage(Hwnd hwnd, std::int32_t message, WParam wParam, L
         const std::shared_ptr<bool> alive = alive_;
         switch (lParam) {
             case msg::kMouseMove:
-                events_.MouseMove();
+                events_.OnMouseMove();
                 break;
             case msg::kLButtonDown:
                 BringOwnerForward();
-                events_.MouseDown(button::kLeft);
+                events_.OnMouseDown(button::kLeft);
                 break;
             case msg::kLButtonUp:
                 BringOwnerForward();
-                events_.Click();
+                events_.OnClick();
                 if (!*alive) {
                     return 0;
                 }
-                events_.MouseUp(button::kLeft);
+                events_.OnMouseUp(button::kLeft);
                 break;
             case msg::kLButtonDblClk:
                 BringOwnerForward();
-                events_.DblClick(button::kLeft);
+                events_.OnDoubleClick(button::kLeft);
                 break;
             case msg::kRButtonDown:
                 BringOwnerForward();
-                events_.MouseDown(button::kRight);
+                events_.OnMouseDown(button::kRight);
                 break;
             case msg::kRButtonUp:
                 BringOwnerForward();
-                events_.MouseUp(button::kRight);
+                events_.OnMouseUp(button::kRight);
                 break;
             case msg::kRButtonDblClk:
                 BringOwnerForward();
-                events_.DblClick(button::kRight);
+                events_.OnDoubleClick(button::kRight);
                 break;
             case msg::kMButtonDown:
                 BringOwnerForward();
-                events_.MouseDown(button::kMiddle);
+                events_.OnMouseDown(button::kMiddle);
                 break;
             case msg::kMButtonUp:
                 BringOwnerForward();
-                events_.MouseUp(button::kMiddle);
+                events_.OnMouseUp(button::kMiddle);
                 break;
             case msg::kMButtonDblClk:
                 BringOwnerForward();
-                events_.DblClick(button::kMiddle);
+                events_.OnDoubleClick(button::kMiddle);
                 break;
             case msg::kBalloonShow:
                 StartBalloonTimer();
-                events_.BalloonShow();
+                events_.OnBalloonShown();
                 break;
             case msg::kBalloonHide:
                 StopBalloonTimer();
-                events_.BalloonTimeOut();
+                events_.OnBalloonTimedOut();
                 break;
             case msg::kBalloonTimeout:
                 StopBalloonTimer();
-                events_.BalloonClosed();
+                events_.OnBalloonClosed();
                 break;
             case msg::kBalloonUserClick:
                 // The control's own click that dismisses a balloon is not the user's.
                 if (balloonClosing_) {
-                    events_.BalloonTimeOut();
+                    events_.OnBalloonTimedOut();
                 } else {
-                    events_.BalloonClicked();
+                    events_.OnBalloonClicked();
                 }
                 break;
             default:
@@ -194,7 +194,7 @@ void TrayIcon::CheckTaskbar() {
     }
     // A new taskbar has forgotten the icon: register it again. The removal stops every
     // timer, blinking included, so blinking is restarted with its cycle afterwards.
-    // Both calls may raise PgmError, whose handler may end the control.
+    // Both calls may report an error through OnError, whose handler may end the control.
     const std::shared_ptr<bool> alive = alive_;
     const bool wasBlinking = blinking_;
     RemoveIcon();

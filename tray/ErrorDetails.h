@@ -1,6 +1,6 @@
 #pragma once
 
-// An unexpected failure as the control reports it through PgmError: a number and a text.
+// An unexpected failure as the control reports it to OnError: a number and a text.
 
 #include <cstdint>
 #include <exception>

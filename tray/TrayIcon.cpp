@@ -156,7 +156,7 @@ std::optional<bool> TrayIcon::RemoveIcon() {
 
 void TrayIcon::RaiseError(const Text& source, std::int32_t code, const Text& description) {
     // The handler gets const references: what it does cannot reach the control's values.
-    events_.PgmError(source, code, description);
+    events_.OnError(source, code, description);
 }
 
 }  // namespace dustvale

@@ -135,12 +135,12 @@ TEST(TrayBalloon, ControlClicksTheBalloonAwayAfterItsTimeoutAndReportsATimeOut) 
     EXPECT_TRUE(balloon.clicks.empty());
     s.sim.Advance(1);
     EXPECT_EQ(balloon.clicks, kClickedAway);
-    EXPECT_EQ(s.host.Log(), (Log{"BalloonShow", "BalloonTimeOut"}));
+    EXPECT_EQ(s.host.Log(), (Log{"OnBalloonShown", "OnBalloonTimedOut"}));
     EXPECT_FALSE(s.TimerPeriod(1002).has_value());
 
     // A later click of the user's is the user's.
     s.sim.shell().SendCallback(s.controlWindow, 1000, msg::kBalloonUserClick);
-    EXPECT_EQ(s.host.Log().back(), "BalloonClicked");
+    EXPECT_EQ(s.host.Log().back(), "OnBalloonClicked");
 }
 
 TEST(TrayBalloon, ShellNotificationsEndTheTimerAndBecomeTheirEvents) {
@@ -150,9 +150,9 @@ TEST(TrayBalloon, ShellNotificationsEndTheTimerAndBecomeTheirEvents) {
         bool timerStops;
     };
     const Case cases[] = {
-        {msg::kBalloonHide, "BalloonTimeOut", true},
-        {msg::kBalloonTimeout, "BalloonClosed", true},
-        {msg::kBalloonUserClick, "BalloonClicked", false},
+        {msg::kBalloonHide, "OnBalloonTimedOut", true},
+        {msg::kBalloonTimeout, "OnBalloonClosed", true},
+        {msg::kBalloonUserClick, "OnBalloonClicked", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.event);
@@ -210,7 +210,7 @@ TEST(TrayBalloon, SearchFindsTheBalloonBelowOtherWindowsAndUnreadableTooltips) {
         EXPECT_TRUE(other->clicks.empty());
     }
     EXPECT_EQ(balloon.clicks, kClickedAway);
-    EXPECT_EQ(s.host.Log(), (Log{"BalloonShow", "BalloonTimeOut"}));
+    EXPECT_EQ(s.host.Log(), (Log{"OnBalloonShown", "OnBalloonTimedOut"}));
 }
 
 TEST(TrayBalloon, LongBalloonTextIsFoundByItsFirstCharacters) {
@@ -233,7 +233,7 @@ TEST(TrayBalloon, NoBalloonWindowMeansNothingIsClickedAndLaterClicksAreTheUsers)
     s.sim.Advance(1000);
     EXPECT_TRUE(someoneElses.clicks.empty());
     s.Callback(msg::kBalloonUserClick);
-    EXPECT_EQ(s.host.Log(), (Log{"BalloonShow", "BalloonClicked"}));
+    EXPECT_EQ(s.host.Log(), (Log{"OnBalloonShown", "OnBalloonClicked"}));
 }
 
 TEST(TrayBalloon, CloseOnAnUnregisteredIconDoesNothing) {

@@ -22,20 +22,20 @@ TEST(TrayCallback, EachNotificationRaisesItsEventsInOrderAndIsHandedOn) {
         Log expected;
     };
     const Case cases[] = {
-        {0x200, {"MouseMove"}},
-        {0x201, {"Foreground", "MouseDown(1)"}},
-        {0x202, {"Foreground", "Click", "MouseUp(1)"}},
-        {0x203, {"Foreground", "DblClick(1)"}},
-        {0x204, {"Foreground", "MouseDown(2)"}},
-        {0x205, {"Foreground", "MouseUp(2)"}},
-        {0x206, {"Foreground", "DblClick(2)"}},
-        {0x207, {"Foreground", "MouseDown(4)"}},
-        {0x208, {"Foreground", "MouseUp(4)"}},
-        {0x209, {"Foreground", "DblClick(4)"}},
-        {0x402, {"BalloonShow"}},
-        {0x403, {"BalloonTimeOut"}},
-        {0x404, {"BalloonClosed"}},
-        {0x405, {"BalloonClicked"}},
+        {0x200, {"OnMouseMove"}},
+        {0x201, {"Foreground", "OnMouseDown(1)"}},
+        {0x202, {"Foreground", "OnClick", "OnMouseUp(1)"}},
+        {0x203, {"Foreground", "OnDoubleClick(1)"}},
+        {0x204, {"Foreground", "OnMouseDown(2)"}},
+        {0x205, {"Foreground", "OnMouseUp(2)"}},
+        {0x206, {"Foreground", "OnDoubleClick(2)"}},
+        {0x207, {"Foreground", "OnMouseDown(4)"}},
+        {0x208, {"Foreground", "OnMouseUp(4)"}},
+        {0x209, {"Foreground", "OnDoubleClick(4)"}},
+        {0x402, {"OnBalloonShown"}},
+        {0x403, {"OnBalloonTimedOut"}},
+        {0x404, {"OnBalloonClosed"}},
+        {0x405, {"OnBalloonClicked"}},
         {0x401, {}},
         {0x7B, {}},
         {0x20A, {}},
@@ -59,7 +59,7 @@ TEST(TrayCallback, LeftClickGivesDownThenClickAndUpEachAfterTheForeground) {
     s.Callback(0x201);
     s.Callback(0x202);
     EXPECT_EQ(s.host.Log(),
-              (Log{"Foreground", "MouseDown(1)", "Foreground", "Click", "MouseUp(1)"}));
+              (Log{"Foreground", "OnMouseDown(1)", "Foreground", "OnClick", "OnMouseUp(1)"}));
     EXPECT_EQ(s.sim.windows().Foreground(), s.owner);
 }
 
@@ -88,12 +88,12 @@ TEST(TrayCallback, ErrorInAHandlerEndsTheMessageWithZeroAndIsNotHandedOn) {
     TrayScene s;
     s.Register();
     s.host.onEvent = [](const std::string& event) {
-        if (event == "Click") {
+        if (event == "OnClick") {
             throw std::runtime_error("handler failed");
         }
     };
     EXPECT_EQ(s.Callback(0x202), 0);
-    EXPECT_EQ(s.host.Log(), (Log{"Foreground", "Click"}));  // MouseUp never comes
+    EXPECT_EQ(s.host.Log(), (Log{"Foreground", "OnClick"}));  // OnMouseUp never comes
     EXPECT_TRUE(s.original.seen.empty());
 
     // The next message is handled as usual.
@@ -113,13 +113,13 @@ TEST(TrayCallback, HandlerMayRemoveTheIconInTheMiddleOfTheMessage) {
     TrayScene s;
     s.Register();
     s.host.onEvent = [&s](const std::string& event) {
-        if (event == "Click") {
+        if (event == "OnClick") {
             EXPECT_EQ(s.control->RemoveIcon(), std::optional<bool>(true));
         }
     };
     // The window has its own procedure back: the message ends here.
     EXPECT_EQ(s.Callback(0x202), 0);
-    EXPECT_EQ(s.host.Log(), (Log{"Foreground", "Click", "MouseUp(1)"}));
+    EXPECT_EQ(s.host.Log(), (Log{"Foreground", "OnClick", "OnMouseUp(1)"}));
     EXPECT_TRUE(s.original.seen.empty());
     EXPECT_EQ(s.sim.windows().CurrentProc(s.controlWindow), s.originalProc);
     EXPECT_TRUE(s.sim.shell().Icons().empty());
@@ -132,10 +132,10 @@ TEST(TrayCallback, ControlDestroyedByAHandlerIsNotTouchedAfterwards) {
         Log expected;
     };
     const Case cases[] = {
-        {0x202, {"Foreground", "Click"}},  // no MouseUp from a control that is gone
-        {0x205, {"Foreground", "MouseUp(2)"}},
-        {0x402, {"BalloonShow"}},
-        {0x405, {"BalloonClicked"}},
+        {0x202, {"Foreground", "OnClick"}},  // no OnMouseUp from a control that is gone
+        {0x205, {"Foreground", "OnMouseUp(2)"}},
+        {0x402, {"OnBalloonShown"}},
+        {0x405, {"OnBalloonClicked"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.lParam);
@@ -155,13 +155,13 @@ TEST(TrayCallback, ANestedCallbackDuringAHandlerIsHandledInFull) {
     s.Register();
     bool nested = false;
     s.host.onEvent = [&](const std::string& event) {
-        if (event == "MouseUp(2)" && !nested) {
+        if (event == "OnMouseUp(2)" && !nested) {
             nested = true;  // as while a pop-up menu is open
             s.Callback(0x201);
         }
     };
     s.Callback(0x205);
-    EXPECT_EQ(s.host.Log(), (Log{"Foreground", "MouseUp(2)", "Foreground", "MouseDown(1)"}));
+    EXPECT_EQ(s.host.Log(), (Log{"Foreground", "OnMouseUp(2)", "Foreground", "OnMouseDown(1)"}));
     EXPECT_EQ(s.original.seen.size(), 2u);
 }
 
@@ -263,7 +263,7 @@ TEST(TrayCallback, NewTaskbarGetsTheIconBackWithinTwoSeconds) {
     s.sim.Advance(10000);
     EXPECT_TRUE(s.sim.shell().NotifyCalls().empty());
     s.Callback(0x205);
-    EXPECT_EQ(s.host.Log(), (Log{"Foreground", "MouseUp(2)"}));
+    EXPECT_EQ(s.host.Log(), (Log{"Foreground", "OnMouseUp(2)"}));
     ASSERT_EQ(s.control->RemoveIcon(), std::optional<bool>(true));
     EXPECT_EQ(s.sim.windows().CurrentProc(s.controlWindow), s.originalProc);
 }

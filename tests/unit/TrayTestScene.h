@@ -63,18 +63,20 @@ class RecordingHost final : public TrayEvents {
 public:
     RecordingHost(sim::SimWindowing& windows, Hwnd owner) : windows_(windows), owner_(owner) {}
 
-    void MouseMove() override { Note("MouseMove"); }
-    void Click() override { Note("Click"); }
-    void DblClick(std::int16_t b) override { Note("DblClick(" + std::to_string(b) + ")"); }
-    void MouseDown(std::int16_t b) override { Note("MouseDown(" + std::to_string(b) + ")"); }
-    void MouseUp(std::int16_t b) override { Note("MouseUp(" + std::to_string(b) + ")"); }
-    void BalloonClosed() override { Note("BalloonClosed"); }
-    void BalloonClicked() override { Note("BalloonClicked"); }
-    void BalloonShow() override { Note("BalloonShow"); }
-    void BalloonTimeOut() override { Note("BalloonTimeOut"); }
-    void PgmError(const Text& source, std::int32_t code, const Text& description) override {
+    void OnMouseMove() override { Note("OnMouseMove"); }
+    void OnClick() override { Note("OnClick"); }
+    void OnDoubleClick(std::int16_t b) override {
+        Note("OnDoubleClick(" + std::to_string(b) + ")");
+    }
+    void OnMouseDown(std::int16_t b) override { Note("OnMouseDown(" + std::to_string(b) + ")"); }
+    void OnMouseUp(std::int16_t b) override { Note("OnMouseUp(" + std::to_string(b) + ")"); }
+    void OnBalloonClosed() override { Note("OnBalloonClosed"); }
+    void OnBalloonClicked() override { Note("OnBalloonClicked"); }
+    void OnBalloonShown() override { Note("OnBalloonShown"); }
+    void OnBalloonTimedOut() override { Note("OnBalloonTimedOut"); }
+    void OnError(const Text& source, std::int32_t code, const Text& description) override {
         errors.push_back({source, code, description});
-        Note("PgmError");
+        Note("OnError");
     }
 
     // The log so far, with the foreground calls made since the last event added.
