@@ -1,9 +1,9 @@
 #include "app/Application.h"
 
 #include "app/CommonControlsStartup.h"
-#include "app/Form1.h"
 #include "app/Form2.h"
 #include "app/LoadedForms.h"
+#include "app/TrayApplication.h"
 #include "common/FileTable.h"
 
 namespace dustvale {
@@ -14,7 +14,7 @@ std::int32_t RunApplication(Platform& platform) {
     CommonControlsStartup initialization(StartupContext{platform, files, forms});
     OptionsDialog options(platform, forms, files, initialization);
 
-    Form1 form(platform, forms, files, initialization, options);
+    TrayApplication form(platform, forms, files, initialization, options);
     if (forms.Count() == 0) {
         return 1;  // the main form could not load: nothing would ever end the loop
     }

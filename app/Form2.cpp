@@ -28,12 +28,12 @@ DialogLayout Form2Layout() {
 Form2::Form2(Platform& platform, LoadedForms& forms, FileTable& files,
              FormInitialization& initialization)
     : platform_(platform), forms_(forms), files_(files) {
-    Form_Initialize(initialization);
+    InitializeCommonControls(initialization);
 }
 
 Form2::~Form2() { Unload(); }
 
-void Form2::Form_Initialize(FormInitialization& initialization) {
+void Form2::InitializeCommonControls(FormInitialization& initialization) {
     initialization.StartCommonControls();
     initialization.InitUserExClasses();
 }
@@ -43,11 +43,11 @@ void Form2::Show(const Text& autoClean) {
         window_->BringToFront();
         return;
     }
-    Form_Load(autoClean);
+    Load(autoClean);
     if (window_) window_->ShowCentred();
 }
 
-void Form2::Form_Load(const Text& autoClean) {
+void Form2::Load(const Text& autoClean) {
     // Every load creates the controls afresh with their design-time contents.
     window_ = platform_.dialogs.CreateDialogWindow(Form2Layout(), *this);
     if (!window_) return;

@@ -25,8 +25,8 @@ public:
     // The dialog's controls, by their place in the tab order (their index in Form2Layout).
     enum Control : std::size_t { Check1 = 0, Text1 = 1, Check2 = 2, Command1 = 3 };
 
-    // The form object's creation (Form_Initialize): the common controls' start-up, which may
-    // end the process instead of returning.
+    // The form object's creation (InitializeCommonControls): the common controls' start-up, which
+    // may end the process instead of returning.
     Form2(Platform& platform, LoadedForms& forms, FileTable& files,
           FormInitialization& initialization);
     ~Form2();
@@ -41,8 +41,8 @@ public:
     void Unload() override;
 
 private:
-    void Form_Initialize(FormInitialization& initialization);
-    void Form_Load(const Text& autoClean);
+    void InitializeCommonControls(FormInitialization& initialization);
+    void Load(const Text& autoClean);
     void Check1_Click();
     void Check2_Click();
     void Command1_Click();

@@ -40,7 +40,7 @@ public:
     bool Started() const { return started_; }
     // "Tray demo 2": the tooltip and the window's text.
     Text Title() const;
-    Hwnd hWnd() const { return window_.get(); }
+    Hwnd Window() const { return window_.get(); }
     void Run(DemoCommand command);
 
 private:

@@ -1,6 +1,6 @@
 #pragma once
 
-// The main form in a simulated Windows, with the services it calls outside itself written
+// The main window in a simulated Windows, with the services it calls outside itself written
 // down: the common-controls start-up, the Options dialog and the loaded forms.
 
 #include <cstdint>
@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "app/Form1.h"
 #include "app/FormInitialization.h"
 #include "app/LoadedForms.h"
 #include "app/OptionsDialogHost.h"
+#include "app/TrayApplication.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimKernel.h"
 #include "platform/sim/SimShell.h"
@@ -70,15 +70,13 @@ struct AppScene {
     AppScene(const AppScene&) = delete;
     AppScene& operator=(const AppScene&) = delete;
 
-    Form1& Create() {
-        form = std::make_unique<Form1>(platform, forms, files, initialization, options);
-        return *form;
+    TrayApplication& Create() {
+        app = std::make_unique<TrayApplication>(platform, forms, files, initialization, options);
+        return *app;
     }
 
-    Hwnd TrayWindow() const { return form->ctlSysTrayBalloon1().Record().hWnd; }
-    std::uint32_t IconId() const {
-        return static_cast<std::uint32_t>(form->ctlSysTrayBalloon1().IconId());
-    }
+    Hwnd TrayWindow() const { return app->Icon().Record().hWnd; }
+    std::uint32_t IconId() const { return static_cast<std::uint32_t>(app->Icon().IconId()); }
     // The user releases a mouse button over the tray icon (WM_RBUTTONUP by default).
     bool Release(std::int32_t notification = msg::kRButtonUp) {
         return sim.shell().SendCallback(TrayWindow(), IconId(), notification);
@@ -113,7 +111,7 @@ struct AppScene {
     FileTable files{sim.files()};
     RecordingInitialization initialization;
     RecordingOptions options;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<TrayApplication> app;
 };
 
 }  // namespace dustvale::apptest

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "app/CommonControlsStartup.h"
-#include "app/Form1.h"
 #include "app/Form2.h"
 #include "app/LoadedForms.h"
+#include "app/TrayApplication.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimKernel.h"
 #include "platform/sim/SimShell.h"
@@ -136,12 +136,12 @@ TEST_F(OptionsDialogTest, TheDialogKeepsTheProcessRunningAfterTheMainFormUnloads
 }
 
 TEST_F(OptionsDialogTest, FirstOpeningAfterTheManifestWentRewritesItAndEndsWithoutTrayIcon) {
-    Form1 form1(platform, forms, files, startup, options);
+    TrayApplication app(platform, forms, files, startup, options);
     ASSERT_EQ(sim.shell().Icons().size(), 1u);
     sim.files().SetFileAttributes(kManifest, attr::kNormal);
     sim.files().DeleteFile(kManifest);
 
-    EXPECT_THROW(options.ShowOptions(form1.AutoClean()), sim::ProcessExit);
+    EXPECT_THROW(options.ShowOptions(app.AutoClean()), sim::ProcessExit);
     EXPECT_TRUE(sim.files().Exists(kManifest));
     EXPECT_EQ(sim.ui().MessageBoxes().size(), 1u);
     EXPECT_TRUE(sim.shell().Icons().empty());

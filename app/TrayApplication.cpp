@@ -1,4 +1,4 @@
-#include "app/Form1.h"
+#include "app/TrayApplication.h"
 
 #include <exception>
 #include <optional>
@@ -19,10 +19,10 @@ namespace dustvale {
 
 namespace {
 
-constexpr std::uint32_t kTimer1Id = 1;
-constexpr std::uint32_t kTimer1IntervalMs = 1000;
+constexpr std::uint32_t kMonitorTimerId = 1;
+constexpr std::uint32_t kMonitorIntervalMs = 1000;
 
-// The form is parked off-screen, in twips as forms are laid out.
+// The hidden window is parked off-screen; the distance is in twips, as the dialogs are laid out.
 constexpr std::int32_t kOffScreenTwips = -1000;
 
 const Text kFullIconFile = u"\\full.ico";
@@ -56,83 +56,83 @@ const Text kAboutText =
 
 }  // namespace
 
-Form1::Form1(Platform& platform, LoadedForms& forms, FileTable& files,
-             FormInitialization& initialization, OptionsDialogHost& options)
+TrayApplication::TrayApplication(Platform& platform, LoadedForms& forms, FileTable& files,
+                                 FormInitialization& initialization, OptionsDialogHost& options)
     : platform_(platform),
       forms_(forms),
       files_(files),
       initialization_(initialization),
       options_(options),
-      Image1_(platform.ui, BuiltInPicture::TrayFull),
-      Image2_(platform.ui, BuiltInPicture::TrayEmpty),
+      fullPicture_(platform.ui, BuiltInPicture::TrayFull),
+      emptyPicture_(platform.ui, BuiltInPicture::TrayEmpty),
       cleaner_(platform) {
-    Form_Initialize();
+    InitializeCommonControls();
 
-    // The form's window and controls come into being with the form, Timer1 running.
+    // The window, the tray icon and the running monitor come into being here.
     window_ = UniqueWindow(platform_.windows,
                            platform_.windows.CreateWindow(WindowKind::HiddenOwner, 0, this));
     if (!window_) {
-        return;  // without its window the form cannot load: it never counts as loaded
+        return;  // without its window nothing can load: it never counts as loaded
     }
     trayWindow_ = UniqueWindow(platform_.windows, platform_.windows.CreateWindow(
                                                       WindowKind::Child, window_.get(), nullptr));
     TrayEvents& events = *this;
-    ctlSysTrayBalloon1_ = std::make_unique<TrayIcon>(
+    trayIcon_ = std::make_unique<TrayIcon>(
         platform_, TrayHost{trayWindow_.get(), window_.get(), true}, events);
     try {
-        ctlSysTrayBalloon1_->TakeInstanceNumber();
+        trayIcon_->TakeInstanceNumber();
     } catch (const std::overflow_error&) {
         // An instance number too large for identifiers: the control keeps the identifiers it
-        // has, and the form loads all the same.
+        // has, and the program loads all the same.
     }
-    Timer1_ = std::make_unique<FormTimer>(platform_.windows, window_.get(), kTimer1Id,
-                                          kTimer1IntervalMs);
-    Timer1_->Start();
+    monitorTimer_ = std::make_unique<WindowTimer>(platform_.windows, window_.get(), kMonitorTimerId,
+                                                  kMonitorIntervalMs);
+    monitorTimer_->Start();
 
     loaded_ = true;
     forms_.Register(*this);
-    Form_Load();
+    Load();
 }
 
-Form1::~Form1() {
+TrayApplication::~TrayApplication() {
     if (loaded_) {
         loaded_ = false;
         forms_.Unregister(*this);
     }
     // The control goes first: its termination takes the icon away and unhooks its window,
     // which must still exist then.
-    Timer1_.reset();
-    ctlSysTrayBalloon1_.reset();
+    monitorTimer_.reset();
+    trayIcon_.reset();
     trayWindow_.reset();
     window_.reset();
 }
 
-void Form1::Form_Initialize() {
+void TrayApplication::InitializeCommonControls() {
     initialization_.StartCommonControls();
     initialization_.InitUserExClasses();
 }
 
-void Form1::Form_Load() {
+void TrayApplication::Load() {
     const Text appFolder = ApplicationFolder(platform_.kernel);
 
-    if (FileExists(appFolder + kFullIconFile)) Image1_.LoadFile(appFolder + kFullIconFile);
-    if (FileExists(appFolder + kEmptyIconFile)) Image2_.LoadFile(appFolder + kEmptyIconFile);
+    if (FileExists(appFolder + kFullIconFile)) fullPicture_.LoadFile(appFolder + kFullIconFile);
+    if (FileExists(appFolder + kEmptyIconFile)) emptyPicture_.LoadFile(appFolder + kEmptyIconFile);
 
     const std::int32_t offScreen = TwipsToPixels(kOffScreenTwips, platform_.windows.ScreenDpi());
     platform_.windows.MoveWindow(window_.get(), Point{offScreen, offScreen});
 
     // The icon shows from here on, before the settings are known.
-    ctlSysTrayBalloon1_->SetIcon(Image1_.picture());
-    ctlSysTrayBalloon1_->SetTooltip(kApplicationTitle);
-    ctlSysTrayBalloon1_->AddIcon();
+    trayIcon_->SetIcon(fullPicture_.picture());
+    trayIcon_->SetTooltip(kApplicationTitle);
+    trayIcon_->AddIcon();
 
-    AutoClean_ = LoadAutoClean(platform_, files_, appFolder);
+    autoClean_ = LoadAutoClean(platform_, files_, appFolder);
 
-    MenuNode& ccleaner = menu_.Item("mnuCCleaner");
+    MenuNode& ccleaner = menu_.Item("ccleaner");
     ccleaner.visible = CCleanerPath().has_value();
 }
 
-void Form1::Timer1_Timer() {
+void TrayApplication::OnMonitorTick() {
     if (!loaded_) return;
 
     RecycleBinInfo info{};
@@ -142,32 +142,32 @@ void Form1::Timer1_Timer() {
     const std::uint64_t size = info.i64Size;
     const std::uint64_t count = info.i64NumItems;
 
-    menu_.Item("mnuTK").caption = FormatSizeLine(size, count);
+    menu_.Item("sizeLine").caption = FormatSizeLine(size, count);
     if (count >= 1) {
-        ctlSysTrayBalloon1_->SetIcon(Image1_.picture());
-        ctlSysTrayBalloon1_->SetTooltip(FormatTooltip(count));
+        trayIcon_->SetIcon(fullPicture_.picture());
+        trayIcon_->SetTooltip(FormatTooltip(count));
     } else {
-        ctlSysTrayBalloon1_->SetIcon(Image2_.picture());
-        ctlSysTrayBalloon1_->SetTooltip(kApplicationTitle);
+        trayIcon_->SetIcon(emptyPicture_.picture());
+        trayIcon_->SetTooltip(kApplicationTitle);
     }
 
-    if (AutoEmptyDue(AutoClean_, count)) EmptyRB();
+    if (AutoEmptyDue(autoClean_, count)) EmptyRecycleBin();
 }
 
-void Form1::EmptyRB() {
+void TrayApplication::EmptyRecycleBin() {
     platform_.shell.EmptyRecycleBin(window_.get(), std::nullopt, kEmptyFlags);
 }
 
-void Form1::Unload() {
+void TrayApplication::Unload() {
     if (!loaded_) return;
     loaded_ = false;
-    Timer1_->Stop();
-    // The icon goes with the form even when the process is about to end at once.
-    if (ctlSysTrayBalloon1_->IsRegistered()) ctlSysTrayBalloon1_->RemoveIcon();
+    monitorTimer_->Stop();
+    // The icon goes with the window even when the process is about to end at once.
+    if (trayIcon_->IsRegistered()) trayIcon_->RemoveIcon();
     forms_.Unregister(*this);
 }
 
-void Form1::OnMouseUp(std::int16_t /*button*/) {
+void TrayApplication::OnMouseUp(std::int16_t /*button*/) {
     // Every button opens the menu; one menu at a time.
     if (!loaded_ || menuOpen_) return;
     std::uint32_t chosen = 0;
@@ -181,68 +181,70 @@ void Form1::OnMouseUp(std::int16_t /*button*/) {
     RunCommand(static_cast<MenuCommand>(chosen));
 }
 
-void Form1::RunCommand(MenuCommand command) {
+void TrayApplication::RunCommand(MenuCommand command) {
     switch (command) {
         case MenuCommand::None:
         case MenuCommand::SizeLine:
             return;
         case MenuCommand::EmptyBin:
-            return EmptyRB();
+            return EmptyRecycleBin();
         case MenuCommand::OpenBin:
-            return mnuORB_Click();
+            return OpenRecycleBin();
         case MenuCommand::RecentFiles:
-            return mnuRFiles_Click();
+            return CleanRecentFiles();
         case MenuCommand::TempFiles:
-            return mnuTFiles_Click();
+            return CleanTempFiles();
         case MenuCommand::CCleaner:
-            return mnuCCleaner_Click();
+            return StartCCleaner();
         case MenuCommand::Options:
-            return options_.ShowOptions(AutoClean_);
+            return options_.ShowOptions(autoClean_);
         case MenuCommand::About:
-            return mnuAbout_Click();
+            return ShowAbout();
         case MenuCommand::Exit:
-            return mnuExit_Click();
+            return Exit();
     }
 }
 
-void Form1::mnuORB_Click() {
+void TrayApplication::OpenRecycleBin() {
     platform_.shell.ShellExecute(0, u"Open", u"explorer.exe", kRecycleBinFolderArgument,
                                  std::nullopt, kShowNormal);
 }
 
-void Form1::mnuRFiles_Click() {
+void TrayApplication::CleanRecentFiles() {
     ClearRecentDocuments(platform_.shell);
-    MsgBox(kRecentFilesDone, mb::kOk | mb::kIconInformation, kApplicationTitle);
+    ShowMessageBox(kRecentFilesDone, mb::kOk | mb::kIconInformation, kApplicationTitle);
 }
 
-void Form1::mnuTFiles_Click() {
+void TrayApplication::CleanTempFiles() {
     // One clean at a time: a clean that is running lets menu commands through.
     if (cleaner_.Running()) return;
-    if (MsgBox(kTempFilesQuestion, mb::kOkCancel, kApplicationTitle) != mb::kIdOk) return;
+    if (ShowMessageBox(kTempFilesQuestion, mb::kOkCancel, kApplicationTitle) != mb::kIdOk) return;
     if (!loaded_) return;
     cleaner_.CleanTempFolders();
-    // Exit during the clean: the form is gone, no box follows.
+    // Exit during the clean: the window is closed, no box follows.
     if (!loaded_) return;
-    MsgBox(kTempFilesDone, mb::kOk | mb::kIconInformation, kApplicationTitle);
+    ShowMessageBox(kTempFilesDone, mb::kOk | mb::kIconInformation, kApplicationTitle);
 }
 
-void Form1::mnuCCleaner_Click() {
+void TrayApplication::StartCCleaner() {
     if (const auto path = CCleanerPath()) platform_.shell.RunProgram(*path, kShowNormal);
 }
 
-void Form1::mnuAbout_Click() { MsgBox(kAboutText, mb::kOk | mb::kIconInformation, kAboutTitle); }
+void TrayApplication::ShowAbout() {
+    ShowMessageBox(kAboutText, mb::kOk | mb::kIconInformation, kAboutTitle);
+}
 
-void Form1::mnuExit_Click() {
-    ctlSysTrayBalloon1_->RemoveIcon();
+void TrayApplication::Exit() {
+    trayIcon_->RemoveIcon();
     Unload();
 }
 
-LResult Form1::HandleMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
-                             LParam lParam) noexcept {
+LResult TrayApplication::HandleMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
+                                       LParam lParam) noexcept {
     // Nothing may leave a window procedure: a failed tick is skipped, the next one comes.
     try {
-        if (message == msg::kTimer && wParam == kTimer1Id) {
-            Timer1_Timer();
+        if (message == msg::kTimer && wParam == kMonitorTimerId) {
+            OnMonitorTick();
             return 0;
         }
         if (message == msg::kClose) {
@@ -257,18 +259,19 @@ LResult Form1::HandleMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
     }
 }
 
-bool Form1::FileExists(const Text& strPathName) {
-    return dustvale::FileExists(platform_.files, strPathName);
+bool TrayApplication::FileExists(const Text& path) {
+    return dustvale::FileExists(platform_.files, path);
 }
 
-std::optional<Text> Form1::CCleanerPath() {
+std::optional<Text> TrayApplication::CCleanerPath() {
     for (const Text& path : kCCleanerPaths) {
         if (FileExists(path)) return path;
     }
     return std::nullopt;
 }
 
-std::int32_t Form1::MsgBox(const Text& text, std::uint32_t style, const Text& title) {
+std::int32_t TrayApplication::ShowMessageBox(const Text& text, std::uint32_t style,
+                                             const Text& title) {
     return platform_.ui.MessageBox(window_.get(), text, title, style);
 }
 

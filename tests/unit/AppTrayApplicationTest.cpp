@@ -15,7 +15,7 @@ namespace {
 using apptest::AppScene;
 using sim::SimUserInterface;
 
-// The file system as the form sees it, with a look at the tray whenever a file is opened.
+// The file system as the program sees it, with a look at the tray whenever a file is opened.
 class WatchingFiles final : public FileSystem {
 public:
     WatchingFiles(FileSystem& inner, std::function<void(const Text&)> onOpen)
@@ -49,7 +49,7 @@ Platform WithFiles(const Platform& base, FileSystem& files) {
                     base.commonControls, base.dialogs};
 }
 
-TEST(AppForm1, CreationStartsTheCommonControlsBeforeAnythingElse) {
+TEST(AppTrayApplication, CreationStartsTheCommonControlsBeforeAnythingElse) {
     AppScene scene;
     bool sawTrayOrTimer = true;
     scene.initialization.onStart = [&] {
@@ -60,10 +60,10 @@ TEST(AppForm1, CreationStartsTheCommonControlsBeforeAnythingElse) {
     EXPECT_FALSE(sawTrayOrTimer);
     EXPECT_EQ(scene.initialization.calls,
               (std::vector<std::string>{"StartCommonControls", "InitUserExClasses"}));
-    EXPECT_TRUE(scene.form->Loaded());
+    EXPECT_TRUE(scene.app->Loaded());
 }
 
-TEST(AppForm1, TheIconIsInTheTrayBeforeTheSettingsFileIsRead) {
+TEST(AppTrayApplication, TheIconIsInTheTrayBeforeTheSettingsFileIsRead) {
     AppScene scene;
     scene.sim.files().AddFile(apptest::kSettingsFile, "15\r\n");
     std::optional<std::size_t> iconsWhenRead;
@@ -72,10 +72,10 @@ TEST(AppForm1, TheIconIsInTheTrayBeforeTheSettingsFileIsRead) {
     });
     Platform platform = WithFiles(scene.platform, files);
     FileTable table{platform.files};
-    Form1 form(platform, scene.forms, table, scene.initialization, scene.options);
+    TrayApplication app(platform, scene.forms, table, scene.initialization, scene.options);
     ASSERT_TRUE(iconsWhenRead.has_value());
     EXPECT_EQ(*iconsWhenRead, 1u);
-    EXPECT_EQ(form.AutoClean(), u"15");
+    EXPECT_EQ(app.AutoClean(), u"15");
 }
 
 enum class IcoFile { Absent, Valid, Hidden, Undecodable, Folder };
@@ -92,7 +92,7 @@ void Place(sim::SimFileSystem& files, const Text& path, IcoFile kind, char tag) 
     }
 }
 
-TEST(AppForm1, IconFilesBesideTheExecutableReplaceTheBuiltInPictures) {
+TEST(AppTrayApplication, IconFilesBesideTheExecutableReplaceTheBuiltInPictures) {
     const struct {
         IcoFile full, empty;
     } cases[] = {
@@ -105,7 +105,7 @@ TEST(AppForm1, IconFilesBesideTheExecutableReplaceTheBuiltInPictures) {
         AppScene scene;
         Place(scene.sim.files(), apptest::kFullIco, c.full, 'F');
         Place(scene.sim.files(), apptest::kEmptyIco, c.empty, 'E');
-        Form1& form = scene.Create();
+        TrayApplication& app = scene.Create();
 
         // Equal bytes give one handle: a probe file tells the handle of a loaded picture.
         auto handleOf = [&](IcoFile kind, char tag, HIcon builtIn) -> HIcon {
@@ -119,8 +119,8 @@ TEST(AppForm1, IconFilesBesideTheExecutableReplaceTheBuiltInPictures) {
         const HIcon empty = handleOf(c.empty, 'E', SimUserInterface::kTrayEmptyHandle);
         SCOPED_TRACE(testing::Message()
                      << static_cast<int>(c.full) << "/" << static_cast<int>(c.empty));
-        EXPECT_EQ(form.Image1().picture().Handle(), full);
-        EXPECT_EQ(form.Image2().picture().Handle(), empty);
+        EXPECT_EQ(app.FullPicture().picture().Handle(), full);
+        EXPECT_EQ(app.EmptyPicture().picture().Handle(), empty);
         // The tray starts with the full picture, whatever the bin holds.
         ASSERT_TRUE(scene.ShownIcon().has_value());
         EXPECT_EQ(scene.ShownIcon()->icon, full);
@@ -130,7 +130,7 @@ TEST(AppForm1, IconFilesBesideTheExecutableReplaceTheBuiltInPictures) {
     }
 }
 
-TEST(AppForm1, CCleanerItemShowsWhenEitherFixedPathHoldsTheProgram) {
+TEST(AppTrayApplication, CCleanerItemShowsWhenEitherFixedPathHoldsTheProgram) {
     const struct {
         bool programFiles, programFilesX86, hidden;
         bool visible;
@@ -147,30 +147,30 @@ TEST(AppForm1, CCleanerItemShowsWhenEitherFixedPathHoldsTheProgram) {
         const std::uint32_t attributes = attr::kArchive | (c.hidden ? attr::kHidden : 0);
         if (c.programFiles) scene.sim.files().AddFile(apptest::kCCleaner, "MZ", attributes);
         if (c.programFilesX86) scene.sim.files().AddFile(apptest::kCCleanerX86, "MZ", attributes);
-        Form1& form = scene.Create();
+        TrayApplication& app = scene.Create();
         SCOPED_TRACE(testing::Message() << c.programFiles << c.programFilesX86 << c.hidden);
-        EXPECT_EQ(form.Menu().Item("mnuCCleaner").visible, c.visible);
-        EXPECT_FALSE(form.Menu().Item("mnuRFiles").visible);
+        EXPECT_EQ(app.Menu().Item("ccleaner").visible, c.visible);
+        EXPECT_FALSE(app.Menu().Item("recentFiles").visible);
     }
 }
 
-TEST(AppForm1, CCleanerInOtherProgramFilesFoldersIsNotLookedFor) {
+TEST(AppTrayApplication, CCleanerInOtherProgramFilesFoldersIsNotLookedFor) {
     AppScene scene;
     scene.sim.files().AddDrive(u'D');
     scene.sim.files().AddFile(u"D:\\Program Files\\CCleaner\\ccleaner.exe", "MZ");
     scene.sim.files().AddFile(u"C:\\Programs\\CCleaner\\ccleaner.exe", "MZ");
-    EXPECT_FALSE(scene.Create().Menu().Item("mnuCCleaner").visible);
+    EXPECT_FALSE(scene.Create().Menu().Item("ccleaner").visible);
 }
 
-TEST(AppForm1, UntilTheFirstTickTheTooltipIsTheTitleAndTheMenuLineIsZero) {
+TEST(AppTrayApplication, UntilTheFirstTickTheTooltipIsTheTitleAndTheMenuLineIsZero) {
     AppScene scene;
     scene.sim.shell().AddToRecycleBin(u'C', 5000);
-    Form1& form = scene.Create();
+    TrayApplication& app = scene.Create();
     scene.sim.Advance(999);
     EXPECT_EQ(scene.sim.shell().QueryCount(), 0u);
     ASSERT_TRUE(scene.ShownIcon().has_value());
     EXPECT_EQ(scene.ShownIcon()->tip, u"Dustvale");
-    EXPECT_EQ(form.Menu().Item("mnuTK").caption, u"0");
+    EXPECT_EQ(app.Menu().Item("sizeLine").caption, u"0");
 
     scene.Release();
     ASSERT_EQ(scene.sim.ui().Menus().size(), 1u);
@@ -178,61 +178,61 @@ TEST(AppForm1, UntilTheFirstTickTheTooltipIsTheTitleAndTheMenuLineIsZero) {
 
     scene.sim.Advance(1);
     EXPECT_EQ(scene.ShownIcon()->tip, u"Dustvale (1 items)");
-    EXPECT_EQ(form.Menu().Item("mnuTK").caption, u"5000 bytes. (1 items)");
+    EXPECT_EQ(app.Menu().Item("sizeLine").caption, u"5000 bytes. (1 items)");
 }
 
-TEST(AppForm1, TheFormsWindowIsParkedOffScreenAtTheScreensScale) {
+TEST(AppTrayApplication, TheMainWindowIsParkedOffScreenAtTheScreensScale) {
     const struct {
         std::int32_t dpi, pixels;
     } cases[] = {{96, -67}, {120, -83}, {144, -100}, {192, -133}};
     for (const auto& c : cases) {
         AppScene scene;
         scene.sim.windows().SetScreenDpi(c.dpi);
-        Form1& form = scene.Create();
-        EXPECT_EQ(scene.sim.windows().PositionOf(form.hWnd()), (Point{c.pixels, c.pixels}))
+        TrayApplication& app = scene.Create();
+        EXPECT_EQ(scene.sim.windows().PositionOf(app.Window()), (Point{c.pixels, c.pixels}))
             << c.dpi;
     }
 }
 
-TEST(AppForm1, TheWindowsAreNeverSeenAndTheTrayWindowBelongsToTheForm) {
+TEST(AppTrayApplication, TheWindowsAreNeverSeenAndTheTrayWindowBelongsToTheMainWindow) {
     AppScene scene;
-    Form1& form = scene.Create();
+    TrayApplication& app = scene.Create();
     auto& windows = scene.sim.windows();
-    EXPECT_EQ(windows.KindOf(form.hWnd()), WindowKind::HiddenOwner);
+    EXPECT_EQ(windows.KindOf(app.Window()), WindowKind::HiddenOwner);
     EXPECT_EQ(windows.KindOf(scene.TrayWindow()), WindowKind::Child);
-    EXPECT_FALSE(windows.IsVisible(form.hWnd()));
+    EXPECT_FALSE(windows.IsVisible(app.Window()));
     EXPECT_FALSE(windows.IsVisible(scene.TrayWindow()));
-    EXPECT_NE(scene.TrayWindow(), form.hWnd());
+    EXPECT_NE(scene.TrayWindow(), app.Window());
 }
 
-TEST(AppForm1, Timer1TicksOnTheFormsWindowEverySecond) {
+TEST(AppTrayApplication, TheMonitorTicksOnTheMainWindowEverySecond) {
     AppScene scene;
-    Form1& form = scene.Create();
-    EXPECT_TRUE(scene.sim.windows().TimerRunning(form.hWnd(), 1));
+    TrayApplication& app = scene.Create();
+    EXPECT_TRUE(scene.sim.windows().TimerRunning(app.Window(), 1));
     scene.sim.Advance(1000);
     EXPECT_EQ(scene.sim.shell().QueryCount(), 1u);
     scene.sim.Advance(2500);
     EXPECT_EQ(scene.sim.shell().QueryCount(), 3u);
 }
 
-TEST(AppForm1, ClosingTheWindowFromOutsideUnloadsTheForm) {
+TEST(AppTrayApplication, ClosingTheWindowFromOutsideUnloadsTheForm) {
     AppScene scene;
-    Form1& form = scene.Create();
-    EXPECT_EQ(scene.sim.windows().SendMessage(form.hWnd(), msg::kClose, 0, 0), 0);
-    EXPECT_FALSE(form.Loaded());
-    EXPECT_TRUE(scene.sim.windows().Exists(form.hWnd()));  // not lost under the tray icon
+    TrayApplication& app = scene.Create();
+    EXPECT_EQ(scene.sim.windows().SendMessage(app.Window(), msg::kClose, 0, 0), 0);
+    EXPECT_FALSE(app.Loaded());
+    EXPECT_TRUE(scene.sim.windows().Exists(app.Window()));  // not lost under the tray icon
     EXPECT_TRUE(scene.sim.shell().Icons().empty());
     EXPECT_TRUE(scene.sim.windows().QuitPosted());
 }
 
-TEST(AppForm1, DestroyingTheFormLeavesNothingBehind) {
+TEST(AppTrayApplication, DestroyingTheApplicationLeavesNothingBehind) {
     AppScene scene;
     scene.sim.files().AddFile(apptest::kFullIco, apptest::IcoBytes('F'));
-    Form1& form = scene.Create();
-    const Hwnd window = form.hWnd();
+    TrayApplication& app = scene.Create();
+    const Hwnd window = app.Window();
     const Hwnd trayWindow = scene.TrayWindow();
     scene.sim.Advance(1000);
-    scene.form.reset();
+    scene.app.reset();
     EXPECT_TRUE(scene.sim.shell().Icons().empty());
     EXPECT_TRUE(scene.sim.windows().Timers().empty());
     EXPECT_FALSE(scene.sim.windows().Exists(window));
@@ -302,7 +302,7 @@ TEST(AppApplication, AnOptionsDialogLeftOpenAfterExitKeepsTheProgramUntilItClose
     EXPECT_EQ(RunApplication(platform), 0);
     EXPECT_TRUE(iconGoneWhileDialogOpen);
     EXPECT_EQ(sim.clock().Now(), 6000u);
-    EXPECT_EQ(sim.shell().QueryCount(), 2u);  // the monitor stopped with the main form
+    EXPECT_EQ(sim.shell().QueryCount(), 2u);  // the monitor stopped with the main window
     EXPECT_TRUE(sim.dialogs().Open().empty());
 }
 
