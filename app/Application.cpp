@@ -1,8 +1,8 @@
 #include "app/Application.h"
 
 #include "app/CommonControlsStartup.h"
-#include "app/Form2.h"
 #include "app/LoadedForms.h"
+#include "app/OptionsDialog.h"
 #include "app/TrayApplication.h"
 #include "common/FileTable.h"
 
@@ -12,7 +12,7 @@ std::int32_t RunApplication(Platform& platform) {
     FileTable files(platform.files);
     LoadedForms forms(platform.windows);
     CommonControlsStartup initialization(StartupContext{platform, files, forms});
-    OptionsDialog options(platform, forms, files, initialization);
+    SingleOptionsDialog options(platform, forms, files, initialization);
 
     TrayApplication form(platform, forms, files, initialization, options);
     if (forms.Count() == 0) {

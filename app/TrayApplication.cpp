@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "app/FormInitialization.h"
-#include "app/OptionsDialogHost.h"
+#include "app/OptionsDialogOpener.h"
 #include "app/SizeLine.h"
 #include "clean/RecentDocuments.h"
 #include "common/ApplicationPaths.h"
@@ -57,7 +57,7 @@ const Text kAboutText =
 }  // namespace
 
 TrayApplication::TrayApplication(Platform& platform, LoadedForms& forms, FileTable& files,
-                                 FormInitialization& initialization, OptionsDialogHost& options)
+                                 FormInitialization& initialization, OptionsDialogOpener& options)
     : platform_(platform),
       forms_(forms),
       files_(files),

@@ -22,7 +22,7 @@
 namespace dustvale {
 
 class FormInitialization;
-class OptionsDialogHost;
+class OptionsDialogOpener;
 
 class TrayApplication final : public LoadedForm, private MessageHandler, private TrayEvents {
 public:
@@ -30,7 +30,7 @@ public:
     // then loads (pictures, icon, settings, menu). The monitor's first tick comes after the
     // load, once messages run.
     TrayApplication(Platform& platform, LoadedForms& forms, FileTable& files,
-                    FormInitialization& initialization, OptionsDialogHost& options);
+                    FormInitialization& initialization, OptionsDialogOpener& options);
     ~TrayApplication();
     TrayApplication(const TrayApplication&) = delete;
     TrayApplication& operator=(const TrayApplication&) = delete;
@@ -81,7 +81,7 @@ private:
     LoadedForms& forms_;
     FileTable& files_;
     FormInitialization& initialization_;
-    OptionsDialogHost& options_;
+    OptionsDialogOpener& options_;
 
     UniqueWindow window_;      // the hidden main window: the monitor's and the menus' owner
     UniqueWindow trayWindow_;  // the tray icon's window, a child of the main window

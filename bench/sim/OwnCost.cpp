@@ -12,8 +12,8 @@
 #include <string>
 
 #include "app/CommonControlsStartup.h"
-#include "app/Form2.h"
 #include "app/LoadedForms.h"
+#include "app/OptionsDialog.h"
 #include "app/TrayApplication.h"
 #include "common/ApplicationPaths.h"
 #include "common/FileTable.h"
@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
     FileTable files(platform.files);
     LoadedForms forms(platform.windows);
     CommonControlsStartup initialization(StartupContext{platform, files, forms});
-    OptionsDialog options(platform, forms, files, initialization);
+    SingleOptionsDialog options(platform, forms, files, initialization);
     TrayApplication app(platform, forms, files, initialization, options);
     if (!app.Loaded()) {
         std::fprintf(stderr, "the main window did not load\n");

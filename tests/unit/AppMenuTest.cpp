@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "AppTestScene.h"
-#include "app/Form2.h"
 #include "app/MenuTree.h"
+#include "app/OptionsDialog.h"
 #include "platform/sim/SimDialogs.h"
 
 namespace dustvale {
@@ -217,7 +217,7 @@ TEST(AppMenu, AboutShowsTheFiveLines) {
 TEST(AppMenu, OptionsShowsTheOneDialogAndBringsItForward) {
     AppScene scene;
     scene.sim.files().AddFile(apptest::kSettingsFile, "15\r\n");
-    OptionsDialog options(scene.platform, scene.forms, scene.files, scene.initialization);
+    SingleOptionsDialog options(scene.platform, scene.forms, scene.files, scene.initialization);
     TrayApplication app(scene.platform, scene.forms, scene.files, scene.initialization, options);
     const auto tray = app.Icon().Record();
     auto chooseOptions = [&] {
@@ -226,7 +226,7 @@ TEST(AppMenu, OptionsShowsTheOneDialogAndBringsItForward) {
     };
     chooseOptions();
     ASSERT_EQ(scene.sim.dialogs().Open().size(), 1u);
-    EXPECT_EQ(scene.sim.dialogs().Open()[0]->GetText(Form2::Text1), u"15");
+    EXPECT_EQ(scene.sim.dialogs().Open()[0]->GetText(OptionsDialog::ThresholdBox), u"15");
     chooseOptions();
     ASSERT_EQ(scene.sim.dialogs().Open().size(), 1u);
     EXPECT_EQ(scene.sim.dialogs().Open()[0]->TimesBroughtToFront(), 1);

@@ -12,7 +12,7 @@
 
 #include "app/FormInitialization.h"
 #include "app/LoadedForms.h"
-#include "app/OptionsDialogHost.h"
+#include "app/OptionsDialogOpener.h"
 #include "app/TrayApplication.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimKernel.h"
@@ -52,7 +52,7 @@ public:
     std::function<void()> onStart;
 };
 
-class RecordingOptions final : public OptionsDialogHost {
+class RecordingOptions final : public OptionsDialogOpener {
 public:
     void ShowOptions(const Text& autoClean) override { shown.push_back(autoClean); }
     std::vector<Text> shown;

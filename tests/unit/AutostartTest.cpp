@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "app/CommonControlsStartup.h"
-#include "app/Form2.h"
 #include "app/LoadedForms.h"
+#include "app/OptionsDialog.h"
 #include "common/ApplicationPaths.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimKernel.h"
@@ -61,20 +61,20 @@ protected:
     FileTable files{platform.files};
     LoadedForms forms{platform.windows};
     CommonControlsStartup startup{{platform, files, forms}};
-    OptionsDialog options{platform, forms, files, startup};
+    SingleOptionsDialog options{platform, forms, files, startup};
 };
 
 TEST_F(AutostartBox, TickingWritesTheQuotedPathAndClearingDeletesIt) {
     sim.kernel().SetModuleFileName(u"C:\\Program Files\\Dust vale\\Dustvale.exe");
     sim.files().AddFile(u"C:\\Program Files\\Dust vale\\Dustvale.exe.manifest", "x");
     sim::SimDialog& dialog = Open();
-    EXPECT_FALSE(dialog.IsChecked(Form2::Check2));
+    EXPECT_FALSE(dialog.IsChecked(OptionsDialog::AutostartBox));
 
-    dialog.Click(Form2::Check2);
+    dialog.Click(OptionsDialog::AutostartBox);
     EXPECT_EQ(RunValue(), u"\"C:\\Program Files\\Dust vale\\Dustvale.exe\"");
-    dialog.Click(Form2::Check2);
+    dialog.Click(OptionsDialog::AutostartBox);
     EXPECT_EQ(RunValue(), std::nullopt);
-    dialog.Click(Form2::Check2);
+    dialog.Click(OptionsDialog::AutostartBox);
     EXPECT_EQ(sim.registry().ValueNames(kRun), std::vector<Text>{u"Dustvale"});
 
     for (const auto& call : sim.registry().OpenCalls()) {
@@ -90,7 +90,7 @@ TEST_F(AutostartBox, ARenamedOrMovedExecutableReplacesTheValue) {
     sim.kernel().SetModuleFileName(u"E:\\Bin Cleaner.exe");
     sim.files().AddDrive(u'E');
     sim.files().AddFile(u"E:\\Bin Cleaner.exe.manifest", "x");
-    Open().Click(Form2::Check2);
+    Open().Click(OptionsDialog::AutostartBox);
     EXPECT_EQ(sim.registry().ValueNames(kRun).size(), 1u);
     EXPECT_EQ(RunValue(), u"\"E:\\\\Bin Cleaner.exe\"");
 }
@@ -98,24 +98,24 @@ TEST_F(AutostartBox, ARenamedOrMovedExecutableReplacesTheValue) {
 TEST_F(AutostartBox, StartsClearEvenWhenRegisteredAndRemovingTakesTickAndClear) {
     sim.registry().SetValue(kRun, u"Dustvale", u"\"C:\\Program Files\\Dustvale\\Dustvale.exe\"");
     sim::SimDialog& dialog = Open();
-    EXPECT_FALSE(dialog.IsChecked(Form2::Check2));
+    EXPECT_FALSE(dialog.IsChecked(OptionsDialog::AutostartBox));
     EXPECT_TRUE(sim.registry().OpenCalls().empty()) << "the value is never read back";
-    dialog.Click(Form2::Check2);
-    dialog.Click(Form2::Check2);
+    dialog.Click(OptionsDialog::AutostartBox);
+    dialog.Click(OptionsDialog::AutostartBox);
     EXPECT_EQ(RunValue(), std::nullopt);
 }
 
 TEST_F(AutostartBox, AMissingOrLockedRunKeyIsNeitherCreatedNorReported) {
     sim.registry().RemoveKey(kRun);
     sim::SimDialog& dialog = Open();
-    dialog.Click(Form2::Check2);
+    dialog.Click(OptionsDialog::AutostartBox);
     EXPECT_FALSE(sim.registry().KeyExists(kRun));
-    EXPECT_TRUE(dialog.IsChecked(Form2::Check2)) << "the box keeps the user's state";
-    dialog.Click(Form2::Check2);  // clearing with no value: nothing happens
+    EXPECT_TRUE(dialog.IsChecked(OptionsDialog::AutostartBox)) << "the box keeps the user's state";
+    dialog.Click(OptionsDialog::AutostartBox);  // clearing with no value: nothing happens
 
     sim.registry().AddKey(kRun);
     sim.registry().DenyNextOpen();
-    dialog.Click(Form2::Check2);
+    dialog.Click(OptionsDialog::AutostartBox);
     EXPECT_EQ(RunValue(), std::nullopt);
     EXPECT_TRUE(sim.ui().MessageBoxes().empty());
     EXPECT_EQ(sim.registry().OpenKeys(), 0u);

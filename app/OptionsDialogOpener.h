@@ -6,15 +6,15 @@
 
 namespace dustvale {
 
-class OptionsDialogHost {
+class OptionsDialogOpener {
 public:
     // Shows the single Options dialog without making it modal: loads it when it is not
-    // loaded (it then reads `autoClean`, the main form's setting), brings it forward when it
+    // loaded (it then reads `autoClean`, the main window's setting), brings it forward when it
     // is open. Returns at once.
     virtual void ShowOptions(const Text& autoClean) = 0;
 
 protected:
-    ~OptionsDialogHost() = default;
+    ~OptionsDialogOpener() = default;
 };
 
 }  // namespace dustvale
