@@ -1,8 +1,8 @@
 #include "app/Application.h"
 
 #include "app/CommonControlsStartup.h"
-#include "app/LoadedForms.h"
 #include "app/OptionsDialog.h"
+#include "app/ProgramWindows.h"
 #include "app/TrayApplication.h"
 #include "common/FileTable.h"
 
@@ -10,15 +10,15 @@ namespace dustvale {
 
 std::int32_t RunApplication(Platform& platform) {
     FileTable files(platform.files);
-    LoadedForms forms(platform.windows);
-    CommonControlsStartup initialization(StartupContext{platform, files, forms});
-    SingleOptionsDialog options(platform, forms, files, initialization);
+    ProgramWindows programWindows(platform.windows);
+    CommonControlsStartup initialization(StartupContext{platform, files, programWindows});
+    SingleOptionsDialog options(platform, programWindows, files, initialization);
 
-    TrayApplication form(platform, forms, files, initialization, options);
-    if (forms.Count() == 0) {
-        return 1;  // the main form could not load: nothing would ever end the loop
+    TrayApplication app(platform, programWindows, files, initialization, options);
+    if (programWindows.Count() == 0) {
+        return 1;  // the main window could not load: nothing would ever end the loop
     }
-    // The loop ends when the last form unloads; the forms are destroyed only afterwards, so
+    // The loop ends when the last window closes; the objects are destroyed only afterwards, so
     // nothing a handler still uses goes away under it.
     return platform.windows.RunMessageLoop();
 }

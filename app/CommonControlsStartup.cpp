@@ -49,7 +49,7 @@ void EnsureManifest(const StartupContext& context) {
     if (!files.PathFileExists(path)) return;
 
     ShowInfo(platform, kRestartMessage, Text());
-    TerminateProgram(context.files, context.forms, platform.kernel);
+    TerminateProgram(context.files, context.programWindows, platform.kernel);
 }
 
 void StartCommonControls(const StartupContext& context) {

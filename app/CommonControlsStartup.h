@@ -1,10 +1,10 @@
 #pragma once
 
-// What each form runs when its object is created: the manifest beside the executable made
-// sure of, then the common controls initialised.
+// What each of the program's windows runs when its object is created: the manifest beside the
+// executable made sure of, then the common controls initialised.
 
-#include "app/FormInitialization.h"
-#include "app/LoadedForms.h"
+#include "app/ProgramWindows.h"
+#include "app/WindowStartup.h"
 #include "common/FileTable.h"
 #include "platform/Platform.h"
 
@@ -14,7 +14,7 @@ namespace dustvale {
 struct StartupContext {
     Platform& platform;
     FileTable& files;
-    LoadedForms& forms;
+    ProgramWindows& programWindows;
 };
 
 // On Windows XP or later, writes the manifest when it is missing, tells the user to restart
@@ -30,8 +30,8 @@ void StartCommonControls(const StartupContext& context);
 // Initialises the extended combo box class; true unless the library lacks the call.
 bool InitUserExClasses(CommonControls& controls);
 
-// The pair as the forms call it.
-class CommonControlsStartup final : public FormInitialization {
+// The pair as the windows call it.
+class CommonControlsStartup final : public WindowStartup {
 public:
     explicit CommonControlsStartup(const StartupContext& context) : context_(context) {}
     void StartCommonControls() override;

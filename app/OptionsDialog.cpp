@@ -26,15 +26,15 @@ DialogLayout OptionsDialogLayout() {
     return layout;
 }
 
-OptionsDialog::OptionsDialog(Platform& platform, LoadedForms& forms, FileTable& files,
-                             FormInitialization& initialization)
-    : platform_(platform), forms_(forms), files_(files) {
+OptionsDialog::OptionsDialog(Platform& platform, ProgramWindows& programWindows, FileTable& files,
+                             WindowStartup& initialization)
+    : platform_(platform), programWindows_(programWindows), files_(files) {
     InitializeCommonControls(initialization);
 }
 
-OptionsDialog::~OptionsDialog() { Unload(); }
+OptionsDialog::~OptionsDialog() { Close(); }
 
-void OptionsDialog::InitializeCommonControls(FormInitialization& initialization) {
+void OptionsDialog::InitializeCommonControls(WindowStartup& initialization) {
     initialization.StartCommonControls();
     initialization.InitUserExClasses();
 }
@@ -52,7 +52,7 @@ void OptionsDialog::Load(const Text& autoClean) {
     // Every load creates the controls afresh with the contents of the layout.
     window_ = platform_.dialogs.CreateDialogWindow(OptionsDialogLayout(), *this);
     if (!window_) return;
-    forms_.Register(*this);
+    programWindows_.Add(*this);
     if (autoClean != kAutoCleanOff) {
         window_->SetText(ThresholdBox, autoClean);
         SetCheck(AutoEmptyBox, true);  // a change: OnAutoEmptyClicked stores the setting again
@@ -65,10 +65,10 @@ void OptionsDialog::Load(const Text& autoClean) {
     // back.
 }
 
-void OptionsDialog::Unload() {
+void OptionsDialog::Close() {
     if (!window_) return;
     window_.reset();
-    forms_.Unregister(*this);
+    programWindows_.Remove(*this);
 }
 
 void OptionsDialog::SetCheck(Control box, bool checked) {
@@ -101,7 +101,7 @@ void OptionsDialog::OnAutostartClicked() {
 
 void OptionsDialog::OnCloseClicked() {
     StoreAutoEmpty();
-    Unload();
+    Close();
 }
 
 void OptionsDialog::EnableAutostart() {
@@ -121,11 +121,12 @@ void OptionsDialog::ControlClicked(std::size_t control) {
 }
 
 // The title bar's close box or Esc: the window goes, nothing is stored.
-void OptionsDialog::CloseRequested() { Unload(); }
+void OptionsDialog::CloseRequested() { Close(); }
 
 void SingleOptionsDialog::ShowOptions(const Text& autoClean) {
     if (!dialog_) {
-        dialog_ = std::make_unique<OptionsDialog>(platform_, forms_, files_, initialization_);
+        dialog_ =
+            std::make_unique<OptionsDialog>(platform_, programWindows_, files_, initialization_);
     }
     dialog_->Show(autoClean);
 }

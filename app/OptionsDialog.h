@@ -8,9 +8,9 @@
 #include <cstddef>
 #include <memory>
 
-#include "app/FormInitialization.h"
-#include "app/LoadedForms.h"
 #include "app/OptionsDialogOpener.h"
+#include "app/ProgramWindows.h"
+#include "app/WindowStartup.h"
 #include "common/FileTable.h"
 #include "platform/DialogWindow.h"
 #include "platform/Platform.h"
@@ -20,7 +20,7 @@ namespace dustvale {
 // The dialog's layout: caption, client area and controls in twips, in tab order.
 DialogLayout OptionsDialogLayout();
 
-class OptionsDialog final : public LoadedForm, private DialogListener {
+class OptionsDialog final : public ProgramWindow, private DialogListener {
 public:
     // The dialog's controls, by their place in the tab order (their index in the layout).
     enum Control : std::size_t {
@@ -32,8 +32,8 @@ public:
 
     // The object's creation starts the common controls, which may end the process instead of
     // returning. The window itself comes with Show.
-    OptionsDialog(Platform& platform, LoadedForms& forms, FileTable& files,
-                  FormInitialization& initialization);
+    OptionsDialog(Platform& platform, ProgramWindows& programWindows, FileTable& files,
+                  WindowStartup& initialization);
     ~OptionsDialog();
     OptionsDialog(const OptionsDialog&) = delete;
     OptionsDialog& operator=(const OptionsDialog&) = delete;
@@ -42,11 +42,11 @@ public:
     // loaded dialog forward.
     void Show(const Text& autoClean);
 
-    // LoadedForm: the window goes, the object stays for the next opening.
-    void Unload() override;
+    // ProgramWindow: the window goes, the object stays for the next opening.
+    void Close() override;
 
 private:
-    void InitializeCommonControls(FormInitialization& initialization);
+    void InitializeCommonControls(WindowStartup& initialization);
     void Load(const Text& autoClean);
     void OnAutoEmptyClicked();
     void OnAutostartClicked();
@@ -66,7 +66,7 @@ private:
     void CloseRequested() override;
 
     Platform& platform_;
-    LoadedForms& forms_;
+    ProgramWindows& programWindows_;
     FileTable& files_;
     std::unique_ptr<DialogWindow> window_;
 };
@@ -75,16 +75,19 @@ private:
 // of the process and kept, so its start-up runs once.
 class SingleOptionsDialog final : public OptionsDialogOpener {
 public:
-    SingleOptionsDialog(Platform& platform, LoadedForms& forms, FileTable& files,
-                        FormInitialization& initialization)
-        : platform_(platform), forms_(forms), files_(files), initialization_(initialization) {}
+    SingleOptionsDialog(Platform& platform, ProgramWindows& programWindows, FileTable& files,
+                        WindowStartup& initialization)
+        : platform_(platform),
+          programWindows_(programWindows),
+          files_(files),
+          initialization_(initialization) {}
     void ShowOptions(const Text& autoClean) override;
 
 private:
     Platform& platform_;
-    LoadedForms& forms_;
+    ProgramWindows& programWindows_;
     FileTable& files_;
-    FormInitialization& initialization_;
+    WindowStartup& initialization_;
     std::unique_ptr<OptionsDialog> dialog_;
 };
 

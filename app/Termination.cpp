@@ -16,15 +16,15 @@ void CloseAllFiles(FileTable& files) {
     for (int free = files.FreeFile(); free != 1; free = files.FreeFile()) files.Close(free - 1);
 }
 
-void UnloadAllForms(LoadedForms& forms) {
-    // Unloading takes a form out of the list: walk a copy.
-    const std::vector<LoadedForm*> loaded = forms.Forms();
-    for (LoadedForm* form : loaded) form->Unload();
+void CloseAllWindows(ProgramWindows& windows) {
+    // Closing takes a window out of the list: walk a copy.
+    const std::vector<ProgramWindow*> open = windows.All();
+    for (ProgramWindow* window : open) window->Close();
 }
 
-void TerminateProgram(FileTable& files, LoadedForms& forms, Kernel& kernel) {
+void TerminateProgram(FileTable& files, ProgramWindows& windows, Kernel& kernel) {
     CloseAllFiles(files);
-    UnloadAllForms(forms);
+    CloseAllWindows(windows);
     kernel.ExitProcess(kExitCode);
     // ExitProcess does not come back; were it to, nothing of the program may run any more.
     std::terminate();

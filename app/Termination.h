@@ -1,8 +1,8 @@
 #pragma once
 
-// The program's own orderly end: its files closed, its forms unloaded, the process ended.
+// The program's own orderly end: its files closed, its windows closed, the process ended.
 
-#include "app/LoadedForms.h"
+#include "app/ProgramWindows.h"
 #include "common/FileTable.h"
 #include "platform/Kernel.h"
 
@@ -12,11 +12,11 @@ namespace dustvale {
 // file whose number lies above a gap stays open until the process ends.
 void CloseAllFiles(FileTable& files);
 
-// Unloads every loaded form, in the order they were loaded. Unloading the main form removes
+// Closes every open window, in the order they were opened. Closing the main window removes
 // its tray icon.
-void UnloadAllForms(LoadedForms& forms);
+void CloseAllWindows(ProgramWindows& windows);
 
-// CloseAllFiles, UnloadAllForms, then ExitProcess. Does not return.
-[[noreturn]] void TerminateProgram(FileTable& files, LoadedForms& forms, Kernel& kernel);
+// CloseAllFiles, CloseAllWindows, then ExitProcess. Does not return.
+[[noreturn]] void TerminateProgram(FileTable& files, ProgramWindows& windows, Kernel& kernel);
 
 }  // namespace dustvale

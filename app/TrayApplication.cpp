@@ -4,9 +4,9 @@
 #include <optional>
 #include <stdexcept>
 
-#include "app/FormInitialization.h"
 #include "app/OptionsDialogOpener.h"
 #include "app/SizeLine.h"
+#include "app/WindowStartup.h"
 #include "clean/RecentDocuments.h"
 #include "common/ApplicationPaths.h"
 #include "common/ApplicationTitle.h"
@@ -56,10 +56,11 @@ const Text kAboutText =
 
 }  // namespace
 
-TrayApplication::TrayApplication(Platform& platform, LoadedForms& forms, FileTable& files,
-                                 FormInitialization& initialization, OptionsDialogOpener& options)
+TrayApplication::TrayApplication(Platform& platform, ProgramWindows& programWindows,
+                                 FileTable& files, WindowStartup& initialization,
+                                 OptionsDialogOpener& options)
     : platform_(platform),
-      forms_(forms),
+      programWindows_(programWindows),
       files_(files),
       initialization_(initialization),
       options_(options),
@@ -72,7 +73,7 @@ TrayApplication::TrayApplication(Platform& platform, LoadedForms& forms, FileTab
     window_ = UniqueWindow(platform_.windows,
                            platform_.windows.CreateWindow(WindowKind::HiddenOwner, 0, this));
     if (!window_) {
-        return;  // without its window nothing can load: it never counts as loaded
+        return;  // without its window nothing can load: it never counts as open
     }
     trayWindow_ = UniqueWindow(platform_.windows, platform_.windows.CreateWindow(
                                                       WindowKind::Child, window_.get(), nullptr));
@@ -89,15 +90,15 @@ TrayApplication::TrayApplication(Platform& platform, LoadedForms& forms, FileTab
                                                   kMonitorIntervalMs);
     monitorTimer_->Start();
 
-    loaded_ = true;
-    forms_.Register(*this);
+    open_ = true;
+    programWindows_.Add(*this);
     Load();
 }
 
 TrayApplication::~TrayApplication() {
-    if (loaded_) {
-        loaded_ = false;
-        forms_.Unregister(*this);
+    if (open_) {
+        open_ = false;
+        programWindows_.Remove(*this);
     }
     // The control goes first: its termination takes the icon away and unhooks its window,
     // which must still exist then.
@@ -133,7 +134,7 @@ void TrayApplication::Load() {
 }
 
 void TrayApplication::OnMonitorTick() {
-    if (!loaded_) return;
+    if (!open_) return;
 
     RecycleBinInfo info{};
     info.cbSize = kRecycleBinInfoSize;
@@ -158,26 +159,26 @@ void TrayApplication::EmptyRecycleBin() {
     platform_.shell.EmptyRecycleBin(window_.get(), std::nullopt, kEmptyFlags);
 }
 
-void TrayApplication::Unload() {
-    if (!loaded_) return;
-    loaded_ = false;
+void TrayApplication::Close() {
+    if (!open_) return;
+    open_ = false;
     monitorTimer_->Stop();
     // The icon goes with the window even when the process is about to end at once.
     if (trayIcon_->IsRegistered()) trayIcon_->RemoveIcon();
-    forms_.Unregister(*this);
+    programWindows_.Remove(*this);
 }
 
 void TrayApplication::OnMouseUp(std::int16_t /*button*/) {
     // Every button opens the menu; one menu at a time.
-    if (!loaded_ || menuOpen_) return;
+    if (!open_ || menuOpen_) return;
     std::uint32_t chosen = 0;
     {
         FlagScope open(menuOpen_);
         chosen = platform_.ui.TrackPopupMenu(menu_.PopupItems(), platform_.windows.GetCursorPos(),
                                              window_.get());
     }
-    // The form may have been unloaded while the menu was open.
-    if (!loaded_) return;
+    // The window may have been closed while the menu was open.
+    if (!open_) return;
     RunCommand(static_cast<MenuCommand>(chosen));
 }
 
@@ -219,10 +220,10 @@ void TrayApplication::CleanTempFiles() {
     // One clean at a time: a clean that is running lets menu commands through.
     if (cleaner_.Running()) return;
     if (ShowMessageBox(kTempFilesQuestion, mb::kOkCancel, kApplicationTitle) != mb::kIdOk) return;
-    if (!loaded_) return;
+    if (!open_) return;
     cleaner_.CleanTempFolders();
     // Exit during the clean: the window is closed, no box follows.
-    if (!loaded_) return;
+    if (!open_) return;
     ShowMessageBox(kTempFilesDone, mb::kOk | mb::kIconInformation, kApplicationTitle);
 }
 
@@ -236,7 +237,7 @@ void TrayApplication::ShowAbout() {
 
 void TrayApplication::Exit() {
     trayIcon_->RemoveIcon();
-    Unload();
+    Close();
 }
 
 LResult TrayApplication::HandleMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
@@ -248,9 +249,9 @@ LResult TrayApplication::HandleMessage(Hwnd hwnd, std::int32_t message, WParam w
             return 0;
         }
         if (message == msg::kClose) {
-            // Asked to close from outside (the user never sees the window): the form unloads,
-            // as a form does, rather than losing its window under the tray icon.
-            Unload();
+            // Asked to close from outside (the user never sees the window): it closes as the
+            // program's windows do, rather than losing its window under the tray icon.
+            Close();
             return 0;
         }
         return platform_.windows.DefWindowProc(hwnd, message, wParam, lParam);

@@ -8,9 +8,9 @@
 #include <memory>
 #include <optional>
 
-#include "app/LoadedForms.h"
 #include "app/MenuTree.h"
 #include "app/PictureHolder.h"
+#include "app/ProgramWindows.h"
 #include "app/WindowTimer.h"
 #include "clean/TempFolderCleaner.h"
 #include "common/FileTable.h"
@@ -21,16 +21,16 @@
 
 namespace dustvale {
 
-class FormInitialization;
+class WindowStartup;
 class OptionsDialogOpener;
 
-class TrayApplication final : public LoadedForm, private MessageHandler, private TrayEvents {
+class TrayApplication final : public ProgramWindow, private MessageHandler, private TrayEvents {
 public:
     // Starts the common controls, creates the window, the tray icon and the running monitor,
     // then loads (pictures, icon, settings, menu). The monitor's first tick comes after the
     // load, once messages run.
-    TrayApplication(Platform& platform, LoadedForms& forms, FileTable& files,
-                    FormInitialization& initialization, OptionsDialogOpener& options);
+    TrayApplication(Platform& platform, ProgramWindows& programWindows, FileTable& files,
+                    WindowStartup& initialization, OptionsDialogOpener& options);
     ~TrayApplication();
     TrayApplication(const TrayApplication&) = delete;
     TrayApplication& operator=(const TrayApplication&) = delete;
@@ -41,11 +41,11 @@ public:
     // Empties the Recycle Bins of all drives: no question, no progress window, no sound.
     void EmptyRecycleBin();
 
-    // Unloading stops the monitor, takes the icon out of the tray and leaves the loaded forms.
-    // Its objects stay in place until it is destroyed, since the unload may come
-    // from inside one of its own handlers (a menu command, a message box).
-    void Unload() override;
-    bool Loaded() const { return loaded_; }
+    // Closing stops the monitor, takes the icon out of the tray and leaves the open windows.
+    // Its objects stay in place until it is destroyed, since the closing may come from inside
+    // one of its own handlers (a menu command, a message box).
+    void Close() override;
+    bool IsOpen() const { return open_; }
 
     Hwnd Window() const { return window_.get(); }
     const MenuTree& Menu() const { return menu_; }
@@ -78,9 +78,9 @@ private:
     std::int32_t ShowMessageBox(const Text& text, std::uint32_t style, const Text& title);
 
     Platform& platform_;
-    LoadedForms& forms_;
+    ProgramWindows& programWindows_;
     FileTable& files_;
-    FormInitialization& initialization_;
+    WindowStartup& initialization_;
     OptionsDialogOpener& options_;
 
     UniqueWindow window_;      // the hidden main window: the monitor's and the menus' owner
@@ -93,7 +93,7 @@ private:
     TempFolderCleaner cleaner_;
     Text autoClean_;
 
-    bool loaded_ = false;
+    bool open_ = false;
     bool menuOpen_ = false;
 };
 

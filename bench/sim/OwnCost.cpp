@@ -12,8 +12,8 @@
 #include <string>
 
 #include "app/CommonControlsStartup.h"
-#include "app/LoadedForms.h"
 #include "app/OptionsDialog.h"
+#include "app/ProgramWindows.h"
 #include "app/TrayApplication.h"
 #include "common/ApplicationPaths.h"
 #include "common/FileTable.h"
@@ -41,11 +41,11 @@ int main(int argc, char** argv) {
     for (long i = 0; i < items; ++i) sim.shell().AddToRecycleBin(u'C', 35);
 
     FileTable files(platform.files);
-    LoadedForms forms(platform.windows);
-    CommonControlsStartup initialization(StartupContext{platform, files, forms});
-    SingleOptionsDialog options(platform, forms, files, initialization);
-    TrayApplication app(platform, forms, files, initialization, options);
-    if (!app.Loaded()) {
+    ProgramWindows programWindows(platform.windows);
+    CommonControlsStartup initialization(StartupContext{platform, files, programWindows});
+    SingleOptionsDialog options(platform, programWindows, files, initialization);
+    TrayApplication app(platform, programWindows, files, initialization, options);
+    if (!app.IsOpen()) {
         std::fprintf(stderr, "the main window did not load\n");
         return 1;
     }

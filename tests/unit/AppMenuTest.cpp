@@ -102,7 +102,7 @@ TEST(AppMenu, TheFirstLineShowsTheLastSizeLineAndDoesNothing) {
     EXPECT_TRUE(scene.sim.shell().ExecuteCalls().empty());
     EXPECT_TRUE(scene.sim.shell().RunCalls().empty());
     EXPECT_TRUE(scene.options.shown.empty());
-    EXPECT_TRUE(scene.app->Loaded());
+    EXPECT_TRUE(scene.app->IsOpen());
 }
 
 TEST(AppMenu, EmptyEmptiesEveryBinWithoutAQuestion) {
@@ -217,8 +217,10 @@ TEST(AppMenu, AboutShowsTheFiveLines) {
 TEST(AppMenu, OptionsShowsTheOneDialogAndBringsItForward) {
     AppScene scene;
     scene.sim.files().AddFile(apptest::kSettingsFile, "15\r\n");
-    SingleOptionsDialog options(scene.platform, scene.forms, scene.files, scene.initialization);
-    TrayApplication app(scene.platform, scene.forms, scene.files, scene.initialization, options);
+    SingleOptionsDialog options(scene.platform, scene.programWindows, scene.files,
+                                scene.initialization);
+    TrayApplication app(scene.platform, scene.programWindows, scene.files, scene.initialization,
+                        options);
     const auto tray = app.Icon().Record();
     auto chooseOptions = [&] {
         scene.AnswerMenuWith({u"Options"});
@@ -239,7 +241,7 @@ TEST(AppMenu, ExitTakesTheIconAwayAndEndsTheMessageLoop) {
     scene.sim.Advance(1000);
     ASSERT_TRUE(scene.Choose({u"Exit"}));
     EXPECT_TRUE(scene.sim.shell().Icons().empty());
-    EXPECT_FALSE(app.Loaded());
+    EXPECT_FALSE(app.IsOpen());
     EXPECT_TRUE(scene.sim.windows().QuitPosted());
     EXPECT_FALSE(scene.sim.windows().TimerRunning(window, 1));
     scene.sim.Advance(5000);
@@ -250,13 +252,13 @@ TEST(AppMenu, ExitTakesTheIconAwayAndEndsTheMessageLoop) {
 
 TEST(AppMenu, AnOpenOptionsDialogKeepsTheProcessAfterExit) {
     AppScene scene;
-    apptest::OtherForm options;
+    apptest::OtherWindow options;
     scene.Create();
-    scene.forms.Register(options);
+    scene.programWindows.Add(options);
     ASSERT_TRUE(scene.Choose({u"Exit"}));
     EXPECT_TRUE(scene.sim.shell().Icons().empty());  // at once
     EXPECT_FALSE(scene.sim.windows().QuitPosted());
-    scene.forms.Unregister(options);  // the dialog is closed
+    scene.programWindows.Remove(options);  // the dialog is closed
     EXPECT_TRUE(scene.sim.windows().QuitPosted());
 }
 
@@ -290,7 +292,7 @@ TEST(AppMenuReentry, ExitChosenWhileTheAboutBoxIsOpen) {
         return mb::kIdOk;
     });
     ASSERT_TRUE(scene.Choose({u"About"}));
-    EXPECT_FALSE(scene.app->Loaded());
+    EXPECT_FALSE(scene.app->IsOpen());
     EXPECT_TRUE(scene.sim.shell().Icons().empty());
     EXPECT_TRUE(scene.sim.windows().QuitPosted());
     EXPECT_EQ(scene.sim.ui().Menus().size(), 2u);
@@ -311,7 +313,7 @@ TEST(AppMenuReentry, ExitChosenWhileTheTempFilesQuestionIsOpenCleansNothing) {
     ASSERT_TRUE(scene.Choose({u"Clean", u"Temp Files"}));
     EXPECT_TRUE(scene.sim.files().Exists(kTempFile));
     EXPECT_EQ(BoxTexts(scene), std::vector<Text>{kQuestion});
-    EXPECT_FALSE(scene.app->Loaded());
+    EXPECT_FALSE(scene.app->IsOpen());
 }
 
 TEST(AppMenuReentry, ExitDuringTheCleanShowsNoDoneBox) {
@@ -328,7 +330,7 @@ TEST(AppMenuReentry, ExitDuringTheCleanShowsNoDoneBox) {
     });
     ASSERT_TRUE(scene.Choose({u"Clean", u"Temp Files"}));
     EXPECT_EQ(scene.sim.ui().Menus().size(), 2u);  // the Exit was chosen during the clean
-    EXPECT_FALSE(scene.app->Loaded());
+    EXPECT_FALSE(scene.app->IsOpen());
     EXPECT_TRUE(scene.sim.shell().Icons().empty());
     EXPECT_EQ(BoxTexts(scene), std::vector<Text>{kQuestion});
     scene.app.reset();
@@ -351,11 +353,11 @@ TEST(AppMenuReentry, TempFilesWhileACleanRunsDoesNothing) {
     EXPECT_FALSE(scene.sim.files().Exists(kTempFile));
 }
 
-TEST(AppMenuReentry, UnloadedWhileTheMenuIsOpenRunsNoCommand) {
+TEST(AppMenuReentry, ClosedWhileTheMenuIsOpenRunsNoCommand) {
     AppScene scene;
     scene.Create();
     scene.sim.ui().AnswerMenu([&](const SimUserInterface::MenuCall& call) {
-        scene.app->Unload();  // all forms unloaded, say
+        scene.app->Close();  // all windows closed, say
         return sim::FindCommand(call.items, {u"About"});
     });
     scene.Release();
@@ -376,7 +378,7 @@ TEST(AppMenuReentry, TicksGoOnWhileTheMenuIsOpenAndExitStopsThem) {
     scene.Release();
     EXPECT_EQ(scene.sim.shell().QueryCount(), 2u);
     EXPECT_EQ(app.Menu().Item("sizeLine").caption, u"10 bytes. (1 items)");
-    EXPECT_FALSE(app.Loaded());
+    EXPECT_FALSE(app.IsOpen());
     scene.sim.Advance(5000);
     EXPECT_EQ(scene.sim.shell().QueryCount(), 2u);
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 // The main window in a simulated Windows, with the services it calls outside itself written
-// down: the common-controls start-up, the Options dialog and the loaded forms.
+// down: the common-controls start-up, the Options dialog and the open windows.
 
 #include <cstdint>
 #include <functional>
@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "app/FormInitialization.h"
-#include "app/LoadedForms.h"
 #include "app/OptionsDialogOpener.h"
+#include "app/ProgramWindows.h"
 #include "app/TrayApplication.h"
+#include "app/WindowStartup.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimKernel.h"
 #include "platform/sim/SimShell.h"
@@ -38,7 +38,7 @@ inline std::string IcoBytes(char tag) {
     return bytes;
 }
 
-class RecordingInitialization final : public FormInitialization {
+class RecordingInitialization final : public WindowStartup {
 public:
     void StartCommonControls() override {
         if (onStart) onStart();
@@ -58,11 +58,11 @@ public:
     std::vector<Text> shown;
 };
 
-// Another loaded form (the Options dialog, say), which keeps the process alive.
-class OtherForm final : public LoadedForm {
+// Another open window (the Options dialog, say), which keeps the process alive.
+class OtherWindow final : public ProgramWindow {
 public:
-    void Unload() override { ++unloads; }
-    int unloads = 0;
+    void Close() override { ++closes; }
+    int closes = 0;
 };
 
 struct AppScene {
@@ -71,7 +71,8 @@ struct AppScene {
     AppScene& operator=(const AppScene&) = delete;
 
     TrayApplication& Create() {
-        app = std::make_unique<TrayApplication>(platform, forms, files, initialization, options);
+        app = std::make_unique<TrayApplication>(platform, programWindows, files, initialization,
+                                                options);
         return *app;
     }
 
@@ -107,7 +108,7 @@ struct AppScene {
 
     sim::SimWindows sim;
     Platform platform = sim.platform();
-    LoadedForms forms{sim.windows()};
+    ProgramWindows programWindows{sim.windows()};
     FileTable files{sim.files()};
     RecordingInitialization initialization;
     RecordingOptions options;

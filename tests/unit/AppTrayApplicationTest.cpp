@@ -60,7 +60,7 @@ TEST(AppTrayApplication, CreationStartsTheCommonControlsBeforeAnythingElse) {
     EXPECT_FALSE(sawTrayOrTimer);
     EXPECT_EQ(scene.initialization.calls,
               (std::vector<std::string>{"StartCommonControls", "InitUserExClasses"}));
-    EXPECT_TRUE(scene.app->Loaded());
+    EXPECT_TRUE(scene.app->IsOpen());
 }
 
 TEST(AppTrayApplication, TheIconIsInTheTrayBeforeTheSettingsFileIsRead) {
@@ -72,7 +72,7 @@ TEST(AppTrayApplication, TheIconIsInTheTrayBeforeTheSettingsFileIsRead) {
     });
     Platform platform = WithFiles(scene.platform, files);
     FileTable table{platform.files};
-    TrayApplication app(platform, scene.forms, table, scene.initialization, scene.options);
+    TrayApplication app(platform, scene.programWindows, table, scene.initialization, scene.options);
     ASSERT_TRUE(iconsWhenRead.has_value());
     EXPECT_EQ(*iconsWhenRead, 1u);
     EXPECT_EQ(app.AutoClean(), u"15");
@@ -215,11 +215,11 @@ TEST(AppTrayApplication, TheMonitorTicksOnTheMainWindowEverySecond) {
     EXPECT_EQ(scene.sim.shell().QueryCount(), 3u);
 }
 
-TEST(AppTrayApplication, ClosingTheWindowFromOutsideUnloadsTheForm) {
+TEST(AppTrayApplication, ClosingTheWindowFromOutsideClosesTheApplication) {
     AppScene scene;
     TrayApplication& app = scene.Create();
     EXPECT_EQ(scene.sim.windows().SendMessage(app.Window(), msg::kClose, 0, 0), 0);
-    EXPECT_FALSE(app.Loaded());
+    EXPECT_FALSE(app.IsOpen());
     EXPECT_TRUE(scene.sim.windows().Exists(app.Window()));  // not lost under the tray icon
     EXPECT_TRUE(scene.sim.shell().Icons().empty());
     EXPECT_TRUE(scene.sim.windows().QuitPosted());
@@ -242,20 +242,20 @@ TEST(AppTrayApplication, DestroyingTheApplicationLeavesNothingBehind) {
     EXPECT_EQ(scene.sim.files().OpenSearches(), 0u);
 }
 
-TEST(AppLoadedForms, TheLastFormToUnloadEndsTheMessageLoop) {
+TEST(AppProgramWindows, TheLastWindowToCloseEndsTheMessageLoop) {
     sim::SimWindows sim;
-    LoadedForms forms(sim.windows());
-    apptest::OtherForm first, second;
-    forms.Register(first);
-    forms.Register(second);
-    forms.Register(first);  // counted once
-    EXPECT_EQ(forms.Count(), 2u);
-    forms.Unregister(first);
+    ProgramWindows programWindows(sim.windows());
+    apptest::OtherWindow first, second;
+    programWindows.Add(first);
+    programWindows.Add(second);
+    programWindows.Add(first);  // counted once
+    EXPECT_EQ(programWindows.Count(), 2u);
+    programWindows.Remove(first);
     EXPECT_FALSE(sim.windows().QuitPosted());
-    forms.Unregister(first);  // no longer loaded: nothing
+    programWindows.Remove(first);  // no longer open: nothing
     EXPECT_FALSE(sim.windows().QuitPosted());
-    EXPECT_EQ(forms.Forms(), (std::vector<LoadedForm*>{&second}));
-    forms.Unregister(second);
+    EXPECT_EQ(programWindows.All(), (std::vector<ProgramWindow*>{&second}));
+    programWindows.Remove(second);
     EXPECT_TRUE(sim.windows().QuitPosted());
 }
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "app/CommonControlsStartup.h"
-#include "app/LoadedForms.h"
 #include "app/OptionsDialog.h"
+#include "app/ProgramWindows.h"
 #include "common/ApplicationPaths.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimKernel.h"
@@ -59,9 +59,9 @@ protected:
     sim::SimWindows sim;
     Platform platform = sim.platform();
     FileTable files{platform.files};
-    LoadedForms forms{platform.windows};
-    CommonControlsStartup startup{{platform, files, forms}};
-    SingleOptionsDialog options{platform, forms, files, startup};
+    ProgramWindows programWindows{platform.windows};
+    CommonControlsStartup startup{{platform, files, programWindows}};
+    SingleOptionsDialog options{platform, programWindows, files, startup};
 };
 
 TEST_F(AutostartBox, TickingWritesTheQuotedPathAndClearingDeletesIt) {

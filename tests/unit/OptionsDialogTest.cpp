@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "app/CommonControlsStartup.h"
-#include "app/LoadedForms.h"
 #include "app/OptionsDialog.h"
+#include "app/ProgramWindows.h"
 #include "app/TrayApplication.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimKernel.h"
@@ -34,9 +34,9 @@ protected:
     sim::SimWindows sim;
     Platform platform = sim.platform();
     FileTable files{platform.files};
-    LoadedForms forms{platform.windows};
-    CommonControlsStartup startup{{platform, files, forms}};
-    SingleOptionsDialog options{platform, forms, files, startup};
+    ProgramWindows programWindows{platform.windows};
+    CommonControlsStartup startup{{platform, files, programWindows}};
+    SingleOptionsDialog options{platform, programWindows, files, startup};
 };
 
 TEST_F(OptionsDialogTest, AutoEmptyOffOpensClearWithTheDisabledDefaultAndWritesNothing) {
@@ -65,8 +65,8 @@ TEST_F(OptionsDialogTest, StoringTwentyThenReopeningShowsFifteenAndWritesItBack)
     EXPECT_EQ(Stored(), "15\r\n") << "typing stores nothing";
     first.Click(OptionsDialog::CloseButton);
     EXPECT_EQ(Stored(), "20\r\n");
-    EXPECT_EQ(sim.dialogs().Current(), nullptr) << "Close unloads the dialog";
-    EXPECT_EQ(forms.Count(), 0u);
+    EXPECT_EQ(sim.dialogs().Current(), nullptr) << "Close closes the dialog";
+    EXPECT_EQ(programWindows.Count(), 0u);
 
     sim::SimDialog& second = Open(u"15");
     EXPECT_EQ(second.GetText(OptionsDialog::ThresholdBox), u"15");
@@ -102,7 +102,7 @@ TEST_F(OptionsDialogTest, ClosingFromTheTitleBarOrWithEscStoresNothing) {
     second.Type(OptionsDialog::ThresholdBox, u"40");
     second.Escape();
     EXPECT_EQ(Stored(), "15\r\n");
-    EXPECT_EQ(forms.Count(), 0u);
+    EXPECT_EQ(programWindows.Count(), 0u);
 }
 
 TEST_F(OptionsDialogTest, ASecondOpeningBringsTheSameDialogForward) {
@@ -122,21 +122,21 @@ TEST_F(OptionsDialogTest, TheDialogObjectIsInitialisedOnceAndOnlyAtTheFirstOpeni
     EXPECT_EQ(sim.commonControls().ExCalls(), (std::vector<std::uint32_t>{0xFFFF, 0x200}));
 }
 
-TEST_F(OptionsDialogTest, TheDialogKeepsTheProcessRunningAfterTheMainFormUnloads) {
-    struct MainForm final : LoadedForm {
-        explicit MainForm(LoadedForms& f) : forms(f) { forms.Register(*this); }
-        void Unload() override { forms.Unregister(*this); }
-        LoadedForms& forms;
-    } form1(forms);
+TEST_F(OptionsDialogTest, TheDialogKeepsTheProcessRunningAfterTheMainWindowCloses) {
+    struct MainWindow final : ProgramWindow {
+        explicit MainWindow(ProgramWindows& w) : windows(w) { windows.Add(*this); }
+        void Close() override { windows.Remove(*this); }
+        ProgramWindows& windows;
+    } main(programWindows);
     sim::SimDialog& dialog = Open(u"OFF");
-    form1.Unload();
+    main.Close();
     EXPECT_FALSE(sim.windows().QuitPosted());
     dialog.Click(OptionsDialog::CloseButton);
     EXPECT_TRUE(sim.windows().QuitPosted());
 }
 
 TEST_F(OptionsDialogTest, FirstOpeningAfterTheManifestWentRewritesItAndEndsWithoutTrayIcon) {
-    TrayApplication app(platform, forms, files, startup, options);
+    TrayApplication app(platform, programWindows, files, startup, options);
     ASSERT_EQ(sim.shell().Icons().size(), 1u);
     sim.files().SetFileAttributes(kManifest, attr::kNormal);
     sim.files().DeleteFile(kManifest);

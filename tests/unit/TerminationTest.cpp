@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/LoadedForms.h"
+#include "app/ProgramWindows.h"
 #include "app/Termination.h"
 #include "common/FileTable.h"
 #include "platform/sim/SimFileSystem.h"
@@ -24,7 +24,7 @@ protected:
     sim::SimWindows sim;
     Platform platform = sim.platform();
     FileTable files{platform.files};
-    LoadedForms forms{platform.windows};
+    ProgramWindows programWindows{platform.windows};
 };
 
 TEST_F(TerminationTest, FileTableGivesTheLowestFreeNumber) {
@@ -67,44 +67,44 @@ TEST_F(TerminationTest, CloseAllFilesClosesTheUnbrokenRunFromNumberOne) {
     }
 }
 
-class RecordingForm final : public LoadedForm {
+class RecordingWindow final : public ProgramWindow {
 public:
-    RecordingForm(LoadedForms& forms, std::vector<int>& log, int id)
-        : forms_(forms), log_(log), id_(id) {
-        forms_.Register(*this);
+    RecordingWindow(ProgramWindows& programWindows, std::vector<int>& log, int id)
+        : programWindows_(programWindows), log_(log), id_(id) {
+        programWindows_.Add(*this);
     }
-    void Unload() override {
+    void Close() override {
         log_.push_back(id_);
-        forms_.Unregister(*this);
+        programWindows_.Remove(*this);
     }
 
 private:
-    LoadedForms& forms_;
+    ProgramWindows& programWindows_;
     std::vector<int>& log_;
     int id_;
 };
 
-TEST_F(TerminationTest, UnloadAllFormsUnloadsEachInLoadOrder) {
+TEST_F(TerminationTest, CloseAllWindowsClosesEachInOpeningOrder) {
     std::vector<int> log;
-    RecordingForm form1(forms, log, 1);
-    RecordingForm form2(forms, log, 2);
-    UnloadAllForms(forms);
+    RecordingWindow first(programWindows, log, 1);
+    RecordingWindow second(programWindows, log, 2);
+    CloseAllWindows(programWindows);
     EXPECT_EQ(log, (std::vector<int>{1, 2}));
-    EXPECT_EQ(forms.Count(), 0u);
+    EXPECT_EQ(programWindows.Count(), 0u);
 }
 
-TEST_F(TerminationTest, TerminateProgramClosesUnloadsThenEndsTheProcess) {
+TEST_F(TerminationTest, TerminateProgramClosesFilesAndWindowsThenEndsTheProcess) {
     std::vector<int> log;
-    RecordingForm form1(forms, log, 1);
+    RecordingWindow first(programWindows, log, 1);
     OpenAt(1, u"C:\\a.txt");
-    EXPECT_THROW(TerminateProgram(files, forms, platform.kernel), sim::ProcessExit);
+    EXPECT_THROW(TerminateProgram(files, programWindows, platform.kernel), sim::ProcessExit);
     EXPECT_EQ(log, std::vector<int>{1});
     EXPECT_FALSE(files.IsOpen(1));
     EXPECT_TRUE(sim.kernel().ExitCode().has_value());
 }
 
-TEST_F(TerminationTest, TerminateProgramWithNothingLoadedStillEnds) {
-    EXPECT_THROW(TerminateProgram(files, forms, platform.kernel), sim::ProcessExit);
+TEST_F(TerminationTest, TerminateProgramWithNothingOpenStillEnds) {
+    EXPECT_THROW(TerminateProgram(files, programWindows, platform.kernel), sim::ProcessExit);
     EXPECT_TRUE(sim.kernel().ExitCode().has_value());
 }
 
