@@ -4,12 +4,12 @@
 #include "app/OptionsDialog.h"
 #include "app/ProgramWindows.h"
 #include "app/TrayApplication.h"
-#include "common/FileTable.h"
+#include "common/NumberedFiles.h"
 
 namespace dustvale {
 
 std::int32_t RunApplication(Platform& platform) {
-    FileTable files(platform.files);
+    NumberedFiles files(platform.files);
     ProgramWindows programWindows(platform.windows);
     CommonControlsStartup initialization(StartupContext{platform, files, programWindows});
     SingleOptionsDialog options(platform, programWindows, files, initialization);

@@ -34,7 +34,7 @@ void EnsureManifest(const StartupContext& context) {
     if (files.PathFileExists(path)) return;
 
     {
-        const int number = context.files.FreeFile();
+        const int number = context.files.FreeNumber();
         ScopedFile manifest(context.files, number, path, FileMode::Output);
         if (manifest) {
             const Text text =

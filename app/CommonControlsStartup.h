@@ -5,7 +5,7 @@
 
 #include "app/ProgramWindows.h"
 #include "app/WindowStartup.h"
-#include "common/FileTable.h"
+#include "common/NumberedFiles.h"
 #include "platform/Platform.h"
 
 namespace dustvale {
@@ -13,7 +13,7 @@ namespace dustvale {
 // What ending the program needs, should the manifest have to be written first.
 struct StartupContext {
     Platform& platform;
-    FileTable& files;
+    NumberedFiles& files;
     ProgramWindows& programWindows;
 };
 

@@ -26,8 +26,8 @@ DialogLayout OptionsDialogLayout() {
     return layout;
 }
 
-OptionsDialog::OptionsDialog(Platform& platform, ProgramWindows& programWindows, FileTable& files,
-                             WindowStartup& initialization)
+OptionsDialog::OptionsDialog(Platform& platform, ProgramWindows& programWindows,
+                             NumberedFiles& files, WindowStartup& initialization)
     : platform_(platform), programWindows_(programWindows), files_(files) {
     InitializeCommonControls(initialization);
 }

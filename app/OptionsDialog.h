@@ -11,7 +11,7 @@
 #include "app/OptionsDialogOpener.h"
 #include "app/ProgramWindows.h"
 #include "app/WindowStartup.h"
-#include "common/FileTable.h"
+#include "common/NumberedFiles.h"
 #include "platform/DialogWindow.h"
 #include "platform/Platform.h"
 
@@ -32,7 +32,7 @@ public:
 
     // The object's creation starts the common controls, which may end the process instead of
     // returning. The window itself comes with Show.
-    OptionsDialog(Platform& platform, ProgramWindows& programWindows, FileTable& files,
+    OptionsDialog(Platform& platform, ProgramWindows& programWindows, NumberedFiles& files,
                   WindowStartup& initialization);
     ~OptionsDialog();
     OptionsDialog(const OptionsDialog&) = delete;
@@ -67,7 +67,7 @@ private:
 
     Platform& platform_;
     ProgramWindows& programWindows_;
-    FileTable& files_;
+    NumberedFiles& files_;
     std::unique_ptr<DialogWindow> window_;
 };
 
@@ -75,7 +75,7 @@ private:
 // of the process and kept, so its start-up runs once.
 class SingleOptionsDialog final : public OptionsDialogOpener {
 public:
-    SingleOptionsDialog(Platform& platform, ProgramWindows& programWindows, FileTable& files,
+    SingleOptionsDialog(Platform& platform, ProgramWindows& programWindows, NumberedFiles& files,
                         WindowStartup& initialization)
         : platform_(platform),
           programWindows_(programWindows),
@@ -86,7 +86,7 @@ public:
 private:
     Platform& platform_;
     ProgramWindows& programWindows_;
-    FileTable& files_;
+    NumberedFiles& files_;
     WindowStartup& initialization_;
     std::unique_ptr<OptionsDialog> dialog_;
 };

@@ -12,8 +12,8 @@ constexpr std::uint32_t kExitCode = 0;
 
 }  // namespace
 
-void CloseAllFiles(FileTable& files) {
-    for (int free = files.FreeFile(); free != 1; free = files.FreeFile()) files.Close(free - 1);
+void CloseAllFiles(NumberedFiles& files) {
+    for (int free = files.FreeNumber(); free != 1; free = files.FreeNumber()) files.Close(free - 1);
 }
 
 void CloseAllWindows(ProgramWindows& windows) {
@@ -22,7 +22,7 @@ void CloseAllWindows(ProgramWindows& windows) {
     for (ProgramWindow* window : open) window->Close();
 }
 
-void TerminateProgram(FileTable& files, ProgramWindows& windows, Kernel& kernel) {
+void TerminateProgram(NumberedFiles& files, ProgramWindows& windows, Kernel& kernel) {
     CloseAllFiles(files);
     CloseAllWindows(windows);
     kernel.ExitProcess(kExitCode);

@@ -57,7 +57,7 @@ const Text kAboutText =
 }  // namespace
 
 TrayApplication::TrayApplication(Platform& platform, ProgramWindows& programWindows,
-                                 FileTable& files, WindowStartup& initialization,
+                                 NumberedFiles& files, WindowStartup& initialization,
                                  OptionsDialogOpener& options)
     : platform_(platform),
       programWindows_(programWindows),

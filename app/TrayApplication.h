@@ -13,7 +13,7 @@
 #include "app/ProgramWindows.h"
 #include "app/WindowTimer.h"
 #include "clean/TempFolderCleaner.h"
-#include "common/FileTable.h"
+#include "common/NumberedFiles.h"
 #include "platform/Platform.h"
 #include "platform/UniqueWindow.h"
 #include "tray/TrayEvents.h"
@@ -29,7 +29,7 @@ public:
     // Starts the common controls, creates the window, the tray icon and the running monitor,
     // then loads (pictures, icon, settings, menu). The monitor's first tick comes after the
     // load, once messages run.
-    TrayApplication(Platform& platform, ProgramWindows& programWindows, FileTable& files,
+    TrayApplication(Platform& platform, ProgramWindows& programWindows, NumberedFiles& files,
                     WindowStartup& initialization, OptionsDialogOpener& options);
     ~TrayApplication();
     TrayApplication(const TrayApplication&) = delete;
@@ -79,7 +79,7 @@ private:
 
     Platform& platform_;
     ProgramWindows& programWindows_;
-    FileTable& files_;
+    NumberedFiles& files_;
     WindowStartup& initialization_;
     OptionsDialogOpener& options_;
 

@@ -14,8 +14,8 @@ Text ApplicationFolder(Kernel& kernel);
 // The executable's file name without its extension ("Dustvale" for Dustvale.exe).
 Text ExecutableName(Kernel& kernel);
 
-// The same two rules on a given module path.
-Text FolderOfModule(const Text& modulePath);
-Text NameOfModule(const Text& modulePath);
+// The same two rules on a given path of an executable.
+Text ApplicationFolder(const Text& executablePath);
+Text ExecutableName(const Text& executablePath);
 
 }  // namespace dustvale

@@ -16,14 +16,14 @@ bool Admitted(const FindData& entry) {
 
 }  // namespace
 
-bool FileExists(FileSystem& files, const Text& strPathName) {
-    if (strPathName.empty()) {
+bool FileExists(FileSystem& files, const Text& pattern) {
+    if (pattern.empty()) {
         return false;  // no name to look for: the lookup has nothing to match
     }
     // Whatever the lookup runs into is an answer of "no", never an error for the caller.
     try {
         FindData entry;
-        std::unique_ptr<FileSearch> search = files.FindFirstFile(strPathName, entry);
+        std::unique_ptr<FileSearch> search = files.FindFirstFile(pattern, entry);
         if (!search) {
             return false;
         }

@@ -1,16 +1,15 @@
 #pragma once
 
-// The main form's file-exists test, shared by the load, the settings file and the CCleaner
-// command.
+// The file-exists test of the main window's load, the settings file and the CCleaner command.
 
 #include "platform/FileSystem.h"
 #include "platform/Types.h"
 
 namespace dustvale {
 
-// True when the first directory entry that matches `strPathName` (taken as a pattern, so
-// wildcards match) is a normal file or a folder. Hidden and system entries are not seen.
+// True when the first directory entry that matches `pattern` (wildcards match) is a normal
+// file or a folder. Hidden and system entries are not seen.
 // Never fails: a malformed name, a missing drive or folder answers false.
-bool FileExists(FileSystem& files, const Text& strPathName);
+bool FileExists(FileSystem& files, const Text& pattern);
 
 }  // namespace dustvale

@@ -1,8 +1,7 @@
 #pragma once
 
-// Listing a folder by pattern and attribute mask, the way the forms run-time's directory
-// listing works: plain, read-only and archive entries always come back; hidden, system and
-// directory entries only when the mask names their attribute.
+// Listing a folder by pattern and attribute mask: plain, read-only and archive entries always
+// come back; hidden, system and directory entries only when the mask names their attribute.
 
 #include <cstdint>
 #include <functional>

@@ -16,7 +16,7 @@
 #include "app/ProgramWindows.h"
 #include "app/TrayApplication.h"
 #include "common/ApplicationPaths.h"
-#include "common/FileTable.h"
+#include "common/NumberedFiles.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimShell.h"
 #include "platform/sim/SimWindows.h"
@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
                         "<assembly/>", attr::kHidden);
     for (long i = 0; i < items; ++i) sim.shell().AddToRecycleBin(u'C', 35);
 
-    FileTable files(platform.files);
+    NumberedFiles files(platform.files);
     ProgramWindows programWindows(platform.windows);
     CommonControlsStartup initialization(StartupContext{platform, files, programWindows});
     SingleOptionsDialog options(platform, programWindows, files, initialization);

@@ -109,7 +109,7 @@ struct AppScene {
     sim::SimWindows sim;
     Platform platform = sim.platform();
     ProgramWindows programWindows{sim.windows()};
-    FileTable files{sim.files()};
+    NumberedFiles files{sim.files()};
     RecordingInitialization initialization;
     RecordingOptions options;
     std::unique_ptr<TrayApplication> app;

@@ -71,7 +71,7 @@ TEST(AppTrayApplication, TheIconIsInTheTrayBeforeTheSettingsFileIsRead) {
         if (path == apptest::kSettingsFile) iconsWhenRead = scene.sim.shell().Icons().size();
     });
     Platform platform = WithFiles(scene.platform, files);
-    FileTable table{platform.files};
+    NumberedFiles table{platform.files};
     TrayApplication app(platform, scene.programWindows, table, scene.initialization, scene.options);
     ASSERT_TRUE(iconsWhenRead.has_value());
     EXPECT_EQ(*iconsWhenRead, 1u);

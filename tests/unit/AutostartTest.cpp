@@ -18,7 +18,7 @@ const Text kRun = u"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 TEST(ApplicationPaths, FolderAndNameOfTheExecutable) {
     struct Case {
-        Text module, folder, name;
+        Text executable, folder, name;
     };
     const Case cases[] = {
         {u"C:\\Program Files\\Dustvale\\Dustvale.exe", u"C:\\Program Files\\Dustvale", u"Dustvale"},
@@ -27,8 +27,8 @@ TEST(ApplicationPaths, FolderAndNameOfTheExecutable) {
         {u"\\\\server\\share\\Dustvale.exe", u"\\\\server\\share", u"Dustvale"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(FolderOfModule(c.module), c.folder);
-        EXPECT_EQ(NameOfModule(c.module), c.name);
+        EXPECT_EQ(ApplicationFolder(c.executable), c.folder);
+        EXPECT_EQ(ExecutableName(c.executable), c.name);
     }
 }
 
@@ -58,7 +58,7 @@ protected:
 
     sim::SimWindows sim;
     Platform platform = sim.platform();
-    FileTable files{platform.files};
+    NumberedFiles files{platform.files};
     ProgramWindows programWindows{platform.windows};
     CommonControlsStartup startup{{platform, files, programWindows}};
     SingleOptionsDialog options{platform, programWindows, files, startup};

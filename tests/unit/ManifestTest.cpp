@@ -92,7 +92,7 @@ protected:
 
     sim::SimWindows sim;
     Platform platform = sim.platform();
-    FileTable files{platform.files};
+    NumberedFiles files{platform.files};
     ProgramWindows programWindows{platform.windows};
 };
 

@@ -33,7 +33,7 @@ protected:
 
     sim::SimWindows sim;
     Platform platform = sim.platform();
-    FileTable files{platform.files};
+    NumberedFiles files{platform.files};
     ProgramWindows programWindows{platform.windows};
     CommonControlsStartup startup{{platform, files, programWindows}};
     SingleOptionsDialog options{platform, programWindows, files, startup};

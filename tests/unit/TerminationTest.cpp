@@ -2,10 +2,11 @@
 
 #include "app/ProgramWindows.h"
 #include "app/Termination.h"
-#include "common/FileTable.h"
+#include "common/NumberedFiles.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimKernel.h"
 #include "platform/sim/SimWindows.h"
+#include "settings/SettingsFile.h"
 
 namespace dustvale {
 namespace {
@@ -23,19 +24,19 @@ protected:
 
     sim::SimWindows sim;
     Platform platform = sim.platform();
-    FileTable files{platform.files};
+    NumberedFiles files{platform.files};
     ProgramWindows programWindows{platform.windows};
 };
 
-TEST_F(TerminationTest, FileTableGivesTheLowestFreeNumber) {
-    EXPECT_EQ(files.FreeFile(), 1);
+TEST_F(TerminationTest, NumberedFilesGiveTheLowestFreeNumber) {
+    EXPECT_EQ(files.FreeNumber(), 1);
     OpenAt(kSettingsFileNumber, u"C:\\a.txt");
     OpenAt(3, u"C:\\b.txt");
-    EXPECT_EQ(files.FreeFile(), 2);
+    EXPECT_EQ(files.FreeNumber(), 2);
     EXPECT_FALSE(files.Open(3, u"C:\\c.txt", FileMode::Input)) << "number in use";
     EXPECT_FALSE(files.Open(0, u"C:\\c.txt", FileMode::Input));
     EXPECT_FALSE(files.Open(2, u"C:\\missing.txt", FileMode::Input));
-    EXPECT_EQ(files.FreeFile(), 2);
+    EXPECT_EQ(files.FreeNumber(), 2);
 }
 
 TEST_F(TerminationTest, CloseAllFilesClosesTheUnbrokenRunFromNumberOne) {
@@ -53,7 +54,7 @@ TEST_F(TerminationTest, CloseAllFilesClosesTheUnbrokenRunFromNumberOne) {
     };
     const Text paths[] = {u"C:\\a.txt", u"C:\\b.txt", u"C:\\c.txt", u"C:\\d.txt"};
     for (const Case& c : cases) {
-        FileTable table(platform.files);
+        NumberedFiles table(platform.files);
         for (int number : c.open) {
             ASSERT_TRUE(table.Open(number, paths[number - 1], FileMode::Input));
         }

@@ -1,14 +1,14 @@
-#include "common/FileTable.h"
+#include "common/NumberedFiles.h"
 
 namespace dustvale {
 
-int FileTable::FreeFile() const {
+int NumberedFiles::FreeNumber() const {
     int number = 1;
     while (open_.count(number) != 0) ++number;
     return number;
 }
 
-bool FileTable::Open(int number, const Text& path, FileMode mode) {
+bool NumberedFiles::Open(int number, const Text& path, FileMode mode) {
     if (number < 1 || IsOpen(number)) return false;
     std::unique_ptr<OpenFile> file = files_.Open(path, mode);
     if (!file) return false;
@@ -16,7 +16,7 @@ bool FileTable::Open(int number, const Text& path, FileMode mode) {
     return true;
 }
 
-OpenFile* FileTable::Get(int number) const {
+OpenFile* NumberedFiles::Get(int number) const {
     auto found = open_.find(number);
     return found == open_.end() ? nullptr : found->second.get();
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 // The program's sequential files, known by small positive numbers. A new file takes the
-// lowest number not in use; the settings file is always opened as number 1. Closing the
+// lowest number not in use (the settings file is always opened as number 1). Closing the
 // program's files at the end goes by these numbers (see CloseAllFiles).
 
 #include <map>
@@ -11,16 +11,14 @@
 
 namespace dustvale {
 
-constexpr int kSettingsFileNumber = 1;
-
-class FileTable {
+class NumberedFiles {
 public:
-    explicit FileTable(FileSystem& files) : files_(files) {}
-    FileTable(const FileTable&) = delete;
-    FileTable& operator=(const FileTable&) = delete;
+    explicit NumberedFiles(FileSystem& files) : files_(files) {}
+    NumberedFiles(const NumberedFiles&) = delete;
+    NumberedFiles& operator=(const NumberedFiles&) = delete;
 
     // The lowest number not in use (1 when no file is open).
-    int FreeFile() const;
+    int FreeNumber() const;
     // Opens `path` as file `number`. False when the number is not positive or already in
     // use, or when the file cannot be opened.
     bool Open(int number, const Text& path, FileMode mode);
@@ -35,11 +33,11 @@ private:
     std::map<int, std::unique_ptr<OpenFile>> open_;
 };
 
-// A file of the table for the length of one scope: opened at construction under the given
+// One of the numbered files for the length of one scope: opened at construction under the given
 // number, closed when the scope ends.
 class ScopedFile {
 public:
-    ScopedFile(FileTable& table, int number, const Text& path, FileMode mode)
+    ScopedFile(NumberedFiles& table, int number, const Text& path, FileMode mode)
         : table_(table), number_(number), opened_(table.Open(number, path, mode)) {}
     ~ScopedFile() {
         if (opened_) table_.Close(number_);
@@ -52,7 +50,7 @@ public:
     explicit operator bool() const { return opened_; }
 
 private:
-    FileTable& table_;
+    NumberedFiles& table_;
     int number_;
     bool opened_;
 };
