@@ -1,24 +1,24 @@
 #include "app/Application.h"
 
-#include "app/Form1.h"
-#include "app/LoadedForms.h"
-#include "settings/CommonControlsStartup.h"
-#include "settings/FileTable.h"
-#include "settings/Form2.h"
+#include "app/CommonControlsStartup.h"
+#include "app/OptionsDialog.h"
+#include "app/ProgramWindows.h"
+#include "app/TrayApplication.h"
+#include "common/NumberedFiles.h"
 
 namespace dustvale {
 
 std::int32_t RunApplication(Platform& platform) {
-    FileTable files(platform.files);
-    LoadedForms forms(platform.windows);
-    CommonControlsStartup initialization(StartupContext{platform, files, forms});
-    OptionsDialog options(platform, forms, files, initialization);
+    NumberedFiles files(platform.files);
+    ProgramWindows programWindows(platform.windows);
+    CommonControlsStartup initialization(StartupContext{platform, files, programWindows});
+    SingleOptionsDialog options(platform, programWindows, files, initialization);
 
-    Form1 form(platform, forms, files, initialization, options);
-    if (forms.Count() == 0) {
-        return 1;  // the main form could not load: nothing would ever end the loop
+    TrayApplication app(platform, programWindows, files, initialization, options);
+    if (programWindows.Count() == 0) {
+        return 1;  // the main window could not load: nothing would ever end the loop
     }
-    // The loop ends when the last form unloads; the forms are destroyed only afterwards, so
+    // The loop ends when the last window closes; the objects are destroyed only afterwards, so
     // nothing a handler still uses goes away under it.
     return platform.windows.RunMessageLoop();
 }

@@ -49,25 +49,25 @@ std::vector<MenuItem> VisibleItems(const std::vector<MenuNode>& nodes) {
 MenuTree::MenuTree()
     : root_(Branch("menu", u"menu",
                    {
-                       Leaf("mnuTK", u"0", MenuCommand::SizeLine),
-                       Branch("mnuRB", u"Recycle Bin",
+                       Leaf("sizeLine", u"0", MenuCommand::SizeLine),
+                       Branch("recycleBin", u"Recycle Bin",
                               {
-                                  Leaf("mnuERB", u"Empty", MenuCommand::EmptyBin),
-                                  Leaf("mnuORB", u"Open", MenuCommand::OpenBin),
+                                  Leaf("emptyBin", u"Empty", MenuCommand::EmptyBin),
+                                  Leaf("openBin", u"Open", MenuCommand::OpenBin),
                               }),
-                       Branch("mnuClean", u"Clean",
+                       Branch("clean", u"Clean",
                               {
                                   // Nothing in the program shows this item.
-                                  Leaf("mnuRFiles", u"Recent Files", MenuCommand::RecentFiles,
+                                  Leaf("recentFiles", u"Recent Files", MenuCommand::RecentFiles,
                                        false),
-                                  Leaf("mnuTFiles", u"Temp Files", MenuCommand::TempFiles),
-                                  Leaf("mnuCCleaner", u"CCleaner", MenuCommand::CCleaner),
+                                  Leaf("tempFiles", u"Temp Files", MenuCommand::TempFiles),
+                                  Leaf("ccleaner", u"CCleaner", MenuCommand::CCleaner),
                               }),
-                       Separator("mnuSep001"),
-                       Leaf("mnuOpts", u"Options", MenuCommand::Options),
-                       Leaf("mnuAbout", u"About", MenuCommand::About),
-                       Separator("mnuSep002"),
-                       Leaf("mnuExit", u"Exit", MenuCommand::Exit),
+                       Separator("separator1"),
+                       Leaf("options", u"Options", MenuCommand::Options),
+                       Leaf("about", u"About", MenuCommand::About),
+                       Separator("separator2"),
+                       Leaf("exit", u"Exit", MenuCommand::Exit),
                    })) {}
 
 const MenuNode& MenuTree::Item(std::string_view name) const {

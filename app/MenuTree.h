@@ -1,6 +1,6 @@
 #pragma once
 
-// The main form's menu tree: named items with captions and visibility. Its top item "menu" is
+// The main window's menu tree: named items with captions and visibility. Its top item "menu" is
 // never shown itself; its visible sub-items make the tray icon's pop-up menu.
 
 #include <cstdint>
@@ -16,19 +16,19 @@ namespace dustvale {
 // What choosing an item does. 0 stays free: the pop-up menu answers 0 when nothing was chosen.
 enum class MenuCommand : std::uint32_t {
     None = 0,
-    SizeLine,      // mnuTK: the information line; choosing it does nothing
-    EmptyBin,      // mnuERB
-    OpenBin,       // mnuORB
-    RecentFiles,   // mnuRFiles
-    TempFiles,     // mnuTFiles
-    CCleaner,      // mnuCCleaner
-    Options,       // mnuOpts
-    About,         // mnuAbout
-    Exit,          // mnuExit
+    SizeLine,  // the information line; choosing it does nothing
+    EmptyBin,
+    OpenBin,
+    RecentFiles,
+    TempFiles,
+    CCleaner,
+    Options,
+    About,
+    Exit,
 };
 
 struct MenuNode {
-    std::string name;  // the designer name, e.g. "mnuERB"
+    std::string name;  // the item's key, e.g. "emptyBin"
     Text caption;      // "-" makes a separator
     bool visible = true;
     MenuCommand command = MenuCommand::None;  // None for sub-menus and separators
@@ -39,11 +39,11 @@ struct MenuNode {
 
 class MenuTree {
 public:
-    // The tree as the form is designed: every item visible except "Recent Files".
+    // The tray menu's tree: every item visible except "Recent Files".
     MenuTree();
 
     // The item of that name anywhere in the tree; the tree's top item for "menu".
-    // Throws std::out_of_range for a name the form does not have.
+    // Throws std::out_of_range for a name the tree does not have.
     MenuNode& Item(std::string_view name);
     const MenuNode& Item(std::string_view name) const;
 

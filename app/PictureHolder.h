@@ -1,6 +1,6 @@
 #pragma once
 
-// A picture holder of a form (an image control that is never displayed): it starts with a
+// A picture the main window holds for the tray (never displayed in a window): it starts with a
 // picture built into the executable and may take one from an .ico file instead.
 
 #include <memory>

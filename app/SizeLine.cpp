@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/ApplicationTitle.h"
+#include "common/ApplicationTitle.h"
 
 namespace dustvale {
 

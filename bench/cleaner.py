@@ -110,7 +110,7 @@ def main(argv):
     template = os.path.join(build, "wine", "e2e-template")
     harness.prepare_template(template)
     os.environ.update({
-        "DUSTVALE_EXE": os.path.join(build, "platform", "win32", "Dustvale.exe"),
+        "DUSTVALE_EXE": os.path.join(build, "main", "Dustvale.exe"),
         windows.TOOL_VARIABLE: os.path.join(build, "tests", "e2e", windows.TOOL),
         "DUSTVALE_HOLD_FILE_EXE": os.path.join(build, "tests", "e2e", "HoldFile.exe"),
         "DUSTVALE_E2E_TEMPLATE": template,

@@ -176,7 +176,7 @@ def open_session(name, programs, build, trash_items=0):
 
 
 def dustvale_exe(build):
-    return os.path.join(build, "platform", "win32", "Dustvale.exe")
+    return os.path.join(build, "main", "Dustvale.exe")
 
 
 def make_trash(s, items):
@@ -450,7 +450,7 @@ def table(results, seconds, rounds):
     return "\n".join(lines)
 
 
-SIZED = [("Dustvale.exe", ("platform", "win32")), ("BaselineTray.exe", ("bench",)),
+SIZED = [("Dustvale.exe", ("main",)), ("BaselineTray.exe", ("bench",)),
          ("TrayDemo.exe", ("demo",))]
 
 

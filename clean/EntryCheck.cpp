@@ -1,6 +1,6 @@
 #include "clean/EntryCheck.h"
 
-#include "clean/TextRules.h"
+#include "common/TextRules.h"
 
 namespace dustvale {
 

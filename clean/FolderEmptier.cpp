@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "clean/EntryCheck.h"
-#include "clean/FolderListing.h"
 #include "clean/ForcedDelete.h"
-#include "clean/TextRules.h"
+#include "common/FolderListing.h"
+#include "common/TextRules.h"
 
 namespace dustvale {
 namespace {

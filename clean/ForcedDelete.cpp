@@ -1,7 +1,7 @@
 #include "clean/ForcedDelete.h"
 
 #include "clean/EntryCheck.h"
-#include "clean/FolderListing.h"
+#include "common/FolderListing.h"
 
 namespace dustvale {
 namespace {

@@ -1,9 +1,8 @@
 #pragma once
 
-// Forced deletion of files and folders over the file system's primitives, as the scripting
-// runtime's DeleteFile / DeleteFolder with force = true do it: read-only, hidden and system
-// items go like any other. A link (any reparse point) is removed as a link: nothing behind
-// it is listed, changed or deleted. An entry inside a folder that leads elsewhere without
+// Forced deletion of files and folders over the file system's primitives: read-only, hidden
+// and system items go like any other. A link (any reparse point) is removed as a link: nothing
+// behind it is listed, changed or deleted. An entry inside a folder that leads elsewhere without
 // showing as a link (as Wine shows Unix links) is left alone.
 
 #include "platform/FileSystem.h"

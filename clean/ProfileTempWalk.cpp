@@ -1,7 +1,7 @@
 #include "clean/ProfileTempWalk.h"
 
 #include "clean/EntryCheck.h"
-#include "clean/TextRules.h"
+#include "common/TextRules.h"
 
 namespace dustvale {
 namespace {

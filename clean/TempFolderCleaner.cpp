@@ -3,11 +3,11 @@
 #include <optional>
 
 #include "clean/FolderEmptier.h"
-#include "clean/LetterCase.h"
-#include "clean/PathRules.h"
 #include "clean/ProfileTempWalk.h"
 #include "clean/TempFolderList.h"
-#include "clean/TextRules.h"
+#include "common/LetterCase.h"
+#include "common/PathRules.h"
+#include "common/TextRules.h"
 
 namespace dustvale {
 

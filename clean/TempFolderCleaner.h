@@ -17,7 +17,7 @@ namespace dustvale {
 
 class TempFolderCleaner {
 public:
-    // Keeps a copy of the bundle; the services it refers to outlive every form.
+    // Keeps a copy of the bundle; the services it refers to outlive every window.
     explicit TempFolderCleaner(Platform& platform);
     ~TempFolderCleaner();
     TempFolderCleaner(const TempFolderCleaner&) = delete;

@@ -5,7 +5,7 @@
 #include <utility>
 #include <variant>
 
-#include "app/FlagScope.h"
+#include "common/FlagScope.h"
 
 namespace dustvale::demo {
 
@@ -48,26 +48,26 @@ TrayDemo::TrayDemo(Platform& platform, const DemoOptions& options)
     trayWindow_ = UniqueWindow(platform_.windows, platform_.windows.CreateWindow(
                                                       WindowKind::Child, window_.get(), nullptr));
     TrayEvents& events = *this;
-    tray_ = std::make_unique<ctlSysTrayBalloon>(
-        platform_, TrayHost{trayWindow_.get(), window_.get(), true}, events);
+    tray_ = std::make_unique<TrayIcon>(platform_, TrayHost{trayWindow_.get(), window_.get(), true},
+                                       events);
     try {
-        tray_->UserControl_ReadProperties();
+        tray_->TakeInstanceNumber();
     } catch (const std::overflow_error&) {
         // An instance number too large for identifiers: the demo goes on with the ones it has.
     }
 
     platform_.windows.SetWindowText(window_.get(), Title());
-    tray_->IconPicture(*standardPicture_);
-    tray_->BlinkIconPicture(*blinkPicture_);
-    tray_->Tooltip(Title());
-    started_ = tray_->SysTrayAddIcon();
+    tray_->SetIcon(*standardPicture_);
+    tray_->SetBlinkIcon(*blinkPicture_);
+    tray_->SetTooltip(Title());
+    started_ = tray_->AddIcon();
     if (!started_) return;
 
     if (options.balloon) {
-        tray_->BalloonTipShow(options.balloon->title, options.balloon->message, kNiifInfo,
-                              options.balloon->timeoutMs);
+        tray_->ShowBalloon(options.balloon->title, options.balloon->message, kNiifInfo,
+                           options.balloon->timeoutMs);
     }
-    if (options.blinkCycleMs) tray_->BlinkStart(*options.blinkCycleMs);
+    if (options.blinkCycleMs) tray_->StartBlinking(*options.blinkCycleMs);
 }
 
 TrayDemo::~TrayDemo() {
@@ -78,9 +78,7 @@ TrayDemo::~TrayDemo() {
     window_.reset();
 }
 
-Text TrayDemo::Title() const {
-    return u"Tray demo " + Number(tray_ ? tray_->ID() : 0);
-}
+Text TrayDemo::Title() const { return u"Tray demo " + Number(tray_ ? tray_->InstanceNumber() : 0); }
 
 void TrayDemo::Run(DemoCommand command) {
     if (!tray_) return;
@@ -88,28 +86,28 @@ void TrayDemo::Run(DemoCommand command) {
         case DemoCommand::None:
             return;
         case DemoCommand::ShowBalloon:
-            tray_->BalloonTipShow(Title(),
-                                  u"A balloon from the tray demo. The control closes it after "
-                                  u"5 seconds.",
-                                  kNiifInfo, kMenuBalloonTimeoutMs);
+            tray_->ShowBalloon(Title(),
+                               u"A balloon from the tray demo. The control closes it after "
+                               u"5 seconds.",
+                               kNiifInfo, kMenuBalloonTimeoutMs);
             return;
         case DemoCommand::ShowLastBalloon:
-            return tray_->BalloonTipShowLast();
+            return tray_->ShowLastBalloon();
         case DemoCommand::CloseBalloon:
-            return tray_->BalloonTipClose();
+            return tray_->CloseBalloon();
         case DemoCommand::StartBlinking:
-            return tray_->BlinkStart(kMenuBlinkCycleMs);
+            return tray_->StartBlinking(kMenuBlinkCycleMs);
         case DemoCommand::StopBlinking:
-            return tray_->BlinkStop();
+            return tray_->StopBlinking();
         case DemoCommand::Exit:
-            tray_->SysTrayRemoveIcon();
+            tray_->RemoveIcon();
             started_ = false;
             platform_.windows.PostQuitMessage(0);
             return;
     }
 }
 
-void TrayDemo::MouseUp(std::int16_t /*Button*/) {
+void TrayDemo::OnMouseUp(std::int16_t /*button*/) {
     // Every button opens the menu; one menu at a time.
     if (!started_ || menuOpen_) return;
     std::uint32_t chosen = 0;
@@ -122,9 +120,9 @@ void TrayDemo::MouseUp(std::int16_t /*Button*/) {
     Run(static_cast<DemoCommand>(chosen));
 }
 
-void TrayDemo::PgmError(const Text& Source, std::int32_t Code, const Text& Description) {
+void TrayDemo::OnError(const Text& source, std::int32_t code, const Text& description) {
     // The demo shows what the control reports: that is what it is for.
-    platform_.ui.MessageBox(window_.get(), Source + u" (" + Number(Code) + u"): " + Description,
+    platform_.ui.MessageBox(window_.get(), source + u" (" + Number(code) + u"): " + description,
                             Title(), mb::kOk | mb::kIconInformation);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-// The tray demo: one ctlSysTrayBalloon on a hidden window of its own, driven from the icon's
+// The tray demo: one TrayIcon on a hidden window of its own, driven from the icon's
 // pop-up menu (balloons and blinking) or from the command line at start-up. It shows its
 // instance number in the tooltip and in its window's text ("Tray demo 2"), so that anyone
 // can tell two demos apart.
@@ -9,11 +9,11 @@
 #include <memory>
 #include <vector>
 
-#include "app/UniqueWindow.h"
 #include "demo/DemoOptions.h"
 #include "platform/Platform.h"
+#include "platform/UniqueWindow.h"
 #include "tray/TrayEvents.h"
-#include "tray/ctlSysTrayBalloon.h"
+#include "tray/TrayIcon.h"
 
 namespace dustvale::demo {
 
@@ -40,21 +40,21 @@ public:
     bool Started() const { return started_; }
     // "Tray demo 2": the tooltip and the window's text.
     Text Title() const;
-    Hwnd hWnd() const { return window_.get(); }
+    Hwnd Window() const { return window_.get(); }
     void Run(DemoCommand command);
 
 private:
     LResult HandleMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
                           LParam lParam) noexcept override;
-    void MouseUp(std::int16_t Button) override;
-    void PgmError(const Text& Source, std::int32_t Code, const Text& Description) override;
+    void OnMouseUp(std::int16_t button) override;
+    void OnError(const Text& source, std::int32_t code, const Text& description) override;
 
     Platform& platform_;
     UniqueWindow window_;      // the demo's hidden window: owns the menu
     UniqueWindow trayWindow_;  // the control's window, a child of the demo's
     std::unique_ptr<Picture> standardPicture_;
     std::unique_ptr<Picture> blinkPicture_;
-    std::unique_ptr<ctlSysTrayBalloon> tray_;
+    std::unique_ptr<TrayIcon> tray_;
     bool started_ = false;
     bool menuOpen_ = false;
 };

@@ -116,7 +116,7 @@ TEST_F(TrayDemoTest, StartsWithItsIconNumberedInTooltipAndWindowText) {
     const auto& icon = OnlyIcon();
     EXPECT_EQ(icon.tip, u"Tray demo 1");
     EXPECT_EQ(icon.icon, SimUserInterface::kTrayFullHandle);
-    EXPECT_EQ(WindowText(demo.hWnd()), u"Tray demo 1");
+    EXPECT_EQ(WindowText(demo.Window()), u"Tray demo 1");
     EXPECT_TRUE(sim.shell().Balloons().empty());
     EXPECT_FALSE(sim.windows().QuitPosted());
 }
@@ -164,7 +164,7 @@ TEST_F(TrayDemoTest, MenuOffersTheControlsBalloonsAndBlinking) {
     EXPECT_EQ(captions, (std::vector<Text>{u"Show balloon", u"Show last balloon",
                                            u"Close balloon", u"-", u"Start blinking",
                                            u"Stop blinking", u"-", u"Exit"}));
-    EXPECT_EQ(sim.ui().Menus()[0].owner, demo.hWnd());
+    EXPECT_EQ(sim.ui().Menus()[0].owner, demo.Window());
     ASSERT_EQ(sim.shell().Balloons().size(), 1u);
     EXPECT_EQ(sim.shell().Balloons()[0].title, u"Tray demo 1");
     EXPECT_EQ(sim.shell().Balloons()[0].timeoutMs, 5000u);
@@ -229,12 +229,12 @@ TEST(TrayDemo, ExitFromTheMenuOrACloseFromOutsideEndsTheDemo) {
             const auto icon = fresh.shell().Icons().at(0);
             fresh.shell().SendCallback(icon.hwnd, icon.id, msg::kRButtonUp);
         } else {
-            fresh.windows().SendMessage(demo.hWnd(), msg::kClose, 0, 0);
+            fresh.windows().SendMessage(demo.Window(), msg::kClose, 0, 0);
         }
         EXPECT_TRUE(fresh.shell().Icons().empty()) << fromMenu;
         EXPECT_TRUE(fresh.windows().QuitPosted()) << fromMenu;
         // The window stays until the demo goes, after the message loop.
-        EXPECT_TRUE(fresh.windows().Exists(demo.hWnd())) << fromMenu;
+        EXPECT_TRUE(fresh.windows().Exists(demo.Window())) << fromMenu;
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-// The forms services the program needs besides windows: message boxes, pop-up menus and
-// pictures.
+// The user-interface services the program needs besides windows: message boxes, pop-up menus
+// and pictures.
 
 #include <cstdint>
 #include <memory>

@@ -40,7 +40,7 @@ echo "run: building the 64-bit Dustvale.exe (preset mingw-x64)"
 cd "$repo"
 cmake --preset mingw-x64 >/dev/null
 cmake --build build/mingw-x64 --target Dustvale -j"$(nproc)"
-exe="$repo/build/mingw-x64/platform/win32/Dustvale.exe"
+exe="$repo/build/mingw-x64/main/Dustvale.exe"
 [ -f "$exe" ] || { echo "run: the build did not produce $exe" >&2; exit 1; }
 
 # Wine's programs always through scripts/wine.py, which picks the 64-bit loader and server.

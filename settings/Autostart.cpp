@@ -1,6 +1,6 @@
 #include "settings/Autostart.h"
 
-#include "app/ApplicationTitle.h"
+#include "common/ApplicationTitle.h"
 
 namespace dustvale {
 

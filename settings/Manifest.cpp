@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "clean/TextRules.h"
+#include "common/TextRules.h"
 
 namespace dustvale {
 

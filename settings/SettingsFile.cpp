@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "app/FileExists.h"
+#include "common/FileExists.h"
 
 namespace dustvale {
 
@@ -133,7 +133,7 @@ bool AutoEmptyDue(const Text& autoClean, std::uint64_t itemCount) {
     return ReadNumber(autoClean) <= static_cast<double>(count);
 }
 
-Text LoadAutoClean(Platform& platform, FileTable& files, const Text& appFolder) {
+Text LoadAutoClean(Platform& platform, NumberedFiles& files, const Text& appFolder) {
     const Text path = SettingsPath(appFolder);
     if (!FileExists(platform.files, path)) {
         return kAutoCleanOff;
@@ -150,7 +150,7 @@ Text LoadAutoClean(Platform& platform, FileTable& files, const Text& appFolder) 
     return ReadField(platform.kernel.FromAnsi(*bytes));
 }
 
-void SaveAutoClean(Platform& platform, FileTable& files, const Text& appFolder,
+void SaveAutoClean(Platform& platform, NumberedFiles& files, const Text& appFolder,
                    const Text& value) {
     if (ScopedFile file{files, kSettingsFileNumber, SettingsPath(appFolder), FileMode::Output}) {
         file->Write(platform.kernel.ToAnsi(value) + "\r\n");

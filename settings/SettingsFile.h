@@ -5,11 +5,14 @@
 
 #include <cstdint>
 
+#include "common/NumberedFiles.h"
 #include "platform/Platform.h"
 #include "platform/Types.h"
-#include "settings/FileTable.h"
 
 namespace dustvale {
+
+// The number the settings file is opened as among the program's numbered files.
+constexpr int kSettingsFileNumber = 1;
 
 // The setting's value that switches auto-empty off; compared exactly, letter case included.
 inline const Text kAutoCleanOff = u"OFF";
@@ -17,11 +20,11 @@ inline const Text kAutoCleanOff = u"OFF";
 // The setting stored beside the executable, "OFF" when there is no settings file or when the
 // file holds nothing that can be read. The file is open as the program's file number 1 while
 // it is read.
-Text LoadAutoClean(Platform& platform, FileTable& files, const Text& appFolder);
+Text LoadAutoClean(Platform& platform, NumberedFiles& files, const Text& appFolder);
 
 // Writes `value` and CR LF to the settings file, replacing what it held. A failure to write is
 // not reported: the running program keeps the value it loaded at start-up anyway.
-void SaveAutoClean(Platform& platform, FileTable& files, const Text& appFolder,
+void SaveAutoClean(Platform& platform, NumberedFiles& files, const Text& appFolder,
                    const Text& value);
 
 // True when the Recycle Bin is to be emptied now: the setting is not "OFF" and its numeric

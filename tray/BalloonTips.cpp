@@ -1,74 +1,75 @@
-// Balloon tips: shown through the icon record, remembered for BalloonTipShowLast, and ended
+// Balloon tips: shown through the icon record, remembered for ShowLastBalloon, and ended
 // by the control itself after the caller's time-out, counted from the moment the shell shows
 // the balloon.
 
-#include "tray/CaughtError.h"
+#include "tray/ErrorDetails.h"
 #include "tray/TrayErrors.h"
-#include "tray/ctlSysTrayBalloon.h"
+#include "tray/TrayIcon.h"
 
 namespace dustvale {
 
-bool ctlSysTrayBalloon::BalloonTipShow(const Text& Title64Unicode, const Text& Message256Unicode,
-                                       std::int32_t Style, std::int32_t Timeout_mSec) {
-    if (!IconLoaded_) {
-        RaisePgmError(u"BalloonTipShow", trayerror::kWrongState, trayerror::kNotLoadedText);
+bool TrayIcon::ShowBalloon(const Text& title, const Text& message, std::int32_t style,
+                           std::int32_t timeoutMs) {
+    if (!registered_) {
+        RaiseError(trayerror::source::kShowBalloon, trayerror::kWrongState,
+                   trayerror::kNotLoadedText);
         return false;
     }
     try {
-        LastBalloonTimeout_ = Timeout_mSec;
-        LastBalloonTitle_ = Title64Unicode;
-        LastBalloonMessage_ = Message256Unicode;
-        LastBalloonStyle_ = Style;
+        lastBalloonTimeout_ = timeoutMs;
+        lastBalloonTitle_ = title;
+        lastBalloonMessage_ = message;
+        lastBalloonStyle_ = style;
         // An empty title keeps the previous balloon's title in the record.
-        StringToBuffer(Message256Unicode, IconData_.szInfo);
-        StringToBuffer(Title64Unicode, IconData_.szInfoTitle);
-        IconData_.uTimeoutOrVersion = static_cast<std::uint32_t>(Timeout_mSec);
-        IconData_.dwInfoFlags = static_cast<std::uint32_t>(Style);
-        IconData_.uFlags = nif::kInfo;  // picture and tooltip are not sent again
-        platform_.shell.NotifyIcon(NotifyMessage::Modify, IconData_);
+        StringToBuffer(message, record_.szInfo);
+        StringToBuffer(title, record_.szInfoTitle);
+        record_.uTimeoutOrVersion = static_cast<std::uint32_t>(timeoutMs);
+        record_.dwInfoFlags = static_cast<std::uint32_t>(style);
+        record_.uFlags = nif::kInfo;  // picture and tooltip are not sent again
+        platform_.shell.NotifyIcon(NotifyMessage::Modify, record_);
         // The balloon timer starts when the shell reports the balloon as shown.
         return true;
     } catch (const std::exception& error) {
-        const CaughtError caught = DescribeError(error);
-        RaisePgmError(u"BalloonTipShow", caught.number, caught.description);
+        const ErrorDetails details = DescribeError(error);
+        RaiseError(trayerror::source::kShowBalloon, details.number, details.description);
         return false;
     }
 }
 
-void ctlSysTrayBalloon::BalloonTipShowLast() {
-    if (LastBalloonMessage_.empty() || LastBalloonTitle_.empty() || LastBalloonTimeout_ == 0) {
+void TrayIcon::ShowLastBalloon() {
+    if (lastBalloonMessage_.empty() || lastBalloonTitle_.empty() || lastBalloonTimeout_ == 0) {
         return;
     }
-    // Copies: BalloonTipShow stores its arguments into these very fields.
-    const Text title = LastBalloonTitle_;
-    const Text message = LastBalloonMessage_;
-    BalloonTipShow(title, message, LastBalloonStyle_, LastBalloonTimeout_);
+    // Copies: ShowBalloon stores its arguments into these very fields.
+    const Text title = lastBalloonTitle_;
+    const Text message = lastBalloonMessage_;
+    ShowBalloon(title, message, lastBalloonStyle_, lastBalloonTimeout_);
 }
 
-void ctlSysTrayBalloon::BalloonTipClose() {
-    if (!IconLoaded_) {
+void TrayIcon::CloseBalloon() {
+    if (!registered_) {
         return;
     }
     // The search lets pending messages run, and so may the clicks: after each of them only
     // the local `alive` may be trusted.
     const std::shared_ptr<bool> alive = alive_;
     try {
-        const Hwnd balloon = BalloonWindowFind(LastBalloonMessage_);
+        const Hwnd balloon = FindBalloonWindow(lastBalloonMessage_);
         if (!*alive || balloon == 0) {
             return;
         }
         // The shell reports the click as NIN_BALLOONUSERCLICK while it is being delivered;
-        // BalloonClosing tells CallBackProc that the click was the control's own.
+        // balloonClosing_ tells OnWindowMessage that the click was the control's own.
         struct ClosingScope {
-            ctlSysTrayBalloon& control;
+            TrayIcon& control;
             const std::shared_ptr<bool>& alive;
-            explicit ClosingScope(ctlSysTrayBalloon& c, const std::shared_ptr<bool>& a)
+            explicit ClosingScope(TrayIcon& c, const std::shared_ptr<bool>& a)
                 : control(c), alive(a) {
-                control.BalloonClosing_ = true;
+                control.balloonClosing_ = true;
             }
             ~ClosingScope() {
                 if (*alive) {
-                    control.BalloonClosing_ = false;
+                    control.balloonClosing_ = false;
                 }
             }
             ClosingScope(const ClosingScope&) = delete;
@@ -81,18 +82,18 @@ void ctlSysTrayBalloon::BalloonTipClose() {
         platform_.windows.SendMessage(balloon, msg::kMButtonUp, 0, 0);
     } catch (const std::exception& error) {
         if (*alive) {
-            const CaughtError caught = DescribeError(error);
-            RaisePgmError(u"BalloonTipClose", caught.number, caught.description);
+            const ErrorDetails details = DescribeError(error);
+            RaiseError(trayerror::source::kCloseBalloon, details.number, details.description);
         }
     }
 }
 
-void ctlSysTrayBalloon::BalloonTimerStart() {
-    if (LastBalloonTimeout_ > 0) {
-        StartTimer(BalloonTimerId_, LastBalloonTimeout_, BalloonTimerRunning_);
+void TrayIcon::StartBalloonTimer() {
+    if (lastBalloonTimeout_ > 0) {
+        StartTimer(balloonTimerId_, lastBalloonTimeout_, balloonTimerRunning_);
     }
 }
 
-void ctlSysTrayBalloon::BalloonTimerStop() { StopTimer(BalloonTimerId_, BalloonTimerRunning_); }
+void TrayIcon::StopBalloonTimer() { StopTimer(balloonTimerId_, balloonTimerRunning_); }
 
 }  // namespace dustvale

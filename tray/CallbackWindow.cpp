@@ -1,8 +1,8 @@
 // The control's window: the hook that routes the shell's callback messages and the control's
-// timers to CallBackProc, the events they become, the timers' common pattern and the watch
+// timers to OnWindowMessage, the events they become, the timers' common pattern and the watch
 // that re-registers the icon when the taskbar is re-created.
 
-#include "tray/ctlSysTrayBalloon.h"
+#include "tray/TrayIcon.h"
 
 namespace dustvale {
 
@@ -11,97 +11,96 @@ constexpr const char16_t* kTaskbarClass = u"Shell_TrayWnd";
 constexpr std::int32_t kTaskbarWatchMs = 2000;
 }  // namespace
 
-LResult ctlSysTrayBalloon::HandleMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
-                                         LParam lParam) noexcept {
-    return CallBackProc(hwnd, message, wParam, lParam);
+LResult TrayIcon::HandleMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
+                                LParam lParam) noexcept {
+    return OnWindowMessage(hwnd, message, wParam, lParam);
 }
 
-LResult ctlSysTrayBalloon::CallBackProc(Hwnd hwnd, std::int32_t uMsg, WParam wParam,
-                                        LParam lParam) noexcept {
+LResult TrayIcon::OnWindowMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
+                                  LParam lParam) noexcept {
     // Nothing may leave a window procedure: a failure, in the control or in a host's event
     // handler, ends the handling of this message, which is then not handed on.
     try {
-        return HandleCallback(hwnd, uMsg, wParam, lParam);
+        return RouteMessage(hwnd, message, wParam, lParam);
     } catch (...) {
         return 0;
     }
 }
 
-LResult ctlSysTrayBalloon::HandleCallback(Hwnd hwnd, std::int32_t uMsg, WParam wParam,
-                                          LParam lParam) {
-    if (PreviousWindowProc_ == 0) {
+LResult TrayIcon::RouteMessage(Hwnd hwnd, std::int32_t message, WParam wParam, LParam lParam) {
+    if (previousWindowProc_ == 0) {
         return 0;
     }
-    if (uMsg == msg::kTimer) {
+    if (message == msg::kTimer) {
         HandleTimer(wParam);
         return 0;
     }
-    if (uMsg == msg::kTrayCallback) {
+    if (message == msg::kTrayCallback) {
         // A handler may remove the icon or even end the control; after each event only
         // the local `alive` may be trusted.
         const std::shared_ptr<bool> alive = alive_;
         switch (lParam) {
             case msg::kMouseMove:
-                events_.MouseMove();
+                events_.OnMouseMove();
                 break;
             case msg::kLButtonDown:
-                Foreground();
-                events_.MouseDown(button::kLeft);
+                BringOwnerForward();
+                events_.OnMouseDown(button::kLeft);
                 break;
             case msg::kLButtonUp:
-                Foreground();
-                events_.Click();
+                BringOwnerForward();
+                events_.OnClick();
                 if (!*alive) {
                     return 0;
                 }
-                events_.MouseUp(button::kLeft);
+                events_.OnMouseUp(button::kLeft);
                 break;
             case msg::kLButtonDblClk:
-                Foreground();
-                events_.DblClick(button::kLeft);
+                BringOwnerForward();
+                events_.OnDoubleClick(button::kLeft);
                 break;
             case msg::kRButtonDown:
-                Foreground();
-                events_.MouseDown(button::kRight);
+                BringOwnerForward();
+                events_.OnMouseDown(button::kRight);
                 break;
             case msg::kRButtonUp:
-                Foreground();
-                events_.MouseUp(button::kRight);
+                BringOwnerForward();
+                events_.OnMouseUp(button::kRight);
                 break;
             case msg::kRButtonDblClk:
-                Foreground();
-                events_.DblClick(button::kRight);
+                BringOwnerForward();
+                events_.OnDoubleClick(button::kRight);
                 break;
             case msg::kMButtonDown:
-                Foreground();
-                events_.MouseDown(button::kMiddle);
+                BringOwnerForward();
+                events_.OnMouseDown(button::kMiddle);
                 break;
             case msg::kMButtonUp:
-                Foreground();
-                events_.MouseUp(button::kMiddle);
+                BringOwnerForward();
+                events_.OnMouseUp(button::kMiddle);
                 break;
             case msg::kMButtonDblClk:
-                Foreground();
-                events_.DblClick(button::kMiddle);
+                BringOwnerForward();
+                events_.OnDoubleClick(button::kMiddle);
                 break;
             case msg::kBalloonShow:
-                BalloonTimerStart();
-                events_.BalloonShow();
+                StartBalloonTimer();
+                events_.OnBalloonShown();
                 break;
             case msg::kBalloonHide:
-                BalloonTimerStop();
-                events_.BalloonTimeOut();
+                StopBalloonTimer();
+                events_.OnBalloonTimedOut();
                 break;
             case msg::kBalloonTimeout:
-                BalloonTimerStop();
-                events_.BalloonClosed();
+                StopBalloonTimer();
+                events_.OnBalloonClosed();
                 break;
             case msg::kBalloonUserClick:
                 // The control's own click that dismisses a balloon is not the user's.
-                if (BalloonClosing_) {
-                    events_.BalloonTimeOut();
+                if (balloonClosing_) {
+                    events_.OnBalloonTimedOut();
                 } else {
-                    events_.BalloonClicked();
+                    events_.OnBalloonClicked();
                 }
                 break;
             default:
@@ -111,56 +110,56 @@ LResult ctlSysTrayBalloon::HandleCallback(Hwnd hwnd, std::int32_t uMsg, WParam w
             return 0;
         }
         // A handler that removed the icon has already given the window its procedure back.
-        if (PreviousWindowProc_ == 0) {
+        if (previousWindowProc_ == 0) {
             return 0;
         }
     }
-    return platform_.windows.CallWindowProc(PreviousWindowProc_, hwnd, uMsg, wParam, lParam);
+    return platform_.windows.CallWindowProc(previousWindowProc_, hwnd, message, wParam, lParam);
 }
 
-void ctlSysTrayBalloon::HandleTimer(WParam timerId) {
+void TrayIcon::HandleTimer(WParam timerId) {
     // The timers were set with their ids as unsigned 32-bit values, which WM_TIMER's wParam
     // carries zero-extended.
     const auto isTimer = [timerId](std::int32_t id) {
         return timerId == static_cast<std::uint32_t>(id);
     };
-    if (isTimer(TaskbarTimerId_)) {
-        TaskbarCheck();
-    } else if (isTimer(BalloonTimerId_)) {
-        BalloonTimerStop();
-        BalloonTipClose();
-    } else if (isTimer(BlinkTimerId_)) {
-        BlinkSwapIcons();
+    if (isTimer(taskbarTimerId_)) {
+        CheckTaskbar();
+    } else if (isTimer(balloonTimerId_)) {
+        StopBalloonTimer();
+        CloseBalloon();
+    } else if (isTimer(blinkTimerId_)) {
+        SwapBlinkIcons();
     }
 }
 
-void ctlSysTrayBalloon::Foreground() {
+void TrayIcon::BringOwnerForward() {
     // So that a pop-up menu opened by the event's handler belongs to the foreground window.
-    platform_.windows.SetForegroundWindow(host_.formWindow);
+    platform_.windows.SetForegroundWindow(host_.ownerWindow);
 }
 
-void ctlSysTrayBalloon::HookWindow() {
-    if (!host_.userMode) {
+void TrayIcon::HookWindow() {
+    if (!host_.hookWindow) {
         return;
     }
     UnhookWindow();  // never stack a second hook on the first
-    PreviousWindowProc_ = platform_.windows.SubclassWindow(host_.controlWindow, *this);
-    TaskbarWindow_ = platform_.windows.FindWindow(kTaskbarClass);
-    TaskbarTimerStart();
+    previousWindowProc_ = platform_.windows.SubclassWindow(host_.controlWindow, *this);
+    taskbarWindow_ = platform_.windows.FindWindow(kTaskbarClass);
+    StartTaskbarTimer();
 }
 
-void ctlSysTrayBalloon::UnhookWindow() {
-    TaskbarTimerStop();
-    BalloonTimerStop();
-    BlinkTimerStop();
-    if (PreviousWindowProc_ != 0) {
-        platform_.windows.RestoreWindowProc(host_.controlWindow, PreviousWindowProc_);
-        PreviousWindowProc_ = 0;
+void TrayIcon::UnhookWindow() {
+    StopTaskbarTimer();
+    StopBalloonTimer();
+    StopBlinkTimer();
+    if (previousWindowProc_ != 0) {
+        platform_.windows.RestoreWindowProc(host_.controlWindow, previousWindowProc_);
+        previousWindowProc_ = 0;
     }
 }
 
-bool ctlSysTrayBalloon::StartTimer(std::int32_t id, std::int32_t periodMs, bool& running) {
-    if (!host_.userMode || running) {
+bool TrayIcon::StartTimer(std::int32_t id, std::int32_t periodMs, bool& running) {
+    if (!host_.hookWindow || running) {
         return false;
     }
     const std::uint32_t result = platform_.windows.SetTimer(
@@ -171,7 +170,7 @@ bool ctlSysTrayBalloon::StartTimer(std::int32_t id, std::int32_t periodMs, bool&
     return running;
 }
 
-void ctlSysTrayBalloon::StopTimer(std::int32_t id, bool& running) {
+void TrayIcon::StopTimer(std::int32_t id, bool& running) {
     if (!running) {
         return;
     }
@@ -179,14 +178,14 @@ void ctlSysTrayBalloon::StopTimer(std::int32_t id, bool& running) {
     running = false;
 }
 
-void ctlSysTrayBalloon::TaskbarTimerStart() {
-    StartTimer(TaskbarTimerId_, kTaskbarWatchMs, TaskbarTimerRunning_);
+void TrayIcon::StartTaskbarTimer() {
+    StartTimer(taskbarTimerId_, kTaskbarWatchMs, taskbarTimerRunning_);
 }
 
-void ctlSysTrayBalloon::TaskbarTimerStop() { StopTimer(TaskbarTimerId_, TaskbarTimerRunning_); }
+void TrayIcon::StopTaskbarTimer() { StopTimer(taskbarTimerId_, taskbarTimerRunning_); }
 
-void ctlSysTrayBalloon::TaskbarCheck() {
-    if (platform_.windows.FindWindow(kTaskbarClass) == TaskbarWindow_) {
+void TrayIcon::CheckTaskbar() {
+    if (platform_.windows.FindWindow(kTaskbarClass) == taskbarWindow_) {
         return;
     }
     // While no taskbar exists there is nothing to register with; keep watching.
@@ -195,19 +194,19 @@ void ctlSysTrayBalloon::TaskbarCheck() {
     }
     // A new taskbar has forgotten the icon: register it again. The removal stops every
     // timer, blinking included, so blinking is restarted with its cycle afterwards.
-    // Both calls may raise PgmError, whose handler may end the control.
+    // Both calls may report an error through OnError, whose handler may end the control.
     const std::shared_ptr<bool> alive = alive_;
-    const bool wasBlinking = BlinkRunning_;
-    SysTrayRemoveIcon();
+    const bool wasBlinking = blinking_;
+    RemoveIcon();
     if (!*alive) {
         return;
     }
-    SysTrayAddIcon();
+    AddIcon();
     if (!*alive) {
         return;
     }
     if (wasBlinking) {
-        BlinkStart(BlinkCycle_);
+        StartBlinking(blinkCycle_);
     }
 }
 

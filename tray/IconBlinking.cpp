@@ -2,7 +2,7 @@
 // icon until the caller stops it.
 
 #include "tray/TrayErrors.h"
-#include "tray/ctlSysTrayBalloon.h"
+#include "tray/TrayIcon.h"
 
 namespace dustvale {
 
@@ -10,57 +10,57 @@ namespace {
 constexpr std::int32_t kShortestBlinkCycleMs = 200;
 }  // namespace
 
-void ctlSysTrayBalloon::BlinkIconPicture(const Picture& NewValue) {
+void TrayIcon::SetBlinkIcon(const Picture& picture) {
     // Takes effect at the next swap to the blink icon.
-    BlinkIcon_ = NewValue.Handle();
+    blinkIcon_ = picture.Handle();
 }
 
-void ctlSysTrayBalloon::BlinkStart(std::int32_t CycleMilliSeconds) {
-    BlinkCycle_ = CycleMilliSeconds >= kShortestBlinkCycleMs ? CycleMilliSeconds
-                                                             : kShortestBlinkCycleMs;
-    if (!IconLoaded_) {
-        RaisePgmError(u"BlinkStart", trayerror::kWrongState, trayerror::kNotStartedText);
+void TrayIcon::StartBlinking(std::int32_t cycleMs) {
+    blinkCycle_ = cycleMs >= kShortestBlinkCycleMs ? cycleMs : kShortestBlinkCycleMs;
+    if (!registered_) {
+        RaiseError(trayerror::source::kStartBlinking, trayerror::kWrongState,
+                   trayerror::kNotStartedText);
         return;
     }
-    if (BlinkRunning_) {
-        BlinkTimerStop();  // restart with the new cycle
+    if (blinking_) {
+        StopBlinkTimer();  // restart with the new cycle
     }
-    BlinkTimerStart();
+    StartBlinkTimer();
 }
 
-void ctlSysTrayBalloon::BlinkStop() {
-    BlinkTimerStop();
-    IconData_.hIcon = StandardIcon_;
-    if (IconLoaded_) {
-        SysTrayIconRefresh();
+void TrayIcon::StopBlinking() {
+    StopBlinkTimer();
+    record_.hIcon = standardIcon_;
+    if (registered_) {
+        RefreshIcon();
     }
 }
 
-void ctlSysTrayBalloon::BlinkSwapIcons() {
+void TrayIcon::SwapBlinkIcons() {
     // The phase is kept across stops and starts: blinking resumes where it left off.
-    if (!BlinkPhase_) {
-        BlinkPhase_ = true;
-        IconData_.hIcon = BlinkIcon_;  // no blink icon shows no picture
-    } else if (StandardIcon_ != 0) {
-        BlinkPhase_ = false;
-        IconData_.hIcon = StandardIcon_;
+    if (!blinkPhase_) {
+        blinkPhase_ = true;
+        record_.hIcon = blinkIcon_;  // no blink icon shows no picture
+    } else if (standardIcon_ != 0) {
+        blinkPhase_ = false;
+        record_.hIcon = standardIcon_;
     } else {
-        BlinkTimerStop();
-        RaisePgmError(u"BlinkSwapIcons", trayerror::kNoStandardIcon,
-                      trayerror::kNoStandardIconText);
+        StopBlinkTimer();
+        RaiseError(trayerror::source::kSwapBlinkIcons, trayerror::kNoStandardIcon,
+                   trayerror::kNoStandardIconText);
         return;
     }
-    if (IconLoaded_) {
-        SysTrayIconRefresh();
+    if (registered_) {
+        RefreshIcon();
     }
 }
 
-void ctlSysTrayBalloon::BlinkTimerStart() {
-    if (BlinkCycle_ > 0) {
-        StartTimer(BlinkTimerId_, BlinkCycle_, BlinkRunning_);
+void TrayIcon::StartBlinkTimer() {
+    if (blinkCycle_ > 0) {
+        StartTimer(blinkTimerId_, blinkCycle_, blinking_);
     }
 }
 
-void ctlSysTrayBalloon::BlinkTimerStop() { StopTimer(BlinkTimerId_, BlinkRunning_); }
+void TrayIcon::StopBlinkTimer() { StopTimer(blinkTimerId_, blinking_); }
 
 }  // namespace dustvale

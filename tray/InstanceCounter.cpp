@@ -8,7 +8,7 @@
 
 #include "platform/KernelHandle.h"
 #include "tray/TrayErrors.h"
-#include "tray/ctlSysTrayBalloon.h"
+#include "tray/TrayIcon.h"
 
 namespace dustvale {
 
@@ -81,9 +81,10 @@ private:
 
 }  // namespace
 
-std::int32_t ctlSysTrayBalloon::SingletonIncrement(const Text& name) {
-    if (CountCall(IncrementCalls_) != 1) {
-        RaisePgmError(u"SingletonIncrement", trayerror::kCalledTwice, trayerror::kWrongUseText);
+std::int32_t TrayIcon::IncrementInstanceCount(const Text& name) {
+    if (CountCall(incrementCalls_) != 1) {
+        RaiseError(trayerror::source::kIncrementInstanceCount, trayerror::kCalledTwice,
+                   trayerror::kWrongUseText);
         return 0;
     }
     Kernel& kernel = platform_.kernel;
@@ -112,9 +113,10 @@ std::int32_t ctlSysTrayBalloon::SingletonIncrement(const Text& name) {
     return count;
 }
 
-std::int32_t ctlSysTrayBalloon::SingletonDecrement(const Text& name) {
-    if (CountCall(DecrementCalls_) != 1) {
-        RaisePgmError(u"SingletonDecrement", trayerror::kCalledTwice, trayerror::kWrongUseText);
+std::int32_t TrayIcon::DecrementInstanceCount(const Text& name) {
+    if (CountCall(decrementCalls_) != 1) {
+        RaiseError(trayerror::source::kDecrementInstanceCount, trayerror::kCalledTwice,
+                   trayerror::kWrongUseText);
         return 0;
     }
     Kernel& kernel = platform_.kernel;

@@ -18,17 +18,17 @@ constexpr std::int16_t kMiddle = 4;
 
 class TrayEvents {
 public:
-    virtual void MouseMove() {}
-    virtual void Click() {}
-    virtual void DblClick(std::int16_t /*Button*/) {}
-    virtual void MouseDown(std::int16_t /*Button*/) {}
-    virtual void MouseUp(std::int16_t /*Button*/) {}
-    virtual void BalloonClosed() {}
-    virtual void BalloonClicked() {}
-    virtual void BalloonShow() {}
-    virtual void BalloonTimeOut() {}
-    virtual void PgmError(const Text& /*Source*/, std::int32_t /*Code*/,
-                          const Text& /*Description*/) {}
+    virtual void OnMouseMove() {}
+    virtual void OnClick() {}
+    virtual void OnDoubleClick(std::int16_t /*button*/) {}
+    virtual void OnMouseDown(std::int16_t /*button*/) {}
+    virtual void OnMouseUp(std::int16_t /*button*/) {}
+    virtual void OnBalloonClosed() {}
+    virtual void OnBalloonClicked() {}
+    virtual void OnBalloonShown() {}
+    virtual void OnBalloonTimedOut() {}
+    virtual void OnError(const Text& /*source*/, std::int32_t /*code*/,
+                         const Text& /*description*/) {}
 
 protected:
     ~TrayEvents() = default;

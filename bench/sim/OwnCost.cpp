@@ -1,5 +1,5 @@
 // dustvale_own_cost: Dustvale's own work with Windows taken out. The whole program (the main
-// form with its real start-up, settings, tray control and monitor) runs in the simulated
+// window with its real start-up, settings, tray control and monitor) runs in the simulated
 // Windows, which answers every call at once, for a number of once-a-second ticks with the
 // Recycle Bin holding a number of items. Run under valgrind, it tells what the program itself
 // costs: callgrind's instructions (run it for 0 ticks and for N, and divide the difference by N
@@ -11,15 +11,15 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/Form1.h"
-#include "app/LoadedForms.h"
-#include "clean/ApplicationPaths.h"
+#include "app/CommonControlsStartup.h"
+#include "app/OptionsDialog.h"
+#include "app/ProgramWindows.h"
+#include "app/TrayApplication.h"
+#include "common/ApplicationPaths.h"
+#include "common/NumberedFiles.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimShell.h"
 #include "platform/sim/SimWindows.h"
-#include "settings/CommonControlsStartup.h"
-#include "settings/FileTable.h"
-#include "settings/Form2.h"
 #include "settings/Manifest.h"
 
 int main(int argc, char** argv) {
@@ -40,19 +40,19 @@ int main(int argc, char** argv) {
                         "<assembly/>", attr::kHidden);
     for (long i = 0; i < items; ++i) sim.shell().AddToRecycleBin(u'C', 35);
 
-    FileTable files(platform.files);
-    LoadedForms forms(platform.windows);
-    CommonControlsStartup initialization(StartupContext{platform, files, forms});
-    OptionsDialog options(platform, forms, files, initialization);
-    Form1 form(platform, forms, files, initialization, options);
-    if (!form.Loaded()) {
-        std::fprintf(stderr, "the main form did not load\n");
+    NumberedFiles files(platform.files);
+    ProgramWindows programWindows(platform.windows);
+    CommonControlsStartup initialization(StartupContext{platform, files, programWindows});
+    SingleOptionsDialog options(platform, programWindows, files, initialization);
+    TrayApplication app(platform, programWindows, files, initialization, options);
+    if (!app.IsOpen()) {
+        std::fprintf(stderr, "the main window did not load\n");
         return 1;
     }
     sim.Advance(static_cast<std::uint32_t>(ticks) * 1000);
     // What the menu's first line shows once the ticks have run.
     std::string sizeLine;
-    for (const char16_t c : form.Menu().Item("mnuTK").caption) {
+    for (const char16_t c : app.Menu().Item("sizeLine").caption) {
         sizeLine += c < 0x80 ? static_cast<char>(c) : '?';
     }
     std::printf("%ld ticks with %ld items: \"%s\"\n", ticks, items, sizeLine.c_str());

@@ -3,7 +3,7 @@
 // An in-memory Windows for the tests: deterministic, fast, and driven by the test.
 //
 //   SimWindows sim;
-//   Form1 form(sim.platform());
+//   TrayApplication app(sim.platform(), ...);
 //   sim.Advance(1000);                 // virtual time: timers fire, posted messages run
 //   sim.tray().Click(...);             // the shell sends the tray callback message
 //

@@ -20,8 +20,8 @@ SETTLE_TIMEOUT = 5.0
 MANIFEST = "Dustvale.exe.manifest"
 SETTINGS = "AutoClean.cfg"
 RESTART_TEXT = "Manifest file has been re-initialized.\r\n\r\nThis application must be restarted."
-CHECK1_CAPTION = "Empty Recycle Bin if there are more than" + " " * 14 + "files(s)."
-CHECK2_CAPTION = "Auto Start with Windows."
+AUTO_EMPTY_CAPTION = "Empty Recycle Bin if there are more than" + " " * 14 + "files(s)."
+AUTOSTART_CAPTION = "Auto Start with Windows."
 # Wine keeps a file's DOS attributes in this extended attribute, as hexadecimal text.
 DOS_ATTRIBUTES = "user.DOSATTRIB"
 
@@ -61,12 +61,12 @@ class Dialog:
         boxes = {c.text: c for c in window.children
                  if c.class_name != "Edit" and c.check is not None}
         try:
-            self.Check1 = boxes[CHECK1_CAPTION]
-            self.Check2 = boxes[CHECK2_CAPTION]
-            self.Command1 = boxes["Close"]
-            (self.Text1,) = [c for c in window.children if c.class_name == "Edit"]
+            self.auto_empty_box = boxes[AUTO_EMPTY_CAPTION]
+            self.autostart_box = boxes[AUTOSTART_CAPTION]
+            self.close_button = boxes["Close"]
+            (self.threshold_box,) = [c for c in window.children if c.class_name == "Edit"]
         except (KeyError, ValueError):
-            raise AssertionError(f"the Options dialog's controls are not as designed: "
+            raise AssertionError(f"the Options dialog's controls are not as laid out: "
                                  f"{window.children!r}") from None
 
 
@@ -108,15 +108,17 @@ class OptionsTest(unittest.TestCase):
         s.click((box.rect[0] + s.scaled(7), box.centre[1]))
 
     def assert_layout(self, s, d):
-        """The controls lie where the design's twips put them at the session's DPI, relative to
-        Check1 (the frame's size is Wine's), and the dialog is centred on the screen."""
+        """The controls lie where the layout's twips put them at the session's DPI, relative to
+        the auto-empty box (the frame's size is Wine's), and the dialog is centred on the
+        screen."""
         dpi = s.dpi
-        origin = (d.Check1.rect[0] - twips(120, dpi), d.Check1.rect[1] - twips(120, dpi))
-        for name, control, design in (("Check1", d.Check1, (120, 120, 4335, 255)),
-                                      ("Text1", d.Text1, (3360, 120, 495, 285)),
-                                      ("Check2", d.Check2, (120, 600, 4335, 255)),
-                                      ("Command1", d.Command1, (3360, 960, 1215, 495))):
-            left, top, width, height = (twips(v, dpi) for v in design)
+        first = d.auto_empty_box.rect
+        origin = (first[0] - twips(120, dpi), first[1] - twips(120, dpi))
+        for name, control, laid_out in (("auto-empty box", d.auto_empty_box, (120, 120, 4335, 255)),
+                                        ("threshold box", d.threshold_box, (3360, 120, 495, 285)),
+                                        ("autostart box", d.autostart_box, (120, 600, 4335, 255)),
+                                        ("close button", d.close_button, (3360, 960, 1215, 495))):
+            left, top, width, height = (twips(v, dpi) for v in laid_out)
             with self.subTest(control=name, dpi=dpi):
                 self.assertEqual(control.rect, (origin[0] + left, origin[1] + top,
                                                 origin[0] + left + width, origin[1] + top + height))
@@ -125,24 +127,27 @@ class OptionsTest(unittest.TestCase):
         self.assertLessEqual(abs((top + bottom) / 2 - harness.DESKTOP[1] / 2), 1, d.window)
 
     def assert_caption_reads_around(self, s, d, clear_after=True):
-        """Check1's caption as a person sees it: words on both sides of Text1, none touching it
-        (those after it only if clear_after), and nothing cut off at Check1's right edge. The
-        focus moves on first, so that no focus rectangle is drawn around the caption."""
-        focus_gone = lambda: not has_focus_line(caption_ink(s, d.Check1.rect))  # noqa: E731
+        """The auto-empty box's caption as a person sees it: words on both sides of the threshold
+        box, none touching it (those after it only if clear_after), and nothing cut off at its
+        own right edge. The focus moves on first, so that no focus rectangle is drawn around the
+        caption."""
+        focus_gone = lambda: not has_focus_line(  # noqa: E731
+            caption_ink(s, d.auto_empty_box.rect))
         s.keys("Tab")
         try:
-            harness.wait_until("Check1's focus rectangle to go", focus_gone, 2.5)
+            harness.wait_until("the auto-empty box's focus rectangle to go", focus_gone, 2.5)
         except harness.WaitFailed:
             # On a loaded machine Wine can drop a key that comes the moment the dialog shows;
             # one more Tab moves the focus on just the same (the checks below click).
             s.note("the Tab key went unseen; pressing it once more")
             s.keys("Tab")
-            harness.wait_until("Check1's focus rectangle to go", focus_gone, SETTLE_TIMEOUT)
+            harness.wait_until("the auto-empty box's focus rectangle to go", focus_gone,
+                               SETTLE_TIMEOUT)
         s.note(f"screenshot {s.screenshot(f'caption-{s.dpi}-dpi')}")
-        left, top, right, bottom = d.Check1.rect
-        rows = caption_ink(s, d.Check1.rect)
+        left, top, right, bottom = d.auto_empty_box.rect
+        rows = caption_ink(s, d.auto_empty_box.rect)
         ink = {x for row in rows for x in row}
-        box_left, box_right = d.Text1.rect[0] - left, d.Text1.rect[2] - left
+        box_left, box_right = d.threshold_box.rect[0] - left, d.threshold_box.rect[2] - left
         with self.subTest(dpi=s.dpi, columns=sorted(ink)):
             self.assertTrue(any(x < box_left for x in ink), "no words before the box")
             self.assertNotIn(box_left - 1, ink, "a word touches the box's left edge")
@@ -157,7 +162,7 @@ class OptionsTest(unittest.TestCase):
             stop_rows = [y for y, row in enumerate(rows) if row & last_blob]
             self.assertGreater(stop_rows[0], (word_rows[0] + word_rows[-1]) / 2,
                                "the caption does not end in its full stop")
-            self.assertNotIn(right - left - 1, ink, "the caption is cut at Check1's edge")
+            self.assertNotIn(right - left - 1, ink, "the caption is cut at the box's edge")
 
     # -- the cases
 
@@ -205,42 +210,43 @@ class OptionsTest(unittest.TestCase):
             d = self.open_options(s, "options-96-dpi")
             self.assert_layout(s, d)
             self.assert_caption_reads_around(s, d)
-            # No settings file: auto-empty is off, the box shows the design's "15", greyed.
-            self.assertEqual((d.Check1.check, d.Check2.check), (0, 0))
-            self.assertEqual((d.Text1.text, d.Text1.enabled), ("15", False))
+            # No settings file: auto-empty is off, the box shows the layout's "15", greyed.
+            self.assertEqual((d.auto_empty_box.check, d.autostart_box.check), (0, 0))
+            self.assertEqual((d.threshold_box.text, d.threshold_box.enabled), ("15", False))
             self.assertIsNone(self.beside(s, SETTINGS))
 
-            self.tick(s, d.Check1)
+            self.tick(s, d.auto_empty_box)
             self.wait_for_settings(s, b"15\r\n", "auto-empty ticked")
             d = self.dialog(s)
-            self.assertEqual((d.Check1.check, d.Text1.enabled), (1, True))
+            self.assertEqual((d.auto_empty_box.check, d.threshold_box.enabled), (1, True))
 
             # A new threshold typed into the box reaches the file only at Close.
-            s.click(d.Text1.centre)
+            s.click(d.threshold_box.centre)
             s.keys("End", "BackSpace", "BackSpace", "BackSpace")
             s.type_text("7")
             harness.wait_until("the typed threshold in the box",
-                               lambda: self.dialog(s).Text1.text == "7", SETTLE_TIMEOUT)
+                               lambda: self.dialog(s).threshold_box.text == "7", SETTLE_TIMEOUT)
             s.screenshot("threshold-typed")
             self.assertEqual(self.beside(s, SETTINGS), b"15\r\n")
-            s.click(self.dialog(s).Command1.centre)
+            s.click(self.dialog(s).close_button.centre)
             s.wait_for_no_window("the dialog to close", windows.DIALOG_CLASS, "Options")
             self.wait_for_settings(s, b"7\r\n", "Close")
 
             # Opened again, the dialog shows the setting read at the start (off): it writes
             # nothing while loading.
             d = self.open_options(s)
-            self.assertEqual((d.Check1.check, d.Text1.text, d.Text1.enabled), (0, "15", False))
+            self.assertEqual((d.auto_empty_box.check, d.threshold_box.text,
+                              d.threshold_box.enabled), (0, "15", False))
             self.assertIsNone(s.run_value())
-            self.tick(s, d.Check2)
+            self.tick(s, d.autostart_box)
             harness.wait_until("the Run value", s.run_value, SETTLE_TIMEOUT, 0.3)
             # Quoted, so a folder with blanks cannot start another program.
             self.assertEqual(s.run_value(), '"C:\\app\\Dustvale.exe"')
             s.note(f"screenshot {s.screenshot('autostart-ticked')}")
-            self.tick(s, self.dialog(s).Check2)
+            self.tick(s, self.dialog(s).autostart_box)
             harness.wait_until("the Run value to go", lambda: s.run_value() is None,
                                SETTLE_TIMEOUT, 0.3)
-            self.assertEqual(self.dialog(s).Check2.check, 0)
+            self.assertEqual(self.dialog(s).autostart_box.check, 0)
             # Esc closes without storing: the file keeps the threshold.
             s.keys("Escape")
             s.wait_for_no_window("the dialog to close on Esc", windows.DIALOG_CLASS, "Options")
@@ -256,10 +262,10 @@ class OptionsTest(unittest.TestCase):
             # two short.
             self.assert_caption_reads_around(s, d, clear_after=False)
             # The mouse finds the controls where they show.
-            self.tick(s, d.Check1)
+            self.tick(s, d.auto_empty_box)
             self.wait_for_settings(s, b"15\r\n", "auto-empty ticked")
             s.screenshot("options-144-dpi-ticked")
-            s.click(self.dialog(s).Command1.centre)
+            s.click(self.dialog(s).close_button.centre)
             s.wait_for_no_window("the dialog to close", windows.DIALOG_CLASS, "Options")
             self.assertEqual(self.beside(s, SETTINGS), b"15\r\n")
 

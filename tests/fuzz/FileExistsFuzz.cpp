@@ -1,4 +1,4 @@
-// The main form's file-exists test with any pattern. It never fails, closes every search it
+// The file-exists test with any pattern. It never fails, closes every search it
 // opens, ignores letter case, and a "yes" for a plain name means a file or folder that is
 // neither hidden nor system stands there.
 
@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <exception>
 
-#include "app/FileExists.h"
+#include "common/FileExists.h"
 #include "tests/fuzz/FuzzSupport.h"
 #include "tests/fuzz/PathScene.h"
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <set>
 
-#include "clean/PathRules.h"
+#include "common/PathRules.h"
 #include "tests/fuzz/FuzzSupport.h"
 #include "tests/fuzz/PathScene.h"
 

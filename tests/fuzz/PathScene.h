@@ -6,7 +6,7 @@
 
 #include <set>
 
-#include "clean/TextRules.h"
+#include "common/TextRules.h"
 #include "platform/sim/SimFileSystem.h"
 
 namespace dustvale::fuzz {

@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <string>
 
+#include "common/NumberedFiles.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimKernel.h"
 #include "platform/sim/SimWindows.h"
-#include "settings/FileTable.h"
 #include "settings/SettingsFile.h"
 #include "tests/fuzz/FuzzSupport.h"
 
@@ -20,7 +20,7 @@ namespace {
 const Text kAppFolder = u"C:\\App";
 const Text kSettingsPath = u"C:\\App\\AutoClean.cfg";
 
-Text Load(sim::SimWindows& sim, FileTable& table) {
+Text Load(sim::SimWindows& sim, NumberedFiles& table) {
     Platform platform = sim.platform();
     const Text value = LoadAutoClean(platform, table, kAppFolder);
     FUZZ_CHECK(sim.files().OpenFiles() == 0);
@@ -47,7 +47,7 @@ void CheckDecision(const Text& value, std::uint32_t count) {
 void CheckOne(const std::string& bytes) {
     sim::SimWindows sim;
     sim.files().AddFile(kSettingsPath, bytes);
-    FileTable table{sim.files()};
+    NumberedFiles table{sim.files()};
 
     const Text value = Load(sim, table);
     FUZZ_CHECK(sim.files().Contents(kSettingsPath) == bytes);

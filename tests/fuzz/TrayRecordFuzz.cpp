@@ -17,7 +17,7 @@
 #include "platform/sim/SimWindows.h"
 #include "tests/fuzz/FuzzSupport.h"
 #include "tray/StringToBuffer.h"
-#include "tray/ctlSysTrayBalloon.h"
+#include "tray/TrayIcon.h"
 
 namespace dustvale::fuzz {
 namespace {
@@ -123,16 +123,16 @@ class Quiet final : public TrayEvents {};
 void CheckControl(const std::uint8_t* data, std::size_t size) {
     sim::SimWindows sim;
     Platform platform = sim.platform();
-    const Hwnd form = sim.windows().CreateWindow(WindowKind::HiddenOwner, 0, nullptr);
-    const Hwnd window = sim.windows().CreateWindow(WindowKind::Child, form, nullptr);
+    const Hwnd owner = sim.windows().CreateWindow(WindowKind::HiddenOwner, 0, nullptr);
+    const Hwnd window = sim.windows().CreateWindow(WindowKind::Child, owner, nullptr);
     Quiet events;
     FixedPicture picture;
-    ctlSysTrayBalloon control(platform, TrayHost{window, form, true}, events);
-    control.UserControl_ReadProperties();
-    control.IconPicture(picture);
+    TrayIcon control(platform, TrayHost{window, owner, true}, events);
+    control.TakeInstanceNumber();
+    control.SetIcon(picture);
 
     TextReader reader(data, size);
-    FUZZ_CHECK(control.SysTrayAddIcon());
+    FUZZ_CHECK(control.AddIcon());
     NotifyIconRecord expected{};
     while (!reader.Done()) {
         const std::uint8_t op = reader.Byte();
@@ -142,17 +142,17 @@ void CheckControl(const std::uint8_t* data, std::size_t size) {
             char16_t previous[128];
             std::copy(std::begin(expected.szTip), std::end(expected.szTip), previous);
             StringToBuffer(tip, expected.szTip);
-            control.Tooltip(tip);
+            control.SetTooltip(tip);
             const Text shown = control.Tooltip();
             FUZZ_CHECK(shown.size() == 128);
             FUZZ_CHECK(std::equal(shown.begin(), shown.end(), expected.szTip));
-            CheckBuffer(control.IconData().szTip, tip, previous);
+            CheckBuffer(control.Record().szTip, tip, previous);
         } else {
             const Text title = reader.Next();
             const Text message = reader.Next();
             StringToBuffer(message, expected.szInfo);
             StringToBuffer(title, expected.szInfoTitle);
-            FUZZ_CHECK(control.BalloonTipShow(title, message, 1, 5000));
+            FUZZ_CHECK(control.ShowBalloon(title, message, 1, 5000));
         }
         const auto& calls = sim.shell().NotifyCalls();
         FUZZ_CHECK(calls.size() == callsBefore + 1);
@@ -162,7 +162,7 @@ void CheckControl(const std::uint8_t* data, std::size_t size) {
         FUZZ_CHECK(std::equal(std::begin(sent.szInfo), std::end(sent.szInfo), expected.szInfo));
         FUZZ_CHECK(std::equal(std::begin(sent.szInfoTitle), std::end(sent.szInfoTitle), expected.szInfoTitle));
     }
-    const std::optional<bool> removed = control.SysTrayRemoveIcon();
+    const std::optional<bool> removed = control.RemoveIcon();
     FUZZ_CHECK(removed == true);
 }
 

@@ -6,8 +6,8 @@
 
 #include "AppTestScene.h"
 #include "app/MenuTree.h"
+#include "app/OptionsDialog.h"
 #include "platform/sim/SimDialogs.h"
-#include "settings/Form2.h"
 
 namespace dustvale {
 namespace {
@@ -49,13 +49,13 @@ TEST(AppMenu, TheMenuShowsTheVisibleItemsAtTheCursor) {
     for (bool ccleaner : {false, true}) {
         AppScene scene;
         if (ccleaner) scene.sim.files().AddFile(apptest::kCCleaner, "MZ");
-        Form1& form = scene.Create();
+        TrayApplication& app = scene.Create();
         scene.sim.windows().SetCursorPos({1210, 1005});
         scene.Release();
         ASSERT_EQ(scene.sim.ui().Menus().size(), 1u);
         const auto& menu = scene.sim.ui().Menus()[0];
         EXPECT_EQ(menu.position, (Point{1210, 1005}));
-        EXPECT_EQ(menu.owner, form.hWnd());
+        EXPECT_EQ(menu.owner, app.Window());
         EXPECT_EQ(Captions(menu.items), (std::vector<Text>{u"0", u"Recycle Bin", u"Clean", u"-",
                                                            u"Options", u"About", u"-", u"Exit"}));
         EXPECT_EQ(Captions(Child(menu.items, u"Recycle Bin").children),
@@ -66,7 +66,7 @@ TEST(AppMenu, TheMenuShowsTheVisibleItemsAtTheCursor) {
     }
 }
 
-TEST(AppMenu, ReleasingAnyButtonOpensTheMenuWithTheFormInFront) {
+TEST(AppMenu, ReleasingAnyButtonOpensTheMenuWithTheMainWindowInFront) {
     const struct {
         std::int32_t notification;
         bool opens;
@@ -77,7 +77,7 @@ TEST(AppMenu, ReleasingAnyButtonOpensTheMenuWithTheFormInFront) {
     };
     for (const auto& c : cases) {
         AppScene scene;
-        Form1& form = scene.Create();
+        TrayApplication& app = scene.Create();
         Hwnd foregroundAtMenu = 0;
         scene.sim.ui().AnswerMenu([&](const SimUserInterface::MenuCall&) {
             foregroundAtMenu = scene.sim.windows().Foreground();
@@ -86,7 +86,7 @@ TEST(AppMenu, ReleasingAnyButtonOpensTheMenuWithTheFormInFront) {
         ASSERT_TRUE(scene.Release(c.notification));
         EXPECT_EQ(scene.sim.ui().Menus().size(), c.opens ? 1u : 0u) << c.notification;
         if (c.opens) {
-            EXPECT_EQ(foregroundAtMenu, form.hWnd());
+            EXPECT_EQ(foregroundAtMenu, app.Window());
         }
     }
 }
@@ -102,15 +102,15 @@ TEST(AppMenu, TheFirstLineShowsTheLastSizeLineAndDoesNothing) {
     EXPECT_TRUE(scene.sim.shell().ExecuteCalls().empty());
     EXPECT_TRUE(scene.sim.shell().RunCalls().empty());
     EXPECT_TRUE(scene.options.shown.empty());
-    EXPECT_TRUE(scene.form->Loaded());
+    EXPECT_TRUE(scene.app->IsOpen());
 }
 
 TEST(AppMenu, EmptyEmptiesEveryBinWithoutAQuestion) {
     AppScene scene;
-    Form1& form = scene.Create();
+    TrayApplication& app = scene.Create();
     ASSERT_TRUE(scene.Choose({u"Recycle Bin", u"Empty"}));  // already empty: nothing to see
     ASSERT_EQ(scene.sim.shell().EmptyCalls().size(), 1u);
-    EXPECT_EQ(scene.sim.shell().EmptyCalls()[0].owner, form.hWnd());
+    EXPECT_EQ(scene.sim.shell().EmptyCalls()[0].owner, app.Window());
     EXPECT_EQ(scene.sim.shell().EmptyCalls()[0].flags, 7u);
     EXPECT_TRUE(scene.sim.ui().MessageBoxes().empty());
 }
@@ -148,7 +148,7 @@ TEST(AppMenu, RecentFilesClearsTheListThenSaysSo) {
 TEST(AppMenu, TempFilesAsksFirstAndCancelTouchesNothing) {
     AppScene scene;
     scene.sim.files().AddFile(kTempFile, "x");
-    Form1& form = scene.Create();
+    TrayApplication& app = scene.Create();
     scene.sim.ui().AnswerMessageBox([](const auto&) { return mb::kIdCancel; });
     ASSERT_TRUE(scene.Choose({u"Clean", u"Temp Files"}));
     ASSERT_EQ(scene.sim.ui().MessageBoxes().size(), 1u);
@@ -156,7 +156,7 @@ TEST(AppMenu, TempFilesAsksFirstAndCancelTouchesNothing) {
     EXPECT_EQ(question.text, kQuestion);
     EXPECT_EQ(question.caption, u"Dustvale");
     EXPECT_EQ(question.style, mb::kOkCancel);
-    EXPECT_EQ(question.owner, form.hWnd());
+    EXPECT_EQ(question.owner, app.Window());
     EXPECT_TRUE(scene.sim.files().Exists(kTempFile));
     EXPECT_TRUE(scene.sim.files().Deletions().empty());
 }
@@ -217,16 +217,18 @@ TEST(AppMenu, AboutShowsTheFiveLines) {
 TEST(AppMenu, OptionsShowsTheOneDialogAndBringsItForward) {
     AppScene scene;
     scene.sim.files().AddFile(apptest::kSettingsFile, "15\r\n");
-    OptionsDialog options(scene.platform, scene.forms, scene.files, scene.initialization);
-    Form1 form(scene.platform, scene.forms, scene.files, scene.initialization, options);
-    const auto tray = form.ctlSysTrayBalloon1().IconData();
+    SingleOptionsDialog options(scene.platform, scene.programWindows, scene.files,
+                                scene.initialization);
+    TrayApplication app(scene.platform, scene.programWindows, scene.files, scene.initialization,
+                        options);
+    const auto tray = app.Icon().Record();
     auto chooseOptions = [&] {
         scene.AnswerMenuWith({u"Options"});
         scene.sim.shell().SendCallback(tray.hWnd, tray.uID, msg::kRButtonUp);
     };
     chooseOptions();
     ASSERT_EQ(scene.sim.dialogs().Open().size(), 1u);
-    EXPECT_EQ(scene.sim.dialogs().Open()[0]->GetText(Form2::Text1), u"15");
+    EXPECT_EQ(scene.sim.dialogs().Open()[0]->GetText(OptionsDialog::ThresholdBox), u"15");
     chooseOptions();
     ASSERT_EQ(scene.sim.dialogs().Open().size(), 1u);
     EXPECT_EQ(scene.sim.dialogs().Open()[0]->TimesBroughtToFront(), 1);
@@ -234,12 +236,12 @@ TEST(AppMenu, OptionsShowsTheOneDialogAndBringsItForward) {
 
 TEST(AppMenu, ExitTakesTheIconAwayAndEndsTheMessageLoop) {
     AppScene scene;
-    Form1& form = scene.Create();
-    const Hwnd window = form.hWnd();
+    TrayApplication& app = scene.Create();
+    const Hwnd window = app.Window();
     scene.sim.Advance(1000);
     ASSERT_TRUE(scene.Choose({u"Exit"}));
     EXPECT_TRUE(scene.sim.shell().Icons().empty());
-    EXPECT_FALSE(form.Loaded());
+    EXPECT_FALSE(app.IsOpen());
     EXPECT_TRUE(scene.sim.windows().QuitPosted());
     EXPECT_FALSE(scene.sim.windows().TimerRunning(window, 1));
     scene.sim.Advance(5000);
@@ -250,13 +252,13 @@ TEST(AppMenu, ExitTakesTheIconAwayAndEndsTheMessageLoop) {
 
 TEST(AppMenu, AnOpenOptionsDialogKeepsTheProcessAfterExit) {
     AppScene scene;
-    apptest::OtherForm options;
+    apptest::OtherWindow options;
     scene.Create();
-    scene.forms.Register(options);
+    scene.programWindows.Add(options);
     ASSERT_TRUE(scene.Choose({u"Exit"}));
     EXPECT_TRUE(scene.sim.shell().Icons().empty());  // at once
     EXPECT_FALSE(scene.sim.windows().QuitPosted());
-    scene.forms.Unregister(options);  // the dialog is closed
+    scene.programWindows.Remove(options);  // the dialog is closed
     EXPECT_TRUE(scene.sim.windows().QuitPosted());
 }
 
@@ -290,13 +292,13 @@ TEST(AppMenuReentry, ExitChosenWhileTheAboutBoxIsOpen) {
         return mb::kIdOk;
     });
     ASSERT_TRUE(scene.Choose({u"About"}));
-    EXPECT_FALSE(scene.form->Loaded());
+    EXPECT_FALSE(scene.app->IsOpen());
     EXPECT_TRUE(scene.sim.shell().Icons().empty());
     EXPECT_TRUE(scene.sim.windows().QuitPosted());
     EXPECT_EQ(scene.sim.ui().Menus().size(), 2u);
     scene.sim.Advance(3000);  // nothing runs any more
     EXPECT_EQ(scene.sim.shell().QueryCount(), 0u);
-    scene.form.reset();
+    scene.app.reset();
 }
 
 TEST(AppMenuReentry, ExitChosenWhileTheTempFilesQuestionIsOpenCleansNothing) {
@@ -311,7 +313,7 @@ TEST(AppMenuReentry, ExitChosenWhileTheTempFilesQuestionIsOpenCleansNothing) {
     ASSERT_TRUE(scene.Choose({u"Clean", u"Temp Files"}));
     EXPECT_TRUE(scene.sim.files().Exists(kTempFile));
     EXPECT_EQ(BoxTexts(scene), std::vector<Text>{kQuestion});
-    EXPECT_FALSE(scene.form->Loaded());
+    EXPECT_FALSE(scene.app->IsOpen());
 }
 
 TEST(AppMenuReentry, ExitDuringTheCleanShowsNoDoneBox) {
@@ -321,17 +323,17 @@ TEST(AppMenuReentry, ExitDuringTheCleanShowsNoDoneBox) {
     // The release waits in the queue; the clean's first yield lets it through.
     scene.sim.ui().AnswerMessageBox([&](const auto&) {
         scene.AnswerMenuWith({u"Exit"});
-        const auto tray = scene.form->ctlSysTrayBalloon1().IconData();
+        const auto tray = scene.app->Icon().Record();
         scene.sim.windows().PostMessage(tray.hWnd, msg::kTrayCallback,
                                         static_cast<std::int32_t>(tray.uID), msg::kRButtonUp);
         return mb::kIdOk;
     });
     ASSERT_TRUE(scene.Choose({u"Clean", u"Temp Files"}));
     EXPECT_EQ(scene.sim.ui().Menus().size(), 2u);  // the Exit was chosen during the clean
-    EXPECT_FALSE(scene.form->Loaded());
+    EXPECT_FALSE(scene.app->IsOpen());
     EXPECT_TRUE(scene.sim.shell().Icons().empty());
     EXPECT_EQ(BoxTexts(scene), std::vector<Text>{kQuestion});
-    scene.form.reset();
+    scene.app.reset();
 }
 
 TEST(AppMenuReentry, TempFilesWhileACleanRunsDoesNothing) {
@@ -340,7 +342,7 @@ TEST(AppMenuReentry, TempFilesWhileACleanRunsDoesNothing) {
     scene.Create();
     scene.sim.ui().AnswerMessageBox([&](const auto&) {
         scene.AnswerMenuWith({u"Clean", u"Temp Files"});
-        const auto tray = scene.form->ctlSysTrayBalloon1().IconData();
+        const auto tray = scene.app->Icon().Record();
         scene.sim.windows().PostMessage(tray.hWnd, msg::kTrayCallback,
                                         static_cast<std::int32_t>(tray.uID), msg::kRButtonUp);
         return mb::kIdOk;
@@ -351,32 +353,32 @@ TEST(AppMenuReentry, TempFilesWhileACleanRunsDoesNothing) {
     EXPECT_FALSE(scene.sim.files().Exists(kTempFile));
 }
 
-TEST(AppMenuReentry, UnloadedWhileTheMenuIsOpenRunsNoCommand) {
+TEST(AppMenuReentry, ClosedWhileTheMenuIsOpenRunsNoCommand) {
     AppScene scene;
     scene.Create();
     scene.sim.ui().AnswerMenu([&](const SimUserInterface::MenuCall& call) {
-        scene.form->Unload();  // all forms unloaded, say
+        scene.app->Close();  // all windows closed, say
         return sim::FindCommand(call.items, {u"About"});
     });
     scene.Release();
     EXPECT_TRUE(scene.sim.ui().MessageBoxes().empty());
     EXPECT_TRUE(scene.sim.shell().Icons().empty());
     EXPECT_TRUE(scene.sim.windows().QuitPosted());
-    scene.form.reset();
+    scene.app.reset();
 }
 
 TEST(AppMenuReentry, TicksGoOnWhileTheMenuIsOpenAndExitStopsThem) {
     AppScene scene;
     scene.sim.shell().AddToRecycleBin(u'C', 10);
-    Form1& form = scene.Create();
+    TrayApplication& app = scene.Create();
     scene.sim.ui().AnswerMenu([&](const SimUserInterface::MenuCall& call) {
         scene.sim.Advance(2000);
         return sim::FindCommand(call.items, {u"Exit"});
     });
     scene.Release();
     EXPECT_EQ(scene.sim.shell().QueryCount(), 2u);
-    EXPECT_EQ(form.Menu().Item("mnuTK").caption, u"10 bytes. (1 items)");
-    EXPECT_FALSE(form.Loaded());
+    EXPECT_EQ(app.Menu().Item("sizeLine").caption, u"10 bytes. (1 items)");
+    EXPECT_FALSE(app.IsOpen());
     scene.sim.Advance(5000);
     EXPECT_EQ(scene.sim.shell().QueryCount(), 2u);
 }

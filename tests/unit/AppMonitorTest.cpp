@@ -61,10 +61,10 @@ TEST(AppMonitor, EachTickShowsTheBinsStateFromTheCountAlone) {
     for (const auto& c : cases) {
         AppScene scene;
         for (int i = 0; i < c.items; ++i) scene.sim.shell().AddToRecycleBin(u'C', c.bytesEach);
-        Form1& form = scene.Create();
+        TrayApplication& app = scene.Create();
         scene.sim.Advance(1000);
         SCOPED_TRACE(c.items);
-        EXPECT_EQ(form.Menu().Item("mnuTK").caption, Text(c.line));
+        EXPECT_EQ(app.Menu().Item("sizeLine").caption, Text(c.line));
         ASSERT_TRUE(scene.ShownIcon().has_value());
         EXPECT_EQ(scene.ShownIcon()->icon, c.full ? SimUserInterface::kTrayFullHandle
                                                   : SimUserInterface::kTrayEmptyHandle);
@@ -115,18 +115,18 @@ TEST(AppMonitor, AutoEmptyFollowsTheSettingReadAtStartUp) {
         AppScene scene;
         if (c.file) scene.sim.files().AddFile(apptest::kSettingsFile, *c.file);
         for (int i = 0; i < c.items; ++i) scene.sim.shell().AddToRecycleBin(u'C', 10);
-        Form1& form = scene.Create();
+        TrayApplication& app = scene.Create();
         scene.sim.Advance(1000);
         SCOPED_TRACE(testing::Message() << c.file.value_or("(none)") << " / " << c.items);
         ASSERT_EQ(scene.sim.shell().EmptyCalls().size(), c.emptied ? 1u : 0u);
         if (c.emptied) {
             const auto& call = scene.sim.shell().EmptyCalls()[0];
-            EXPECT_EQ(call.owner, form.hWnd());
+            EXPECT_EQ(call.owner, app.Window());
             EXPECT_FALSE(call.root.has_value());  // every drive
             EXPECT_EQ(call.flags, 7u);
         }
         // The display of that tick is not refreshed after emptying.
-        EXPECT_EQ(form.Menu().Item("mnuTK").caption,
+        EXPECT_EQ(app.Menu().Item("sizeLine").caption,
                   FormatSizeLine(10ull * c.items, static_cast<std::uint64_t>(c.items)));
     }
 }
@@ -135,15 +135,15 @@ TEST(AppMonitor, AnEmptiedBinShowsEmptyAtTheNextTick) {
     AppScene scene;
     scene.sim.files().AddFile(apptest::kSettingsFile, "3\r\n");
     FillBin(scene.sim.shell(), {100, 200});
-    Form1& form = scene.Create();
+    TrayApplication& app = scene.Create();
     scene.sim.Advance(1000);
     EXPECT_TRUE(scene.sim.shell().EmptyCalls().empty());
     scene.sim.shell().AddToRecycleBin(u'C', 300);
     scene.sim.Advance(1000);
     EXPECT_EQ(scene.sim.shell().EmptyCalls().size(), 1u);
-    EXPECT_EQ(form.Menu().Item("mnuTK").caption, u"600 bytes. (3 items)");
+    EXPECT_EQ(app.Menu().Item("sizeLine").caption, u"600 bytes. (3 items)");
     scene.sim.Advance(1000);
-    EXPECT_EQ(form.Menu().Item("mnuTK").caption, u"0 bytes. (0 items)");
+    EXPECT_EQ(app.Menu().Item("sizeLine").caption, u"0 bytes. (0 items)");
     EXPECT_EQ(scene.ShownIcon()->tip, u"Dustvale");
     EXPECT_EQ(scene.sim.shell().EmptyCalls().size(), 1u);
 }
@@ -151,12 +151,12 @@ TEST(AppMonitor, AnEmptiedBinShowsEmptyAtTheNextTick) {
 TEST(AppMonitor, ThresholdIsTheOneReadAtStartUp) {
     AppScene scene;
     scene.sim.files().AddFile(apptest::kSettingsFile, "15\r\n");
-    Form1& form = scene.Create();
+    TrayApplication& app = scene.Create();
     scene.sim.files().DeleteFile(apptest::kSettingsFile);
     scene.sim.files().AddFile(apptest::kSettingsFile, "20\r\n");
     for (int i = 0; i < 15; ++i) scene.sim.shell().AddToRecycleBin(u'C', 1);
     scene.sim.Advance(1000);
-    EXPECT_EQ(form.AutoClean(), u"15");
+    EXPECT_EQ(app.AutoClean(), u"15");
     EXPECT_EQ(scene.sim.shell().EmptyCalls().size(), 1u);
 }
 
@@ -165,9 +165,9 @@ TEST(AppMonitor, AFailedQueryShowsAnEmptyBin) {
     scene.sim.files().AddFile(apptest::kSettingsFile, "1\r\n");
     FillBin(scene.sim.shell(), {5000, 5000});
     scene.sim.shell().FailQueries(true);
-    Form1& form = scene.Create();
+    TrayApplication& app = scene.Create();
     scene.sim.Advance(1000);
-    EXPECT_EQ(form.Menu().Item("mnuTK").caption, u"0 bytes. (0 items)");
+    EXPECT_EQ(app.Menu().Item("sizeLine").caption, u"0 bytes. (0 items)");
     EXPECT_EQ(scene.ShownIcon()->icon, SimUserInterface::kTrayEmptyHandle);
     EXPECT_EQ(scene.ShownIcon()->tip, u"Dustvale");
     EXPECT_TRUE(scene.sim.shell().EmptyCalls().empty());  // 0 items is below 1
@@ -177,9 +177,9 @@ TEST(AppMonitor, ItemsOnAnotherDriveAreNotShownButTheEmptyCommandRemovesThem) {
     AppScene scene;
     scene.sim.files().AddDrive(u'D');
     scene.sim.shell().AddToRecycleBin(u'D', 4096);
-    Form1& form = scene.Create();
+    TrayApplication& app = scene.Create();
     scene.sim.Advance(1000);
-    EXPECT_EQ(form.Menu().Item("mnuTK").caption, u"0 bytes. (0 items)");
+    EXPECT_EQ(app.Menu().Item("sizeLine").caption, u"0 bytes. (0 items)");
     EXPECT_EQ(scene.ShownIcon()->tip, u"Dustvale");
 
     ASSERT_TRUE(scene.Choose({u"Recycle Bin", u"Empty"}));

@@ -1,7 +1,7 @@
 #pragma once
 
-// The main form in a simulated Windows, with the services it calls outside itself written
-// down: the common-controls start-up, the Options dialog and the loaded forms.
+// The main window in a simulated Windows, with the services it calls outside itself written
+// down: the common-controls start-up, the Options dialog and the open windows.
 
 #include <cstdint>
 #include <functional>
@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "app/Form1.h"
-#include "app/FormInitialization.h"
-#include "app/LoadedForms.h"
-#include "app/OptionsDialogHost.h"
+#include "app/OptionsDialogOpener.h"
+#include "app/ProgramWindows.h"
+#include "app/TrayApplication.h"
+#include "app/WindowStartup.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimKernel.h"
 #include "platform/sim/SimShell.h"
@@ -38,7 +38,7 @@ inline std::string IcoBytes(char tag) {
     return bytes;
 }
 
-class RecordingInitialization final : public FormInitialization {
+class RecordingInitialization final : public WindowStartup {
 public:
     void StartCommonControls() override {
         if (onStart) onStart();
@@ -52,17 +52,17 @@ public:
     std::function<void()> onStart;
 };
 
-class RecordingOptions final : public OptionsDialogHost {
+class RecordingOptions final : public OptionsDialogOpener {
 public:
     void ShowOptions(const Text& autoClean) override { shown.push_back(autoClean); }
     std::vector<Text> shown;
 };
 
-// Another loaded form (the Options dialog, say), which keeps the process alive.
-class OtherForm final : public LoadedForm {
+// Another open window (the Options dialog, say), which keeps the process alive.
+class OtherWindow final : public ProgramWindow {
 public:
-    void Unload() override { ++unloads; }
-    int unloads = 0;
+    void Close() override { ++closes; }
+    int closes = 0;
 };
 
 struct AppScene {
@@ -70,15 +70,14 @@ struct AppScene {
     AppScene(const AppScene&) = delete;
     AppScene& operator=(const AppScene&) = delete;
 
-    Form1& Create() {
-        form = std::make_unique<Form1>(platform, forms, files, initialization, options);
-        return *form;
+    TrayApplication& Create() {
+        app = std::make_unique<TrayApplication>(platform, programWindows, files, initialization,
+                                                options);
+        return *app;
     }
 
-    Hwnd TrayWindow() const { return form->ctlSysTrayBalloon1().IconData().hWnd; }
-    std::uint32_t IconId() const {
-        return static_cast<std::uint32_t>(form->ctlSysTrayBalloon1().IconId());
-    }
+    Hwnd TrayWindow() const { return app->Icon().Record().hWnd; }
+    std::uint32_t IconId() const { return static_cast<std::uint32_t>(app->Icon().IconId()); }
     // The user releases a mouse button over the tray icon (WM_RBUTTONUP by default).
     bool Release(std::int32_t notification = msg::kRButtonUp) {
         return sim.shell().SendCallback(TrayWindow(), IconId(), notification);
@@ -109,11 +108,11 @@ struct AppScene {
 
     sim::SimWindows sim;
     Platform platform = sim.platform();
-    LoadedForms forms{sim.windows()};
-    FileTable files{sim.files()};
+    ProgramWindows programWindows{sim.windows()};
+    NumberedFiles files{sim.files()};
     RecordingInitialization initialization;
     RecordingOptions options;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<TrayApplication> app;
 };
 
 }  // namespace dustvale::apptest

@@ -1,14 +1,14 @@
 #include <gtest/gtest.h>
 
-#include "app/LoadedForms.h"
+#include "app/CommonControlsStartup.h"
+#include "app/OptionsDialog.h"
+#include "app/ProgramWindows.h"
+#include "common/ApplicationPaths.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimKernel.h"
 #include "platform/sim/SimUserInterface.h"
 #include "platform/sim/SimWindows.h"
-#include "clean/ApplicationPaths.h"
 #include "settings/Autostart.h"
-#include "settings/CommonControlsStartup.h"
-#include "settings/Form2.h"
 #include "settings/Manifest.h"
 
 namespace dustvale {
@@ -18,7 +18,7 @@ const Text kRun = u"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 TEST(ApplicationPaths, FolderAndNameOfTheExecutable) {
     struct Case {
-        Text module, folder, name;
+        Text executable, folder, name;
     };
     const Case cases[] = {
         {u"C:\\Program Files\\Dustvale\\Dustvale.exe", u"C:\\Program Files\\Dustvale", u"Dustvale"},
@@ -27,8 +27,8 @@ TEST(ApplicationPaths, FolderAndNameOfTheExecutable) {
         {u"\\\\server\\share\\Dustvale.exe", u"\\\\server\\share", u"Dustvale"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(FolderOfModule(c.module), c.folder);
-        EXPECT_EQ(NameOfModule(c.module), c.name);
+        EXPECT_EQ(ApplicationFolder(c.executable), c.folder);
+        EXPECT_EQ(ExecutableName(c.executable), c.name);
     }
 }
 
@@ -58,23 +58,23 @@ protected:
 
     sim::SimWindows sim;
     Platform platform = sim.platform();
-    FileTable files{platform.files};
-    LoadedForms forms{platform.windows};
-    CommonControlsStartup startup{{platform, files, forms}};
-    OptionsDialog options{platform, forms, files, startup};
+    NumberedFiles files{platform.files};
+    ProgramWindows programWindows{platform.windows};
+    CommonControlsStartup startup{{platform, files, programWindows}};
+    SingleOptionsDialog options{platform, programWindows, files, startup};
 };
 
 TEST_F(AutostartBox, TickingWritesTheQuotedPathAndClearingDeletesIt) {
     sim.kernel().SetModuleFileName(u"C:\\Program Files\\Dust vale\\Dustvale.exe");
     sim.files().AddFile(u"C:\\Program Files\\Dust vale\\Dustvale.exe.manifest", "x");
     sim::SimDialog& dialog = Open();
-    EXPECT_FALSE(dialog.IsChecked(Form2::Check2));
+    EXPECT_FALSE(dialog.IsChecked(OptionsDialog::AutostartBox));
 
-    dialog.Click(Form2::Check2);
+    dialog.Click(OptionsDialog::AutostartBox);
     EXPECT_EQ(RunValue(), u"\"C:\\Program Files\\Dust vale\\Dustvale.exe\"");
-    dialog.Click(Form2::Check2);
+    dialog.Click(OptionsDialog::AutostartBox);
     EXPECT_EQ(RunValue(), std::nullopt);
-    dialog.Click(Form2::Check2);
+    dialog.Click(OptionsDialog::AutostartBox);
     EXPECT_EQ(sim.registry().ValueNames(kRun), std::vector<Text>{u"Dustvale"});
 
     for (const auto& call : sim.registry().OpenCalls()) {
@@ -90,7 +90,7 @@ TEST_F(AutostartBox, ARenamedOrMovedExecutableReplacesTheValue) {
     sim.kernel().SetModuleFileName(u"E:\\Bin Cleaner.exe");
     sim.files().AddDrive(u'E');
     sim.files().AddFile(u"E:\\Bin Cleaner.exe.manifest", "x");
-    Open().Click(Form2::Check2);
+    Open().Click(OptionsDialog::AutostartBox);
     EXPECT_EQ(sim.registry().ValueNames(kRun).size(), 1u);
     EXPECT_EQ(RunValue(), u"\"E:\\\\Bin Cleaner.exe\"");
 }
@@ -98,24 +98,24 @@ TEST_F(AutostartBox, ARenamedOrMovedExecutableReplacesTheValue) {
 TEST_F(AutostartBox, StartsClearEvenWhenRegisteredAndRemovingTakesTickAndClear) {
     sim.registry().SetValue(kRun, u"Dustvale", u"\"C:\\Program Files\\Dustvale\\Dustvale.exe\"");
     sim::SimDialog& dialog = Open();
-    EXPECT_FALSE(dialog.IsChecked(Form2::Check2));
+    EXPECT_FALSE(dialog.IsChecked(OptionsDialog::AutostartBox));
     EXPECT_TRUE(sim.registry().OpenCalls().empty()) << "the value is never read back";
-    dialog.Click(Form2::Check2);
-    dialog.Click(Form2::Check2);
+    dialog.Click(OptionsDialog::AutostartBox);
+    dialog.Click(OptionsDialog::AutostartBox);
     EXPECT_EQ(RunValue(), std::nullopt);
 }
 
 TEST_F(AutostartBox, AMissingOrLockedRunKeyIsNeitherCreatedNorReported) {
     sim.registry().RemoveKey(kRun);
     sim::SimDialog& dialog = Open();
-    dialog.Click(Form2::Check2);
+    dialog.Click(OptionsDialog::AutostartBox);
     EXPECT_FALSE(sim.registry().KeyExists(kRun));
-    EXPECT_TRUE(dialog.IsChecked(Form2::Check2)) << "the box keeps the user's state";
-    dialog.Click(Form2::Check2);  // clearing with no value: nothing happens
+    EXPECT_TRUE(dialog.IsChecked(OptionsDialog::AutostartBox)) << "the box keeps the user's state";
+    dialog.Click(OptionsDialog::AutostartBox);  // clearing with no value: nothing happens
 
     sim.registry().AddKey(kRun);
     sim.registry().DenyNextOpen();
-    dialog.Click(Form2::Check2);
+    dialog.Click(OptionsDialog::AutostartBox);
     EXPECT_EQ(RunValue(), std::nullopt);
     EXPECT_TRUE(sim.ui().MessageBoxes().empty());
     EXPECT_EQ(sim.registry().OpenKeys(), 0u);

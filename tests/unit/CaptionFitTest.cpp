@@ -2,8 +2,8 @@
 
 #include <map>
 
+#include "app/OptionsDialog.h"
 #include "platform/CaptionFit.h"
-#include "settings/Form2.h"
 
 namespace dustvale {
 namespace {
@@ -26,9 +26,12 @@ TEST(CaptionFitTest, FindsTheFirstRunOfTwoOrMoreBlanks) {
 }
 
 TEST(CaptionFitTest, TheOptionsCaptionReadsAroundTheThresholdBoxAtEachDpi) {
-    // Check1 at 120 twips, 4335 wide; Text1 at 3360, 495 wide; the blanks are characters 40 to 54.
-    EXPECT_EQ(FindCaptionAround(Form2Layout(), 96), (CaptionAround{0, {40, 54}, 289, 216, 249}));
-    EXPECT_EQ(FindCaptionAround(Form2Layout(), 144), (CaptionAround{0, {40, 54}, 434, 324, 374}));
+    // The auto-empty box at 120 twips, 4335 wide; the threshold box at 3360, 495 wide; the
+    // blanks are characters 40 to 54.
+    EXPECT_EQ(FindCaptionAround(OptionsDialogLayout(), 96),
+              (CaptionAround{0, {40, 54}, 289, 216, 249}));
+    EXPECT_EQ(FindCaptionAround(OptionsDialogLayout(), 144),
+              (CaptionAround{0, {40, 54}, 434, 324, 374}));
 }
 
 TEST(CaptionFitTest, NoCaptionAroundWithoutBothBlanksAndAnOverlappingControl) {

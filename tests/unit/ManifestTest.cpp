@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "app/LoadedForms.h"
+#include "app/CommonControlsStartup.h"
+#include "app/ProgramWindows.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimKernel.h"
 #include "platform/sim/SimUserInterface.h"
 #include "platform/sim/SimWindows.h"
-#include "settings/CommonControlsStartup.h"
 #include "settings/Manifest.h"
 
 namespace dustvale {
@@ -72,32 +72,32 @@ TEST(IsXPOrLater, FollowsTheVersionRule) {
     EXPECT_FALSE(IsXPOrLater(std::nullopt)) << "a failed version query";
 }
 
-// A form as the termination sees it.
-class FakeForm final : public LoadedForm {
+// A window as the termination sees it.
+class FakeWindow final : public ProgramWindow {
 public:
-    explicit FakeForm(LoadedForms& forms) : forms_(forms) { forms_.Register(*this); }
-    void Unload() override {
-        ++unloads;
-        forms_.Unregister(*this);
+    explicit FakeWindow(ProgramWindows& windows) : windows_(windows) { windows_.Add(*this); }
+    void Close() override {
+        ++closes;
+        windows_.Remove(*this);
     }
-    int unloads = 0;
+    int closes = 0;
 
 private:
-    LoadedForms& forms_;
+    ProgramWindows& windows_;
 };
 
 class StartCommonControlsTest : public ::testing::Test {
 protected:
-    void Start() { StartCommonControls({platform, files, forms}); }
+    void Start() { StartCommonControls({platform, files, programWindows}); }
 
     sim::SimWindows sim;
     Platform platform = sim.platform();
-    FileTable files{platform.files};
-    LoadedForms forms{platform.windows};
+    NumberedFiles files{platform.files};
+    ProgramWindows programWindows{platform.windows};
 };
 
 TEST_F(StartCommonControlsTest, FirstStartWritesTheHiddenManifestAsksForARestartAndEnds) {
-    FakeForm form1(forms);
+    FakeWindow window(programWindows);
     EXPECT_THROW(Start(), sim::ProcessExit);
 
     EXPECT_EQ(sim.files().Contents(kManifest), kManifestBytes);
@@ -108,7 +108,7 @@ TEST_F(StartCommonControlsTest, FirstStartWritesTheHiddenManifestAsksForARestart
               u"Manifest file has been re-initialized.\r\n\r\nThis application must be restarted.");
     EXPECT_EQ(box.caption, u"Dustvale v1.0.0");
     EXPECT_EQ(box.style, 0x40u);
-    EXPECT_EQ(form1.unloads, 1);
+    EXPECT_EQ(window.closes, 1);
     EXPECT_EQ(sim.files().OpenFiles(), 0u);
     EXPECT_TRUE(sim.kernel().ExitCode().has_value());
     EXPECT_TRUE(sim.commonControls().ExCalls().empty()) << "nothing runs after the restart box";

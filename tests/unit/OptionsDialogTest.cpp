@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "app/Form1.h"
-#include "app/LoadedForms.h"
+#include "app/CommonControlsStartup.h"
+#include "app/OptionsDialog.h"
+#include "app/ProgramWindows.h"
+#include "app/TrayApplication.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimKernel.h"
 #include "platform/sim/SimShell.h"
@@ -9,8 +11,6 @@
 #include "platform/sim/SimWindowing.h"
 #include "platform/sim/SimWindows.h"
 #include "res/ResourceIds.h"
-#include "settings/CommonControlsStartup.h"
-#include "settings/Form2.h"
 
 namespace dustvale {
 namespace {
@@ -33,18 +33,18 @@ protected:
 
     sim::SimWindows sim;
     Platform platform = sim.platform();
-    FileTable files{platform.files};
-    LoadedForms forms{platform.windows};
-    CommonControlsStartup startup{{platform, files, forms}};
-    OptionsDialog options{platform, forms, files, startup};
+    NumberedFiles files{platform.files};
+    ProgramWindows programWindows{platform.windows};
+    CommonControlsStartup startup{{platform, files, programWindows}};
+    SingleOptionsDialog options{platform, programWindows, files, startup};
 };
 
 TEST_F(OptionsDialogTest, AutoEmptyOffOpensClearWithTheDisabledDefaultAndWritesNothing) {
     sim::SimDialog& dialog = Open(u"OFF");
-    EXPECT_FALSE(dialog.IsChecked(Form2::Check1));
-    EXPECT_FALSE(dialog.IsChecked(Form2::Check2));
-    EXPECT_EQ(dialog.GetText(Form2::Text1), u"15");
-    EXPECT_FALSE(dialog.IsEnabled(Form2::Text1));
+    EXPECT_FALSE(dialog.IsChecked(OptionsDialog::AutoEmptyBox));
+    EXPECT_FALSE(dialog.IsChecked(OptionsDialog::AutostartBox));
+    EXPECT_EQ(dialog.GetText(OptionsDialog::ThresholdBox), u"15");
+    EXPECT_FALSE(dialog.IsEnabled(OptionsDialog::ThresholdBox));
     EXPECT_TRUE(dialog.IsVisible());
     EXPECT_EQ(dialog.TimesShownCentred(), 1);
     EXPECT_FALSE(sim.files().Exists(kSettings));
@@ -53,38 +53,38 @@ TEST_F(OptionsDialogTest, AutoEmptyOffOpensClearWithTheDisabledDefaultAndWritesN
 TEST_F(OptionsDialogTest, OpeningWithAThresholdShowsItAndRewritesTheFile) {
     sim.files().AddFile(kSettings, "20\r\n");  // stored earlier in this run
     sim::SimDialog& dialog = Open(u"15");
-    EXPECT_TRUE(dialog.IsChecked(Form2::Check1));
-    EXPECT_TRUE(dialog.IsEnabled(Form2::Text1));
-    EXPECT_EQ(dialog.GetText(Form2::Text1), u"15");
+    EXPECT_TRUE(dialog.IsChecked(OptionsDialog::AutoEmptyBox));
+    EXPECT_TRUE(dialog.IsEnabled(OptionsDialog::ThresholdBox));
+    EXPECT_EQ(dialog.GetText(OptionsDialog::ThresholdBox), u"15");
     EXPECT_EQ(Stored(), "15\r\n");
 }
 
 TEST_F(OptionsDialogTest, StoringTwentyThenReopeningShowsFifteenAndWritesItBack) {
     sim::SimDialog& first = Open(u"15");
-    first.Type(Form2::Text1, u"20");
+    first.Type(OptionsDialog::ThresholdBox, u"20");
     EXPECT_EQ(Stored(), "15\r\n") << "typing stores nothing";
-    first.Click(Form2::Command1);
+    first.Click(OptionsDialog::CloseButton);
     EXPECT_EQ(Stored(), "20\r\n");
-    EXPECT_EQ(sim.dialogs().Current(), nullptr) << "Close unloads the dialog";
-    EXPECT_EQ(forms.Count(), 0u);
+    EXPECT_EQ(sim.dialogs().Current(), nullptr) << "Close closes the dialog";
+    EXPECT_EQ(programWindows.Count(), 0u);
 
     sim::SimDialog& second = Open(u"15");
-    EXPECT_EQ(second.GetText(Form2::Text1), u"15");
+    EXPECT_EQ(second.GetText(OptionsDialog::ThresholdBox), u"15");
     EXPECT_EQ(Stored(), "15\r\n");
 }
 
 TEST_F(OptionsDialogTest, CheckBoxStoresAtOnceAndClearingStoresExactlyOff) {
     sim::SimDialog& dialog = Open(u"OFF");
-    dialog.Click(Form2::Check1);
-    EXPECT_TRUE(dialog.IsEnabled(Form2::Text1));
+    dialog.Click(OptionsDialog::AutoEmptyBox);
+    EXPECT_TRUE(dialog.IsEnabled(OptionsDialog::ThresholdBox));
     EXPECT_EQ(Stored(), "15\r\n");
-    dialog.Type(Form2::Text1, u" 7 items");
-    dialog.Click(Form2::Check1);
-    EXPECT_FALSE(dialog.IsEnabled(Form2::Text1));
+    dialog.Type(OptionsDialog::ThresholdBox, u" 7 items");
+    dialog.Click(OptionsDialog::AutoEmptyBox);
+    EXPECT_FALSE(dialog.IsEnabled(OptionsDialog::ThresholdBox));
     EXPECT_EQ(Stored(), std::string("OFF\r\n", 5));
-    dialog.Click(Form2::Check1);
+    dialog.Click(OptionsDialog::AutoEmptyBox);
     EXPECT_EQ(Stored(), " 7 items\r\n") << "stored as typed, not trimmed or checked";
-    dialog.Type(Form2::Text1, u"");
+    dialog.Type(OptionsDialog::ThresholdBox, u"");
     dialog.Enter();  // Enter presses Close
     EXPECT_EQ(Stored(), "\r\n");
     EXPECT_EQ(sim.dialogs().Current(), nullptr);
@@ -92,17 +92,17 @@ TEST_F(OptionsDialogTest, CheckBoxStoresAtOnceAndClearingStoresExactlyOff) {
 
 TEST_F(OptionsDialogTest, ClosingFromTheTitleBarOrWithEscStoresNothing) {
     sim::SimDialog& first = Open(u"15");
-    first.Type(Form2::Text1, u"40");
+    first.Type(OptionsDialog::ThresholdBox, u"40");
     first.CloseBox();
     EXPECT_EQ(Stored(), "15\r\n");
     EXPECT_EQ(sim.dialogs().Current(), nullptr);
 
     sim::SimDialog& second = Open(u"OFF");
-    second.Click(Form2::Check1);
-    second.Type(Form2::Text1, u"40");
+    second.Click(OptionsDialog::AutoEmptyBox);
+    second.Type(OptionsDialog::ThresholdBox, u"40");
     second.Escape();
     EXPECT_EQ(Stored(), "15\r\n");
-    EXPECT_EQ(forms.Count(), 0u);
+    EXPECT_EQ(programWindows.Count(), 0u);
 }
 
 TEST_F(OptionsDialogTest, ASecondOpeningBringsTheSameDialogForward) {
@@ -115,56 +115,56 @@ TEST_F(OptionsDialogTest, ASecondOpeningBringsTheSameDialogForward) {
     EXPECT_EQ(Stored(), "99\r\n") << "bringing forward does not load again";
 }
 
-TEST_F(OptionsDialogTest, TheFormObjectIsInitialisedOnceAndOnlyAtTheFirstOpening) {
+TEST_F(OptionsDialogTest, TheDialogObjectIsInitialisedOnceAndOnlyAtTheFirstOpening) {
     EXPECT_TRUE(sim.commonControls().ExCalls().empty());
     Open(u"OFF").CloseBox();
     Open(u"OFF").CloseBox();
     EXPECT_EQ(sim.commonControls().ExCalls(), (std::vector<std::uint32_t>{0xFFFF, 0x200}));
 }
 
-TEST_F(OptionsDialogTest, TheDialogKeepsTheProcessRunningAfterTheMainFormUnloads) {
-    struct MainForm final : LoadedForm {
-        explicit MainForm(LoadedForms& f) : forms(f) { forms.Register(*this); }
-        void Unload() override { forms.Unregister(*this); }
-        LoadedForms& forms;
-    } form1(forms);
+TEST_F(OptionsDialogTest, TheDialogKeepsTheProcessRunningAfterTheMainWindowCloses) {
+    struct MainWindow final : ProgramWindow {
+        explicit MainWindow(ProgramWindows& w) : windows(w) { windows.Add(*this); }
+        void Close() override { windows.Remove(*this); }
+        ProgramWindows& windows;
+    } main(programWindows);
     sim::SimDialog& dialog = Open(u"OFF");
-    form1.Unload();
+    main.Close();
     EXPECT_FALSE(sim.windows().QuitPosted());
-    dialog.Click(Form2::Command1);
+    dialog.Click(OptionsDialog::CloseButton);
     EXPECT_TRUE(sim.windows().QuitPosted());
 }
 
 TEST_F(OptionsDialogTest, FirstOpeningAfterTheManifestWentRewritesItAndEndsWithoutTrayIcon) {
-    Form1 form1(platform, forms, files, startup, options);
+    TrayApplication app(platform, programWindows, files, startup, options);
     ASSERT_EQ(sim.shell().Icons().size(), 1u);
     sim.files().SetFileAttributes(kManifest, attr::kNormal);
     sim.files().DeleteFile(kManifest);
 
-    EXPECT_THROW(options.ShowOptions(form1.AutoClean()), sim::ProcessExit);
+    EXPECT_THROW(options.ShowOptions(app.AutoClean()), sim::ProcessExit);
     EXPECT_TRUE(sim.files().Exists(kManifest));
     EXPECT_EQ(sim.ui().MessageBoxes().size(), 1u);
     EXPECT_TRUE(sim.shell().Icons().empty());
     EXPECT_EQ(sim.dialogs().Created(), 0);
 }
 
-TEST(Form2Layout, ControlsCaptionsAndTabOrder) {
-    const DialogLayout layout = Form2Layout();
+TEST(OptionsDialogLayout, ControlsCaptionsAndTabOrder) {
+    const DialogLayout layout = OptionsDialogLayout();
     EXPECT_EQ(layout.caption, u"Options");
     EXPECT_EQ(layout.smallIcon, static_cast<std::uint32_t>(IDI_OPTIONS));
     ASSERT_EQ(layout.controls.size(), 4u);
-    const Text caption = layout.controls[Form2::Check1].text;
+    const Text caption = layout.controls[OptionsDialog::AutoEmptyBox].text;
     EXPECT_EQ(caption, u"Empty Recycle Bin if there are more than" + Text(14, u' ') + u"files(s).");
-    EXPECT_EQ(layout.controls[Form2::Text1].kind, ControlKind::TextBox);
-    EXPECT_EQ(layout.controls[Form2::Check2].text, u"Auto Start with Windows.");
-    EXPECT_EQ(layout.controls[Form2::Command1].text, u"Close");
-    EXPECT_EQ(layout.controls[Form2::Command1].kind, ControlKind::DefaultButton);
+    EXPECT_EQ(layout.controls[OptionsDialog::ThresholdBox].kind, ControlKind::TextBox);
+    EXPECT_EQ(layout.controls[OptionsDialog::AutostartBox].text, u"Auto Start with Windows.");
+    EXPECT_EQ(layout.controls[OptionsDialog::CloseButton].text, u"Close");
+    EXPECT_EQ(layout.controls[OptionsDialog::CloseButton].kind, ControlKind::DefaultButton);
 }
 
 TEST_F(OptionsDialogTest, ControlsArePlacedInPixelsAtTheScreensDpi) {
     struct Case {
         std::int32_t dpi;
-        sim::PixelRect client, check1, text1, check2, command1;
+        sim::PixelRect client, autoEmpty, threshold, autostart, close;
     };
     const Case cases[] = {
         {96, {0, 0, 312, 100}, {8, 8, 289, 17}, {224, 8, 33, 19}, {8, 40, 289, 17},
@@ -177,10 +177,10 @@ TEST_F(OptionsDialogTest, ControlsArePlacedInPixelsAtTheScreensDpi) {
         sim.windows().SetScreenDpi(c.dpi);
         sim::SimDialog& dialog = Open(u"OFF");
         EXPECT_EQ(dialog.ClientPixels(), c.client) << c.dpi;
-        EXPECT_EQ(dialog.ControlPixels(Form2::Check1), c.check1) << c.dpi;
-        EXPECT_EQ(dialog.ControlPixels(Form2::Text1), c.text1) << c.dpi;
-        EXPECT_EQ(dialog.ControlPixels(Form2::Check2), c.check2) << c.dpi;
-        EXPECT_EQ(dialog.ControlPixels(Form2::Command1), c.command1) << c.dpi;
+        EXPECT_EQ(dialog.ControlPixels(OptionsDialog::AutoEmptyBox), c.autoEmpty) << c.dpi;
+        EXPECT_EQ(dialog.ControlPixels(OptionsDialog::ThresholdBox), c.threshold) << c.dpi;
+        EXPECT_EQ(dialog.ControlPixels(OptionsDialog::AutostartBox), c.autostart) << c.dpi;
+        EXPECT_EQ(dialog.ControlPixels(OptionsDialog::CloseButton), c.close) << c.dpi;
         dialog.CloseBox();
     }
 }

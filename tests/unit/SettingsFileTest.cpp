@@ -153,7 +153,7 @@ class SettingsFileOnDisk : public ::testing::Test {
 protected:
     sim::SimWindows sim;
     Platform platform = sim.platform();
-    FileTable files{platform.files};
+    NumberedFiles files{platform.files};
 };
 
 TEST_F(SettingsFileOnDisk, NoFileReadsOffAndCreatesNothing) {

@@ -1,11 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "app/LoadedForms.h"
+#include "app/ProgramWindows.h"
+#include "app/Termination.h"
+#include "common/NumberedFiles.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimKernel.h"
 #include "platform/sim/SimWindows.h"
-#include "settings/FileTable.h"
-#include "settings/Termination.h"
+#include "settings/SettingsFile.h"
 
 namespace dustvale {
 namespace {
@@ -23,19 +24,19 @@ protected:
 
     sim::SimWindows sim;
     Platform platform = sim.platform();
-    FileTable files{platform.files};
-    LoadedForms forms{platform.windows};
+    NumberedFiles files{platform.files};
+    ProgramWindows programWindows{platform.windows};
 };
 
-TEST_F(TerminationTest, FileTableGivesTheLowestFreeNumber) {
-    EXPECT_EQ(files.FreeFile(), 1);
+TEST_F(TerminationTest, NumberedFilesGiveTheLowestFreeNumber) {
+    EXPECT_EQ(files.FreeNumber(), 1);
     OpenAt(kSettingsFileNumber, u"C:\\a.txt");
     OpenAt(3, u"C:\\b.txt");
-    EXPECT_EQ(files.FreeFile(), 2);
+    EXPECT_EQ(files.FreeNumber(), 2);
     EXPECT_FALSE(files.Open(3, u"C:\\c.txt", FileMode::Input)) << "number in use";
     EXPECT_FALSE(files.Open(0, u"C:\\c.txt", FileMode::Input));
     EXPECT_FALSE(files.Open(2, u"C:\\missing.txt", FileMode::Input));
-    EXPECT_EQ(files.FreeFile(), 2);
+    EXPECT_EQ(files.FreeNumber(), 2);
 }
 
 TEST_F(TerminationTest, CloseAllFilesClosesTheUnbrokenRunFromNumberOne) {
@@ -53,7 +54,7 @@ TEST_F(TerminationTest, CloseAllFilesClosesTheUnbrokenRunFromNumberOne) {
     };
     const Text paths[] = {u"C:\\a.txt", u"C:\\b.txt", u"C:\\c.txt", u"C:\\d.txt"};
     for (const Case& c : cases) {
-        FileTable table(platform.files);
+        NumberedFiles table(platform.files);
         for (int number : c.open) {
             ASSERT_TRUE(table.Open(number, paths[number - 1], FileMode::Input));
         }
@@ -67,44 +68,44 @@ TEST_F(TerminationTest, CloseAllFilesClosesTheUnbrokenRunFromNumberOne) {
     }
 }
 
-class RecordingForm final : public LoadedForm {
+class RecordingWindow final : public ProgramWindow {
 public:
-    RecordingForm(LoadedForms& forms, std::vector<int>& log, int id)
-        : forms_(forms), log_(log), id_(id) {
-        forms_.Register(*this);
+    RecordingWindow(ProgramWindows& programWindows, std::vector<int>& log, int id)
+        : programWindows_(programWindows), log_(log), id_(id) {
+        programWindows_.Add(*this);
     }
-    void Unload() override {
+    void Close() override {
         log_.push_back(id_);
-        forms_.Unregister(*this);
+        programWindows_.Remove(*this);
     }
 
 private:
-    LoadedForms& forms_;
+    ProgramWindows& programWindows_;
     std::vector<int>& log_;
     int id_;
 };
 
-TEST_F(TerminationTest, UnloadAllFormsUnloadsEachInLoadOrder) {
+TEST_F(TerminationTest, CloseAllWindowsClosesEachInOpeningOrder) {
     std::vector<int> log;
-    RecordingForm form1(forms, log, 1);
-    RecordingForm form2(forms, log, 2);
-    UnloadAllForms(forms);
+    RecordingWindow first(programWindows, log, 1);
+    RecordingWindow second(programWindows, log, 2);
+    CloseAllWindows(programWindows);
     EXPECT_EQ(log, (std::vector<int>{1, 2}));
-    EXPECT_EQ(forms.Count(), 0u);
+    EXPECT_EQ(programWindows.Count(), 0u);
 }
 
-TEST_F(TerminationTest, TerminateProgramClosesUnloadsThenEndsTheProcess) {
+TEST_F(TerminationTest, TerminateProgramClosesFilesAndWindowsThenEndsTheProcess) {
     std::vector<int> log;
-    RecordingForm form1(forms, log, 1);
+    RecordingWindow first(programWindows, log, 1);
     OpenAt(1, u"C:\\a.txt");
-    EXPECT_THROW(TerminateProgram(files, forms, platform.kernel), sim::ProcessExit);
+    EXPECT_THROW(TerminateProgram(files, programWindows, platform.kernel), sim::ProcessExit);
     EXPECT_EQ(log, std::vector<int>{1});
     EXPECT_FALSE(files.IsOpen(1));
     EXPECT_TRUE(sim.kernel().ExitCode().has_value());
 }
 
-TEST_F(TerminationTest, TerminateProgramWithNothingLoadedStillEnds) {
-    EXPECT_THROW(TerminateProgram(files, forms, platform.kernel), sim::ProcessExit);
+TEST_F(TerminationTest, TerminateProgramWithNothingOpenStillEnds) {
+    EXPECT_THROW(TerminateProgram(files, programWindows, platform.kernel), sim::ProcessExit);
     EXPECT_TRUE(sim.kernel().ExitCode().has_value());
 }
 

@@ -54,7 +54,7 @@ const std::vector<std::int32_t> kClickedAway{msg::kMButtonDown, msg::kMButtonUp}
 TEST(TrayBalloon, ShowSendsTextTitleTimeoutAndStyleWithTheInfoFlagOnly) {
     TrayScene s;
     s.Register();
-    EXPECT_TRUE(s.control->BalloonTipShow(u"Corbeille", u"Vidée \x263A", kWarning, 3000));
+    EXPECT_TRUE(s.control->ShowBalloon(u"Corbeille", u"Vidée \x263A", kWarning, 3000));
     ASSERT_EQ(s.NotifyMessages(), (std::vector<NotifyMessage>{NotifyMessage::Modify}));
     const NotifyIconRecord& sent = s.sim.shell().NotifyCalls()[0].record;
     EXPECT_EQ(sent.uFlags, 0x10u);
@@ -71,8 +71,8 @@ TEST(TrayBalloon, ShowSendsTextTitleTimeoutAndStyleWithTheInfoFlagOnly) {
 TEST(TrayBalloon, LongTextAndTitleAreCut) {
     TrayScene s;
     s.Register();
-    s.control->BalloonTipShow(Text(70, u't'), Text(300, u'm'), kInfo, 1000);
-    const NotifyIconRecord& record = s.control->IconData();
+    s.control->ShowBalloon(Text(70, u't'), Text(300, u'm'), kInfo, 1000);
+    const NotifyIconRecord& record = s.control->Record();
     EXPECT_EQ(Text(record.szInfo), Text(255, u'm'));
     EXPECT_EQ(Text(record.szInfoTitle), Text(63, u't'));
 }
@@ -80,30 +80,30 @@ TEST(TrayBalloon, LongTextAndTitleAreCut) {
 TEST(TrayBalloon, EmptyTitleShowsThePreviousTitleButCannotBeShownAgain) {
     TrayScene s;
     s.Register();
-    s.control->BalloonTipShow(u"First", u"One", kInfo, 1000);
-    s.control->BalloonTipShow(u"", u"Two", kInfo, 1000);
-    EXPECT_EQ(Text(s.control->IconData().szInfoTitle), u"First");
+    s.control->ShowBalloon(u"First", u"One", kInfo, 1000);
+    s.control->ShowBalloon(u"", u"Two", kInfo, 1000);
+    EXPECT_EQ(Text(s.control->Record().szInfoTitle), u"First");
     s.sim.shell().ClearNotifyCalls();
-    s.control->BalloonTipShowLast();
+    s.control->ShowLastBalloon();
     EXPECT_TRUE(s.sim.shell().NotifyCalls().empty());
 }
 
 TEST(TrayBalloon, ShowLastRepeatsTheLastBalloonOnlyWhenThereIsOne) {
     TrayScene s;
     s.Register();
-    s.control->BalloonTipShowLast();
+    s.control->ShowLastBalloon();
     EXPECT_TRUE(s.sim.shell().NotifyCalls().empty());
 
-    s.control->BalloonTipShow(u"Title", u"Message", kWarning, 2500);
-    s.control->BalloonTipShow(u"", u"", 0, 0);  // no timeout: nothing to repeat any more
+    s.control->ShowBalloon(u"Title", u"Message", kWarning, 2500);
+    s.control->ShowBalloon(u"", u"", 0, 0);  // no timeout: nothing to repeat any more
     s.sim.shell().ClearNotifyCalls();
-    s.control->BalloonTipShowLast();
+    s.control->ShowLastBalloon();
     EXPECT_TRUE(s.sim.shell().NotifyCalls().empty());
 
-    s.control->BalloonTipShow(u"Title", u"Message", kWarning, 2500);
-    s.control->BalloonTipShow(u"Other", u"Text", kInfo, 900);
+    s.control->ShowBalloon(u"Title", u"Message", kWarning, 2500);
+    s.control->ShowBalloon(u"Other", u"Text", kInfo, 900);
     s.sim.shell().ClearNotifyCalls();
-    s.control->BalloonTipShowLast();
+    s.control->ShowLastBalloon();
     ASSERT_EQ(s.sim.shell().NotifyCalls().size(), 1u);
     const NotifyIconRecord& sent = s.sim.shell().NotifyCalls()[0].record;
     EXPECT_EQ(Text(sent.szInfoTitle), u"Other");
@@ -114,11 +114,11 @@ TEST(TrayBalloon, ShowLastRepeatsTheLastBalloonOnlyWhenThereIsOne) {
 
 TEST(TrayBalloon, ShowWithoutRegistrationStoresNothing) {
     TrayScene s;
-    s.control->IconPicture(s.full);
-    EXPECT_FALSE(s.control->BalloonTipShow(u"T", u"M", kInfo, 1000));
-    ASSERT_TRUE(s.control->SysTrayAddIcon());
+    s.control->SetIcon(s.full);
+    EXPECT_FALSE(s.control->ShowBalloon(u"T", u"M", kInfo, 1000));
+    ASSERT_TRUE(s.control->AddIcon());
     s.sim.shell().ClearNotifyCalls();
-    s.control->BalloonTipShowLast();
+    s.control->ShowLastBalloon();
     EXPECT_TRUE(s.sim.shell().NotifyCalls().empty());
 }
 
@@ -126,7 +126,7 @@ TEST(TrayBalloon, ControlClicksTheBalloonAwayAfterItsTimeoutAndReportsATimeOut) 
     TrayScene s;
     s.Register();
     ShellTooltip balloon(s, u"Corbeille vidée", true);
-    s.control->BalloonTipShow(u"Dustvale", u"Corbeille vidée", kInfo, 3000);
+    s.control->ShowBalloon(u"Dustvale", u"Corbeille vidée", kInfo, 3000);
     s.sim.Advance(500);  // the shell takes its time to show it
     s.sim.shell().SendCallback(s.controlWindow, 1000, msg::kBalloonShow);
     EXPECT_EQ(s.TimerPeriod(1002), std::optional<std::uint32_t>(3000));
@@ -135,12 +135,12 @@ TEST(TrayBalloon, ControlClicksTheBalloonAwayAfterItsTimeoutAndReportsATimeOut) 
     EXPECT_TRUE(balloon.clicks.empty());
     s.sim.Advance(1);
     EXPECT_EQ(balloon.clicks, kClickedAway);
-    EXPECT_EQ(s.host.Log(), (Log{"BalloonShow", "BalloonTimeOut"}));
+    EXPECT_EQ(s.host.Log(), (Log{"OnBalloonShown", "OnBalloonTimedOut"}));
     EXPECT_FALSE(s.TimerPeriod(1002).has_value());
 
     // A later click of the user's is the user's.
     s.sim.shell().SendCallback(s.controlWindow, 1000, msg::kBalloonUserClick);
-    EXPECT_EQ(s.host.Log().back(), "BalloonClicked");
+    EXPECT_EQ(s.host.Log().back(), "OnBalloonClicked");
 }
 
 TEST(TrayBalloon, ShellNotificationsEndTheTimerAndBecomeTheirEvents) {
@@ -150,15 +150,15 @@ TEST(TrayBalloon, ShellNotificationsEndTheTimerAndBecomeTheirEvents) {
         bool timerStops;
     };
     const Case cases[] = {
-        {msg::kBalloonHide, "BalloonTimeOut", true},
-        {msg::kBalloonTimeout, "BalloonClosed", true},
-        {msg::kBalloonUserClick, "BalloonClicked", false},
+        {msg::kBalloonHide, "OnBalloonTimedOut", true},
+        {msg::kBalloonTimeout, "OnBalloonClosed", true},
+        {msg::kBalloonUserClick, "OnBalloonClicked", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.event);
         TrayScene s;
         s.Register();
-        s.control->BalloonTipShow(u"T", u"M", kInfo, 5000);
+        s.control->ShowBalloon(u"T", u"M", kInfo, 5000);
         s.Callback(msg::kBalloonShow);
         s.host.ClearLog();
         s.Callback(c.notification);
@@ -171,7 +171,7 @@ TEST(TrayBalloon, ZeroTimeoutLeavesTheBalloonToTheShell) {
     TrayScene s;
     s.Register();
     ShellTooltip balloon(s, u"M", true);
-    s.control->BalloonTipShow(u"T", u"M", kInfo, 0);
+    s.control->ShowBalloon(u"T", u"M", kInfo, 0);
     s.Callback(msg::kBalloonShow);
     EXPECT_FALSE(s.TimerPeriod(1002).has_value());
     s.sim.Advance(60000);
@@ -182,10 +182,10 @@ TEST(TrayBalloon, SecondShowDoesNotRestartTheRunningTimer) {
     TrayScene s;
     s.Register();
     ShellTooltip first(s, u"First", true);
-    s.control->BalloonTipShow(u"T", u"First", kInfo, 3000);
+    s.control->ShowBalloon(u"T", u"First", kInfo, 3000);
     s.Callback(msg::kBalloonShow);
     s.sim.Advance(2000);
-    s.control->BalloonTipShow(u"T", u"First", kInfo, 10000);
+    s.control->ShowBalloon(u"T", u"First", kInfo, 10000);
     s.Callback(msg::kBalloonShow);
     EXPECT_EQ(s.TimerPeriod(1002), std::optional<std::uint32_t>(3000));
     s.sim.Advance(1000);
@@ -203,14 +203,14 @@ TEST(TrayBalloon, SearchFindsTheBalloonBelowOtherWindowsAndUnreadableTooltips) {
     ShellTooltip oneLetter(s, u"x", false);
     ShellTooltip empty(s, u"", false);
 
-    s.control->BalloonTipShow(u"T", u"Trash emptied \x263A", kInfo, 1000);
+    s.control->ShowBalloon(u"T", u"Trash emptied \x263A", kInfo, 1000);
     s.Callback(msg::kBalloonShow);
     s.sim.Advance(1000);
     for (const ShellTooltip* other : {&otherTooltip, &notepad, &wrongCase, &oneLetter, &empty}) {
         EXPECT_TRUE(other->clicks.empty());
     }
     EXPECT_EQ(balloon.clicks, kClickedAway);
-    EXPECT_EQ(s.host.Log(), (Log{"BalloonShow", "BalloonTimeOut"}));
+    EXPECT_EQ(s.host.Log(), (Log{"OnBalloonShown", "OnBalloonTimedOut"}));
 }
 
 TEST(TrayBalloon, LongBalloonTextIsFoundByItsFirstCharacters) {
@@ -218,7 +218,7 @@ TEST(TrayBalloon, LongBalloonTextIsFoundByItsFirstCharacters) {
     s.Register();
     const Text message(300, u'w');
     ShellTooltip balloon(s, message.substr(0, 255), true);
-    s.control->BalloonTipShow(u"T", message, kInfo, 1000);
+    s.control->ShowBalloon(u"T", message, kInfo, 1000);
     s.Callback(msg::kBalloonShow);
     s.sim.Advance(1000);
     EXPECT_EQ(balloon.clicks, kClickedAway);
@@ -228,18 +228,18 @@ TEST(TrayBalloon, NoBalloonWindowMeansNothingIsClickedAndLaterClicksAreTheUsers)
     TrayScene s;
     s.Register();
     ShellTooltip someoneElses(s, u"Open file", false);
-    s.control->BalloonTipShow(u"T", u"Trash emptied", kInfo, 1000);
+    s.control->ShowBalloon(u"T", u"Trash emptied", kInfo, 1000);
     s.Callback(msg::kBalloonShow);
     s.sim.Advance(1000);
     EXPECT_TRUE(someoneElses.clicks.empty());
     s.Callback(msg::kBalloonUserClick);
-    EXPECT_EQ(s.host.Log(), (Log{"BalloonShow", "BalloonClicked"}));
+    EXPECT_EQ(s.host.Log(), (Log{"OnBalloonShown", "OnBalloonClicked"}));
 }
 
 TEST(TrayBalloon, CloseOnAnUnregisteredIconDoesNothing) {
     TrayScene s;
     ShellTooltip balloon(s, u"M", true);
-    s.control->BalloonTipClose();
+    s.control->CloseBalloon();
     EXPECT_TRUE(balloon.clicks.empty());
     EXPECT_TRUE(s.host.errors.empty());
 }
@@ -247,10 +247,10 @@ TEST(TrayBalloon, CloseOnAnUnregisteredIconDoesNothing) {
 TEST(TrayBalloon, RemovingTheIconStopsTheBalloonTimer) {
     TrayScene s;
     s.Register();
-    s.control->BalloonTipShow(u"T", u"M", kInfo, 3000);
+    s.control->ShowBalloon(u"T", u"M", kInfo, 3000);
     s.Callback(msg::kBalloonShow);
     ASSERT_TRUE(s.TimerPeriod(1002).has_value());
-    ASSERT_EQ(s.control->SysTrayRemoveIcon(), std::optional<bool>(true));
+    ASSERT_EQ(s.control->RemoveIcon(), std::optional<bool>(true));
     EXPECT_FALSE(s.TimerPeriod(1002).has_value());
 }
 
@@ -259,7 +259,7 @@ TEST(TrayBalloon, ControlDestroyedWhileTheSearchLetsMessagesRunIsNotTouchedAfter
     s.Register();
     ShellTooltip other(s, u"Open file", false);
     ShellTooltip top(s, u"Another", false);
-    s.control->BalloonTipShow(u"T", u"M", kInfo, 1000);
+    s.control->ShowBalloon(u"T", u"M", kInfo, 1000);
     s.Callback(msg::kBalloonShow);
     // A message posted before the timer fires, run by the search: it ends the control, as
     // a host's deferred destruction would.

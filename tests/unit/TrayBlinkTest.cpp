@@ -38,8 +38,8 @@ TEST(TrayBlink, CycleIsAtLeast200Milliseconds) {
         SCOPED_TRACE(c.asked);
         TrayScene s;
         s.Register();
-        s.control->BlinkStart(c.asked);
-        EXPECT_TRUE(s.control->BlinkIsRunning());
+        s.control->StartBlinking(c.asked);
+        EXPECT_TRUE(s.control->IsBlinking());
         EXPECT_EQ(s.TimerPeriod(1003), std::optional<std::uint32_t>(c.used));
     }
 }
@@ -47,9 +47,9 @@ TEST(TrayBlink, CycleIsAtLeast200Milliseconds) {
 TEST(TrayBlink, SwapsAlternateFromTheBlinkIconOneCycleAfterTheStart) {
     TrayScene s;
     s.Register();
-    s.control->BlinkIconPicture(s.blink);
+    s.control->SetBlinkIcon(s.blink);
     EXPECT_TRUE(s.sim.shell().NotifyCalls().empty());  // the blink picture alone sends nothing
-    s.control->BlinkStart(300);
+    s.control->StartBlinking(300);
     s.sim.Advance(299);
     EXPECT_EQ(Shown(s), kFullIcon);
     s.sim.Advance(1);
@@ -65,36 +65,36 @@ TEST(TrayBlink, SwapsAlternateFromTheBlinkIconOneCycleAfterTheStart) {
 TEST(TrayBlink, WithoutABlinkIconTheIconAlternatesWithNoPicture) {
     TrayScene s;
     s.Register();
-    s.control->BlinkStart(200);
+    s.control->StartBlinking(200);
     EXPECT_EQ(ShownAfterEachSwap(s, 200, 4), (std::vector<HIcon>{0, kFullIcon, 0, kFullIcon}));
 }
 
 TEST(TrayBlink, StopShowsTheStandardIconAndThePhaseCarriesOverToTheNextStart) {
     TrayScene s;
     s.Register();
-    s.control->BlinkIconPicture(s.blink);
-    s.control->BlinkStart(250);
+    s.control->SetBlinkIcon(s.blink);
+    s.control->StartBlinking(250);
     s.sim.Advance(250);
     ASSERT_EQ(Shown(s), kBlinkIcon);
 
-    s.control->BlinkStop();
-    EXPECT_FALSE(s.control->BlinkIsRunning());
+    s.control->StopBlinking();
+    EXPECT_FALSE(s.control->IsBlinking());
     EXPECT_EQ(Shown(s), kFullIcon);
     EXPECT_FALSE(s.TimerPeriod(1003).has_value());
 
     // The blink icon was the last one swapped in, so the first swap now brings the standard.
-    s.control->BlinkStart(250);
+    s.control->StartBlinking(250);
     EXPECT_EQ(ShownAfterEachSwap(s, 250, 2), (std::vector<HIcon>{kFullIcon, kBlinkIcon}));
 }
 
 TEST(TrayBlink, StartWhileBlinkingRestartsWithTheNewCycleAndKeepsThePhase) {
     TrayScene s;
     s.Register();
-    s.control->BlinkIconPicture(s.blink);
-    s.control->BlinkStart(300);
+    s.control->SetBlinkIcon(s.blink);
+    s.control->StartBlinking(300);
     s.sim.Advance(300);
     ASSERT_EQ(Shown(s), kBlinkIcon);
-    s.control->BlinkStart(500);
+    s.control->StartBlinking(500);
     EXPECT_EQ(s.TimerPeriod(1003), std::optional<std::uint32_t>(500));
     s.sim.Advance(499);
     EXPECT_EQ(Shown(s), kBlinkIcon);
@@ -105,11 +105,11 @@ TEST(TrayBlink, StartWhileBlinkingRestartsWithTheNewCycleAndKeepsThePhase) {
 TEST(TrayBlink, NewStandardPictureShowsAtOnceAndTheSwapsGoOnFromThePhase) {
     TrayScene s;
     s.Register();
-    s.control->BlinkIconPicture(s.blink);
-    s.control->BlinkStart(200);
+    s.control->SetBlinkIcon(s.blink);
+    s.control->StartBlinking(200);
     s.sim.Advance(200);
     ASSERT_EQ(Shown(s), kBlinkIcon);
-    s.control->IconPicture(s.empty);
+    s.control->SetIcon(s.empty);
     EXPECT_EQ(Shown(s), kEmptyIcon);
     EXPECT_EQ(ShownAfterEachSwap(s, 200, 2), (std::vector<HIcon>{kEmptyIcon, kBlinkIcon}));
 }
@@ -118,14 +118,14 @@ TEST(TrayBlink, SwapBackWithoutAStandardIconStopsBlinkingAndReports) {
     TrayScene s;
     s.Register();
     traytest::FixedPicture none{0};
-    s.control->IconPicture(none);
-    s.control->BlinkIconPicture(s.blink);
-    s.control->BlinkStart(200);
+    s.control->SetIcon(none);
+    s.control->SetBlinkIcon(s.blink);
+    s.control->StartBlinking(200);
     s.sim.Advance(200);
     EXPECT_EQ(Shown(s), kBlinkIcon);
     EXPECT_TRUE(s.host.errors.empty());
     s.sim.Advance(200);
-    EXPECT_FALSE(s.control->BlinkIsRunning());
+    EXPECT_FALSE(s.control->IsBlinking());
     EXPECT_EQ(Shown(s), kBlinkIcon);
     EXPECT_EQ(s.host.errors,
               (std::vector<ErrorReport>{{u"BlinkSwapIcons", -2, u"Icône standard non définie"}}));
@@ -136,21 +136,21 @@ TEST(TrayBlink, SwapBackWithoutAStandardIconStopsBlinkingAndReports) {
 TEST(TrayBlink, RemovingTheIconStopsBlinkingAndTheNextAddShowsTheStandardIcon) {
     TrayScene s;
     s.Register();
-    s.control->BlinkIconPicture(s.blink);
-    s.control->BlinkStart(200);
+    s.control->SetBlinkIcon(s.blink);
+    s.control->StartBlinking(200);
     s.sim.Advance(200);
-    ASSERT_EQ(s.control->SysTrayRemoveIcon(), std::optional<bool>(true));
-    EXPECT_FALSE(s.control->BlinkIsRunning());
-    EXPECT_EQ(s.control->IconData().hIcon, kBlinkIcon);  // left as it was
-    ASSERT_TRUE(s.control->SysTrayAddIcon());
+    ASSERT_EQ(s.control->RemoveIcon(), std::optional<bool>(true));
+    EXPECT_FALSE(s.control->IsBlinking());
+    EXPECT_EQ(s.control->Record().hIcon, kBlinkIcon);  // left as it was
+    ASSERT_TRUE(s.control->AddIcon());
     EXPECT_EQ(Shown(s), kFullIcon);
-    EXPECT_FALSE(s.control->BlinkIsRunning());
+    EXPECT_FALSE(s.control->IsBlinking());
 }
 
 TEST(TrayBlink, StopOnAnUnregisteredIconSendsAndReportsNothing) {
     TrayScene s;
-    s.control->IconPicture(s.full);
-    s.control->BlinkStop();
+    s.control->SetIcon(s.full);
+    s.control->StopBlinking();
     EXPECT_TRUE(s.sim.shell().NotifyCalls().empty());
     EXPECT_TRUE(s.host.errors.empty());
 }
@@ -158,11 +158,11 @@ TEST(TrayBlink, StopOnAnUnregisteredIconSendsAndReportsNothing) {
 TEST(TrayBlink, BlinkTimerTicksAfterRemovalAreIgnored) {
     TrayScene s;
     s.Register();
-    s.control->BlinkStart(200);
-    ASSERT_EQ(s.control->SysTrayRemoveIcon(), std::optional<bool>(true));
+    s.control->StartBlinking(200);
+    ASSERT_EQ(s.control->RemoveIcon(), std::optional<bool>(true));
     s.sim.shell().ClearNotifyCalls();
     // A tick already on its way when the timer was killed.
-    s.control->CallBackProc(s.controlWindow, msg::kTimer, 1003, 0);
+    s.control->OnWindowMessage(s.controlWindow, msg::kTimer, 1003, 0);
     EXPECT_TRUE(s.sim.shell().NotifyCalls().empty());
     EXPECT_TRUE(s.host.errors.empty());
 }

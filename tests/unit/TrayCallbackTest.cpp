@@ -22,20 +22,20 @@ TEST(TrayCallback, EachNotificationRaisesItsEventsInOrderAndIsHandedOn) {
         Log expected;
     };
     const Case cases[] = {
-        {0x200, {"MouseMove"}},
-        {0x201, {"Foreground", "MouseDown(1)"}},
-        {0x202, {"Foreground", "Click", "MouseUp(1)"}},
-        {0x203, {"Foreground", "DblClick(1)"}},
-        {0x204, {"Foreground", "MouseDown(2)"}},
-        {0x205, {"Foreground", "MouseUp(2)"}},
-        {0x206, {"Foreground", "DblClick(2)"}},
-        {0x207, {"Foreground", "MouseDown(4)"}},
-        {0x208, {"Foreground", "MouseUp(4)"}},
-        {0x209, {"Foreground", "DblClick(4)"}},
-        {0x402, {"BalloonShow"}},
-        {0x403, {"BalloonTimeOut"}},
-        {0x404, {"BalloonClosed"}},
-        {0x405, {"BalloonClicked"}},
+        {0x200, {"OnMouseMove"}},
+        {0x201, {"Foreground", "OnMouseDown(1)"}},
+        {0x202, {"Foreground", "OnClick", "OnMouseUp(1)"}},
+        {0x203, {"Foreground", "OnDoubleClick(1)"}},
+        {0x204, {"Foreground", "OnMouseDown(2)"}},
+        {0x205, {"Foreground", "OnMouseUp(2)"}},
+        {0x206, {"Foreground", "OnDoubleClick(2)"}},
+        {0x207, {"Foreground", "OnMouseDown(4)"}},
+        {0x208, {"Foreground", "OnMouseUp(4)"}},
+        {0x209, {"Foreground", "OnDoubleClick(4)"}},
+        {0x402, {"OnBalloonShown"}},
+        {0x403, {"OnBalloonTimedOut"}},
+        {0x404, {"OnBalloonClosed"}},
+        {0x405, {"OnBalloonClicked"}},
         {0x401, {}},
         {0x7B, {}},
         {0x20A, {}},
@@ -59,8 +59,8 @@ TEST(TrayCallback, LeftClickGivesDownThenClickAndUpEachAfterTheForeground) {
     s.Callback(0x201);
     s.Callback(0x202);
     EXPECT_EQ(s.host.Log(),
-              (Log{"Foreground", "MouseDown(1)", "Foreground", "Click", "MouseUp(1)"}));
-    EXPECT_EQ(s.sim.windows().Foreground(), s.form);
+              (Log{"Foreground", "OnMouseDown(1)", "Foreground", "OnClick", "OnMouseUp(1)"}));
+    EXPECT_EQ(s.sim.windows().Foreground(), s.owner);
 }
 
 TEST(TrayCallback, CallbackAnswerIsThePreviousProceduresAnswer) {
@@ -88,12 +88,12 @@ TEST(TrayCallback, ErrorInAHandlerEndsTheMessageWithZeroAndIsNotHandedOn) {
     TrayScene s;
     s.Register();
     s.host.onEvent = [](const std::string& event) {
-        if (event == "Click") {
+        if (event == "OnClick") {
             throw std::runtime_error("handler failed");
         }
     };
     EXPECT_EQ(s.Callback(0x202), 0);
-    EXPECT_EQ(s.host.Log(), (Log{"Foreground", "Click"}));  // MouseUp never comes
+    EXPECT_EQ(s.host.Log(), (Log{"Foreground", "OnClick"}));  // OnMouseUp never comes
     EXPECT_TRUE(s.original.seen.empty());
 
     // The next message is handled as usual.
@@ -113,13 +113,13 @@ TEST(TrayCallback, HandlerMayRemoveTheIconInTheMiddleOfTheMessage) {
     TrayScene s;
     s.Register();
     s.host.onEvent = [&s](const std::string& event) {
-        if (event == "Click") {
-            EXPECT_EQ(s.control->SysTrayRemoveIcon(), std::optional<bool>(true));
+        if (event == "OnClick") {
+            EXPECT_EQ(s.control->RemoveIcon(), std::optional<bool>(true));
         }
     };
     // The window has its own procedure back: the message ends here.
     EXPECT_EQ(s.Callback(0x202), 0);
-    EXPECT_EQ(s.host.Log(), (Log{"Foreground", "Click", "MouseUp(1)"}));
+    EXPECT_EQ(s.host.Log(), (Log{"Foreground", "OnClick", "OnMouseUp(1)"}));
     EXPECT_TRUE(s.original.seen.empty());
     EXPECT_EQ(s.sim.windows().CurrentProc(s.controlWindow), s.originalProc);
     EXPECT_TRUE(s.sim.shell().Icons().empty());
@@ -132,10 +132,10 @@ TEST(TrayCallback, ControlDestroyedByAHandlerIsNotTouchedAfterwards) {
         Log expected;
     };
     const Case cases[] = {
-        {0x202, {"Foreground", "Click"}},  // no MouseUp from a control that is gone
-        {0x205, {"Foreground", "MouseUp(2)"}},
-        {0x402, {"BalloonShow"}},
-        {0x405, {"BalloonClicked"}},
+        {0x202, {"Foreground", "OnClick"}},  // no OnMouseUp from a control that is gone
+        {0x205, {"Foreground", "OnMouseUp(2)"}},
+        {0x402, {"OnBalloonShown"}},
+        {0x405, {"OnBalloonClicked"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.lParam);
@@ -155,21 +155,21 @@ TEST(TrayCallback, ANestedCallbackDuringAHandlerIsHandledInFull) {
     s.Register();
     bool nested = false;
     s.host.onEvent = [&](const std::string& event) {
-        if (event == "MouseUp(2)" && !nested) {
+        if (event == "OnMouseUp(2)" && !nested) {
             nested = true;  // as while a pop-up menu is open
             s.Callback(0x201);
         }
     };
     s.Callback(0x205);
-    EXPECT_EQ(s.host.Log(), (Log{"Foreground", "MouseUp(2)", "Foreground", "MouseDown(1)"}));
+    EXPECT_EQ(s.host.Log(), (Log{"Foreground", "OnMouseUp(2)", "Foreground", "OnMouseDown(1)"}));
     EXPECT_EQ(s.original.seen.size(), 2u);
 }
 
 TEST(TrayCallback, UnhookedControlAnswersZeroAndRaisesNothing) {
     TrayScene s;
-    s.control->IconPicture(s.full);
-    EXPECT_EQ(s.control->CallBackProc(s.controlWindow, msg::kTrayCallback, 1000, 0x205), 0);
-    EXPECT_EQ(s.control->CallBackProc(s.controlWindow, msg::kTimer, 1001, 0), 0);
+    s.control->SetIcon(s.full);
+    EXPECT_EQ(s.control->OnWindowMessage(s.controlWindow, msg::kTrayCallback, 1000, 0x205), 0);
+    EXPECT_EQ(s.control->OnWindowMessage(s.controlWindow, msg::kTimer, 1001, 0), 0);
     EXPECT_TRUE(s.host.Log().empty());
     EXPECT_TRUE(s.original.seen.empty());
 }
@@ -177,8 +177,8 @@ TEST(TrayCallback, UnhookedControlAnswersZeroAndRaisesNothing) {
 TEST(TrayCallback, FailedHookKeepsTheIconButRaisesNoEventsAndTheWatchDoesNothing) {
     TrayScene s;
     s.sim.windows().FailNextSubclass();
-    s.control->IconPicture(s.full);
-    ASSERT_TRUE(s.control->SysTrayAddIcon());
+    s.control->SetIcon(s.full);
+    ASSERT_TRUE(s.control->AddIcon());
     EXPECT_EQ(s.sim.shell().Icons().size(), 1u);
     s.sim.shell().ClearNotifyCalls();
 
@@ -203,22 +203,22 @@ TEST(TrayCallback, FailedTimerStartLeavesItStoppedAndTheNextStartTriesAgain) {
     TrayScene s;
     s.Register();
     s.sim.windows().FailNextSetTimer();
-    s.control->BlinkStart(300);
-    EXPECT_FALSE(s.control->BlinkIsRunning());
+    s.control->StartBlinking(300);
+    EXPECT_FALSE(s.control->IsBlinking());
     EXPECT_FALSE(s.TimerPeriod(1003).has_value());
-    s.control->BlinkStart(300);
-    EXPECT_TRUE(s.control->BlinkIsRunning());
+    s.control->StartBlinking(300);
+    EXPECT_TRUE(s.control->IsBlinking());
     EXPECT_EQ(s.TimerPeriod(1003), std::optional<std::uint32_t>(300));
 }
 
 TEST(TrayCallback, FailedWatchTimerIsStartedAgainByTheNextRegistration) {
     TrayScene s;
-    s.control->IconPicture(s.full);
+    s.control->SetIcon(s.full);
     s.sim.windows().FailNextSetTimer();
-    ASSERT_TRUE(s.control->SysTrayAddIcon());
+    ASSERT_TRUE(s.control->AddIcon());
     EXPECT_FALSE(s.TimerPeriod(1001).has_value());
-    ASSERT_EQ(s.control->SysTrayRemoveIcon(), std::optional<bool>(true));
-    ASSERT_TRUE(s.control->SysTrayAddIcon());
+    ASSERT_EQ(s.control->RemoveIcon(), std::optional<bool>(true));
+    ASSERT_TRUE(s.control->AddIcon());
     EXPECT_EQ(s.TimerPeriod(1001), std::optional<std::uint32_t>(2000));
 }
 
@@ -243,7 +243,7 @@ TEST(TrayCallback, WhileNoTaskbarExistsTheWatchOnlyLooks) {
 TEST(TrayCallback, NewTaskbarGetsTheIconBackWithinTwoSeconds) {
     TrayScene s;
     s.Register();
-    s.control->Tooltip(u"Dustvale (2 items)");
+    s.control->SetTooltip(u"Dustvale (2 items)");
     s.sim.windows().DestroyTaskbar();
     s.sim.Advance(5000);
     s.sim.windows().CreateTaskbar();
@@ -263,8 +263,8 @@ TEST(TrayCallback, NewTaskbarGetsTheIconBackWithinTwoSeconds) {
     s.sim.Advance(10000);
     EXPECT_TRUE(s.sim.shell().NotifyCalls().empty());
     s.Callback(0x205);
-    EXPECT_EQ(s.host.Log(), (Log{"Foreground", "MouseUp(2)"}));
-    ASSERT_EQ(s.control->SysTrayRemoveIcon(), std::optional<bool>(true));
+    EXPECT_EQ(s.host.Log(), (Log{"Foreground", "OnMouseUp(2)"}));
+    ASSERT_EQ(s.control->RemoveIcon(), std::optional<bool>(true));
     EXPECT_EQ(s.sim.windows().CurrentProc(s.controlWindow), s.originalProc);
 }
 
@@ -279,26 +279,26 @@ TEST(TrayCallback, TaskbarReplacedBetweenTwoLooksIsNoticed) {
 TEST(TrayCallback, BlinkingResumesWithTheSameCycleOnTheNewTaskbar) {
     TrayScene s;
     s.Register();
-    s.control->BlinkIconPicture(s.blink);
-    s.control->BlinkStart(700);
+    s.control->SetBlinkIcon(s.blink);
+    s.control->StartBlinking(700);
     s.sim.windows().DestroyTaskbar();
     s.sim.Advance(3000);
     s.sim.windows().CreateTaskbar();
     s.sim.Advance(2000);
     ASSERT_EQ(s.sim.shell().Icons().size(), 1u);
-    EXPECT_TRUE(s.control->BlinkIsRunning());
+    EXPECT_TRUE(s.control->IsBlinking());
     EXPECT_EQ(s.TimerPeriod(1003), std::optional<std::uint32_t>(700));
 }
 
 TEST(TrayCallback, StoppedBlinkingStaysStoppedOnTheNewTaskbar) {
     TrayScene s;
     s.Register();
-    s.control->BlinkStart(700);
-    s.control->BlinkStop();
+    s.control->StartBlinking(700);
+    s.control->StopBlinking();
     s.sim.windows().CreateTaskbar();
     s.sim.Advance(2000);
     ASSERT_EQ(s.sim.shell().Icons().size(), 1u);
-    EXPECT_FALSE(s.control->BlinkIsRunning());
+    EXPECT_FALSE(s.control->IsBlinking());
 }
 
 }  // namespace

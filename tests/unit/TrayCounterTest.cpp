@@ -33,17 +33,17 @@ std::optional<std::int32_t> CountIn(sim::SimKernel& kernel) {
 // One more instance of the control in the scene's process.
 struct ExtraInstance {
     explicit ExtraInstance(TrayScene& s)
-        : control(s.platform, TrayHost{s.controlWindow, s.form, true}, s.host) {
-        control.UserControl_ReadProperties();
+        : control(s.platform, TrayHost{s.controlWindow, s.owner, true}, s.host) {
+        control.TakeInstanceNumber();
     }
-    ctlSysTrayBalloon control;
+    TrayIcon control;
 };
 
 TEST(TrayCounter, FirstInstanceCreatesTheBlockAtOneAndKeepsItOpen) {
     TrayScene s(true, Loading::Later);
     ASSERT_FALSE(s.sim.kernel().SharedBlock(kBlock).has_value());
-    s.control->UserControl_ReadProperties();
-    EXPECT_EQ(s.control->ID(), 1);
+    s.control->TakeInstanceNumber();
+    EXPECT_EQ(s.control->InstanceNumber(), 1);
     EXPECT_EQ(CountIn(s.sim.kernel()), 1);
     EXPECT_EQ(s.sim.kernel().SharedBlockHandles(kBlock), 1u);
     EXPECT_EQ(s.sim.kernel().OpenKernelHandles(), 1u);  // the lock is gone again
@@ -54,8 +54,8 @@ TEST(TrayCounter, LaterInstancesTakeTheFollowingNumbersAndIdentifiers) {
     TrayScene s;
     ExtraInstance second(s);
     ExtraInstance third(s);
-    EXPECT_EQ(second.control.ID(), 2);
-    EXPECT_EQ(third.control.ID(), 3);
+    EXPECT_EQ(second.control.InstanceNumber(), 2);
+    EXPECT_EQ(third.control.InstanceNumber(), 3);
     EXPECT_EQ(third.control.IconId(), 1008);
     EXPECT_EQ(third.control.TaskbarTimerId(), 1009);
     EXPECT_EQ(third.control.BalloonTimerId(), 1010);
@@ -67,31 +67,31 @@ TEST(TrayCounter, DestroyingAnInstanceDoesNotGiveItsNumberBack) {
     TrayScene s;
     { ExtraInstance second(s); }
     ExtraInstance third(s);
-    EXPECT_EQ(third.control.ID(), 3);
+    EXPECT_EQ(third.control.InstanceNumber(), 3);
 }
 
 TEST(TrayCounter, ProcessesOfOneLogOnShareTheCountUntilTheLastOneEnds) {
     auto first = std::make_unique<TrayScene>(true, Loading::Later);
     auto second = std::make_unique<TrayScene>(true, Loading::Later);
     second->sim.kernel().JoinSession(first->sim.kernel());
-    first->control->UserControl_ReadProperties();
-    second->control->UserControl_ReadProperties();
-    EXPECT_EQ(first->control->ID(), 1);
-    EXPECT_EQ(second->control->ID(), 2);
+    first->control->TakeInstanceNumber();
+    second->control->TakeInstanceNumber();
+    EXPECT_EQ(first->control->InstanceNumber(), 1);
+    EXPECT_EQ(second->control->InstanceNumber(), 2);
     EXPECT_EQ(first->sim.kernel().SharedBlockHandles(kBlock), 2u);
 
     // The first process ends; the second still holds the block.
     first.reset();
     ExtraInstance third(*second);
-    EXPECT_EQ(third.control.ID(), 3);
+    EXPECT_EQ(third.control.InstanceNumber(), 3);
 
     // A process of the log-on starting once no process holds the block starts again at 1.
     auto later = std::make_unique<TrayScene>(true, Loading::Later);
     later->sim.kernel().JoinSession(second->sim.kernel());
     second->sim.kernel().EndProcess();
     EXPECT_FALSE(later->sim.kernel().SharedBlock(kBlock).has_value());
-    later->control->UserControl_ReadProperties();
-    EXPECT_EQ(later->control->ID(), 1);
+    later->control->TakeInstanceNumber();
+    EXPECT_EQ(later->control->InstanceNumber(), 1);
 }
 
 TEST(TrayCounter, TheUpdateHoldsTheNamedLock) {
@@ -110,8 +110,8 @@ TEST(TrayCounter, TheUpdateHoldsTheNamedLock) {
 TEST(TrayCounter, CounterThatCannotBeCreatedGivesNumberZero) {
     TrayScene s(true, Loading::Later);
     s.sim.kernel().FailNextCreateFileMapping();
-    s.control->UserControl_ReadProperties();
-    EXPECT_EQ(s.control->ID(), 0);
+    s.control->TakeInstanceNumber();
+    EXPECT_EQ(s.control->InstanceNumber(), 0);
     EXPECT_EQ(s.control->IconId(), 996);
     EXPECT_EQ(s.control->TaskbarTimerId(), 997);
     EXPECT_EQ(s.control->BalloonTimerId(), 998);
@@ -126,17 +126,17 @@ TEST(TrayCounter, CountThatCannotBeReadGivesNumberZeroAndLeavesTheBlockAlone) {
     TrayScene s;
     s.sim.kernel().FailNextMapView();
     ExtraInstance second(s);
-    EXPECT_EQ(second.control.ID(), 0);
+    EXPECT_EQ(second.control.InstanceNumber(), 0);
     EXPECT_EQ(CountIn(s.sim.kernel()), 1);
 }
 
 TEST(TrayCounter, EachRoutineRunsOncePerInstance) {
     TrayScene s;
     ExtraInstance second(s);
-    EXPECT_EQ(s.control->SingletonIncrement(kBlock), 0);
+    EXPECT_EQ(s.control->IncrementInstanceCount(kBlock), 0);
     EXPECT_EQ(CountIn(s.sim.kernel()), 2);
-    EXPECT_EQ(s.control->SingletonDecrement(kBlock), 1);
-    EXPECT_EQ(s.control->SingletonDecrement(kBlock), 0);
+    EXPECT_EQ(s.control->DecrementInstanceCount(kBlock), 1);
+    EXPECT_EQ(s.control->DecrementInstanceCount(kBlock), 0);
     EXPECT_EQ(CountIn(s.sim.kernel()), 1);
     const ErrorReport wrongUse{u"", -3, u"Utilisation incorrecte de la fonction"};
     ASSERT_EQ(s.host.errors.size(), 2u);
@@ -151,14 +151,14 @@ TEST(TrayCounter, EachRoutineRunsOncePerInstance) {
 TEST(TrayCounter, DecrementToZeroClosesTheHandleItWroteThrough) {
     TrayScene s;
     const auto handlesBefore = s.sim.kernel().OpenKernelHandles();
-    EXPECT_EQ(s.control->SingletonDecrement(kBlock), 0);
+    EXPECT_EQ(s.control->DecrementInstanceCount(kBlock), 0);
     EXPECT_EQ(CountIn(s.sim.kernel()), 0);
     EXPECT_EQ(s.sim.kernel().OpenKernelHandles(), handlesBefore);
 }
 
 TEST(TrayCounter, DecrementWithoutABlockAnswersZeroAndReportsNothing) {
     TrayScene s(true, Loading::Later);
-    EXPECT_EQ(s.control->SingletonDecrement(kBlock), 0);
+    EXPECT_EQ(s.control->DecrementInstanceCount(kBlock), 0);
     EXPECT_TRUE(s.host.errors.empty());
     EXPECT_FALSE(s.sim.kernel().SharedBlock(kBlock).has_value());
     EXPECT_EQ(s.sim.kernel().OpenKernelHandles(), 0u);

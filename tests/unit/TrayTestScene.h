@@ -1,6 +1,6 @@
 #pragma once
 
-// A tray control placed on a hidden form in a simulated Windows, with a host that writes
+// A tray control placed on a hidden window in a simulated Windows, with a host that writes
 // down every event (and every foreground call in between) in the order they happen.
 
 #include <cstdint>
@@ -15,7 +15,7 @@
 #include "platform/sim/SimShell.h"
 #include "platform/sim/SimWindowing.h"
 #include "platform/sim/SimWindows.h"
-#include "tray/ctlSysTrayBalloon.h"
+#include "tray/TrayIcon.h"
 
 namespace dustvale::traytest {
 
@@ -61,20 +61,22 @@ public:
 
 class RecordingHost final : public TrayEvents {
 public:
-    RecordingHost(sim::SimWindowing& windows, Hwnd form) : windows_(windows), form_(form) {}
+    RecordingHost(sim::SimWindowing& windows, Hwnd owner) : windows_(windows), owner_(owner) {}
 
-    void MouseMove() override { Note("MouseMove"); }
-    void Click() override { Note("Click"); }
-    void DblClick(std::int16_t b) override { Note("DblClick(" + std::to_string(b) + ")"); }
-    void MouseDown(std::int16_t b) override { Note("MouseDown(" + std::to_string(b) + ")"); }
-    void MouseUp(std::int16_t b) override { Note("MouseUp(" + std::to_string(b) + ")"); }
-    void BalloonClosed() override { Note("BalloonClosed"); }
-    void BalloonClicked() override { Note("BalloonClicked"); }
-    void BalloonShow() override { Note("BalloonShow"); }
-    void BalloonTimeOut() override { Note("BalloonTimeOut"); }
-    void PgmError(const Text& source, std::int32_t code, const Text& description) override {
+    void OnMouseMove() override { Note("OnMouseMove"); }
+    void OnClick() override { Note("OnClick"); }
+    void OnDoubleClick(std::int16_t b) override {
+        Note("OnDoubleClick(" + std::to_string(b) + ")");
+    }
+    void OnMouseDown(std::int16_t b) override { Note("OnMouseDown(" + std::to_string(b) + ")"); }
+    void OnMouseUp(std::int16_t b) override { Note("OnMouseUp(" + std::to_string(b) + ")"); }
+    void OnBalloonClosed() override { Note("OnBalloonClosed"); }
+    void OnBalloonClicked() override { Note("OnBalloonClicked"); }
+    void OnBalloonShown() override { Note("OnBalloonShown"); }
+    void OnBalloonTimedOut() override { Note("OnBalloonTimedOut"); }
+    void OnError(const Text& source, std::int32_t code, const Text& description) override {
         errors.push_back({source, code, description});
-        Note("PgmError");
+        Note("OnError");
     }
 
     // The log so far, with the foreground calls made since the last event added.
@@ -103,12 +105,12 @@ private:
     void CatchUpForeground() {
         const auto& calls = windows_.ForegroundCalls();
         for (; foregroundSeen_ < calls.size(); ++foregroundSeen_) {
-            log_.push_back(calls[foregroundSeen_] == form_ ? "Foreground" : "Foreground(other)");
+            log_.push_back(calls[foregroundSeen_] == owner_ ? "Foreground" : "Foreground(other)");
         }
     }
 
     sim::SimWindowing& windows_;
-    Hwnd form_;
+    Hwnd owner_;
     std::vector<std::string> log_;
     std::size_t foregroundSeen_ = 0;
 };
@@ -160,12 +162,12 @@ constexpr HIcon kBlinkIcon = 0x3333;
 enum class Loading { Now, Later };
 
 struct TrayScene {
-    explicit TrayScene(bool userMode = true, Loading loading = Loading::Now) {
+    explicit TrayScene(bool hookWindow = true, Loading loading = Loading::Now) {
         original.seen.clear();  // what its window heard while being made, before any control
-        control = std::make_unique<ctlSysTrayBalloon>(
-            platform, TrayHost{controlWindow, form, userMode}, host);
+        control =
+            std::make_unique<TrayIcon>(platform, TrayHost{controlWindow, owner, hookWindow}, host);
         if (loading == Loading::Now) {
-            control->UserControl_ReadProperties();
+            control->TakeInstanceNumber();
         }
     }
     ~TrayScene() { control.reset(); }
@@ -174,8 +176,8 @@ struct TrayScene {
 
     // Picture set and icon registered; the calls and events of that forgotten.
     void Register() {
-        control->IconPicture(full);
-        if (!control->SysTrayAddIcon()) {
+        control->SetIcon(full);
+        if (!control->AddIcon()) {
             throw std::logic_error("the icon did not register");
         }
         sim.shell().ClearNotifyCalls();
@@ -207,14 +209,14 @@ struct TrayScene {
     ThrowingShell shell{sim.shell()};
     Platform platform = WithShell(sim.platform(), shell);
     OriginalProc original;
-    Hwnd form = sim.windows().CreateWindow(WindowKind::HiddenOwner, 0, nullptr);
-    Hwnd controlWindow = sim.windows().CreateWindow(WindowKind::Child, form, &original);
+    Hwnd owner = sim.windows().CreateWindow(WindowKind::HiddenOwner, 0, nullptr);
+    Hwnd controlWindow = sim.windows().CreateWindow(WindowKind::Child, owner, &original);
     WindowProc originalProc = sim.windows().CurrentProc(controlWindow);
-    RecordingHost host{sim.windows(), form};
+    RecordingHost host{sim.windows(), owner};
     FixedPicture full{kFullIcon};
     FixedPicture empty{kEmptyIcon};
     FixedPicture blink{kBlinkIcon};
-    std::unique_ptr<ctlSysTrayBalloon> control;
+    std::unique_ptr<TrayIcon> control;
 };
 
 }  // namespace dustvale::traytest

@@ -1,0 +1,94 @@
+#pragma once
+
+// The Options dialog: the auto-empty threshold and starting with Windows. Each check box acts
+// the moment its state changes, whoever changed it; Close stores the threshold once more; closing
+// from the title bar (or Esc) stores nothing. The dialog is modeless and there is only one: a
+// further opening brings it forward.
+
+#include <cstddef>
+#include <memory>
+
+#include "app/OptionsDialogOpener.h"
+#include "app/ProgramWindows.h"
+#include "app/WindowStartup.h"
+#include "common/NumberedFiles.h"
+#include "platform/DialogWindow.h"
+#include "platform/Platform.h"
+
+namespace dustvale {
+
+// The dialog's layout: caption, client area and controls in twips, in tab order.
+DialogLayout OptionsDialogLayout();
+
+class OptionsDialog final : public ProgramWindow, private DialogListener {
+public:
+    // The dialog's controls, by their place in the tab order (their index in the layout).
+    enum Control : std::size_t {
+        AutoEmptyBox = 0,  // "Empty Recycle Bin if there are more than ... files(s)."
+        ThresholdBox = 1,  // the number of items, lying over the auto-empty box's blanks
+        AutostartBox = 2,  // "Auto Start with Windows."
+        CloseButton = 3,
+    };
+
+    // The object's creation starts the common controls, which may end the process instead of
+    // returning. The window itself comes with Show.
+    OptionsDialog(Platform& platform, ProgramWindows& programWindows, NumberedFiles& files,
+                  WindowStartup& initialization);
+    ~OptionsDialog();
+    OptionsDialog(const OptionsDialog&) = delete;
+    OptionsDialog& operator=(const OptionsDialog&) = delete;
+
+    // Loads and shows the dialog with the main window's setting `autoClean`, or brings the
+    // loaded dialog forward.
+    void Show(const Text& autoClean);
+
+    // ProgramWindow: the window goes, the object stays for the next opening.
+    void Close() override;
+
+private:
+    void InitializeCommonControls(WindowStartup& initialization);
+    void Load(const Text& autoClean);
+    void OnAutoEmptyClicked();
+    void OnAutostartClicked();
+    void OnCloseClicked();
+    void EnableAutostart();
+    void DisableAutostart();
+
+    // Stores the auto-empty setting as the auto-empty box shows it; the threshold box is enabled
+    // with it.
+    void StoreAutoEmpty();
+    // Sets a check box as the program does; a change runs the box's click handling, as a
+    // click of the user would.
+    void SetCheck(Control box, bool checked);
+
+    // DialogListener
+    void ControlClicked(std::size_t control) override;
+    void CloseRequested() override;
+
+    Platform& platform_;
+    ProgramWindows& programWindows_;
+    NumberedFiles& files_;
+    std::unique_ptr<DialogWindow> window_;
+};
+
+// The Options menu item's way to the dialog: the dialog object is created at the first opening
+// of the process and kept, so its start-up runs once.
+class SingleOptionsDialog final : public OptionsDialogOpener {
+public:
+    SingleOptionsDialog(Platform& platform, ProgramWindows& programWindows, NumberedFiles& files,
+                        WindowStartup& initialization)
+        : platform_(platform),
+          programWindows_(programWindows),
+          files_(files),
+          initialization_(initialization) {}
+    void ShowOptions(const Text& autoClean) override;
+
+private:
+    Platform& platform_;
+    ProgramWindows& programWindows_;
+    NumberedFiles& files_;
+    WindowStartup& initialization_;
+    std::unique_ptr<OptionsDialog> dialog_;
+};
+
+}  // namespace dustvale
