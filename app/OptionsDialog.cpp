@@ -19,7 +19,11 @@ DialogLayout OptionsDialogLayout() {
         {ControlKind::CheckBox,
          u"Empty Recycle Bin if there are more than              files(s).",
          {120, 120, 4335, 255}},
-        {ControlKind::TextBox, u"15", {3360, 120, 495, 285}},
+        // Digits only, as Windows' number fields: a word, a separator or a unit cannot be typed.
+        {.kind = ControlKind::TextBox,
+         .text = u"15",
+         .bounds = {3360, 120, 495, 285},
+         .digitsOnly = true},
         {ControlKind::CheckBox, u"Auto Start with Windows.", {120, 600, 4335, 255}},
         {ControlKind::DefaultButton, u"Close", {3360, 960, 1215, 495}},
     };
@@ -39,20 +43,22 @@ void OptionsDialog::InitializeCommonControls(WindowStartup& initialization) {
     initialization.InitUserExClasses();
 }
 
-void OptionsDialog::Show(const Text& autoClean) {
+void OptionsDialog::Show(AutoEmptySetting& autoEmpty) {
     if (window_) {
         window_->BringToFront();
         return;
     }
-    Load(autoClean);
+    autoEmpty_ = &autoEmpty;
+    Load();
     if (window_) window_->ShowCentred();
 }
 
-void OptionsDialog::Load(const Text& autoClean) {
+void OptionsDialog::Load() {
     // Every load creates the controls afresh with the contents of the layout.
     window_ = platform_.dialogs.CreateDialogWindow(OptionsDialogLayout(), *this);
     if (!window_) return;
     programWindows_.Add(*this);
+    const Text autoClean = autoEmpty_->Value();
     if (autoClean != kAutoCleanOff) {
         window_->SetText(ThresholdBox, autoClean);
         SetCheck(AutoEmptyBox, true);  // a change: OnAutoEmptyClicked stores the setting again
@@ -78,15 +84,13 @@ void OptionsDialog::SetCheck(Control box, bool checked) {
 }
 
 void OptionsDialog::StoreAutoEmpty() {
-    const Text appFolder = ApplicationFolder(platform_.kernel);
-    if (window_->IsChecked(AutoEmptyBox)) {
-        window_->SetEnabled(ThresholdBox, true);
-        // Stored as the user left it: no trimming and no check that it is a number.
-        SaveAutoClean(platform_, files_, appFolder, window_->GetText(ThresholdBox));
-    } else {
-        window_->SetEnabled(ThresholdBox, false);
-        SaveAutoClean(platform_, files_, appFolder, kAutoCleanOff);
-    }
+    const bool on = window_->IsChecked(AutoEmptyBox);
+    window_->SetEnabled(ThresholdBox, on);
+    // Stored as the user left it: no trimming. A text without a number is never due.
+    const Text value = on ? window_->GetText(ThresholdBox) : kAutoCleanOff;
+    SaveAutoClean(platform_, files_, ApplicationFolder(platform_.kernel), value);
+    // The program goes by it at once, whether or not the file could be written.
+    autoEmpty_->Set(value);
 }
 
 void OptionsDialog::OnAutoEmptyClicked() { StoreAutoEmpty(); }
@@ -123,12 +127,12 @@ void OptionsDialog::ControlClicked(std::size_t control) {
 // The title bar's close box or Esc: the window goes, nothing is stored.
 void OptionsDialog::CloseRequested() { Close(); }
 
-void SingleOptionsDialog::ShowOptions(const Text& autoClean) {
+void SingleOptionsDialog::ShowOptions(AutoEmptySetting& autoEmpty) {
     if (!dialog_) {
         dialog_ =
             std::make_unique<OptionsDialog>(platform_, programWindows_, files_, initialization_);
     }
-    dialog_->Show(autoClean);
+    dialog_->Show(autoEmpty);
 }
 
 }  // namespace dustvale

@@ -2,8 +2,9 @@
 
 // The Options dialog: the auto-empty threshold and starting with Windows. Each check box acts
 // the moment its state changes, whoever changed it; Close stores the threshold once more; closing
-// from the title bar (or Esc) stores nothing. The dialog is modeless and there is only one: a
-// further opening brings it forward.
+// from the title bar (or Esc) stores nothing. What it stores is also the setting the running
+// program goes by from then on. The dialog is modeless and there is only one: a further opening
+// brings it forward.
 
 #include <cstddef>
 #include <memory>
@@ -14,6 +15,7 @@
 #include "common/NumberedFiles.h"
 #include "platform/DialogWindow.h"
 #include "platform/Platform.h"
+#include "settings/AutoEmptySetting.h"
 
 namespace dustvale {
 
@@ -38,16 +40,16 @@ public:
     OptionsDialog(const OptionsDialog&) = delete;
     OptionsDialog& operator=(const OptionsDialog&) = delete;
 
-    // Loads and shows the dialog with the main window's setting `autoClean`, or brings the
-    // loaded dialog forward.
-    void Show(const Text& autoClean);
+    // Loads and shows the dialog with the setting the program runs with, or brings the loaded
+    // dialog forward. What the dialog stores becomes that setting at once.
+    void Show(AutoEmptySetting& autoEmpty);
 
     // ProgramWindow: the window goes, the object stays for the next opening.
     void Close() override;
 
 private:
     void InitializeCommonControls(WindowStartup& initialization);
-    void Load(const Text& autoClean);
+    void Load();
     void OnAutoEmptyClicked();
     void OnAutostartClicked();
     void OnCloseClicked();
@@ -68,6 +70,7 @@ private:
     Platform& platform_;
     ProgramWindows& programWindows_;
     NumberedFiles& files_;
+    AutoEmptySetting* autoEmpty_ = nullptr;  // while the window is loaded
     std::unique_ptr<DialogWindow> window_;
 };
 
@@ -81,7 +84,7 @@ public:
           programWindows_(programWindows),
           files_(files),
           initialization_(initialization) {}
-    void ShowOptions(const Text& autoClean) override;
+    void ShowOptions(AutoEmptySetting& autoEmpty) override;
 
 private:
     Platform& platform_;

@@ -2,16 +2,17 @@
 
 // The Options dialog as the tray menu reaches it.
 
-#include "platform/Types.h"
+#include "settings/AutoEmptySetting.h"
 
 namespace dustvale {
 
 class OptionsDialogOpener {
 public:
     // Shows the single Options dialog without making it modal: loads it when it is not
-    // loaded (it then reads `autoClean`, the main window's setting), brings it forward when it
-    // is open. Returns at once.
-    virtual void ShowOptions(const Text& autoClean) = 0;
+    // loaded (it then shows `autoEmpty`, the setting the program runs with, and what it stores
+    // becomes that setting at once), brings it forward when it is open. Returns at once.
+    // `autoEmpty` outlives the dialog's window.
+    virtual void ShowOptions(AutoEmptySetting& autoEmpty) = 0;
 
 protected:
     ~OptionsDialogOpener() = default;

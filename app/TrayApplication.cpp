@@ -21,18 +21,14 @@ namespace {
 
 constexpr std::uint32_t kMonitorTimerId = 1;
 constexpr std::uint32_t kMonitorIntervalMs = 1000;
+// Posted by the Recycle Bin worker each time it ends a request.
+constexpr std::int32_t kRecycleBinDoneMessage = msg::kApp + 1;
 
 // The hidden window is parked off-screen; the distance is in twips, as the dialogs are laid out.
 constexpr std::int32_t kOffScreenTwips = -1000;
 
 const Text kFullIconFile = u"\\full.ico";
 const Text kEmptyIconFile = u"\\empty.ico";
-
-// The Recycle Bin the monitor looks at; emptying covers every drive.
-const Text kMonitoredRoot = u"C:\\";
-constexpr std::uint32_t kRecycleBinInfoSize = 20;
-constexpr std::uint32_t kEmptyFlags =
-    sherb::kNoConfirmation | sherb::kNoProgressUi | sherb::kNoSound;
 
 // The two places CCleaner is looked for, in this order. Fixed strings: they do not follow
 // the system's program-files folder.
@@ -86,6 +82,9 @@ TrayApplication::TrayApplication(Platform& platform, ProgramWindows& programWind
         // An instance number too large for identifiers: the control keeps the identifiers it
         // has, and the program loads all the same.
     }
+    RecycleBinMonitor::Listener& figuresListener = *this;
+    monitor_ = std::make_unique<RecycleBinMonitor>(platform_, window_.get(),
+                                                   kRecycleBinDoneMessage, figuresListener);
     monitorTimer_ = std::make_unique<WindowTimer>(platform_.windows, window_.get(), kMonitorTimerId,
                                                   kMonitorIntervalMs);
     monitorTimer_->Start();
@@ -101,8 +100,9 @@ TrayApplication::~TrayApplication() {
         programWindows_.Remove(*this);
     }
     // The control goes first: its termination takes the icon away and unhooks its window,
-    // which must still exist then.
+    // which must still exist then. The monitor's worker does not wait for a request under way.
     monitorTimer_.reset();
+    monitor_.reset();
     trayIcon_.reset();
     trayWindow_.reset();
     window_.reset();
@@ -127,7 +127,7 @@ void TrayApplication::Load() {
     trayIcon_->SetTooltip(kApplicationTitle);
     trayIcon_->AddIcon();
 
-    autoClean_ = LoadAutoClean(platform_, files_, appFolder);
+    autoEmpty_.Set(LoadAutoClean(platform_, files_, appFolder));
 
     MenuNode& ccleaner = menu_.Item("ccleaner");
     ccleaner.visible = CCleanerPath().has_value();
@@ -135,29 +135,23 @@ void TrayApplication::Load() {
 
 void TrayApplication::OnMonitorTick() {
     if (!open_) return;
+    monitor_->OnTick();
+}
 
-    RecycleBinInfo info{};
-    info.cbSize = kRecycleBinInfoSize;
-    // A failed query leaves the record at zero: an empty bin is shown.
-    platform_.shell.QueryRecycleBin(kMonitoredRoot, info);
-    const std::uint64_t size = info.i64Size;
-    const std::uint64_t count = info.i64NumItems;
-
-    menu_.Item("sizeLine").caption = FormatSizeLine(size, count);
-    if (count >= 1) {
+void TrayApplication::OnFigures(const RecycleBinFigures& figures) {
+    menu_.Item("sizeLine").caption = FormatSizeLine(figures.bytes, figures.items);
+    if (figures.items >= 1) {
         trayIcon_->SetIcon(fullPicture_.picture());
-        trayIcon_->SetTooltip(FormatTooltip(count));
+        trayIcon_->SetTooltip(FormatTooltip(figures.items));
     } else {
         trayIcon_->SetIcon(emptyPicture_.picture());
         trayIcon_->SetTooltip(kApplicationTitle);
     }
-
-    if (AutoEmptyDue(autoClean_, count)) EmptyRecycleBin();
+    // The display is not refreshed after emptying: the next query shows the emptied bin.
+    if (autoEmpty_.Due(figures.items)) EmptyRecycleBin();
 }
 
-void TrayApplication::EmptyRecycleBin() {
-    platform_.shell.EmptyRecycleBin(window_.get(), std::nullopt, kEmptyFlags);
-}
+void TrayApplication::EmptyRecycleBin() { monitor_->Empty(); }
 
 void TrayApplication::Close() {
     if (!open_) return;
@@ -198,7 +192,7 @@ void TrayApplication::RunCommand(MenuCommand command) {
         case MenuCommand::CCleaner:
             return StartCCleaner();
         case MenuCommand::Options:
-            return options_.ShowOptions(autoClean_);
+            return options_.ShowOptions(autoEmpty_);
         case MenuCommand::About:
             return ShowAbout();
         case MenuCommand::Exit:
@@ -246,6 +240,11 @@ LResult TrayApplication::HandleMessage(Hwnd hwnd, std::int32_t message, WParam w
     try {
         if (message == msg::kTimer && wParam == kMonitorTimerId) {
             OnMonitorTick();
+            return 0;
+        }
+        if (message == kRecycleBinDoneMessage) {
+            // Once the window is closed, what the worker still finishes is dropped.
+            if (open_) monitor_->OnRequestsDone();
             return 0;
         }
         if (message == msg::kClose) {

@@ -11,11 +11,13 @@
 #include "app/MenuTree.h"
 #include "app/PictureHolder.h"
 #include "app/ProgramWindows.h"
+#include "app/RecycleBinMonitor.h"
 #include "app/WindowTimer.h"
 #include "clean/TempFolderCleaner.h"
 #include "common/NumberedFiles.h"
 #include "platform/Platform.h"
 #include "platform/UniqueWindow.h"
+#include "settings/AutoEmptySetting.h"
 #include "tray/TrayEvents.h"
 #include "tray/TrayIcon.h"
 
@@ -24,7 +26,10 @@ namespace dustvale {
 class WindowStartup;
 class OptionsDialogOpener;
 
-class TrayApplication final : public ProgramWindow, private MessageHandler, private TrayEvents {
+class TrayApplication final : public ProgramWindow,
+                              private MessageHandler,
+                              private TrayEvents,
+                              private RecycleBinMonitor::Listener {
 public:
     // Starts the common controls, creates the window, the tray icon and the running monitor,
     // then loads (pictures, icon, settings, menu). The monitor's first tick comes after the
@@ -35,10 +40,11 @@ public:
     TrayApplication(const TrayApplication&) = delete;
     TrayApplication& operator=(const TrayApplication&) = delete;
 
-    // The auto-empty setting read while loading; "OFF" or a threshold text.
-    const Text& AutoClean() const { return autoClean_; }
+    // The auto-empty setting: read while loading, then what the Options dialog stores.
+    const Text& AutoClean() const { return autoEmpty_.Value(); }
 
-    // Empties the Recycle Bins of all drives: no question, no progress window, no sound.
+    // Empties the Recycle Bins of all drives: no question, no progress window, no sound. The
+    // emptying runs on the Recycle Bin worker; the next query after it sees the emptied bin.
     void EmptyRecycleBin();
 
     // Closing stops the monitor, takes the icon out of the tray and leaves the open windows.
@@ -53,11 +59,14 @@ public:
     const PictureHolder& EmptyPicture() const { return emptyPicture_; }
     const TrayIcon& Icon() const { return *trayIcon_; }
     const WindowTimer& MonitorTimer() const { return *monitorTimer_; }
+    const RecycleBinMonitor& Monitor() const { return *monitor_; }
 
 private:
     void InitializeCommonControls();
     void Load();
     void OnMonitorTick();
+    // A query's figures: the size line, the picture, the tooltip and the auto-empty decision.
+    void OnFigures(const RecycleBinFigures& figures) override;
 
     // The tray icon's events: only the release of a mouse button is handled.
     void OnMouseUp(std::int16_t button) override;
@@ -90,8 +99,9 @@ private:
     MenuTree menu_;
     std::unique_ptr<TrayIcon> trayIcon_;
     std::unique_ptr<WindowTimer> monitorTimer_;
+    std::unique_ptr<RecycleBinMonitor> monitor_;
     TempFolderCleaner cleaner_;
-    Text autoClean_;
+    AutoEmptySetting autoEmpty_;
 
     bool open_ = false;
     bool menuOpen_ = false;

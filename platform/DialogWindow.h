@@ -44,6 +44,9 @@ struct ControlLayout {
     ControlKind kind = ControlKind::CheckBox;
     Text text;  // caption, or the initial text of a text box
     TwipsRect bounds;
+    // A text box into which only digits can be typed (ES_NUMBER): the system refuses any other
+    // character and says so. The text can still be emptied.
+    bool digitsOnly = false;
 };
 
 struct DialogLayout {

@@ -38,6 +38,8 @@ public:
     // The architecture the running executable was built for, whatever the system's: a 32-bit
     // program on 64-bit Windows is an x86 one.
     virtual Architecture ExecutableArchitecture() = 0;
+    // GetTickCount64: milliseconds since the system started, for measuring how long things take.
+    virtual std::uint64_t TickCount() = 0;
     // GetTempPathW: the path as reported (final backslash included); nullopt when the call
     // fails or reports a length above 260.
     virtual std::optional<Text> GetTempPath() = 0;

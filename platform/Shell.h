@@ -4,12 +4,15 @@
 // Explorer and other programs, and the recent-documents list.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 #include "platform/NotifyIconRecord.h"
 #include "platform/Types.h"
 
 namespace dustvale {
+
+class RecycleBinWorker;
 
 // SHQUERYRBINFO as filled by the shell for a 32-bit program (byte-packed, 20 bytes).
 struct RecycleBinInfo {
@@ -40,6 +43,11 @@ public:
     // SHEmptyRecycleBinW; no root means the Recycle Bins of all drives. Returns the HRESULT.
     virtual std::int32_t EmptyRecycleBin(Hwnd owner, const std::optional<Text>& root,
                                          std::uint32_t flags) = 0;
+
+    // A thread of its own for the two calls above, which report each request's end by posting
+    // `doneMessage` to `window` (see RecycleBinWorker).
+    virtual std::unique_ptr<RecycleBinWorker> StartRecycleBinWorker(Hwnd window,
+                                                                    std::int32_t doneMessage) = 0;
 
     // ShellExecuteW; returns its instance value (greater than 32 on success).
     virtual std::intptr_t ShellExecute(Hwnd owner, const Text& verb, const Text& file,

@@ -61,6 +61,7 @@ constexpr std::int32_t kMButtonDown = 0x0207;
 constexpr std::int32_t kMButtonUp = 0x0208;
 constexpr std::int32_t kMButtonDblClk = 0x0209;
 constexpr std::int32_t kUser = 0x0400;
+constexpr std::int32_t kApp = 0x8000;  // WM_APP: the first of the messages a program defines
 constexpr std::int32_t kTrayCallback = kUser + 1;  // the tray icon's callback message, 1025
 constexpr std::int32_t kBalloonShow = 0x0402;       // NIN_BALLOONSHOW
 constexpr std::int32_t kBalloonHide = 0x0403;       // NIN_BALLOONHIDE

@@ -64,6 +64,9 @@ public:
     virtual bool MoveWindow(Hwnd hwnd, Point topLeftPixels) = 0;
     virtual bool PostMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
                              LParam lParam) = 0;
+    // SendMessageW. A window of another thread (another program's above all) may have stopped
+    // answering: it gets a second, after which the answer counts as 0, rather than hanging the
+    // program with it.
     virtual LResult SendMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
                                 LParam lParam) = 0;
 
@@ -79,8 +82,8 @@ public:
     // GetClassNameW with a buffer of 256 characters; empty on failure.
     virtual Text GetClassName(Hwnd hwnd) = 0;
     // SendMessageW WM_GETTEXT with a buffer of `bufferChars` characters, NUL-filled before the
-    // call: the whole buffer afterwards (at most bufferChars - 1 characters of the text, then
-    // NULs). Empty when bufferChars is not positive.
+    // call, with SendMessage's time-out: the whole buffer afterwards (at most bufferChars - 1
+    // characters of the text, then NULs). Empty when bufferChars is not positive.
     virtual Text SendGetText(Hwnd hwnd, std::int32_t bufferChars) = 0;
     // SetWindowTextW: the text that the window list and WM_GETTEXT show for the window.
     virtual void SetWindowText(Hwnd hwnd, const Text& text) = 0;

@@ -31,21 +31,23 @@ int HexDigit(char16_t c) {
 
 int OctalDigit(char16_t c) { return (c >= u'0' && c <= u'7') ? c - u'0' : -1; }
 
-// "&H1F" / "&O17": an unsigned integer in base 16 or 8; no digits gives 0.
-double ReadRadixInteger(const Text& s, std::size_t pos, int base) {
+// "&H1F" / "&O17": an unsigned integer in base 16 or 8; nothing without a digit.
+std::optional<double> ReadRadixInteger(const Text& s, std::size_t pos, int base) {
+    const std::size_t first = pos;
     double value = 0;
     for (; pos < s.size(); ++pos) {
         const int digit = base == 16 ? HexDigit(s[pos]) : OctalDigit(s[pos]);
         if (digit < 0) break;
         value = value * base + digit;
     }
+    if (pos == first) return std::nullopt;
     return value;
 }
 
 // Exponents beyond this make every non-zero mantissa overflow or underflow anyway.
 constexpr long kExponentLimit = 100000;
 
-double ReadDecimal(const Text& s) {
+std::optional<double> ReadDecimal(const Text& s) {
     std::size_t pos = 0;
     bool negative = false;
     if (pos < s.size() && (s[pos] == u'+' || s[pos] == u'-')) {
@@ -65,7 +67,7 @@ double ReadDecimal(const Text& s) {
         }
     }
     if (whole.empty() && fraction.empty()) {
-        return 0;  // no leading number
+        return std::nullopt;  // no leading number
     }
     long exponent = 0;
     if (pos < s.size() && (s[pos] == u'E' || s[pos] == u'e' || s[pos] == u'D' || s[pos] == u'd')) {
@@ -112,7 +114,7 @@ Text ReadField(const Text& contents) {
     return contents.substr(pos, end == Text::npos ? Text::npos : end - pos);
 }
 
-double ReadNumber(const Text& text) {
+std::optional<double> ReadNumber(const Text& text) {
     Text s;
     for (char16_t c : text) {
         if (!IsBlank(c)) s += c;
@@ -120,7 +122,7 @@ double ReadNumber(const Text& text) {
     if (!s.empty() && s[0] == u'&') {
         if (s.size() > 1 && (s[1] == u'H' || s[1] == u'h')) return ReadRadixInteger(s, 2, 16);
         if (s.size() > 1 && (s[1] == u'O' || s[1] == u'o')) return ReadRadixInteger(s, 2, 8);
-        return 0;
+        return std::nullopt;
     }
     return ReadDecimal(s);
 }
@@ -129,8 +131,10 @@ bool AutoEmptyDue(const Text& autoClean, std::uint64_t itemCount) {
     if (autoClean == kAutoCleanOff) {
         return false;
     }
+    const std::optional<double> threshold = ReadNumber(autoClean);
+    if (!threshold) return false;
     const auto count = static_cast<std::int32_t>(static_cast<std::uint32_t>(itemCount));
-    return ReadNumber(autoClean) <= static_cast<double>(count);
+    return *threshold <= static_cast<double>(count);
 }
 
 Text LoadAutoClean(Platform& platform, NumberedFiles& files, const Text& appFolder) {

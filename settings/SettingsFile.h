@@ -4,6 +4,7 @@
 // text ending in CR LF, either "OFF" or the threshold text as the user typed it.
 
 #include <cstdint>
+#include <optional>
 
 #include "common/NumberedFiles.h"
 #include "platform/Platform.h"
@@ -27,9 +28,10 @@ Text LoadAutoClean(Platform& platform, NumberedFiles& files, const Text& appFold
 void SaveAutoClean(Platform& platform, NumberedFiles& files, const Text& appFolder,
                    const Text& value);
 
-// True when the Recycle Bin is to be emptied now: the setting is not "OFF" and its numeric
-// value is at most the item count. Only the low 32 bits of the count take part, as a signed
-// number.
+// True when the Recycle Bin is to be emptied now: the setting is not "OFF", it is a number, and
+// that number is at most the item count. A setting that holds no number (an empty box, a word,
+// a typo) is never due: it must not turn every deletion into a lasting one. Only the low 32 bits
+// of the count take part, as a signed number.
 bool AutoEmptyDue(const Text& autoClean, std::uint64_t itemCount);
 
 // The first field of a settings file's text: leading blanks skipped; a quoted field runs to
@@ -39,7 +41,7 @@ Text ReadField(const Text& contents);
 // The numeric value of a threshold text: blanks, tabs and line feeds anywhere are ignored;
 // an optional sign, digits with at most one decimal point and an optional exponent (E or D);
 // or &H / &O followed by a hexadecimal / octal integer. Reading stops at the first character
-// that cannot continue the number; a text that does not begin with a number is 0.
-double ReadNumber(const Text& text);
+// that cannot continue the number. Nothing when the text does not begin with a number.
+std::optional<double> ReadNumber(const Text& text);
 
 }  // namespace dustvale

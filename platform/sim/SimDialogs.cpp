@@ -67,7 +67,16 @@ void SimDialog::Click(std::size_t control) {
 
 void SimDialog::Type(std::size_t control, const Text& text) {
     Control& target = controls_.at(control);
-    if (target.enabled && target.kind == ControlKind::TextBox) target.text = text;
+    if (!target.enabled || target.kind != ControlKind::TextBox) return;
+    if (!layout_.controls.at(control).digitsOnly) {
+        target.text = text;
+        return;
+    }
+    // Key by key, as Windows takes them: each character that is not a digit is refused.
+    target.text.clear();
+    for (char16_t c : text) {
+        if (c >= u'0' && c <= u'9') target.text += c;
+    }
 }
 
 void SimDialog::Enter() {

@@ -58,7 +58,8 @@ public:
     // --- for tests: what the user does -----------------------------------------------------
     // A mouse click. A disabled control ignores it. A check box toggles, then reports.
     void Click(std::size_t control);
-    // The user replaces a text box's text (an enabled one only); nothing is reported.
+    // The user replaces a text box's text (an enabled one only), typing it key by key: a box
+    // for digits only refuses every other character. Nothing is reported.
     void Type(std::size_t control, const Text& text);
     void Enter();     // presses the default button
     void Escape();    // asks to close

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "platform/sim/SimClock.h"
 #include "platform/sim/SimWindows.h"
 
 namespace dustvale::sim {
@@ -28,8 +29,9 @@ Text UpperName(const Text& name) {
 
 }  // namespace
 
-SimKernel::SimKernel()
-    : moduleFileName_(u"C:\\Program Files\\Dustvale\\Dustvale.exe"),
+SimKernel::SimKernel(const SimClock* clock)
+    : clock_(clock),
+      moduleFileName_(u"C:\\Program Files\\Dustvale\\Dustvale.exe"),
       tempPath_(u"C:\\Users\\Bob\\AppData\\Local\\Temp\\"),
       version_(OsVersion{10, 0, 19045, 2}) {
     SetEnvironmentVariable(u"WINDIR", u"C:\\Windows");
@@ -40,6 +42,8 @@ SimKernel::SimKernel()
 Text SimKernel::ModuleFileName() { return moduleFileName_; }
 
 Architecture SimKernel::ExecutableArchitecture() { return architecture_; }
+
+std::uint64_t SimKernel::TickCount() { return clock_ != nullptr ? clock_->Now() : 0; }
 
 std::optional<Text> SimKernel::GetTempPath() {
     if (tempPath_ && tempPath_->size() > kMaxPath) return std::nullopt;

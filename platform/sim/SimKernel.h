@@ -11,6 +11,10 @@
 #include "platform/Kernel.h"
 
 namespace dustvale::sim {
+class SimClock;
+}
+
+namespace dustvale::sim {
 
 // The named kernel objects of one log-on session, which several simulated processes (one
 // SimKernel each) can share.
@@ -30,7 +34,8 @@ struct SimSession {
 
 class SimKernel final : public Kernel {
 public:
-    SimKernel();
+    // `clock` gives the tick count; without one the tick count stays 0.
+    explicit SimKernel(const SimClock* clock = nullptr);
     ~SimKernel() override;  // the process ends: its handles close
     SimKernel(const SimKernel&) = delete;
     SimKernel& operator=(const SimKernel&) = delete;
@@ -38,6 +43,7 @@ public:
     // Kernel
     Text ModuleFileName() override;
     Architecture ExecutableArchitecture() override;  // X86 unless set
+    std::uint64_t TickCount() override;              // the virtual clock
     std::optional<Text> GetTempPath() override;
     std::optional<Text> GetEnvironmentVariable(const Text& name) override;
     std::optional<Text> UserProfileFolder() override;  // default C:\Users\Bob
@@ -86,6 +92,7 @@ public:
     std::function<void()> OnMapView;
 
 private:
+    const SimClock* clock_;
     Text moduleFileName_;
     Architecture architecture_ = Architecture::X86;
     std::optional<Text> tempPath_;

@@ -1,6 +1,7 @@
 #include "platform/sim/SimShell.h"
 
 #include <algorithm>
+#include <functional>
 #include <utility>
 
 namespace dustvale::sim {
@@ -36,7 +37,79 @@ char16_t Upper(char16_t letter) {
 
 }  // namespace
 
+namespace {
+
+class SimRecycleBinWorker final : public RecycleBinWorker {
+public:
+    SimRecycleBinWorker(std::function<void(SimShell::PendingRequest)> give,
+                        std::shared_ptr<SimShell::WorkerMailbox> mailbox)
+        : give_(std::move(give)), mailbox_(std::move(mailbox)) {}
+    ~SimRecycleBinWorker() override { mailbox_->workerAlive = false; }
+
+    void Query(const Text& root) override {
+        give_(SimShell::PendingRequest{mailbox_, RecycleBinTask::Query, root, 0, 0});
+    }
+    void Empty(Hwnd owner, const std::optional<Text>& root, std::uint32_t flags) override {
+        give_(SimShell::PendingRequest{mailbox_, RecycleBinTask::Empty, root, owner, flags});
+    }
+    std::vector<RecycleBinResult> TakeResults() override {
+        return std::exchange(mailbox_->results, {});
+    }
+
+private:
+    std::function<void(SimShell::PendingRequest)> give_;
+    std::shared_ptr<SimShell::WorkerMailbox> mailbox_;
+};
+
+}  // namespace
+
 SimShell::SimShell(SimWindowing& windows, SimFileSystem& files) : windows_(windows), files_(files) {}
+
+std::unique_ptr<RecycleBinWorker> SimShell::StartRecycleBinWorker(Hwnd window,
+                                                                  std::int32_t doneMessage) {
+    auto mailbox = std::make_shared<WorkerMailbox>();
+    mailbox->window = window;
+    mailbox->doneMessage = doneMessage;
+    return std::make_unique<SimRecycleBinWorker>(
+        [this](PendingRequest request) {
+            inFlight_.push_back(std::move(request));
+            if (!holdRequests_) {
+                while (FinishRecycleBinRequest()) {
+                }
+            }
+        },
+        std::move(mailbox));
+}
+
+void SimShell::HoldRecycleBinRequests(bool hold) {
+    holdRequests_ = hold;
+    if (!hold) {
+        while (FinishRecycleBinRequest()) {
+        }
+    }
+}
+
+std::size_t SimShell::RecycleBinRequestsInFlight() const { return inFlight_.size(); }
+
+bool SimShell::FinishRecycleBinRequest() {
+    if (inFlight_.empty()) return false;
+    const PendingRequest request = std::move(inFlight_.front());
+    inFlight_.pop_front();
+    RecycleBinResult result;
+    result.task = request.task;
+    if (request.task == RecycleBinTask::Query) {
+        result.info.cbSize = kQueryInfoSize;
+        result.status = QueryRecycleBin(request.root.value_or(Text()), result.info);
+    } else {
+        result.status = EmptyRecycleBin(request.owner, request.root, request.flags);
+    }
+    WorkerMailbox& mailbox = *request.mailbox;
+    if (mailbox.workerAlive) {
+        mailbox.results.push_back(result);
+        windows_.PostMessage(mailbox.window, mailbox.doneMessage, 0, 0);
+    }
+    return true;
+}
 
 SimShell::TrayIcon* SimShell::Find(Hwnd hwnd, std::uint32_t id) {
     auto it = std::find_if(icons_.begin(), icons_.end(),

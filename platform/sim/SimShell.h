@@ -4,10 +4,13 @@
 // per drive, programs started, Explorer windows opened, the recent-documents list.
 
 #include <cstdint>
+#include <deque>
 #include <map>
+#include <memory>
 #include <optional>
 #include <vector>
 
+#include "platform/RecycleBinWorker.h"
 #include "platform/Shell.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimWindowing.h"
@@ -23,6 +26,8 @@ public:
     std::int32_t QueryRecycleBin(const Text& root, RecycleBinInfo& info) override;
     std::int32_t EmptyRecycleBin(Hwnd owner, const std::optional<Text>& root,
                                  std::uint32_t flags) override;
+    std::unique_ptr<RecycleBinWorker> StartRecycleBinWorker(Hwnd window,
+                                                            std::int32_t doneMessage) override;
     std::intptr_t ShellExecute(Hwnd owner, const Text& verb, const Text& file,
                                const Text& parameters, const std::optional<Text>& directory,
                                std::int32_t show) override;
@@ -87,6 +92,18 @@ public:
     const std::vector<EmptyCall>& EmptyCalls() const;
     std::uint32_t QueryCount() const;
 
+    // --- for tests: the Recycle Bin worker -------------------------------------------------
+    // A worker's requests run at once (the query or emptying above, against the bins as they
+    // are) and their ends are posted to the worker's window, to be dispatched with the other
+    // posted messages. While requests are held they stay in flight, in the order given, until
+    // a test finishes them: a slow query, a long emptying. A request in flight when its worker
+    // is destroyed still runs when finished, as the shell's call under way would; its result
+    // is dropped.
+    void HoldRecycleBinRequests(bool hold);  // letting go finishes every request in flight
+    std::size_t RecycleBinRequestsInFlight() const;
+    // Finishes the oldest request in flight; false when there is none.
+    bool FinishRecycleBinRequest();
+
     // --- for tests: what was started -------------------------------------------------------
     struct ExecuteCall {
         Hwnd owner;
@@ -101,6 +118,22 @@ public:
     };
     const std::vector<RunCall>& RunCalls() const;
     std::uint32_t RecentDocsCleared() const;
+
+    // A worker's way back to its window, shared with the requests it gave, and a request in
+    // flight (for the simulated worker).
+    struct WorkerMailbox {
+        Hwnd window = 0;
+        std::int32_t doneMessage = 0;
+        bool workerAlive = true;
+        std::vector<RecycleBinResult> results;
+    };
+    struct PendingRequest {
+        std::shared_ptr<WorkerMailbox> mailbox;
+        RecycleBinTask task = RecycleBinTask::Query;
+        std::optional<Text> root;
+        Hwnd owner = 0;
+        std::uint32_t flags = 0;
+    };
 
 private:
     struct Bin {
@@ -120,6 +153,8 @@ private:
     bool failQueries_ = false;
     std::uint32_t queryCount_ = 0;
     std::vector<EmptyCall> emptyCalls_;
+    std::deque<PendingRequest> inFlight_;
+    bool holdRequests_ = false;
     std::vector<ExecuteCall> executeCalls_;
     std::vector<RunCall> runCalls_;
     std::uint32_t recentDocsCleared_ = 0;

@@ -156,6 +156,7 @@ void SimWindowing::SetWindowText(Hwnd hwnd, const Text& text) {
 Text SimWindowing::SendGetText(Hwnd hwnd, std::int32_t bufferChars) {
     if (bufferChars <= 0) return {};
     Text buffer(static_cast<std::size_t>(bufferChars), u'\0');
+    if (WaitedOutHungWindow(hwnd)) return buffer;
     // The window's procedure fills the buffer, as another program's would.
     Dispatch(hwnd, msg::kGetText, static_cast<WParam>(bufferChars),
              reinterpret_cast<LParam>(buffer.data()));

@@ -155,7 +155,17 @@ bool SimWindowing::PostMessage(Hwnd hwnd, std::int32_t message, WParam wParam, L
 
 LResult SimWindowing::SendMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
                                   LParam lParam) {
+    if (WaitedOutHungWindow(hwnd)) return 0;
     return Dispatch(hwnd, message, wParam, lParam);
+}
+
+void SimWindowing::Hang(Hwnd hwnd) { windows_.at(hwnd).hung = true; }
+
+bool SimWindowing::WaitedOutHungWindow(Hwnd hwnd) {
+    const auto it = windows_.find(hwnd);
+    if (it == windows_.end() || !it->second.hung) return false;
+    clock_.Set(clock_.Now() + kSendTimeoutMs);
+    return true;
 }
 
 std::int32_t SimWindowing::ScreenDpi() { return dpi_; }

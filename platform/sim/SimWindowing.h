@@ -97,6 +97,10 @@ public:
     Hwnd CreateForeignWindow(const Text& className, const Text& text,
                              MessageHandler* handler = nullptr);
     void SetWindowText(Hwnd hwnd, const Text& text) override;
+    // The program behind a foreign window stops answering: what is sent to the window is not
+    // handled, and each send returns 0 after its second of time-out on the virtual clock
+    // (during which nothing else of this program runs, timers included).
+    void Hang(Hwnd hwnd);
 
     void SetCursorPos(Point p);
     void SetScreenDpi(std::int32_t dpi);
@@ -133,6 +137,7 @@ private:
         std::u16string text;
         bool destroying = false;  // hearing WM_DESTROY
         bool subclassed = false;  // one subclass at a time, as on the Win32 side
+        bool hung = false;        // another program's window that no longer answers
     };
     struct Posted {
         Hwnd hwnd;
@@ -151,7 +156,12 @@ private:
         std::function<void()> run;
     };
 
+    // How long a send waits for a window of another program, as the Win32 side does.
+    static constexpr std::uint64_t kSendTimeoutMs = 1000;
+
     Hwnd NewHandle();
+    // A send to a hung window: the time-out passes; true when it did.
+    bool WaitedOutHungWindow(Hwnd hwnd);
     WindowProc NewProc(MessageHandler* handler);
     LResult Dispatch(Hwnd hwnd, std::int32_t message, WParam wParam, LParam lParam);
     // Dispatch, written down in the window's log of system messages.

@@ -13,7 +13,7 @@ SimWindows::SimWindows()
     : clock_(std::make_unique<SimClock>()),
       windows_(std::make_unique<SimWindowing>(*clock_)),
       files_(std::make_unique<SimFileSystem>()),
-      kernel_(std::make_unique<SimKernel>()),
+      kernel_(std::make_unique<SimKernel>(clock_.get())),
       ui_(std::make_unique<SimUserInterface>(*files_)) {
     shell_ = std::make_unique<SimShell>(*windows_, *files_);
     // Explorer's tray lives and dies with the taskbar.

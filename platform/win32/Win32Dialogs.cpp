@@ -60,11 +60,12 @@ private:
     std::vector<WORD> words_;
 };
 
-DWORD ControlStyle(ControlKind kind) {
+DWORD ControlStyle(const ControlLayout& control) {
     const DWORD common = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
-    switch (kind) {
+    switch (control.kind) {
         case ControlKind::CheckBox: return common | BS_AUTOCHECKBOX;
-        case ControlKind::TextBox: return common | ES_AUTOHSCROLL | ES_LEFT;
+        case ControlKind::TextBox:
+            return common | ES_AUTOHSCROLL | ES_LEFT | (control.digitsOnly ? ES_NUMBER : 0);
         case ControlKind::DefaultButton: return common | BS_DEFPUSHBUTTON;
     }
     return common;
@@ -85,7 +86,7 @@ std::vector<WORD> BuildTemplate(const DialogLayout& layout) {
         const ControlLayout& control = layout.controls[i];
         const bool edit = control.kind == ControlKind::TextBox;
         writer.AlignToDword();
-        writer.Dword(ControlStyle(control.kind));
+        writer.Dword(ControlStyle(control));
         writer.Dword(edit ? WS_EX_CLIENTEDGE : 0);
         for (int j = 0; j < 4; ++j) writer.Word(0);
         writer.Word(static_cast<WORD>(kFirstControlId + i));

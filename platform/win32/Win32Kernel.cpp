@@ -19,6 +19,8 @@ Text Win32Kernel::ModuleFileName() {
     }
 }
 
+std::uint64_t Win32Kernel::TickCount() { return ::GetTickCount64(); }
+
 Architecture Win32Kernel::ExecutableArchitecture() {
     // Known when this file is compiled: one executable is built for one architecture.
 #if defined(_M_X64) || defined(__x86_64__)

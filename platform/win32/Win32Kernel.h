@@ -10,6 +10,7 @@ class Win32Kernel final : public Kernel {
 public:
     Text ModuleFileName() override;
     Architecture ExecutableArchitecture() override;
+    std::uint64_t TickCount() override;
     std::optional<Text> GetTempPath() override;
     std::optional<Text> GetEnvironmentVariable(const Text& name) override;
     std::optional<Text> UserProfileFolder() override;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/win32/UniqueHandle.h"
+#include "platform/win32/Win32RecycleBinWorker.h"
 #include "platform/win32/Win32Convert.h"
 #include "platform/win32/WindowsApi.h"
 
@@ -74,7 +75,7 @@ bool Win32Shell::NotifyIcon(NotifyMessage message, const NotifyIconRecord& recor
 #endif
 }
 
-std::int32_t Win32Shell::QueryRecycleBin(const Text& root, RecycleBinInfo& info) {
+std::int32_t QueryRecycleBinNow(const Text& root, RecycleBinInfo& info) {
     SHQUERYRBINFO native{};
     // 20 is the size of the 32-bit record; a 64-bit shell wants its own size.
     native.cbSize = info.cbSize == 20 ? static_cast<DWORD>(sizeof(native)) : info.cbSize;
@@ -86,10 +87,24 @@ std::int32_t Win32Shell::QueryRecycleBin(const Text& root, RecycleBinInfo& info)
     return static_cast<std::int32_t>(result);
 }
 
-std::int32_t Win32Shell::EmptyRecycleBin(Hwnd owner, const std::optional<Text>& root,
-                                         std::uint32_t flags) {
+std::int32_t EmptyRecycleBinNow(Hwnd owner, const std::optional<Text>& root,
+                                std::uint32_t flags) {
     return static_cast<std::int32_t>(
         ::SHEmptyRecycleBinW(ToHwnd(owner), root ? Wide(*root) : nullptr, flags));
+}
+
+std::int32_t Win32Shell::QueryRecycleBin(const Text& root, RecycleBinInfo& info) {
+    return QueryRecycleBinNow(root, info);
+}
+
+std::int32_t Win32Shell::EmptyRecycleBin(Hwnd owner, const std::optional<Text>& root,
+                                         std::uint32_t flags) {
+    return EmptyRecycleBinNow(owner, root, flags);
+}
+
+std::unique_ptr<RecycleBinWorker> Win32Shell::StartRecycleBinWorker(Hwnd window,
+                                                                    std::int32_t doneMessage) {
+    return std::make_unique<Win32RecycleBinWorker>(window, doneMessage);
 }
 
 std::intptr_t Win32Shell::ShellExecute(Hwnd owner, const Text& verb, const Text& file,

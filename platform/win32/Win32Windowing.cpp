@@ -14,7 +14,7 @@ constexpr wchar_t kWindowClass[] = L"DustvaleWindow";
 // The handler of a replaced procedure lives in a window property, so that any window, of
 // any class, can be hooked without touching its GWLP_USERDATA.
 constexpr wchar_t kSubclassProperty[] = L"Dustvale.Subclass";
-// How long a window of another program may take to answer before it counts as hung.
+// How long a window of another thread or program may take to answer before it counts as hung.
 constexpr UINT kForeignWindowTimeoutMs = 1000;
 
 MessageHandler* HandlerOf(HWND hwnd) {
@@ -147,19 +147,20 @@ bool Win32Windowing::PostMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
 
 LResult Win32Windowing::SendMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
                                     LParam lParam) {
-    if (message == WM_GETTEXTLENGTH) {
-        // Asked of other programs' windows (the balloon search), like WM_GETTEXT: a window
-        // that has stopped answering counts as one without text rather than hanging us.
-        DWORD_PTR length = 0;
-        if (!::SendMessageTimeoutW(ToHwnd(hwnd), WM_GETTEXTLENGTH, ToWParam(wParam),
+    const HWND window = ToHwnd(hwnd);
+    if (::GetWindowThreadProcessId(window, nullptr) != ::GetCurrentThreadId()) {
+        // Explorer's balloon and tooltip windows, say: one that has stopped answering counts
+        // as answering 0 rather than hanging us with it.
+        DWORD_PTR answer = 0;
+        if (!::SendMessageTimeoutW(window, static_cast<UINT>(message), ToWParam(wParam),
                                    ToLParam(lParam), SMTO_ABORTIFHUNG, kForeignWindowTimeoutMs,
-                                   &length)) {
+                                   &answer)) {
             return 0;
         }
-        return static_cast<LResult>(length);
+        return static_cast<LResult>(answer);
     }
-    return FromLResult(::SendMessageW(ToHwnd(hwnd), static_cast<UINT>(message),
-                                      ToWParam(wParam), ToLParam(lParam)));
+    return FromLResult(
+        ::SendMessageW(window, static_cast<UINT>(message), ToWParam(wParam), ToLParam(lParam)));
 }
 
 std::int32_t Win32Windowing::ScreenDpi() {

@@ -54,6 +54,10 @@ public:
     // such addresses and gets ordinary memory. Empty when no memory can be had.
     std::span<std::byte> HighMemory(std::size_t bytes);
 
+    // A window of another thread that has stopped reading its messages, as a hung program's
+    // window would; it goes with the fixture.
+    Hwnd HungWindow();
+
 private:
     struct State;
     std::unique_ptr<State> state_;

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
+#include <vector>
 
+#include "platform/RecycleBinWorker.h"
 #include "tests/contract/ContractFixture.h"
 
 namespace dustvale::contract {
@@ -84,8 +87,62 @@ TYPED_TEST_P(ShellContract, TheRecycleBinOfDriveCIsQueried) {
     EXPECT_NE(info.i64NumItems, 0xDEADu);
 }
 
+// Takes the worker's results each time its message arrives.
+class WorkerResults final : public MessageHandler {
+public:
+    static constexpr std::int32_t kDone = msg::kApp + 7;
+    LResult HandleMessage(Hwnd, std::int32_t message, WParam, LParam) noexcept override {
+        if (message != kDone || worker == nullptr) return 0;
+        ++messages;
+        for (const RecycleBinResult& result : worker->TakeResults()) taken.push_back(result);
+        return 0;
+    }
+    RecycleBinWorker* worker = nullptr;
+    int messages = 0;
+    std::vector<RecycleBinResult> taken;
+};
+
+TYPED_TEST_P(ShellContract, TheWorkerRunsRequestsInOrderAndReportsThroughTheMessageLoop) {
+    Windowing& windows = this->platform.windows;
+    WorkerResults results;
+    const Hwnd hwnd = windows.CreateWindow(WindowKind::HiddenOwner, 0, &results);
+    ASSERT_NE(hwnd, 0u);
+    {
+        std::unique_ptr<RecycleBinWorker> worker =
+            this->platform.shell.StartRecycleBinWorker(hwnd, WorkerResults::kDone);
+        ASSERT_TRUE(worker);
+        results.worker = worker.get();
+        worker->Query(u"C:\\");
+        worker->Empty(hwnd, std::nullopt, sherb::kNoConfirmation | sherb::kNoProgressUi |
+                                             sherb::kNoSound);
+        worker->Query(u"C:\\");
+        EXPECT_EQ(results.messages, 0) << "the ends come through the message loop only";
+        for (int waited = 0; results.taken.size() < 3 && waited < 100; ++waited) {
+            this->fixture.WaitForTimers(100);
+        }
+        ASSERT_EQ(results.taken.size(), 3u);
+        EXPECT_GE(results.messages, 1);
+        EXPECT_EQ(results.taken[0].task, RecycleBinTask::Query);
+        EXPECT_EQ(results.taken[1].task, RecycleBinTask::Empty);
+        EXPECT_EQ(results.taken[2].task, RecycleBinTask::Query);
+        for (const std::size_t query : {std::size_t{0}, std::size_t{2}}) {
+            EXPECT_EQ(results.taken[query].status, 0);
+            EXPECT_EQ(results.taken[query].info.cbSize, 20u);
+        }
+        EXPECT_EQ(results.taken[2].info.i64NumItems, 0u) << "the query after the emptying";
+
+        // Given up with requests still waiting, it returns; an end already told is harmless.
+        worker->Query(u"C:\\");
+        worker->Query(u"C:\\");
+        results.worker = nullptr;
+    }
+    this->fixture.WaitForTimers(300);
+    windows.DestroyWindow(hwnd);
+}
+
 REGISTER_TYPED_TEST_SUITE_P(ShellContract, AnIconIsAddedOnceModifiedWhileThereAndDeletedOnce,
-                            TheRecycleBinOfDriveCIsQueried);
+                            TheRecycleBinOfDriveCIsQueried,
+                            TheWorkerRunsRequestsInOrderAndReportsThroughTheMessageLoop);
 INSTANTIATE_TYPED_TEST_SUITE_P(Platform, ShellContract, PlatformUnderTest, PlatformName);
 
 }  // namespace

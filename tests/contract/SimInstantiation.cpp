@@ -66,6 +66,12 @@ void PlatformUnderTest::WaitForTimers(std::uint32_t ms) { state_->sim.Advance(ms
 
 bool PlatformUnderTest::HasTray() { return state_->sim.windows().Taskbar() != 0; }
 
+Hwnd PlatformUnderTest::HungWindow() {
+    const Hwnd window = state_->sim.windows().CreateForeignWindow(u"Static", u"hung");
+    state_->sim.windows().Hang(window);
+    return window;
+}
+
 std::span<std::byte> PlatformUnderTest::HighMemory(std::size_t bytes) {
     MappedMemory memory = MapAbove4GB(bytes);
     if (!memory) return {};

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <future>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -55,9 +56,46 @@ win32::unique_virtual_memory AllocateAbove4GB(std::size_t bytes) {
 
 }  // namespace
 
+// A thread that makes a window and then waits without reading its messages until it is let go;
+// its window goes with it.
+class HungThread {
+public:
+    HungThread()
+        : ready_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+          release_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+        thread_.reset(::CreateThread(nullptr, 0, &HungThread::Run, this, 0, nullptr));
+        if (thread_) ::WaitForSingleObject(ready_.get(), INFINITE);
+    }
+    ~HungThread() {
+        ::SetEvent(release_.get());
+        if (thread_) ::WaitForSingleObject(thread_.get(), INFINITE);
+    }
+    HungThread(const HungThread&) = delete;
+    HungThread& operator=(const HungThread&) = delete;
+
+    HWND window() const { return window_; }
+
+private:
+    static DWORD WINAPI Run(void* parameter) {
+        auto& self = *static_cast<HungThread*>(parameter);
+        self.window_ = ::CreateWindowExW(0, L"STATIC", L"hung", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                         nullptr, nullptr, nullptr);
+        ::SetEvent(self.ready_.get());
+        ::WaitForSingleObject(self.release_.get(), INFINITE);
+        if (self.window_ != nullptr) ::DestroyWindow(self.window_);
+        return 0;
+    }
+
+    win32::unique_handle ready_;
+    win32::unique_handle release_;
+    win32::unique_handle thread_;
+    HWND window_ = nullptr;
+};
+
 struct PlatformUnderTest::State : win32::Win32Platform {
     Text scratch;
     std::vector<win32::unique_virtual_memory> highMemory;
+    std::vector<std::unique_ptr<HungThread>> hungThreads;
 };
 
 PlatformUnderTest::PlatformUnderTest() : state_(std::make_unique<State>()) {}
@@ -103,6 +141,11 @@ void PlatformUnderTest::WaitForTimers(std::uint32_t ms) {
 }
 
 bool PlatformUnderTest::HasTray() { return ::FindWindowW(L"Shell_TrayWnd", nullptr) != nullptr; }
+
+Hwnd PlatformUnderTest::HungWindow() {
+    state_->hungThreads.push_back(std::make_unique<HungThread>());
+    return win32::FromHwnd(state_->hungThreads.back()->window());
+}
 
 std::span<std::byte> PlatformUnderTest::HighMemory(std::size_t bytes) {
     win32::unique_virtual_memory memory = AllocateAbove4GB(bytes);

@@ -210,6 +210,17 @@ TYPED_TEST_P(WindowingContract, AWindowStillAnswersWhileHearingWmDestroy) {
     EXPECT_EQ(handler.answered, 42);
 }
 
+TYPED_TEST_P(WindowingContract, AWindowThatStoppedAnsweringCostsASecondNotAHang) {
+    Kernel& kernel = this->fixture.platform().kernel;
+    const Hwnd hung = this->fixture.HungWindow();
+    ASSERT_NE(hung, 0u);
+    const std::uint64_t started = kernel.TickCount();
+    EXPECT_EQ(this->windows.SendMessage(hung, msg::kMButtonDown, 0, 0), 0);
+    EXPECT_EQ(this->windows.SendGetText(hung, 8), Text(8, u'\0'));
+    // Two sends, each given a second at most.
+    EXPECT_LE(kernel.TickCount() - started, 3500u);
+}
+
 TYPED_TEST_P(WindowingContract, TheTaskbarIsFoundByItsClassName) {
     if (!this->fixture.HasTray()) GTEST_SKIP() << "no taskbar on this desktop";
     EXPECT_NE(this->windows.FindWindow(u"Shell_TrayWnd"), 0u);
@@ -222,6 +233,7 @@ REGISTER_TYPED_TEST_SUITE_P(WindowingContract, SendMessageRunsTheProcedureAndRet
                             SettingATimerAgainReplacesIt, TheDefaultProcedureDestroysAWindowAskedToClose,
                             ADestroyedWindowHearsWmDestroyAndTakesNothingMore,
                             AWindowStillAnswersWhileHearingWmDestroy,
+                            AWindowThatStoppedAnsweringCostsASecondNotAHang,
                             TheTaskbarIsFoundByItsClassName);
 INSTANTIATE_TYPED_TEST_SUITE_P(Platform, WindowingContract, PlatformUnderTest, PlatformName);
 

@@ -92,7 +92,7 @@ TEST(AppMonitor, TheTooltipReachesTheShellEveryTickThePictureOnlyWhenItChanges) 
     EXPECT_EQ(scene.ShownIcon()->icon, SimUserInterface::kTrayFullHandle);
 }
 
-TEST(AppMonitor, AutoEmptyFollowsTheSettingReadAtStartUp) {
+TEST(AppMonitor, AutoEmptyFollowsTheSettingReadAtStartUpAndNeverEmptiesOnATextWithoutNumber) {
     const struct {
         std::optional<std::string> file;
         int items;
@@ -107,8 +107,11 @@ TEST(AppMonitor, AutoEmptyFollowsTheSettingReadAtStartUp) {
         {"2.5\r\n", 2, false},
         {"2.5\r\n", 3, true},
         {"0\r\n", 0, true},     // also when the bin is already empty
-        {"off\r\n", 0, true},   // not "OFF": threshold 0
-        {"\r\n", 0, true},      // an empty threshold box stored
+        // No number: never emptied, whatever the bin holds.
+        {"off\r\n", 1000, false},
+        {"\r\n", 1000, false},  // an empty threshold box stored
+        {"abc\r\n", 1000, false},
+        {"l5\r\n", 1000, false},
         {"", 1000, false},      // a file without bytes is off
     };
     for (const auto& c : cases) {

@@ -54,7 +54,7 @@ public:
 
 class RecordingOptions final : public OptionsDialogOpener {
 public:
-    void ShowOptions(const Text& autoClean) override { shown.push_back(autoClean); }
+    void ShowOptions(AutoEmptySetting& autoEmpty) override { shown.push_back(autoEmpty.Value()); }
     std::vector<Text> shown;
 };
 

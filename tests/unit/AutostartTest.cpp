@@ -50,7 +50,7 @@ protected:
     }
 
     sim::SimDialog& Open() {
-        options.ShowOptions(u"OFF");
+        options.ShowOptions(autoEmpty);
         return *sim.dialogs().Current();
     }
 
@@ -62,6 +62,7 @@ protected:
     ProgramWindows programWindows{platform.windows};
     CommonControlsStartup startup{{platform, files, programWindows}};
     SingleOptionsDialog options{platform, programWindows, files, startup};
+    AutoEmptySetting autoEmpty;  // off
 };
 
 TEST_F(AutostartBox, TickingWritesTheQuotedPathAndClearingDeletesIt) {

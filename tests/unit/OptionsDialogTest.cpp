@@ -23,8 +23,14 @@ class OptionsDialogTest : public ::testing::Test {
 protected:
     OptionsDialogTest() { sim.files().AddFile(kManifest, "x", attr::kHidden); }
 
+    // Opens the dialog with the program running on `autoClean`.
     sim::SimDialog& Open(const Text& autoClean) {
-        options.ShowOptions(autoClean);
+        setting.Set(autoClean);
+        return Reopen();
+    }
+    // Opens it with the setting as it is now.
+    sim::SimDialog& Reopen() {
+        options.ShowOptions(setting);
         sim::SimDialog* dialog = sim.dialogs().Current();
         if (dialog == nullptr) throw std::runtime_error("no dialog");
         return *dialog;
@@ -37,6 +43,7 @@ protected:
     ProgramWindows programWindows{platform.windows};
     CommonControlsStartup startup{{platform, files, programWindows}};
     SingleOptionsDialog options{platform, programWindows, files, startup};
+    AutoEmptySetting setting;  // the one the program runs with
 };
 
 TEST_F(OptionsDialogTest, AutoEmptyOffOpensClearWithTheDisabledDefaultAndWritesNothing) {
@@ -59,18 +66,37 @@ TEST_F(OptionsDialogTest, OpeningWithAThresholdShowsItAndRewritesTheFile) {
     EXPECT_EQ(Stored(), "15\r\n");
 }
 
-TEST_F(OptionsDialogTest, StoringTwentyThenReopeningShowsFifteenAndWritesItBack) {
+TEST_F(OptionsDialogTest, WhatItStoresIsTheProgramsSettingAtOnceAndTheNextOpeningShowsIt) {
     sim::SimDialog& first = Open(u"15");
     first.Type(OptionsDialog::ThresholdBox, u"20");
     EXPECT_EQ(Stored(), "15\r\n") << "typing stores nothing";
+    EXPECT_EQ(setting.Value(), u"15");
     first.Click(OptionsDialog::CloseButton);
     EXPECT_EQ(Stored(), "20\r\n");
+    EXPECT_EQ(setting.Value(), u"20");
     EXPECT_EQ(sim.dialogs().Current(), nullptr) << "Close closes the dialog";
     EXPECT_EQ(programWindows.Count(), 0u);
 
-    sim::SimDialog& second = Open(u"15");
-    EXPECT_EQ(second.GetText(OptionsDialog::ThresholdBox), u"15");
-    EXPECT_EQ(Stored(), "15\r\n");
+    sim::SimDialog& second = Reopen();
+    EXPECT_EQ(second.GetText(OptionsDialog::ThresholdBox), u"20");
+    EXPECT_EQ(Stored(), "20\r\n");
+}
+
+TEST_F(OptionsDialogTest, ASettingStoredWithoutAFileIsNotSwitchedOffByLookingAtIt) {
+    // Started without a settings file: off.
+    sim::SimDialog& first = Open(u"OFF");
+    first.Click(OptionsDialog::AutoEmptyBox);
+    first.Type(OptionsDialog::ThresholdBox, u"7");
+    first.Click(OptionsDialog::CloseButton);
+    EXPECT_EQ(Stored(), "7\r\n");
+
+    sim::SimDialog& second = Reopen();
+    EXPECT_TRUE(second.IsChecked(OptionsDialog::AutoEmptyBox));
+    EXPECT_TRUE(second.IsEnabled(OptionsDialog::ThresholdBox));
+    EXPECT_EQ(second.GetText(OptionsDialog::ThresholdBox), u"7");
+    second.Click(OptionsDialog::CloseButton);
+    EXPECT_EQ(Stored(), "7\r\n");
+    EXPECT_EQ(setting.Value(), u"7");
 }
 
 TEST_F(OptionsDialogTest, CheckBoxStoresAtOnceAndClearingStoresExactlyOff) {
@@ -78,15 +104,20 @@ TEST_F(OptionsDialogTest, CheckBoxStoresAtOnceAndClearingStoresExactlyOff) {
     dialog.Click(OptionsDialog::AutoEmptyBox);
     EXPECT_TRUE(dialog.IsEnabled(OptionsDialog::ThresholdBox));
     EXPECT_EQ(Stored(), "15\r\n");
-    dialog.Type(OptionsDialog::ThresholdBox, u" 7 items");
+    // The box takes digits alone: blanks, letters and separators are refused as they are typed.
+    dialog.Type(OptionsDialog::ThresholdBox, u" 1,000 items");
+    EXPECT_EQ(dialog.GetText(OptionsDialog::ThresholdBox), u"1000");
     dialog.Click(OptionsDialog::AutoEmptyBox);
     EXPECT_FALSE(dialog.IsEnabled(OptionsDialog::ThresholdBox));
     EXPECT_EQ(Stored(), std::string("OFF\r\n", 5));
+    EXPECT_EQ(setting.Value(), u"OFF");
     dialog.Click(OptionsDialog::AutoEmptyBox);
-    EXPECT_EQ(Stored(), " 7 items\r\n") << "stored as typed, not trimmed or checked";
+    EXPECT_EQ(Stored(), "1000\r\n");
+    EXPECT_EQ(setting.Value(), u"1000");
     dialog.Type(OptionsDialog::ThresholdBox, u"");
     dialog.Enter();  // Enter presses Close
-    EXPECT_EQ(Stored(), "\r\n");
+    EXPECT_EQ(Stored(), "\r\n") << "an empty box is stored as it is, and never due";
+    EXPECT_EQ(setting.Value(), u"");
     EXPECT_EQ(sim.dialogs().Current(), nullptr);
 }
 
@@ -108,7 +139,7 @@ TEST_F(OptionsDialogTest, ClosingFromTheTitleBarOrWithEscStoresNothing) {
 TEST_F(OptionsDialogTest, ASecondOpeningBringsTheSameDialogForward) {
     sim::SimDialog& dialog = Open(u"15");
     sim.files().AddFile(kSettings, "99\r\n");
-    options.ShowOptions(u"15");
+    Reopen();
     EXPECT_EQ(sim.dialogs().Created(), 1);
     EXPECT_EQ(sim.dialogs().Current(), &dialog);
     EXPECT_EQ(dialog.TimesBroughtToFront(), 1);
@@ -141,7 +172,7 @@ TEST_F(OptionsDialogTest, FirstOpeningAfterTheManifestWentRewritesItAndEndsWitho
     sim.files().SetFileAttributes(kManifest, attr::kNormal);
     sim.files().DeleteFile(kManifest);
 
-    EXPECT_THROW(options.ShowOptions(app.AutoClean()), sim::ProcessExit);
+    EXPECT_THROW(Open(app.AutoClean()), sim::ProcessExit);
     EXPECT_TRUE(sim.files().Exists(kManifest));
     EXPECT_EQ(sim.ui().MessageBoxes().size(), 1u);
     EXPECT_TRUE(sim.shell().Icons().empty());
@@ -156,6 +187,7 @@ TEST(OptionsDialogLayout, ControlsCaptionsAndTabOrder) {
     const Text caption = layout.controls[OptionsDialog::AutoEmptyBox].text;
     EXPECT_EQ(caption, u"Empty Recycle Bin if there are more than" + Text(14, u' ') + u"files(s).");
     EXPECT_EQ(layout.controls[OptionsDialog::ThresholdBox].kind, ControlKind::TextBox);
+    EXPECT_TRUE(layout.controls[OptionsDialog::ThresholdBox].digitsOnly);
     EXPECT_EQ(layout.controls[OptionsDialog::AutostartBox].text, u"Auto Start with Windows.");
     EXPECT_EQ(layout.controls[OptionsDialog::CloseButton].text, u"Close");
     EXPECT_EQ(layout.controls[OptionsDialog::CloseButton].kind, ControlKind::DefaultButton);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <string>
 
 #include "platform/sim/SimFileSystem.h"
@@ -51,7 +52,7 @@ TEST(SettingsFile, ReadFieldTakesTheFirstFieldOfTheFirstLine) {
 
 struct NumberCase {
     const char16_t* text;
-    double value;
+    std::optional<double> value;  // nothing: the text does not begin with a number
 };
 
 TEST(SettingsFile, ReadNumberReadsTheLeadingNumber) {
@@ -69,7 +70,7 @@ TEST(SettingsFile, ReadNumberReadsTheLeadingNumber) {
         {u"-3", -3},
         {u"+4", 4},
         {u"- 7", -7},
-        {u"--1", 0},
+        {u"--1", std::nullopt},
         {u"1e3", 1000},
         {u"1E3", 1000},
         {u"1D2", 100},
@@ -84,33 +85,35 @@ TEST(SettingsFile, ReadNumberReadsTheLeadingNumber) {
         {u"&hff", 255},
         {u"& H 1 F", 31},
         {u"&O17", 15},
-        {u"&o8", 0},            // 8 is no octal digit
-        {u"&H", 0},
-        {u"&X1", 0},
-        {u"&", 0},
-        {u"", 0},
-        {u"   ", 0},
-        {u"OFF", 0},
-        {u"off", 0},
-        {u"abc12", 0},
-        {u"e5", 0},
-        {u".", 0},
-        {u"-", 0},
+        {u"&o8", std::nullopt},  // 8 is no octal digit
+        {u"&H", std::nullopt},
+        {u"&X1", std::nullopt},
+        {u"&", std::nullopt},
+        {u"", std::nullopt},
+        {u"   ", std::nullopt},
+        {u"OFF", std::nullopt},
+        {u"off", std::nullopt},
+        {u"abc12", std::nullopt},
+        {u"e5", std::nullopt},
+        {u".", std::nullopt},
+        {u"-", std::nullopt},
         {u"1e-400", 0},
         {u"0e99999999999999999999", 0},
-        {u"\x0661", 0},  // digits of other scripts are not digits here
+        {u"\x0661", std::nullopt},  // digits of other scripts are not digits here
     };
     for (const NumberCase& c : cases) {
-        EXPECT_DOUBLE_EQ(ReadNumber(c.text), c.value) << Narrow(c.text);
+        const std::optional<double> value = ReadNumber(c.text);
+        ASSERT_EQ(value.has_value(), c.value.has_value()) << Narrow(c.text);
+        if (value) EXPECT_DOUBLE_EQ(*value, *c.value) << Narrow(c.text);
     }
 }
 
 TEST(SettingsFile, ReadNumberOverflowsToInfinityWithoutFailing) {
-    EXPECT_TRUE(std::isinf(ReadNumber(u"1e400")));
-    EXPECT_TRUE(std::isinf(ReadNumber(u"1e99999999999999999999")));
-    EXPECT_TRUE(std::isinf(ReadNumber(Text(400, u'9'))));
-    EXPECT_LT(ReadNumber(u"-1e400"), 0);
-    EXPECT_EQ(ReadNumber(u"0." + Text(400, u'0') + u"1"), 0);
+    EXPECT_TRUE(std::isinf(ReadNumber(u"1e400").value()));
+    EXPECT_TRUE(std::isinf(ReadNumber(u"1e99999999999999999999").value()));
+    EXPECT_TRUE(std::isinf(ReadNumber(Text(400, u'9')).value()));
+    EXPECT_LT(ReadNumber(u"-1e400").value(), 0);
+    EXPECT_EQ(ReadNumber(u"0." + Text(400, u'0') + u"1").value(), 0);
 }
 
 struct DueCase {
@@ -123,9 +126,13 @@ TEST(SettingsFile, AutoEmptyDueWhenTheCountReachesTheThreshold) {
     const DueCase cases[] = {
         {u"OFF", 0, false},
         {u"OFF", 1000000, false},
-        {u"off", 0, true},   // not "OFF": threshold 0
-        {u"Off", 0, true},
-        {u"", 0, true},      // an empty threshold box stored
+        // No number, never due: not "OFF", but no threshold either.
+        {u"off", 1000000, false},
+        {u"Off", 0, false},
+        {u"", 1000000, false},  // an empty threshold box stored
+        {u"l5", 1000000, false},  // a letter l for the digit 1
+        {u"abc", 1000000, false},
+        {u"1,000", 1, true},  // a number, up to its comma
         {u"15", 14, false},
         {u"15", 15, true},   // N items or more, not more than N
         {u"15", 16, true},

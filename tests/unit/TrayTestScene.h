@@ -135,6 +135,10 @@ public:
                                  std::uint32_t flags) override {
         return inner_.EmptyRecycleBin(owner, root, flags);
     }
+    std::unique_ptr<RecycleBinWorker> StartRecycleBinWorker(Hwnd window,
+                                                            std::int32_t doneMessage) override {
+        return inner_.StartRecycleBinWorker(window, doneMessage);
+    }
     std::intptr_t ShellExecute(Hwnd owner, const Text& verb, const Text& file,
                                const Text& parameters, const std::optional<Text>& directory,
                                std::int32_t show) override {

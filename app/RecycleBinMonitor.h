@@ -1,0 +1,64 @@
+#pragma once
+
+// The Recycle Bin as the tray shows it: asked about once a second and emptied on request, both
+// on the worker's thread, so that a large bin or a slow drive never freezes the tray icon, its
+// menu or the dialogs. One query at a time: a tick that finds one under way, or an emptying,
+// starts none. A query that takes long spaces out the next ones, so that asking never takes
+// more than a tenth of one core; after an emptying the next tick asks at once.
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/Platform.h"
+#include "platform/RecycleBinWorker.h"
+
+namespace dustvale {
+
+struct RecycleBinFigures {
+    std::uint64_t bytes = 0;
+    std::uint64_t items = 0;
+};
+
+class RecycleBinMonitor {
+public:
+    // What the monitor learns, on the user-interface thread.
+    class Listener {
+    public:
+        // Figures of a query that began after every emptying asked for so far. A failed query
+        // gives zero for both: an empty bin.
+        virtual void OnFigures(const RecycleBinFigures& figures) = 0;
+
+    protected:
+        ~Listener() = default;
+    };
+
+    // `window` gets `doneMessage` each time the worker ends a request; its handler calls
+    // OnRequestsDone. The window is also the emptying's owner.
+    RecycleBinMonitor(Platform& platform, Hwnd window, std::int32_t doneMessage,
+                      Listener& listener);
+
+    // A tick of the once-a-second timer: starts a query when one is due.
+    void OnTick();
+    // Takes what the worker finished and tells the listener.
+    void OnRequestsDone();
+    // Empties the Recycle Bins of all drives: no question, no progress window, no sound. Asked
+    // again while an emptying runs, it does nothing more.
+    void Empty();
+
+    bool QueryUnderWay() const { return queryUnderWay_; }
+    bool EmptyingUnderWay() const { return emptyingUnderWay_; }
+
+private:
+    Kernel& kernel_;
+    Hwnd window_;
+    Listener& listener_;
+    std::unique_ptr<RecycleBinWorker> worker_;
+
+    bool queryUnderWay_ = false;
+    bool queryOutdated_ = false;  // the query under way began before the emptying asked since
+    std::uint64_t queryStartedAt_ = 0;
+    std::uint64_t nextQueryAt_ = 0;  // tick count before which no query starts
+    bool emptyingUnderWay_ = false;
+};
+
+}  // namespace dustvale
