@@ -46,6 +46,10 @@ SAMPLE_SECONDS = 0.2
 TICKS_PER_ROUND = 4
 FINAL_SECONDS = 10
 MENU_TIMEOUT = 30
+# Messages sent to Dustvale's window at random moments, with a large bin, over this many
+# seconds: long enough for several of its spaced-out counts.
+ANSWERS = 300
+ANSWER_SECONDS = 45
 # Where a tray click opens Dustvale's menu, above and to the left of the icon: its upper part,
 # clear of the icon's tooltip, which shows just above the taskbar once the pointer rests.
 MENU_WATCH = (640, 470, 140, 70)
@@ -147,21 +151,33 @@ def session_cpu(session):
 
 # ---- a desktop with both programs beside it ------------------------------------------------
 
+class Setup:
+    """What is measured: the build's folder (the Wine template, the tools, the artifacts) and
+    the Dustvale.exe that runs, the build's own unless another one is named."""
+
+    def __init__(self, folder, dustvale=None):
+        self.folder = folder
+        self.dustvale = dustvale or dustvale_exe(folder)
+
+    def path(self, *parts):
+        return os.path.join(self.folder, *parts)
+
+
 def open_session(name, programs, build, trash_items=0):
     """A desktop of its own, with Dustvale.exe (always: the session places it) and the programs
     in C:\\app, the Trash holding trash_items files; no program runs yet."""
-    template = os.path.join(build, "wine", "e2e-template")
-    artifacts = os.path.join(build, "bench", "artifacts")
+    template = build.path("wine", "e2e-template")
+    artifacts = build.path("bench", "artifacts")
     beside = {p.exe_name: open(p.exe, "rb").read() for p in programs
               if p.exe_name != "Dustvale.exe"}
-    tick_timer = os.path.join(build, "bench", "TickTimer.exe")
+    tick_timer = build.path("bench", "TickTimer.exe")
     beside["TickTimer.exe"] = open(tick_timer, "rb").read()
 
     def fill_trash(s):
         if trash_items:
-            make_trash(s, trash_items)
+            s.trash_many(trash_items)
 
-    s = harness.Session(name, dustvale_exe(build), template, artifacts, beside=beside,
+    s = harness.Session(name, build.dustvale, template, artifacts, beside=beside,
                         manifest=True,
                         before_start=fill_trash, start_program=False)
     s.tick_timer = tick_timer
@@ -177,18 +193,6 @@ def open_session(name, programs, build, trash_items=0):
 
 def dustvale_exe(build):
     return os.path.join(build, "main", "Dustvale.exe")
-
-
-def make_trash(s, items):
-    """items files in the session's Trash, each with its .trashinfo, as a file manager leaves
-    them."""
-    stamp = time.strftime("%Y-%m-%dT%H:%M:%S")
-    for n in range(items):
-        name = f"trashed{n:05d}.txt"
-        with open(os.path.join(s.trash_files, name), "wb") as f:
-            f.write(b"trashed by the footprint benchmark\n")
-        with open(os.path.join(s.trash_info, name + ".trashinfo"), "w") as f:
-            f.write(f"[Trash Info]\nPath={s.home}/{name}\nDeletionDate={stamp}\n")
 
 
 def start_and_wait_for_icon(s, display, program, empty_tray):
@@ -251,6 +255,11 @@ def measure_alone(programs, build, trash_items, rounds):
                     "ticks_ms": taken, "round_trip_ms": round_trip})
             figures[DUSTVALE].update({"menu_ms": statistics.median(opens) * 1000,
                                       "menu_max_ms": max(opens) * 1000})
+            if trash_items:
+                dustvale = next(p for p in programs if p.name == DUSTVALE)
+                _, pid = start_and_wait_for_icon(s, display, dustvale, empty_tray)
+                figures[DUSTVALE].update(time_answers(s, dustvale, pid))
+                stop(s, display, dustvale, empty_tray)
         for program in programs:
             figures[program.name]["start_s"] = statistics.median(
                 figures[program.name]["starts_s"])
@@ -274,6 +283,49 @@ def time_ticks(s, program):
     values = dict((line.split(" ", 1)[0], [float(v) / 1000 for v in line.split()[1:]])
                   for line in out.splitlines() if line.strip())
     return values["round_trip"][0], values["ticks"]
+
+
+def time_answers(s, program, pid, count=ANSWERS, seconds=ANSWER_SECONDS):
+    """How long the program's window takes to answer a message sent at a random moment, over
+    about `seconds`: the percentiles of all answers, and of those sent while the program's
+    busiest thread besides its main one ran (its Recycle Bin worker counting a large bin)."""
+    readings = []  # (CLOCK_MONOTONIC_RAW seconds, {thread: CPU ns}), every 10 ms
+    done = threading.Event()
+
+    def read_threads():
+        while not done.is_set():
+            readings.append((time.clock_gettime(time.CLOCK_MONOTONIC_RAW),
+                             thread_cpu_ns(pid) or {}))
+            time.sleep(0.01)
+
+    reader = threading.Thread(target=read_threads)
+    reader.start()
+    try:
+        out = wine_output(s, s.tick_timer, "C:\\app\\TickTimer.exe", "shell",
+                          program.window_class, "/answers", str(count), str(seconds))
+    finally:
+        done.set()
+        reader.join()
+    lines = [line.split() for line in out.splitlines() if line.strip()]
+    frequency = next(float(f[1]) for f in lines if f[0] == "frequency")
+    # Wine's performance counter is the Linux CLOCK_MONOTONIC_RAW in its own units.
+    answers = [(int(f[1]) / frequency, float(f[2]) / 1000) for f in lines if f[0] == "answer"]
+    first, last = readings[0][1], readings[-1][1]
+    gains = {tid: ns - first.get(tid, 0) for tid, ns in last.items() if tid != str(pid)}
+    worker = max(gains, key=gains.get) if gains else None
+    busy = [(a[0], b[0]) for a, b in zip(readings, readings[1:])
+            if worker and b[1].get(worker, 0) - a[1].get(worker, 0) > 1_000_000]
+    during = [ms for sent, ms in answers if any(start <= sent <= end for start, end in busy)]
+    latencies = [ms for _, ms in answers]
+
+    def p99(values):
+        return statistics.quantiles(values, n=100)[98] if len(values) >= 2 else max(values,
+                                                                                   default=0)
+
+    return {"answer_median_ms": statistics.median(latencies), "answer_p99_ms": p99(latencies),
+            "answer_max_ms": max(latencies), "answers": len(latencies),
+            "answers_while_counting": len(during),
+            "answer_while_counting_p99_ms": p99(during) if during else None}
 
 
 def time_menu_open(d):
@@ -446,7 +498,46 @@ def table(results, seconds, rounds):
                          f"| {ratio(d[key], c[key]):.2f} |")
         lines.append(f"| menu opens after a click (ms, median of {rounds}; "
                      f"slowest {d['menu_max_ms']:.0f}) | {d['menu_ms']:.1f} | | | | | | |")
+        if "answer_p99_ms" in d:
+            lines.append(f"| window answers a message at a random moment (ms, 99th percentile "
+                         f"of {d['answers']}; median {d['answer_median_ms']:.1f}, slowest "
+                         f"{d['answer_max_ms']:.0f}) | {d['answer_p99_ms']:.1f} | | | | | | |")
+            counting = d.get("answer_while_counting_p99_ms")
+            lines.append(f"| ... of those sent while the Recycle Bin was being counted "
+                         f"({d['answers_while_counting']}) | "
+                         f"{'' if counting is None else f'{counting:.1f}'} | | | | | | |")
         lines.append("")
+    return "\n".join(lines)
+
+
+COMPARED = [
+    # figure, what, scale
+    ("menu_ms", "menu opens after a click, median (ms)", 1),
+    ("menu_max_ms", "menu opens after a click, slowest (ms)", 1),
+    ("answer_p99_ms", "window answers at a random moment, 99th percentile (ms)", 1),
+    ("answer_while_counting_p99_ms", "... while the Recycle Bin is counted, 99th percentile (ms)",
+     1),
+    ("cpu_per_tick_ms", "CPU while idle (% of one core)", 0.1),
+    ("private_peak_bytes", "private memory, peak (KiB)", 1 / 1024),
+    ("private_final_bytes", "private memory, final (KiB)", 1 / 1024),
+]
+
+
+def comparison_table(before, after, source):
+    """Dustvale's figures of an earlier run beside this run's."""
+    lines = [f"### Dustvale before ({source}) and now\n",
+             "| figure | items in the bin | before | now | now / before |",
+             "|---|---:|---:|---:|---:|"]
+    for key, what, scale in COMPARED:
+        for items, figures in after.items():
+            old = before.get(items, {}).get(DUSTVALE, {}).get(key)
+            new = figures[DUSTVALE].get(key)
+            if old is None and new is None:
+                continue
+            cell = lambda v: "" if v is None else f"{v * scale:,.1f}"  # noqa: E731
+            change = "" if old in (None, 0) or new is None else f"{new / old:.2f}"
+            lines.append(f"| {what} | {items:,} | {cell(old)} | {cell(new)} | {change} |")
+    lines.append("")
     return "\n".join(lines)
 
 
@@ -537,12 +628,17 @@ def main(argv):
     parser.add_argument("--items", type=int, default=10000)
     parser.add_argument("--rounds", type=int, default=10,
                         help="rounds of start-ups, ticks and menus with each program alone")
+    parser.add_argument("--dustvale", metavar="EXE",
+                        help="measure this Dustvale.exe (an earlier version, say) instead of the "
+                             "build's")
+    parser.add_argument("--compare", metavar="FILE",
+                        help="the footprint.json of an earlier run, printed beside this one")
     parser.add_argument("--from-json", metavar="FILE",
                         help="measure nothing: write the table and the plot again from the "
                              "figures a run saved")
     args = parser.parse_args(argv)
-    build = os.path.abspath(args.build)
-    out = os.path.join(build, "bench")
+    build = Setup(os.path.abspath(args.build), args.dustvale and os.path.abspath(args.dustvale))
+    out = build.path("bench")
     if args.from_json:
         with open(args.from_json) as f:
             results = {int(items): figures for items, figures in json.load(f).items()}
@@ -550,9 +646,9 @@ def main(argv):
             for program in figures.values():
                 program["tick_ms"] = one_tick_ms(program["ticks_ms"])
         return report(results, args, out)
-    harness.prepare_template(os.path.join(build, "wine", "e2e-template"))
-    baseline_exe = os.path.join(build, "bench", "BaselineTray.exe")
-    programs = [Program(DUSTVALE, "dustvale", dustvale_exe(build), "DustvaleWindow"),
+    harness.prepare_template(build.path("wine", "e2e-template"))
+    baseline_exe = build.path("bench", "BaselineTray.exe")
+    programs = [Program(DUSTVALE, "dustvale", build.dustvale, "DustvaleWindow"),
                 Program(BASELINE, "baseline", baseline_exe, "DustvaleBaselineWindow"),
                 Program(LIKE_FOR_LIKE, "baseline-like", baseline_exe, "DustvaleBaselineWindow",
                         ["/commoncontrols", "/wholerecord"])]
@@ -577,6 +673,10 @@ def report(results, args, out):
             f"--items {args.items}`\n\n" + table(results, args.seconds, args.rounds) + "\n"
             + sizes_table([os.path.abspath(args.build)]
                           + [os.path.abspath(b) for b in args.sizes_of]))
+    if args.compare:
+        with open(args.compare) as f:
+            before = {int(items): figures for items, figures in json.load(f).items()}
+        text += "\n" + comparison_table(before, results, os.path.basename(args.compare))
     print()
     print(text)
     os.makedirs(out, exist_ok=True)

@@ -7,12 +7,20 @@
 //
 // Prints, in microseconds:  round_trip <median>,  tick <median> <mean> <min> <max>  and
 // ticks <each tick, in the order sent>
+//
+//   TickTimer.exe <desktop> <window class> /answers <count> <seconds>
+//
+// How long the window takes to answer: WM_NULL sent <count> times at random moments spread
+// over about <seconds>, each timed from its sending, whatever the program is busy with. Prints
+// frequency <performance counter ticks a second>  and, for each,
+// answer <performance counter when sent> <microseconds to the answer>
 
 #include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <memory>
 #include <numeric>
+#include <random>
 #include <type_traits>
 #include <vector>
 
@@ -69,6 +77,28 @@ std::vector<double> Time(HWND window, UINT message, WPARAM wParam, int count) {
     return took;
 }
 
+// The answers of `count` WM_NULLs sent at random moments over about `seconds`.
+bool TimeAnswers(HWND window, int count, double seconds) {
+    LARGE_INTEGER frequency;
+    ::QueryPerformanceFrequency(&frequency);
+    std::printf("frequency %lld\n", static_cast<long long>(frequency.QuadPart));
+    std::mt19937 random(std::random_device{}());
+    // Pauses averaging seconds / count, so that the moments fall anywhere in the program's
+    // rhythm of ticks and queries.
+    std::uniform_real_distribution<double> pauseMs(0.0, 2000.0 * seconds / count);
+    for (int i = 0; i < count; ++i) {
+        ::Sleep(static_cast<DWORD>(pauseMs(random)));
+        LARGE_INTEGER before, after;
+        ::QueryPerformanceCounter(&before);
+        if (!Send(window, WM_NULL, 0)) return false;
+        ::QueryPerformanceCounter(&after);
+        std::printf("answer %lld %.1f\n", static_cast<long long>(before.QuadPart),
+                    1e6 * static_cast<double>(after.QuadPart - before.QuadPart) /
+                        static_cast<double>(frequency.QuadPart));
+    }
+    return true;
+}
+
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const std::size_t n = values.size();
@@ -78,11 +108,13 @@ double Median(std::vector<double> values) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: TickTimer.exe <desktop> <window class> <ticks>\n");
+    const bool answers = argc == 6 && std::wcscmp(argv[3], L"/answers") == 0;
+    if (argc != 4 && !answers) {
+        std::fprintf(stderr,
+                     "usage: TickTimer.exe <desktop> <window class> <ticks>\n"
+                     "       TickTimer.exe <desktop> <window class> /answers <count> <seconds>\n");
         return 2;
     }
-    const int ticks = std::max(1, _wtoi(argv[3]));
     unique_desktop desktop(
         ::OpenDesktopW(argv[1], 0, FALSE, DESKTOP_READOBJECTS | DESKTOP_ENUMERATE));
     if (!desktop) {
@@ -95,6 +127,13 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "no window of class %ls\n", argv[2]);
         return 1;
     }
+    if (answers) {
+        if (TimeAnswers(search.found, std::max(1, _wtoi(argv[4])), std::max(1, _wtoi(argv[5]))))
+            return 0;
+        std::fprintf(stderr, "the window stopped answering\n");
+        return 1;
+    }
+    const int ticks = std::max(1, _wtoi(argv[3]));
     const std::vector<double> roundTrips = Time(search.found, WM_NULL, 0, ticks);
     const std::vector<double> tickTimes = Time(search.found, WM_TIMER, kTickTimer, ticks);
     if (roundTrips.empty() || tickTimes.empty()) {

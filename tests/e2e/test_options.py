@@ -253,6 +253,32 @@ class OptionsTest(unittest.TestCase):
             self.assertEqual(self.beside(s, SETTINGS), b"7\r\n")
             self.assertTrue(s.is_running())
 
+    def test_threshold_stored_from_the_dialog_empties_without_a_restart(self):
+        with self.session(manifest=True) as s:
+            d = self.open_options(s)
+            self.tick(s, d.auto_empty_box)
+            self.wait_for_settings(s, b"15\r\n", "auto-empty ticked")
+            # The box takes digits alone: the letter l typed for a 1 is refused.
+            s.click(self.dialog(s).threshold_box.centre)
+            s.keys("End", "BackSpace", "BackSpace")
+            s.type_text("l2")
+            harness.wait_until("the threshold 2 in the box",
+                               lambda: self.dialog(s).threshold_box.text == "2", SETTLE_TIMEOUT)
+            s.screenshot("threshold-2")
+            s.click(self.dialog(s).close_button.centre)
+            s.wait_for_no_window("the dialog to close", windows.DIALOG_CLASS, "Options")
+            self.wait_for_settings(s, b"2\r\n", "Close")
+
+            s.trash("one.txt")
+            harness.holds_for("one trashed file staying", lambda: s.trashed() == ["one.txt"],
+                              2.0)
+            s.trash("two.txt")
+            started = time.monotonic()
+            harness.wait_until("the Trash emptied at the second file, without a restart",
+                               lambda: not s.trashed(), SETTLE_TIMEOUT, 0.1)
+            s.note(f"Trash emptied {time.monotonic() - started:.2f} s after the second file")
+            self.assertTrue(s.is_running())
+
     def test_dialog_at_150_percent(self):
         with self.session(manifest=True, dpi=144) as s:
             d = self.open_options(s, "options-144-dpi")

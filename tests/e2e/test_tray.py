@@ -105,17 +105,21 @@ class TrayTest(unittest.TestCase):
             s.screenshot("emptied")
             self.assertTrue(s.is_running())
 
-    def test_never_empties_without_settings(self):
-        with self.session() as s:
-            s.wait_for_app()
-            self.wait_for_tray_icon(s)
-            names = [f"file{n}.txt" for n in range(1, 6)]
-            for name in names:
-                s.trash(name)
-            harness.holds_for("every trashed file staying in the Trash",
-                              lambda: s.trashed() == names, 5.0)
-            s.screenshot("all-stay")
-            self.assertTrue(s.is_running())
+    def test_never_empties_without_a_threshold(self):
+        # No settings file; a threshold that holds no number, as a hand-edited file may.
+        for settings in (None, b"abc\r\n"):
+            with self.subTest(settings=settings):
+                beside = {} if settings is None else {"AutoClean.cfg": settings}
+                with self.session(beside=beside) as s:
+                    s.wait_for_app()
+                    self.wait_for_tray_icon(s)
+                    names = [f"file{n}.txt" for n in range(1, 6)]
+                    for name in names:
+                        s.trash(name)
+                    harness.holds_for("every trashed file staying in the Trash",
+                                      lambda: s.trashed() == names, 4.0)
+                    s.screenshot("all-stay")
+                    self.assertTrue(s.is_running())
 
 
 if __name__ == "__main__":
