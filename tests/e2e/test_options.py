@@ -232,11 +232,12 @@ class OptionsTest(unittest.TestCase):
             s.wait_for_no_window("the dialog to close", windows.DIALOG_CLASS, "Options")
             self.wait_for_settings(s, b"7\r\n", "Close")
 
-            # Opened again, the dialog shows the setting read at the start (off): it writes
-            # nothing while loading.
+            # Opened again, the dialog shows what it stored, and stores the same once more
+            # while loading: looking at it switches nothing off.
             d = self.open_options(s)
             self.assertEqual((d.auto_empty_box.check, d.threshold_box.text,
-                              d.threshold_box.enabled), (0, "15", False))
+                              d.threshold_box.enabled), (1, "7", True))
+            self.assertEqual(self.beside(s, SETTINGS), b"7\r\n")
             self.assertIsNone(s.run_value())
             self.tick(s, d.autostart_box)
             harness.wait_until("the Run value", s.run_value, SETTLE_TIMEOUT, 0.3)
