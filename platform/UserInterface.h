@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "platform/Types.h"
@@ -35,6 +36,16 @@ class Picture {
 public:
     virtual ~Picture() = default;
     virtual HIcon Handle() const = 0;
+};
+
+// One image of an .ico file, held in memory once the program has checked it: the size its
+// directory entry gives (0 stands for 256), the colour depth the image itself has, and its
+// bytes (a BITMAPINFOHEADER with its colour table, colours and mask, or a PNG).
+struct IconImage {
+    std::uint8_t width = 0;
+    std::uint8_t height = 0;
+    std::uint16_t bitCount = 0;
+    std::string_view bytes;
 };
 
 enum class BuiltInPicture {
