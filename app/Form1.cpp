@@ -63,8 +63,8 @@ Form1::Form1(Platform& platform, LoadedForms& forms, FileTable& files,
       files_(files),
       initialization_(initialization),
       options_(options),
-      Image1_(platform.ui, BuiltInPicture::TrayFull),
-      Image2_(platform.ui, BuiltInPicture::TrayEmpty),
+      Image1_(platform.ui, platform.files, BuiltInPicture::TrayFull),
+      Image2_(platform.ui, platform.files, BuiltInPicture::TrayEmpty),
       cleaner_(platform) {
     Form_Initialize();
 

@@ -70,8 +70,10 @@ public:
 
     // A picture built into the executable, at the tray's icon size.
     virtual std::unique_ptr<Picture> LoadBuiltInPicture(BuiltInPicture which) = 0;
-    // A picture read from an .ico file; nullptr when the file cannot be read or decoded.
-    virtual std::unique_ptr<Picture> LoadPictureFile(const Text& path) = 0;
+    // A picture made from the checked images of an .ico file: the system chooses the image
+    // for the tray's icon size, as it does for an .ico file, and decodes those bytes.
+    // nullptr when there is no image or the system cannot decode the one it chose.
+    virtual std::unique_ptr<Picture> LoadIconPicture(const std::vector<IconImage>& images) = 0;
 };
 
 }  // namespace dustvale

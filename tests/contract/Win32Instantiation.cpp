@@ -8,7 +8,9 @@
 #include <cstring>
 #include <future>
 #include <string>
+#include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/KernelHandle.h"
@@ -219,46 +221,134 @@ TEST_F(Win32Side, AQuitSeenWhileYieldingStillEndsTheMainLoop) {
     EXPECT_EQ(platform.windows.RunMessageLoop(), 7);
 }
 
-// An .ico file of one 16 x 16 32-bit image filled with `blue`.
-std::string SolidIcon(unsigned char blue) {
-    std::string bytes("\0\0\1\0\1\0", 6);
-    const std::uint32_t imageSize = 40 + 16 * 16 * 4 + 16 * 4;
-    const unsigned char entry[16] = {16, 16, 0, 0, 1, 0, 32, 0,
-                                     static_cast<unsigned char>(imageSize & 0xFF),
-                                     static_cast<unsigned char>(imageSize >> 8), 0, 0, 22, 0, 0, 0};
-    bytes.append(reinterpret_cast<const char*>(entry), sizeof(entry));
+// One image of an .ico file: `side` x `side` pixels of 32-bit colour, all of `bgra`, the mask
+// letting every pixel show.
+std::string SolidImage(int side, std::uint32_t bgra) {
     BITMAPINFOHEADER header{};
     header.biSize = sizeof(header);
-    header.biWidth = 16;
-    header.biHeight = 32;  // colour and mask
+    header.biWidth = side;
+    header.biHeight = side * 2;  // colour and mask
     header.biPlanes = 1;
     header.biBitCount = 32;
-    bytes.append(reinterpret_cast<const char*>(&header), sizeof(header));
-    for (int pixel = 0; pixel < 16 * 16; ++pixel) bytes.append({static_cast<char>(blue), 0, 0, '\xFF'});
-    bytes.append(16 * 4, '\0');  // mask: every pixel shows
+    std::string bytes(reinterpret_cast<const char*>(&header), sizeof(header));
+    for (int pixel = 0; pixel < side * side; ++pixel) {
+        bytes.append(reinterpret_cast<const char*>(&bgra), sizeof(bgra));
+    }
+    bytes.append(static_cast<std::size_t>((side + 31) / 32 * 4 * side), '\0');
     return bytes;
 }
 
-TEST_F(Win32Side, AnEqualPictureFileSharesOneIconUntilTheLastPictureGoes) {
-    const Text scratch = fixture.ScratchFolder();
-    ASSERT_TRUE(WriteFile(platform.files, scratch + u"\\a.ico", SolidIcon(0x40)));
-    ASSERT_TRUE(WriteFile(platform.files, scratch + u"\\same.ico", SolidIcon(0x40)));
-    ASSERT_TRUE(WriteFile(platform.files, scratch + u"\\other.ico", SolidIcon(0xC0)));
+// An .ico file of the images, in this order, with the sizes given.
+std::string IconFile(const std::vector<std::pair<int, std::string>>& images) {
+    std::string bytes("\0\0\1\0", 4);
+    bytes += static_cast<char>(images.size());
+    bytes += '\0';
+    std::uint32_t offset = static_cast<std::uint32_t>(6 + 16 * images.size());
+    for (const auto& [side, image] : images) {
+        const std::uint32_t size = static_cast<std::uint32_t>(image.size());
+        const unsigned char entry[16] = {
+            static_cast<unsigned char>(side), static_cast<unsigned char>(side), 0, 0, 1, 0, 32, 0,
+            static_cast<unsigned char>(size), static_cast<unsigned char>(size >> 8),
+            static_cast<unsigned char>(size >> 16), 0,
+            static_cast<unsigned char>(offset), static_cast<unsigned char>(offset >> 8),
+            static_cast<unsigned char>(offset >> 16), 0};
+        bytes.append(reinterpret_cast<const char*>(entry), sizeof(entry));
+        offset += size;
+    }
+    for (const auto& image : images) bytes += image.second;
+    return bytes;
+}
 
-    std::unique_ptr<Picture> first = platform.ui.LoadPictureFile(scratch + u"\\a.ico");
-    std::unique_ptr<Picture> same = platform.ui.LoadPictureFile(scratch + u"\\same.ico");
-    std::unique_ptr<Picture> other = platform.ui.LoadPictureFile(scratch + u"\\other.ico");
-    ASSERT_TRUE(first && same && other);
-    EXPECT_EQ(first->Handle(), same->Handle());
-    EXPECT_NE(first->Handle(), other->Handle());
+// The images of an .ico file made by IconFile, as the program's icon check gives them.
+std::vector<IconImage> ImagesOf(std::string_view file,
+                                const std::vector<std::pair<int, std::string>>& images) {
+    std::vector<IconImage> out;
+    std::size_t offset = 6 + 16 * images.size();
+    for (const auto& [side, image] : images) {
+        out.push_back(IconImage{static_cast<std::uint8_t>(side), static_cast<std::uint8_t>(side),
+                                32, file.substr(offset, image.size())});
+        offset += image.size();
+    }
+    return out;
+}
+
+// The colour pixels of an icon, top row first, with its width; empty when it has none.
+std::pair<int, std::vector<std::uint32_t>> IconPixels(HICON icon) {
+    ICONINFO info{};
+    if (!::GetIconInfo(icon, &info)) return {};
+    BITMAP bitmap{};
+    ::GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap);
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof(format.bmiHeader);
+    format.bmiHeader.biWidth = bitmap.bmWidth;
+    format.bmiHeader.biHeight = -bitmap.bmHeight;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(bitmap.bmWidth * bitmap.bmHeight));
+    {
+        win32::unique_screen_dc screen(::GetDC(nullptr));
+        if (::GetDIBits(screen.get(), info.hbmColor, 0, static_cast<UINT>(bitmap.bmHeight),
+                        pixels.data(), &format, DIB_RGB_COLORS) == 0) {
+            pixels.clear();
+        }
+    }
+    ::DeleteObject(info.hbmColor);
+    ::DeleteObject(info.hbmMask);
+    return {bitmap.bmWidth, pixels};
+}
+
+// The program decodes the bytes it checked, not the file: the system must choose the same
+// image among several and decode it to the same pixels as when it reads the file itself.
+TEST_F(Win32Side, CheckedImagesShowAsTheFileItselfWould) {
+    const Text scratch = fixture.ScratchFolder();
+    const std::string red = SolidImage(32, 0xFFFF0000), blue = SolidImage(16, 0xFF0000FF),
+                      green = SolidImage(24, 0xFF00FF00), grey = SolidImage(20, 0xFF808080);
+    const std::vector<std::vector<std::pair<int, std::string>>> files = {
+        {{16, blue}},
+        {{32, red}, {16, blue}, {24, green}},
+        {{24, green}, {32, red}},
+        {{20, grey}, {32, red}, {16, blue}, {24, green}},
+    };
+    const int side = ::GetSystemMetrics(SM_CXSMICON);
+    for (std::size_t n = 0; n < files.size(); ++n) {
+        SCOPED_TRACE(n);
+        const std::string file = IconFile(files[n]);
+        const Text path = scratch + u"\\choice.ico";
+        ASSERT_TRUE(WriteFile(platform.files, path, file));
+        win32::unique_hicon fromFile(static_cast<HICON>(::LoadImageW(
+            nullptr, win32::Wide(path), IMAGE_ICON, side, ::GetSystemMetrics(SM_CYSMICON),
+            LR_LOADFROMFILE)));
+        ASSERT_TRUE(fromFile);
+        std::unique_ptr<Picture> checked = platform.ui.LoadIconPicture(ImagesOf(file, files[n]));
+        ASSERT_TRUE(checked);
+        const auto expected = IconPixels(fromFile.get());
+        ASSERT_EQ(expected.first, side);
+        ASSERT_FALSE(expected.second.empty());
+        EXPECT_EQ(IconPixels(win32::ToHandle<HICON>(checked->Handle())), expected);
+    }
+}
+
+TEST_F(Win32Side, EqualImagesShareOneIconUntilTheLastPictureGoes) {
+    const std::string a = IconFile({{16, SolidImage(16, 0xFF000040)}});
+    const std::string same = a;
+    const std::string other = IconFile({{16, SolidImage(16, 0xFF0000C0)}});
+
+    std::unique_ptr<Picture> first = platform.ui.LoadIconPicture(ImagesOf(a, {{16, a.substr(22)}}));
+    std::unique_ptr<Picture> again =
+        platform.ui.LoadIconPicture(ImagesOf(same, {{16, same.substr(22)}}));
+    std::unique_ptr<Picture> different =
+        platform.ui.LoadIconPicture(ImagesOf(other, {{16, other.substr(22)}}));
+    ASSERT_TRUE(first && again && different);
+    EXPECT_EQ(first->Handle(), again->Handle());
+    EXPECT_NE(first->Handle(), different->Handle());
 
     const HICON shared = win32::ToHandle<HICON>(first->Handle());
     ICONINFO info{};
     first.reset();
-    ASSERT_TRUE(::GetIconInfo(shared, &info));  // still held by `same`
+    ASSERT_TRUE(::GetIconInfo(shared, &info));  // still held by `again`
     ::DeleteObject(info.hbmColor);
     ::DeleteObject(info.hbmMask);
-    same.reset();
+    again.reset();
     EXPECT_FALSE(::GetIconInfo(shared, &info));  // destroyed with the last picture
 }
 

@@ -6,6 +6,10 @@
 #include <vector>
 
 #include "app/IconFileCheck.h"
+#include "app/PictureHolder.h"
+#include "platform/sim/SimFileSystem.h"
+#include "platform/sim/SimUserInterface.h"
+#include "platform/sim/SimWindows.h"
 
 namespace dustvale {
 namespace {
@@ -274,6 +278,38 @@ TEST(IconFileCheck, EveryImageIsCheckedAndReportedWithItsDirectorySize) {
     // The system may choose any image for the tray: one bad image refuses the file.
     EXPECT_FALSE(CheckIconFile(IconFile({small, Image(Bitmap{.extra = -1})})));
     EXPECT_FALSE(CheckIconFile(IconFile({Image(Png{.width = 0}), small})));
+}
+
+TEST(PictureHolder, OnlyAFileThatPassesTheCheckReplacesTheBuiltInPicture) {
+    const Text path = u"C:\\App\\full.ico";
+    std::string tooBig = IconFile({Image(Bitmap{})});
+    tooBig.resize(kIconFileLimit + 1, '\0');
+    enum class Place { File, InUse, Folder, Nothing };
+    const struct {
+        const char* what;
+        Place place;
+        std::string bytes;
+        bool replaced;
+    } cases[] = {
+        {"sound", Place::File, IconFile({Image(Bitmap{})}), true},
+        {"the crash report's file", Place::File, CraftedFile(), false},
+        {"above the limit", Place::File, tooBig, false},
+        {"empty", Place::File, "", false},
+        {"in use by another program", Place::InUse, IconFile({Image(Bitmap{})}), false},
+        {"a folder", Place::Folder, "", false},
+        {"missing", Place::Nothing, "", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        sim::SimWindows sim;
+        if (c.place == Place::File || c.place == Place::InUse) sim.files().AddFile(path, c.bytes);
+        if (c.place == Place::InUse) sim.files().SetInUse(path, true);
+        if (c.place == Place::Folder) sim.files().AddFolder(path);
+        PictureHolder holder(sim.ui(), sim.files(), BuiltInPicture::TrayFull);
+        EXPECT_EQ(holder.LoadFile(path), c.replaced);
+        EXPECT_EQ(holder.picture().Handle() != sim::SimUserInterface::kTrayFullHandle, c.replaced);
+        EXPECT_EQ(sim.files().OpenFiles(), 0u);
+    }
 }
 
 }  // namespace
