@@ -6,6 +6,7 @@ Run one case: DUSTVALE_EXE=... DUSTVALE_E2E_TEMPLATE=... DUSTVALE_E2E_ARTIFACTS=
 """
 
 import os
+import struct
 import time
 import unittest
 
@@ -68,6 +69,34 @@ class TrayTest(unittest.TestCase):
                 lambda: harness.difference(s.tray_icon(), empty) < PICTURE_TOLERANCE,
                 FOLLOW_TIMEOUT)
             s.screenshot("built-in-empty-bin")
+            self.assertTrue(s.is_running())
+
+    def test_crafted_icon_file_keeps_built_in_picture(self):
+        # 162 bytes whose one image claims 0x7fffffff by -0x7fffffff pixels: handed to the
+        # system's decoder, it read far past the file and ended the program at every start.
+        crafted = (struct.pack("<HHH", 0, 1, 1)
+                   + struct.pack("<BBBBHHII", 16, 16, 0, 0, 1, 32, 140, 22)
+                   + struct.pack("<IiiHHIIiiII", 40, 0x7fffffff, -0x7fffffff, 1, 32, 0, 0, 0, 0, 0, 0)
+                   + b"\0" * 100)
+        with self.session(beside={"full.ico": crafted, "empty.ico": crafted}) as s:
+            s.wait_for_app()
+            self.wait_for_tray_icon(s)
+            background = s.taskbar_colour()
+            full, empty = (harness.composite(harness.built_in_picture(name), background)
+                           for name in ("tray_full.ico", "tray_empty.ico"))
+
+            def shows(picture, other):
+                shown = s.tray_icon()
+                return (harness.difference(shown, picture) < PICTURE_TOLERANCE
+                        and harness.difference(shown, picture) < harness.difference(shown, other))
+
+            harness.wait_until("the built-in empty bin in the tray", lambda: shows(empty, full),
+                               FOLLOW_TIMEOUT)
+            s.screenshot("built-in-empty-bin")
+            s.trash("letter.txt")
+            harness.wait_until("the built-in full bin after a file was trashed",
+                               lambda: shows(full, empty), FOLLOW_TIMEOUT)
+            s.screenshot("built-in-full-bin")
             self.assertTrue(s.is_running())
 
     def test_icon_follows_trash(self):
