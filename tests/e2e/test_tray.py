@@ -23,10 +23,10 @@ PICTURE_TOLERANCE = 12
 
 class TrayTest(unittest.TestCase):
 
-    def session(self, **kw):
+    def session(self, name=None, **kw):
         # A later start: the manifest written by the first start lies beside the executable
         # (without it the program writes it, asks to be restarted and ends).
-        return harness.Session(self._testMethodName, os.environ["DUSTVALE_EXE"],
+        return harness.Session(name or self._testMethodName, os.environ["DUSTVALE_EXE"],
                                os.environ["DUSTVALE_E2E_TEMPLATE"],
                                os.environ["DUSTVALE_E2E_ARTIFACTS"], manifest=True, **kw)
 
@@ -133,6 +133,25 @@ class TrayTest(unittest.TestCase):
             s.note(f"Trash emptied {time.monotonic() - started:.2f} s after the third file")
             s.screenshot("emptied")
             self.assertTrue(s.is_running())
+
+    def test_auto_empty_at_threshold_saved_with_byte_order_mark(self):
+        # "15" as editors save it; read as a threshold of 0, the Trash went at every tick.
+        saved = {"utf8": b"\xef\xbb\xbf15\r\n", "utf16": "\ufeff15\r\n".encode("utf-16-le")}
+        names = [f"file{n:02}.txt" for n in range(1, 15)]
+        for encoding, contents in saved.items():
+            with self.subTest(encoding), self.session(
+                    name=f"{self._testMethodName}-{encoding}",
+                    beside={"AutoClean.cfg": contents},
+                    before_start=lambda s: [s.trash(name) for name in names]) as s:
+                s.wait_for_app()
+                self.wait_for_tray_icon(s)
+                harness.holds_for("14 trashed files staying in the Trash",
+                                  lambda: s.trashed() == names, 3.0)
+                s.trash("file15.txt")
+                harness.wait_until("the Trash to be emptied at the 15th file",
+                                   lambda: not s.trashed(), FOLLOW_TIMEOUT, 0.1)
+                s.screenshot("emptied")
+                self.assertTrue(s.is_running())
 
     def test_never_empties_without_settings(self):
         with self.session() as s:
