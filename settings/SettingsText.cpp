@@ -16,7 +16,8 @@ Text Utf16(std::string_view bytes, bool bigEndian) {
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
         const unsigned first = static_cast<unsigned char>(bytes[i]);
         const unsigned second = static_cast<unsigned char>(bytes[i + 1]);
-        text.push_back(static_cast<char16_t>(bigEndian ? first << 8 | second : second << 8 | first));
+        text.push_back(
+            static_cast<char16_t>(bigEndian ? first << 8 | second : second << 8 | first));
     }
     return text;
 }

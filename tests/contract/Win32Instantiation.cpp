@@ -221,134 +221,100 @@ TEST_F(Win32Side, AQuitSeenWhileYieldingStillEndsTheMainLoop) {
     EXPECT_EQ(platform.windows.RunMessageLoop(), 7);
 }
 
-// One image of an .ico file: `side` x `side` pixels of 32-bit colour, all of `bgra`, the mask
-// letting every pixel show.
-std::string SolidImage(int side, std::uint32_t bgra) {
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof(header);
-    header.biWidth = side;
-    header.biHeight = side * 2;  // colour and mask
-    header.biPlanes = 1;
-    header.biBitCount = 32;
-    std::string bytes(reinterpret_cast<const char*>(&header), sizeof(header));
-    for (int pixel = 0; pixel < side * side; ++pixel) {
-        bytes.append(reinterpret_cast<const char*>(&bgra), sizeof(bgra));
+// An .ico file of solid 32-bit images, one per side and BGRA colour, in this order; the masks
+// let every pixel show.
+std::string SolidIconFile(const std::vector<std::pair<int, std::uint32_t>>& images) {
+    std::string directory("\0\0\1\0", 4), data;
+    directory += {static_cast<char>(images.size()), '\0'};
+    for (const auto& [side, bgra] : images) {
+        const BITMAPINFOHEADER header{
+            sizeof(BITMAPINFOHEADER), side, side * 2, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        std::string image(reinterpret_cast<const char*>(&header), sizeof(header));
+        for (int pixel = 0; pixel < side * side; ++pixel) {
+            image.append(reinterpret_cast<const char*>(&bgra), sizeof(bgra));
+        }
+        image.append(static_cast<std::size_t>((side + 31) / 32 * 4 * side), '\0');
+        const auto offset = static_cast<std::uint32_t>(6 + 16 * images.size() + data.size());
+        const std::uint32_t entry[4] = {static_cast<std::uint32_t>(side | side << 8), 1 | 32 << 16,
+                                        static_cast<std::uint32_t>(image.size()), offset};
+        directory.append(reinterpret_cast<const char*>(entry), sizeof(entry));
+        data += image;
     }
-    bytes.append(static_cast<std::size_t>((side + 31) / 32 * 4 * side), '\0');
-    return bytes;
+    return directory + data;
 }
 
-// An .ico file of the images, in this order, with the sizes given.
-std::string IconFile(const std::vector<std::pair<int, std::string>>& images) {
-    std::string bytes("\0\0\1\0", 4);
-    bytes += static_cast<char>(images.size());
-    bytes += '\0';
-    std::uint32_t offset = static_cast<std::uint32_t>(6 + 16 * images.size());
-    for (const auto& [side, image] : images) {
-        const std::uint32_t size = static_cast<std::uint32_t>(image.size());
-        const unsigned char entry[16] = {
-            static_cast<unsigned char>(side), static_cast<unsigned char>(side), 0, 0, 1, 0, 32, 0,
-            static_cast<unsigned char>(size), static_cast<unsigned char>(size >> 8),
-            static_cast<unsigned char>(size >> 16), 0,
-            static_cast<unsigned char>(offset), static_cast<unsigned char>(offset >> 8),
-            static_cast<unsigned char>(offset >> 16), 0};
-        bytes.append(reinterpret_cast<const char*>(entry), sizeof(entry));
-        offset += size;
+// The images of such a file, as the program's icon check gives them.
+std::vector<IconImage> ImagesOf(std::string_view file) {
+    std::vector<IconImage> images;
+    for (std::size_t n = 0; n < static_cast<unsigned char>(file[4]); ++n) {
+        std::uint32_t entry[4];
+        std::memcpy(entry, file.data() + 6 + 16 * n, sizeof(entry));
+        const auto side = static_cast<std::uint8_t>(entry[0]);
+        images.push_back({side, side, 32, file.substr(entry[3], entry[2])});
     }
-    for (const auto& image : images) bytes += image.second;
-    return bytes;
+    return images;
 }
 
-// The images of an .ico file made by IconFile, as the program's icon check gives them.
-std::vector<IconImage> ImagesOf(std::string_view file,
-                                const std::vector<std::pair<int, std::string>>& images) {
-    std::vector<IconImage> out;
-    std::size_t offset = 6 + 16 * images.size();
-    for (const auto& [side, image] : images) {
-        out.push_back(IconImage{static_cast<std::uint8_t>(side), static_cast<std::uint8_t>(side),
-                                32, file.substr(offset, image.size())});
-        offset += image.size();
-    }
-    return out;
-}
-
-// The colour pixels of an icon, top row first, with its width; empty when it has none.
-std::pair<int, std::vector<std::uint32_t>> IconPixels(HICON icon) {
+// The colour pixels of an icon, top row first.
+std::vector<std::uint32_t> IconPixels(HICON icon) {
     ICONINFO info{};
     if (!::GetIconInfo(icon, &info)) return {};
     BITMAP bitmap{};
     ::GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap);
     BITMAPINFO format{};
-    format.bmiHeader.biSize = sizeof(format.bmiHeader);
-    format.bmiHeader.biWidth = bitmap.bmWidth;
-    format.bmiHeader.biHeight = -bitmap.bmHeight;
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader = {
+        sizeof(BITMAPINFOHEADER), bitmap.bmWidth, -bitmap.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(bitmap.bmWidth * bitmap.bmHeight));
-    {
-        win32::unique_screen_dc screen(::GetDC(nullptr));
-        if (::GetDIBits(screen.get(), info.hbmColor, 0, static_cast<UINT>(bitmap.bmHeight),
-                        pixels.data(), &format, DIB_RGB_COLORS) == 0) {
-            pixels.clear();
-        }
+    const win32::unique_screen_dc screen(::GetDC(nullptr));
+    if (::GetDIBits(screen.get(), info.hbmColor, 0, static_cast<UINT>(bitmap.bmHeight),
+                    pixels.data(), &format, DIB_RGB_COLORS) == 0) {
+        pixels.clear();
     }
     ::DeleteObject(info.hbmColor);
     ::DeleteObject(info.hbmMask);
-    return {bitmap.bmWidth, pixels};
+    return pixels;
 }
 
 // The program decodes the bytes it checked, not the file: the system must choose the same
 // image among several and decode it to the same pixels as when it reads the file itself.
 TEST_F(Win32Side, CheckedImagesShowAsTheFileItselfWould) {
-    const Text scratch = fixture.ScratchFolder();
-    const std::string red = SolidImage(32, 0xFFFF0000), blue = SolidImage(16, 0xFF0000FF),
-                      green = SolidImage(24, 0xFF00FF00), grey = SolidImage(20, 0xFF808080);
-    const std::vector<std::vector<std::pair<int, std::string>>> files = {
-        {{16, blue}},
-        {{32, red}, {16, blue}, {24, green}},
-        {{24, green}, {32, red}},
-        {{20, grey}, {32, red}, {16, blue}, {24, green}},
-    };
-    const int side = ::GetSystemMetrics(SM_CXSMICON);
-    for (std::size_t n = 0; n < files.size(); ++n) {
-        SCOPED_TRACE(n);
-        const std::string file = IconFile(files[n]);
-        const Text path = scratch + u"\\choice.ico";
+    const Text path = fixture.ScratchFolder() + u"\\choice.ico";
+    const std::pair<int, std::uint32_t> red{32, 0xFFFF0000}, blue{16, 0xFF0000FF},
+        green{24, 0xFF00FF00}, grey{20, 0xFF808080};
+    for (const auto& images : std::vector<std::vector<std::pair<int, std::uint32_t>>>{
+             {blue}, {red, blue, green}, {green, red}, {grey, red, blue, green}}) {
+        SCOPED_TRACE(images.size());
+        const std::string file = SolidIconFile(images);
         ASSERT_TRUE(WriteFile(platform.files, path, file));
-        win32::unique_hicon fromFile(static_cast<HICON>(::LoadImageW(
-            nullptr, win32::Wide(path), IMAGE_ICON, side, ::GetSystemMetrics(SM_CYSMICON),
-            LR_LOADFROMFILE)));
-        ASSERT_TRUE(fromFile);
-        std::unique_ptr<Picture> checked = platform.ui.LoadIconPicture(ImagesOf(file, files[n]));
-        ASSERT_TRUE(checked);
-        const auto expected = IconPixels(fromFile.get());
-        ASSERT_EQ(expected.first, side);
-        ASSERT_FALSE(expected.second.empty());
+        win32::unique_hicon fromFile(static_cast<HICON>(
+            ::LoadImageW(nullptr, win32::Wide(path), IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                         ::GetSystemMetrics(SM_CYSMICON), LR_LOADFROMFILE)));
+        std::unique_ptr<Picture> checked = platform.ui.LoadIconPicture(ImagesOf(file));
+        ASSERT_TRUE(fromFile && checked);
+        const std::vector<std::uint32_t> expected = IconPixels(fromFile.get());
+        ASSERT_EQ(expected.size(), static_cast<std::size_t>(::GetSystemMetrics(SM_CXSMICON) *
+                                                            ::GetSystemMetrics(SM_CYSMICON)));
         EXPECT_EQ(IconPixels(win32::ToHandle<HICON>(checked->Handle())), expected);
     }
 }
 
 TEST_F(Win32Side, EqualImagesShareOneIconUntilTheLastPictureGoes) {
-    const std::string a = IconFile({{16, SolidImage(16, 0xFF000040)}});
-    const std::string same = a;
-    const std::string other = IconFile({{16, SolidImage(16, 0xFF0000C0)}});
-
-    std::unique_ptr<Picture> first = platform.ui.LoadIconPicture(ImagesOf(a, {{16, a.substr(22)}}));
-    std::unique_ptr<Picture> again =
-        platform.ui.LoadIconPicture(ImagesOf(same, {{16, same.substr(22)}}));
-    std::unique_ptr<Picture> different =
-        platform.ui.LoadIconPicture(ImagesOf(other, {{16, other.substr(22)}}));
-    ASSERT_TRUE(first && again && different);
-    EXPECT_EQ(first->Handle(), again->Handle());
+    const std::string file = SolidIconFile({{16, 0xFF000040}}), copy = file;
+    const std::string other = SolidIconFile({{16, 0xFF0000C0}});
+    std::unique_ptr<Picture> first = platform.ui.LoadIconPicture(ImagesOf(file));
+    std::unique_ptr<Picture> same = platform.ui.LoadIconPicture(ImagesOf(copy));
+    std::unique_ptr<Picture> different = platform.ui.LoadIconPicture(ImagesOf(other));
+    ASSERT_TRUE(first && same && different);
+    EXPECT_EQ(first->Handle(), same->Handle());
     EXPECT_NE(first->Handle(), different->Handle());
 
     const HICON shared = win32::ToHandle<HICON>(first->Handle());
     ICONINFO info{};
     first.reset();
-    ASSERT_TRUE(::GetIconInfo(shared, &info));  // still held by `again`
+    ASSERT_TRUE(::GetIconInfo(shared, &info));  // still held by `same`
     ::DeleteObject(info.hbmColor);
     ::DeleteObject(info.hbmMask);
-    again.reset();
+    same.reset();
     EXPECT_FALSE(::GetIconInfo(shared, &info));  // destroyed with the last picture
 }
 

@@ -68,7 +68,8 @@ void CheckOne(const std::string& bytes) {
     for (std::size_t n = 0; n < images->size(); ++n) {
         const IconImage& image = (*images)[n];
         const std::size_t offset = static_cast<std::size_t>(image.bytes.data() - bytes.data());
-        FUZZ_CHECK(image.bytes.data() >= bytes.data() && offset + image.bytes.size() <= bytes.size());
+        FUZZ_CHECK(image.bytes.data() >= bytes.data());
+        FUZZ_CHECK(offset + image.bytes.size() <= bytes.size());
         const std::uint8_t* entry = &data[6 + 16 * n];
         FUZZ_CHECK(offset == Le(entry + 12, 4) && image.bytes.size() == Le(entry + 8, 4));
         FUZZ_CHECK(image.width == entry[0] && image.height == entry[1]);

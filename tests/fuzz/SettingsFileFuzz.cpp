@@ -47,8 +47,11 @@ Text MeantText(sim::SimKernel& kernel, const std::string& bytes) {
     if (StartsWith(bytes, "\xFF\xFE")) return Utf16FromBytes(data + 2, bytes.size() - 2);
     if (StartsWith(bytes, "\xFE\xFF")) {
         std::string swapped = bytes.substr(2);
-        for (std::size_t i = 0; i + 1 < swapped.size(); i += 2) std::swap(swapped[i], swapped[i + 1]);
-        return Utf16FromBytes(reinterpret_cast<const std::uint8_t*>(swapped.data()), swapped.size());
+        for (std::size_t i = 0; i + 1 < swapped.size(); i += 2) {
+            std::swap(swapped[i], swapped[i + 1]);
+        }
+        const auto* units = reinterpret_cast<const std::uint8_t*>(swapped.data());
+        return Utf16FromBytes(units, swapped.size());
     }
     if (StartsWith(bytes, "\xEF\xBB\xBF")) return kernel.FromAnsi(bytes.substr(3));
     return kernel.FromAnsi(bytes);
