@@ -60,8 +60,8 @@ TrayApplication::TrayApplication(Platform& platform, ProgramWindows& programWind
       files_(files),
       initialization_(initialization),
       options_(options),
-      fullPicture_(platform.ui, BuiltInPicture::TrayFull),
-      emptyPicture_(platform.ui, BuiltInPicture::TrayEmpty),
+      fullPicture_(platform.ui, platform.files, BuiltInPicture::TrayFull),
+      emptyPicture_(platform.ui, platform.files, BuiltInPicture::TrayEmpty),
       cleaner_(platform) {
     InitializeCommonControls();
 

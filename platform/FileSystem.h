@@ -3,6 +3,7 @@
 // The file system, kept close to the wide kernel32 calls. Paths are Windows paths: drive
 // letters, backslashes, case-insensitive names, wildcards in the last component of a pattern.
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -45,6 +46,9 @@ public:
     virtual ~OpenFile() = default;
     // The remaining bytes of a file opened for input; nullopt when the read fails.
     virtual std::optional<std::string> ReadAll() = 0;
+    // The next bytes of a file opened for input, at most `limit` of them (fewer at its end);
+    // nullopt when the read fails.
+    virtual std::optional<std::string> Read(std::size_t limit) = 0;
     // Appends bytes to a file opened for output.
     virtual bool Write(std::string_view bytes) = 0;
 };

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "platform/Types.h"
@@ -37,6 +38,16 @@ public:
     virtual HIcon Handle() const = 0;
 };
 
+// One image of an .ico file, held in memory once the program has checked it: the size its
+// directory entry gives (0 stands for 256), the colour depth the image itself has, and its
+// bytes (a BITMAPINFOHEADER with its colour table, colours and mask, or a PNG).
+struct IconImage {
+    std::uint8_t width = 0;
+    std::uint8_t height = 0;
+    std::uint16_t bitCount = 0;
+    std::string_view bytes;
+};
+
 enum class BuiltInPicture {
     TrayFull,   // white outline of a waste bin with contents
     TrayEmpty,  // the same outline, empty
@@ -59,8 +70,10 @@ public:
 
     // A picture built into the executable, at the tray's icon size.
     virtual std::unique_ptr<Picture> LoadBuiltInPicture(BuiltInPicture which) = 0;
-    // A picture read from an .ico file; nullptr when the file cannot be read or decoded.
-    virtual std::unique_ptr<Picture> LoadPictureFile(const Text& path) = 0;
+    // A picture made from the checked images of an .ico file: the system chooses the image
+    // for the tray's icon size, as it does for an .ico file, and decodes those bytes.
+    // nullptr when there is no image or the system cannot decode the one it chose.
+    virtual std::unique_ptr<Picture> LoadIconPicture(const std::vector<IconImage>& images) = 0;
 };
 
 }  // namespace dustvale

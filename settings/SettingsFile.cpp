@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/FileExists.h"
+#include "settings/SettingsText.h"
 
 namespace dustvale {
 
@@ -146,12 +147,17 @@ Text LoadAutoClean(Platform& platform, NumberedFiles& files, const Text& appFold
     if (ScopedFile file{files, kSettingsFileNumber, path, FileMode::Input}) {
         bytes = file->ReadAll();
     }
-    // A file that cannot be read, or holds no bytes at all, has no first field: auto-empty
-    // stays off rather than emptying the bin on a setting nobody stored.
-    if (!bytes || bytes->empty()) {
+    // A file that cannot be read, or holds no text at all (no bytes, or a byte-order mark
+    // alone), has no first field: auto-empty stays off rather than emptying the bin on a
+    // setting nobody stored.
+    if (!bytes) {
         return kAutoCleanOff;
     }
-    return ReadField(platform.kernel.FromAnsi(*bytes));
+    const Text contents = SettingsText(*bytes, platform.kernel);
+    if (contents.empty()) {
+        return kAutoCleanOff;
+    }
+    return ReadField(contents);
 }
 
 void SaveAutoClean(Platform& platform, NumberedFiles& files, const Text& appFolder,

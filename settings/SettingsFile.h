@@ -1,7 +1,8 @@
 #pragma once
 
 // The auto-empty setting and its file "AutoClean.cfg" beside the executable: one line of ANSI
-// text ending in CR LF, either "OFF" or the threshold text as the user typed it.
+// text ending in CR LF, either "OFF" or the threshold text as the user typed it. A file an
+// editor saved with a byte-order mark reads as its text (settings/SettingsText.h).
 
 #include <cstdint>
 #include <optional>

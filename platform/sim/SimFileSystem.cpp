@@ -186,12 +186,14 @@ public:
     SimFile(const SimFile&) = delete;
     SimFile& operator=(const SimFile&) = delete;
 
-    std::optional<std::string> ReadAll() override {
+    std::optional<std::string> ReadAll() override { return Read(std::string::npos); }
+
+    std::optional<std::string> Read(std::size_t limit) override {
         if (mode_ != FileMode::Input) return std::nullopt;
-        std::size_t from = std::min(position_, node_->bytes.size());
-        std::string rest = node_->bytes.substr(from);
-        position_ = node_->bytes.size();
-        return rest;
+        const std::size_t from = std::min(position_, node_->bytes.size());
+        std::string next = node_->bytes.substr(from, limit);
+        position_ = from + next.size();
+        return next;
     }
 
     bool Write(std::string_view bytes) override {

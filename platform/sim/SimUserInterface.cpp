@@ -1,13 +1,11 @@
 #include "platform/sim/SimUserInterface.h"
 
+#include <string>
 #include <utility>
 
 namespace dustvale::sim {
 
 namespace {
-
-constexpr std::size_t kIcoHeaderSize = 6;
-constexpr std::size_t kIcoEntrySize = 16;
 
 class SimPicture final : public Picture {
 public:
@@ -36,12 +34,16 @@ private:
     int& count_;
 };
 
-bool IsIcoFile(const std::string& bytes) {
-    if (bytes.size() < kIcoHeaderSize) return false;
-    auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
-    if (byte(0) != 0 || byte(1) != 0 || byte(2) != 1 || byte(3) != 0) return false;
-    std::size_t count = byte(4) | byte(5) << 8;
-    return count > 0 && bytes.size() >= kIcoHeaderSize + count * kIcoEntrySize;
+// Equal images give equal keys, and different ones different keys: each image's directory
+// size and depth, its length, then its bytes.
+std::string ImagesKey(const std::vector<IconImage>& images) {
+    std::string key;
+    for (const IconImage& image : images) {
+        key += std::to_string(image.width) + "x" + std::to_string(image.height) + "x" +
+               std::to_string(image.bitCount) + ":" + std::to_string(image.bytes.size()) + ":";
+        key += image.bytes;
+    }
+    return key;
 }
 
 Text WithoutAccelerators(const Text& caption) {
@@ -54,8 +56,6 @@ Text WithoutAccelerators(const Text& caption) {
 }
 
 }  // namespace
-
-SimUserInterface::SimUserInterface(SimFileSystem& files) : files_(files) {}
 
 std::int32_t SimUserInterface::MessageBox(Hwnd owner, const Text& text, const Text& caption, std::uint32_t style) {
     boxes_.push_back(MessageBoxCall{owner, text, caption, style});
@@ -87,13 +87,10 @@ std::unique_ptr<Picture> SimUserInterface::LoadBuiltInPicture(BuiltInPicture whi
     return std::make_unique<SimPicture>(handle, livePictures_);
 }
 
-std::unique_ptr<Picture> SimUserInterface::LoadPictureFile(const Text& path) {
-    std::unique_ptr<OpenFile> file = files_.Open(path, FileMode::Input);
-    if (!file) return nullptr;
-    std::optional<std::string> bytes = file->ReadAll();
-    if (!bytes || !IsIcoFile(*bytes)) return nullptr;
-    auto [it, added] = fileHandles_.try_emplace(*bytes, nextFileHandle_);
-    if (added) ++nextFileHandle_;
+std::unique_ptr<Picture> SimUserInterface::LoadIconPicture(const std::vector<IconImage>& images) {
+    if (images.empty()) return nullptr;
+    auto [it, added] = iconHandles_.try_emplace(ImagesKey(images), nextIconHandle_);
+    if (added) ++nextIconHandle_;
     return std::make_unique<SimPicture>(it->second, livePictures_);
 }
 

@@ -13,21 +13,18 @@
 #include <vector>
 
 #include "platform/UserInterface.h"
-#include "platform/sim/SimFileSystem.h"
 
 namespace dustvale::sim {
 
 class SimUserInterface final : public UserInterface {
 public:
-    explicit SimUserInterface(SimFileSystem& files);
-
     // UserInterface
     std::int32_t MessageBox(Hwnd owner, const Text& text, const Text& caption,
                             std::uint32_t style) override;
     std::uint32_t TrackPopupMenu(const std::vector<MenuItem>& items, Point position,
                                  Hwnd owner) override;
     std::unique_ptr<Picture> LoadBuiltInPicture(BuiltInPicture which) override;
-    std::unique_ptr<Picture> LoadPictureFile(const Text& path) override;
+    std::unique_ptr<Picture> LoadIconPicture(const std::vector<IconImage>& images) override;
 
     // --- for tests -------------------------------------------------------------------------
     struct MessageBoxCall {
@@ -48,17 +45,15 @@ public:
     const std::vector<MenuCall>& Menus() const;
     int OpenModalCount() const;  // boxes and menus open right now
 
-    // A picture file is an .ico file in the simulated file system whose bytes begin with the
-    // ICO header (00 00 01 00) and announce at least one image whose directory entry is
-    // there; equal bytes give one handle for the life of the simulation. Built-in pictures
-    // have fixed handles of their own (below), distinct from every file's.
+    // Any images make a picture (the simulation decodes nothing); equal images give one
+    // handle for the life of the simulation. Built-in pictures have fixed handles of their
+    // own (below), distinct from every file's.
     std::uint32_t LivePictures() const;  // pictures not yet destroyed (leak check)
     static constexpr HIcon kTrayFullHandle = 0x00C10001;
     static constexpr HIcon kTrayEmptyHandle = 0x00C10002;
     static constexpr HIcon kProgramHandle = 0x00C10003;
 
 private:
-    SimFileSystem& files_;
     std::deque<std::function<std::int32_t(const MessageBoxCall&)>> boxAnswers_;
     std::deque<std::function<std::uint32_t(const MenuCall&)>> menuAnswers_;
     std::vector<MessageBoxCall> boxes_;
@@ -66,8 +61,8 @@ private:
     int openModal_ = 0;
     // Shared with the pictures, so a picture that outlives the simulation stays harmless.
     std::shared_ptr<std::uint32_t> livePictures_ = std::make_shared<std::uint32_t>(0);
-    std::map<std::string, HIcon> fileHandles_;
-    HIcon nextFileHandle_ = 0x00C20001;
+    std::map<std::string, HIcon> iconHandles_;
+    HIcon nextIconHandle_ = 0x00C20001;
 };
 
 // Finds a menu item by caption path in a MenuCall, e.g. {u"Recycle Bin", u"Empty"}; returns

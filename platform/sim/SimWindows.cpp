@@ -14,7 +14,7 @@ SimWindows::SimWindows()
       windows_(std::make_unique<SimWindowing>(*clock_)),
       files_(std::make_unique<SimFileSystem>()),
       kernel_(std::make_unique<SimKernel>(clock_.get())),
-      ui_(std::make_unique<SimUserInterface>(*files_)) {
+      ui_(std::make_unique<SimUserInterface>()) {
     shell_ = std::make_unique<SimShell>(*windows_, *files_);
     // Explorer's tray lives and dies with the taskbar.
     windows_->OnTaskbarCreated = [shell = shell_.get()] { shell->ForgetIcons(); };

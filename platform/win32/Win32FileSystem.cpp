@@ -1,6 +1,7 @@
 #include "platform/win32/Win32FileSystem.h"
 
 #include <algorithm>
+#include <limits>
 #include <string>
 #include <utility>
 
@@ -40,16 +41,23 @@ public:
     explicit Win32OpenFile(unique_file file) : file_(std::move(file)) {}
 
     std::optional<std::string> ReadAll() override {
+        return Read(std::numeric_limits<std::size_t>::max());
+    }
+
+    std::optional<std::string> Read(std::size_t limit) override {
         std::string bytes;
         char chunk[4096];
-        for (;;) {
+        while (bytes.size() < limit) {
+            const DWORD wanted =
+                static_cast<DWORD>(std::min<std::size_t>(sizeof(chunk), limit - bytes.size()));
             DWORD read = 0;
-            if (!::ReadFile(file_.get(), chunk, sizeof(chunk), &read, nullptr)) {
+            if (!::ReadFile(file_.get(), chunk, wanted, &read, nullptr)) {
                 return std::nullopt;
             }
-            if (read == 0) return bytes;
+            if (read == 0) break;
             bytes.append(chunk, read);
         }
+        return bytes;
     }
 
     bool Write(std::string_view bytes) override {

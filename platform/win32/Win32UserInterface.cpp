@@ -1,10 +1,10 @@
 #include "platform/win32/Win32UserInterface.h"
 
+#include <string>
 #include <utility>
 
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32Convert.h"
-#include "platform/win32/Win32FileSystem.h"
 #include "res/ResourceIds.h"
 
 namespace dustvale::win32 {
@@ -28,6 +28,38 @@ private:
 // The tray's icon size, which follows the display scaling (16, 20, 24 or 32 pixels).
 SIZE SmallIconSize() {
     return {::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON)};
+}
+
+// The version of the icon format CreateIconFromResourceEx is to read (3.0, PNG images too).
+constexpr DWORD kIconFormatVersion = 0x00030000;
+constexpr std::size_t kMostIconImages = 0xFFFF;
+constexpr std::size_t kLargestIconImage = 0xFFFFFFFF;
+
+// The images' directory as a group icon resource holds it, which LookupIconIdFromDirectoryEx
+// reads: the 6-byte header, then per image a 14-byte entry numbered from 1 (an .ico file's
+// own entries are 16 bytes, ending in the image's offset). Each image's colour depth is its
+// own, as LoadImageW reads it for a file.
+std::string GroupIconDirectory(const std::vector<IconImage>& images) {
+    std::string directory;
+    auto put16 = [&directory](std::size_t value) {
+        directory += static_cast<char>(value & 0xFF);
+        directory += static_cast<char>(value >> 8 & 0xFF);
+    };
+    put16(0);  // reserved
+    put16(1);  // icons
+    put16(images.size());
+    for (std::size_t n = 0; n < images.size(); ++n) {
+        const IconImage& image = images[n];
+        directory += static_cast<char>(image.width);
+        directory += static_cast<char>(image.height);
+        put16(0);  // colour count and reserved byte
+        put16(1);  // planes
+        put16(image.bitCount);
+        put16(image.bytes.size() & 0xFFFF);
+        put16(image.bytes.size() >> 16 & 0xFFFF);
+        put16(n + 1);
+    }
+    return directory;
 }
 
 // Appends `items` to `menu`; false when the system refuses one of them.
@@ -88,26 +120,36 @@ std::unique_ptr<Picture> Win32UserInterface::LoadBuiltInPicture(BuiltInPicture w
     return std::make_unique<Win32Picture>(static_cast<HICON>(icon), nullptr);
 }
 
-std::unique_ptr<Picture> Win32UserInterface::LoadPictureFile(const Text& path) {
-    Win32FileSystem files;
-    const std::unique_ptr<OpenFile> file = files.Open(path, FileMode::Input);
-    if (!file) return nullptr;
-    std::optional<std::string> bytes = file->ReadAll();
-    if (!bytes) return nullptr;
+std::unique_ptr<Picture> Win32UserInterface::LoadIconPicture(
+    const std::vector<IconImage>& images) {
+    if (images.empty() || images.size() > kMostIconImages) return nullptr;
+    for (const IconImage& image : images) {
+        if (image.bytes.size() > kLargestIconImage) return nullptr;
+    }
+    std::string directory = GroupIconDirectory(images);
+    const SIZE size = SmallIconSize();
+    // The system's choice for the tray's size, made on the bytes in memory: what was checked
+    // is what gets decoded, even if the file changes meanwhile.
+    const int number = ::LookupIconIdFromDirectoryEx(reinterpret_cast<PBYTE>(directory.data()),
+                                                     TRUE, size.cx, size.cy, LR_DEFAULTCOLOR);
+    if (number < 1 || static_cast<std::size_t>(number) > images.size()) return nullptr;
+    // The decoder reads its own copy of the image, which also keys the icon while it lives.
+    std::string image(images[static_cast<std::size_t>(number) - 1].bytes);
 
     std::erase_if(loadedIcons_, [](const auto& entry) { return entry.second.expired(); });
-    if (auto found = loadedIcons_.find(*bytes); found != loadedIcons_.end()) {
+    if (auto found = loadedIcons_.find(image); found != loadedIcons_.end()) {
         std::shared_ptr<void> owner = found->second.lock();
         return std::make_unique<Win32Picture>(static_cast<HICON>(owner.get()), owner);
     }
 
-    const SIZE size = SmallIconSize();
-    unique_hicon icon(static_cast<HICON>(
-        ::LoadImageW(nullptr, Wide(path), IMAGE_ICON, size.cx, size.cy, LR_LOADFROMFILE)));
+    unique_hicon icon(::CreateIconFromResourceEx(reinterpret_cast<PBYTE>(image.data()),
+                                                 static_cast<DWORD>(image.size()), TRUE,
+                                                 kIconFormatVersion, size.cx, size.cy,
+                                                 LR_DEFAULTCOLOR));
     if (!icon) return nullptr;
     const HICON handle = icon.get();
     const std::shared_ptr<void> owner(icon.release(), [](HICON held) { ::DestroyIcon(held); });
-    loadedIcons_.emplace(std::move(*bytes), owner);
+    loadedIcons_.emplace(std::move(image), owner);
     return std::make_unique<Win32Picture>(handle, owner);
 }
 

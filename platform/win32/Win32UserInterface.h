@@ -17,11 +17,11 @@ public:
     std::uint32_t TrackPopupMenu(const std::vector<MenuItem>& items, Point position,
                                  Hwnd owner) override;
     std::unique_ptr<Picture> LoadBuiltInPicture(BuiltInPicture which) override;
-    std::unique_ptr<Picture> LoadPictureFile(const Text& path) override;
+    std::unique_ptr<Picture> LoadIconPicture(const std::vector<IconImage>& images) override;
 
 private:
-    // Icons loaded from files, by the file's bytes, while some picture still holds them: an
-    // equal picture gets the handle it already has.
+    // Icons decoded from files' images, by the image's bytes, while some picture still holds
+    // them: an equal picture gets the handle it already has.
     std::map<std::string, std::weak_ptr<void>> loadedIcons_;
 };
 

@@ -63,6 +63,17 @@ TYPED_TEST_P(FileSystemContract, BytesComeBackAsWritten) {
     EXPECT_EQ(input->ReadAll(), bytes);
     EXPECT_EQ(input->ReadAll(), std::string());  // nothing remains
     EXPECT_FALSE(input->Write("x"));              // opened for reading only
+
+    // A limited read stops at its limit or the end, and the next one goes on from there.
+    input = this->files.Open(this->At(u"data.bin"), FileMode::Input);
+    ASSERT_TRUE(input);
+    EXPECT_EQ(input->Read(10), bytes.substr(0, 10));
+    EXPECT_EQ(input->Read(0), std::string());
+    EXPECT_EQ(input->Read(100), bytes.substr(10));
+    EXPECT_EQ(input->Read(100), std::string());
+    std::unique_ptr<OpenFile> output = this->files.Open(this->At(u"out.bin"), FileMode::Output);
+    ASSERT_TRUE(output);
+    EXPECT_FALSE(output->Read(1));  // opened for writing only
 }
 
 TYPED_TEST_P(FileSystemContract, OutputTruncatesThenAppends) {

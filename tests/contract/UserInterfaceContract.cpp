@@ -1,10 +1,11 @@
-// Pictures load alike on every platform: built-in ones always, files only when they are icons.
+// Pictures load alike on every platform: built-in ones always, and those of checked icon images.
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
+#include <vector>
 
-#include "tests/contract/ContractFiles.h"
 #include "tests/contract/ContractFixture.h"
 
 namespace dustvale::contract {
@@ -51,7 +52,6 @@ class UserInterfaceContract : public ::testing::Test {
 protected:
     F fixture;
     Platform platform = fixture.platform();
-    const Text scratch = fixture.ScratchFolder();
 };
 
 TYPED_TEST_SUITE_P(UserInterfaceContract);
@@ -70,25 +70,17 @@ TYPED_TEST_P(UserInterfaceContract, BuiltInPicturesHaveDistinctHandles) {
     EXPECT_NE(empty->Handle(), program->Handle());
 }
 
-TYPED_TEST_P(UserInterfaceContract, PictureFilesLoadOnlyWhenTheyAreIcons) {
-    FileSystem& files = this->platform.files;
-    const Text icon = this->scratch + u"\\full.ico";
-    ASSERT_TRUE(WriteFile(files, icon, SmallIcon(0x80)));
-    std::unique_ptr<Picture> loaded = this->platform.ui.LoadPictureFile(icon);
+TYPED_TEST_P(UserInterfaceContract, CheckedIconImagesMakeAPicture) {
+    const std::string file = SmallIcon(0x80);
+    const std::vector<IconImage> images{{16, 16, 32, std::string_view(file).substr(22)}};
+    std::unique_ptr<Picture> loaded = this->platform.ui.LoadIconPicture(images);
     ASSERT_TRUE(loaded);
     EXPECT_NE(loaded->Handle(), 0u);
-
-    const Text text = this->scratch + u"\\empty.ico";
-    ASSERT_TRUE(WriteFile(files, text, "this is not an icon at all, only some text"));
-    EXPECT_FALSE(this->platform.ui.LoadPictureFile(text));
-    const Text noImages = this->scratch + u"\\none.ico";
-    ASSERT_TRUE(WriteFile(files, noImages, std::string("\0\0\1\0\0\0", 6)));
-    EXPECT_FALSE(this->platform.ui.LoadPictureFile(noImages));
-    EXPECT_FALSE(this->platform.ui.LoadPictureFile(this->scratch + u"\\missing.ico"));
+    EXPECT_FALSE(this->platform.ui.LoadIconPicture({}));
 }
 
 REGISTER_TYPED_TEST_SUITE_P(UserInterfaceContract, BuiltInPicturesHaveDistinctHandles,
-                            PictureFilesLoadOnlyWhenTheyAreIcons);
+                            CheckedIconImagesMakeAPicture);
 INSTANTIATE_TYPED_TEST_SUITE_P(Platform, UserInterfaceContract, PlatformUnderTest, PlatformName);
 
 }  // namespace

@@ -9,7 +9,9 @@
 #include <future>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/KernelHandle.h"
@@ -262,38 +264,92 @@ TEST_F(Win32Side, AQuitSeenWhileYieldingStillEndsTheMainLoop) {
     EXPECT_EQ(platform.windows.RunMessageLoop(), 7);
 }
 
-// An .ico file of one 16 x 16 32-bit image filled with `blue`.
-std::string SolidIcon(unsigned char blue) {
-    std::string bytes("\0\0\1\0\1\0", 6);
-    const std::uint32_t imageSize = 40 + 16 * 16 * 4 + 16 * 4;
-    const unsigned char entry[16] = {16, 16, 0, 0, 1, 0, 32, 0,
-                                     static_cast<unsigned char>(imageSize & 0xFF),
-                                     static_cast<unsigned char>(imageSize >> 8), 0, 0, 22, 0, 0, 0};
-    bytes.append(reinterpret_cast<const char*>(entry), sizeof(entry));
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof(header);
-    header.biWidth = 16;
-    header.biHeight = 32;  // colour and mask
-    header.biPlanes = 1;
-    header.biBitCount = 32;
-    bytes.append(reinterpret_cast<const char*>(&header), sizeof(header));
-    for (int pixel = 0; pixel < 16 * 16; ++pixel) bytes.append({static_cast<char>(blue), 0, 0, '\xFF'});
-    bytes.append(16 * 4, '\0');  // mask: every pixel shows
-    return bytes;
+// An .ico file of solid 32-bit images, one per side and BGRA colour, in this order; the masks
+// let every pixel show.
+std::string SolidIconFile(const std::vector<std::pair<int, std::uint32_t>>& images) {
+    std::string directory("\0\0\1\0", 4), data;
+    directory += {static_cast<char>(images.size()), '\0'};
+    for (const auto& [side, bgra] : images) {
+        const BITMAPINFOHEADER header{
+            sizeof(BITMAPINFOHEADER), side, side * 2, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        std::string image(reinterpret_cast<const char*>(&header), sizeof(header));
+        for (int pixel = 0; pixel < side * side; ++pixel) {
+            image.append(reinterpret_cast<const char*>(&bgra), sizeof(bgra));
+        }
+        image.append(static_cast<std::size_t>((side + 31) / 32 * 4 * side), '\0');
+        const auto offset = static_cast<std::uint32_t>(6 + 16 * images.size() + data.size());
+        const std::uint32_t entry[4] = {static_cast<std::uint32_t>(side | side << 8), 1 | 32 << 16,
+                                        static_cast<std::uint32_t>(image.size()), offset};
+        directory.append(reinterpret_cast<const char*>(entry), sizeof(entry));
+        data += image;
+    }
+    return directory + data;
 }
 
-TEST_F(Win32Side, AnEqualPictureFileSharesOneIconUntilTheLastPictureGoes) {
-    const Text scratch = fixture.ScratchFolder();
-    ASSERT_TRUE(WriteFile(platform.files, scratch + u"\\a.ico", SolidIcon(0x40)));
-    ASSERT_TRUE(WriteFile(platform.files, scratch + u"\\same.ico", SolidIcon(0x40)));
-    ASSERT_TRUE(WriteFile(platform.files, scratch + u"\\other.ico", SolidIcon(0xC0)));
+// The images of such a file, as the program's icon check gives them.
+std::vector<IconImage> ImagesOf(std::string_view file) {
+    std::vector<IconImage> images;
+    for (std::size_t n = 0; n < static_cast<unsigned char>(file[4]); ++n) {
+        std::uint32_t entry[4];
+        std::memcpy(entry, file.data() + 6 + 16 * n, sizeof(entry));
+        const auto side = static_cast<std::uint8_t>(entry[0]);
+        images.push_back({side, side, 32, file.substr(entry[3], entry[2])});
+    }
+    return images;
+}
 
-    std::unique_ptr<Picture> first = platform.ui.LoadPictureFile(scratch + u"\\a.ico");
-    std::unique_ptr<Picture> same = platform.ui.LoadPictureFile(scratch + u"\\same.ico");
-    std::unique_ptr<Picture> other = platform.ui.LoadPictureFile(scratch + u"\\other.ico");
-    ASSERT_TRUE(first && same && other);
+// The colour pixels of an icon, top row first.
+std::vector<std::uint32_t> IconPixels(HICON icon) {
+    ICONINFO info{};
+    if (!::GetIconInfo(icon, &info)) return {};
+    BITMAP bitmap{};
+    ::GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap);
+    BITMAPINFO format{};
+    format.bmiHeader = {
+        sizeof(BITMAPINFOHEADER), bitmap.bmWidth, -bitmap.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(bitmap.bmWidth * bitmap.bmHeight));
+    const win32::unique_screen_dc screen(::GetDC(nullptr));
+    if (::GetDIBits(screen.get(), info.hbmColor, 0, static_cast<UINT>(bitmap.bmHeight),
+                    pixels.data(), &format, DIB_RGB_COLORS) == 0) {
+        pixels.clear();
+    }
+    ::DeleteObject(info.hbmColor);
+    ::DeleteObject(info.hbmMask);
+    return pixels;
+}
+
+// The program decodes the bytes it checked, not the file: the system must choose the same
+// image among several and decode it to the same pixels as when it reads the file itself.
+TEST_F(Win32Side, CheckedImagesShowAsTheFileItselfWould) {
+    const Text path = fixture.ScratchFolder() + u"\\choice.ico";
+    const std::pair<int, std::uint32_t> red{32, 0xFFFF0000}, blue{16, 0xFF0000FF},
+        green{24, 0xFF00FF00}, grey{20, 0xFF808080};
+    for (const auto& images : std::vector<std::vector<std::pair<int, std::uint32_t>>>{
+             {blue}, {red, blue, green}, {green, red}, {grey, red, blue, green}}) {
+        SCOPED_TRACE(images.size());
+        const std::string file = SolidIconFile(images);
+        ASSERT_TRUE(WriteFile(platform.files, path, file));
+        win32::unique_hicon fromFile(static_cast<HICON>(
+            ::LoadImageW(nullptr, win32::Wide(path), IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                         ::GetSystemMetrics(SM_CYSMICON), LR_LOADFROMFILE)));
+        std::unique_ptr<Picture> checked = platform.ui.LoadIconPicture(ImagesOf(file));
+        ASSERT_TRUE(fromFile && checked);
+        const std::vector<std::uint32_t> expected = IconPixels(fromFile.get());
+        ASSERT_EQ(expected.size(), static_cast<std::size_t>(::GetSystemMetrics(SM_CXSMICON) *
+                                                            ::GetSystemMetrics(SM_CYSMICON)));
+        EXPECT_EQ(IconPixels(win32::ToHandle<HICON>(checked->Handle())), expected);
+    }
+}
+
+TEST_F(Win32Side, EqualImagesShareOneIconUntilTheLastPictureGoes) {
+    const std::string file = SolidIconFile({{16, 0xFF000040}}), copy = file;
+    const std::string other = SolidIconFile({{16, 0xFF0000C0}});
+    std::unique_ptr<Picture> first = platform.ui.LoadIconPicture(ImagesOf(file));
+    std::unique_ptr<Picture> same = platform.ui.LoadIconPicture(ImagesOf(copy));
+    std::unique_ptr<Picture> different = platform.ui.LoadIconPicture(ImagesOf(other));
+    ASSERT_TRUE(first && same && different);
     EXPECT_EQ(first->Handle(), same->Handle());
-    EXPECT_NE(first->Handle(), other->Handle());
+    EXPECT_NE(first->Handle(), different->Handle());
 
     const HICON shared = win32::ToHandle<HICON>(first->Handle());
     ICONINFO info{};

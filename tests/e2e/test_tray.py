@@ -6,6 +6,7 @@ Run one case: DUSTVALE_EXE=... DUSTVALE_E2E_TEMPLATE=... DUSTVALE_E2E_ARTIFACTS=
 """
 
 import os
+import struct
 import time
 import unittest
 
@@ -22,10 +23,10 @@ PICTURE_TOLERANCE = 12
 
 class TrayTest(unittest.TestCase):
 
-    def session(self, **kw):
+    def session(self, name=None, **kw):
         # A later start: the manifest written by the first start lies beside the executable
         # (without it the program writes it, asks to be restarted and ends).
-        return harness.Session(self._testMethodName, os.environ["DUSTVALE_EXE"],
+        return harness.Session(name or self._testMethodName, os.environ["DUSTVALE_EXE"],
                                os.environ["DUSTVALE_E2E_TEMPLATE"],
                                os.environ["DUSTVALE_E2E_ARTIFACTS"], manifest=True, **kw)
 
@@ -70,6 +71,34 @@ class TrayTest(unittest.TestCase):
             s.screenshot("built-in-empty-bin")
             self.assertTrue(s.is_running())
 
+    def test_crafted_icon_file_keeps_built_in_picture(self):
+        # 162 bytes whose one image claims 0x7fffffff by -0x7fffffff pixels: handed to the
+        # system's decoder, it read far past the file and ended the program at every start.
+        crafted = (struct.pack("<HHH", 0, 1, 1)
+                   + struct.pack("<BBBBHHII", 16, 16, 0, 0, 1, 32, 140, 22)
+                   + struct.pack("<IiiHHIIiiII", 40, 0x7fffffff, -0x7fffffff, 1, 32, 0, 0, 0, 0, 0, 0)
+                   + b"\0" * 100)
+        with self.session(beside={"full.ico": crafted, "empty.ico": crafted}) as s:
+            s.wait_for_app()
+            self.wait_for_tray_icon(s)
+            background = s.taskbar_colour()
+            full, empty = (harness.composite(harness.built_in_picture(name), background)
+                           for name in ("tray_full.ico", "tray_empty.ico"))
+
+            def shows(picture, other):
+                shown = s.tray_icon()
+                return (harness.difference(shown, picture) < PICTURE_TOLERANCE
+                        and harness.difference(shown, picture) < harness.difference(shown, other))
+
+            harness.wait_until("the built-in empty bin in the tray", lambda: shows(empty, full),
+                               FOLLOW_TIMEOUT)
+            s.screenshot("built-in-empty-bin")
+            s.trash("letter.txt")
+            harness.wait_until("the built-in full bin after a file was trashed",
+                               lambda: shows(full, empty), FOLLOW_TIMEOUT)
+            s.screenshot("built-in-full-bin")
+            self.assertTrue(s.is_running())
+
     def test_icon_follows_trash(self):
         beside = {"full.ico": harness.solid_icon(RED), "empty.ico": harness.solid_icon(BLUE)}
         with self.session(beside=beside) as s:
@@ -105,21 +134,39 @@ class TrayTest(unittest.TestCase):
             s.screenshot("emptied")
             self.assertTrue(s.is_running())
 
+    def test_auto_empty_at_threshold_saved_with_byte_order_mark(self):
+        # "15" as editors save it; read as a threshold of 0, the Trash went at every tick.
+        saved = {"utf8": b"\xef\xbb\xbf15\r\n", "utf16": "\ufeff15\r\n".encode("utf-16-le")}
+        names = [f"file{n:02}.txt" for n in range(1, 15)]
+        for encoding, contents in saved.items():
+            with self.subTest(encoding), self.session(
+                    name=f"{self._testMethodName}-{encoding}",
+                    beside={"AutoClean.cfg": contents},
+                    before_start=lambda s: [s.trash(name) for name in names]) as s:
+                s.wait_for_app()
+                self.wait_for_tray_icon(s)
+                harness.holds_for("14 trashed files staying in the Trash",
+                                  lambda: s.trashed() == names, 3.0)
+                s.trash("file15.txt")
+                harness.wait_until("the Trash to be emptied at the 15th file",
+                                   lambda: not s.trashed(), FOLLOW_TIMEOUT, 0.1)
+                s.screenshot("emptied")
+                self.assertTrue(s.is_running())
+
     def test_never_empties_without_a_threshold(self):
         # No settings file; a threshold that holds no number, as a hand-edited file may.
-        for settings in (None, b"abc\r\n"):
-            with self.subTest(settings=settings):
-                beside = {} if settings is None else {"AutoClean.cfg": settings}
-                with self.session(beside=beside) as s:
-                    s.wait_for_app()
-                    self.wait_for_tray_icon(s)
-                    names = [f"file{n}.txt" for n in range(1, 6)]
-                    for name in names:
-                        s.trash(name)
-                    harness.holds_for("every trashed file staying in the Trash",
-                                      lambda: s.trashed() == names, 4.0)
-                    s.screenshot("all-stay")
-                    self.assertTrue(s.is_running())
+        for label, beside in (("no-file", {}), ("abc", {"AutoClean.cfg": b"abc\r\n"})):
+            with self.subTest(label), self.session(name=f"{self._testMethodName}-{label}",
+                                                    beside=beside) as s:
+                s.wait_for_app()
+                self.wait_for_tray_icon(s)
+                names = [f"file{n}.txt" for n in range(1, 6)]
+                for name in names:
+                    s.trash(name)
+                harness.holds_for("every trashed file staying in the Trash",
+                                  lambda: s.trashed() == names, 4.0)
+                s.screenshot("all-stay")
+                self.assertTrue(s.is_running())
 
 
 if __name__ == "__main__":

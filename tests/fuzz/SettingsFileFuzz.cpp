@@ -1,11 +1,15 @@
 // The settings file with any bytes as its content. Reading leaves the file as it was and
-// closes it; the setting read is "OFF" for an empty file, never spans a comma or a line end
-// outside quotes, stores back and reads again as itself, and the auto-empty decision it
-// gives never fails and, once due, stays due for every larger item count.
+// closes it; the setting read is "OFF" for a file without text, is the first field of the UTF-16
+// text after a UTF-16 byte-order mark or else of the ANSI text (after a UTF-8 mark, if any),
+// never spans a comma or a line end outside quotes, stores back and reads again as itself,
+// and the auto-empty decision it gives never fails and, once due, stays due for every larger
+// item count.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "common/NumberedFiles.h"
 #include "platform/sim/SimFileSystem.h"
@@ -33,6 +37,34 @@ bool StoresAsItself(const Text& value) {
     return value.find_first_of(u",\r\n\"") == Text::npos && (value.empty() || value[0] != u' ');
 }
 
+bool StartsWith(std::string_view bytes, std::string_view mark) {
+    return bytes.substr(0, mark.size()) == mark;
+}
+
+// The text an editor meant by the bytes.
+Text MeantText(sim::SimKernel& kernel, const std::string& bytes) {
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    if (StartsWith(bytes, "\xFF\xFE")) return Utf16FromBytes(data + 2, bytes.size() - 2);
+    if (StartsWith(bytes, "\xFE\xFF")) {
+        std::string swapped = bytes.substr(2);
+        for (std::size_t i = 0; i + 1 < swapped.size(); i += 2) {
+            std::swap(swapped[i], swapped[i + 1]);
+        }
+        const auto* units = reinterpret_cast<const std::uint8_t*>(swapped.data());
+        return Utf16FromBytes(units, swapped.size());
+    }
+    if (StartsWith(bytes, "\xEF\xBB\xBF")) return kernel.FromAnsi(bytes.substr(3));
+    return kernel.FromAnsi(bytes);
+}
+
+// A value the dialog writes back in single bytes without a mark and reads again unchanged:
+// nothing beyond the code page, and no letters that would read as a byte-order mark.
+bool SurvivesAnsi(sim::SimKernel& kernel, const Text& value) {
+    const std::string bytes = kernel.ToAnsi(value);
+    return kernel.FromAnsi(bytes) == value && !StartsWith(bytes, "\xFF\xFE") &&
+           !StartsWith(bytes, "\xFE\xFF") && !StartsWith(bytes, "\xEF\xBB\xBF");
+}
+
 void CheckDecision(const Text& value, std::uint32_t count) {
     const bool due = AutoEmptyDue(value, count);
     if (value == kAutoCleanOff) {
@@ -52,12 +84,12 @@ void CheckOne(const std::string& bytes) {
     const Text value = Load(sim, table);
     FUZZ_CHECK(sim.files().Contents(kSettingsPath) == bytes);
     FUZZ_CHECK(Load(sim, table) == value);  // nothing carries over from one read to the next
-    if (bytes.empty()) {
+    const Text contents = MeantText(sim.kernel(), bytes);
+    if (contents.empty()) {
         FUZZ_CHECK(value == kAutoCleanOff);
         return;
     }
 
-    const Text contents = sim.kernel().FromAnsi(bytes);
     FUZZ_CHECK(value.size() <= contents.size());
     const std::size_t first = contents.find_first_not_of(u' ');
     const bool quoted = first != Text::npos && contents[first] == u'"';
@@ -75,7 +107,7 @@ void CheckOne(const std::string& bytes) {
     CheckDecision(value, count & 0xFFFFu);
 
     // Stored back from the dialog, the value comes back as itself.
-    if (StoresAsItself(value)) {
+    if (StoresAsItself(value) && SurvivesAnsi(sim.kernel(), value)) {
         Platform platform = sim.platform();
         SaveAutoClean(platform, table, kAppFolder, value);
         FUZZ_CHECK(sim.files().OpenFiles() == 0);

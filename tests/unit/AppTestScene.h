@@ -30,11 +30,15 @@ inline const Text kEmptyIco = u"C:\\Program Files\\Dustvale\\empty.ico";
 inline const Text kCCleaner = u"C:\\Program Files\\CCleaner\\ccleaner.exe";
 inline const Text kCCleanerX86 = u"C:\\Program Files (x86)\\CCleaner\\ccleaner.exe";
 
-// The bytes of an .ico file with one image; `tag` makes files of different pictures.
+// The bytes of an .ico file with one 1 x 1 image of one bit per pixel; `tag` is its first
+// colour, which makes files of different pictures.
 inline std::string IcoBytes(char tag) {
     std::string bytes("\0\0\1\0\1\0", 6);
-    bytes += std::string(16, tag);
-    bytes += std::string(40, tag);
+    bytes += std::string("\1\1\0\0\1\0\1\0\x38\0\0\0\x16\0\0\0", 16);  // 56 bytes at 22
+    bytes += std::string("\x28\0\0\0\1\0\0\0\2\0\0\0\1\0\1\0", 16);  // header: 1 x 1, 1 bit
+    bytes += std::string(24, '\0');
+    bytes += std::string{tag, tag, tag, '\0'} + std::string(4, '\xFF');  // colour table
+    bytes += std::string(8, '\0');                                       // colour and mask rows
     return bytes;
 }
 

@@ -111,9 +111,10 @@ TEST(AppTrayApplication, IconFilesBesideTheExecutableReplaceTheBuiltInPictures) 
         auto handleOf = [&](IcoFile kind, char tag, HIcon builtIn) -> HIcon {
             if (kind != IcoFile::Valid) return builtIn;
             scene.sim.files().AddFile(u"C:\\probe.ico", apptest::IcoBytes(tag));
-            const HIcon handle = scene.sim.ui().LoadPictureFile(u"C:\\probe.ico")->Handle();
+            PictureHolder probe(scene.sim.ui(), scene.sim.files(), BuiltInPicture::Program);
+            EXPECT_TRUE(probe.LoadFile(u"C:\\probe.ico"));
             scene.sim.files().DeleteFile(u"C:\\probe.ico");
-            return handle;
+            return probe.picture().Handle();
         };
         const HIcon full = handleOf(c.full, 'F', SimUserInterface::kTrayFullHandle);
         const HIcon empty = handleOf(c.empty, 'E', SimUserInterface::kTrayEmptyHandle);

@@ -104,7 +104,9 @@ TEST(SettingsFile, ReadNumberReadsTheLeadingNumber) {
     for (const NumberCase& c : cases) {
         const std::optional<double> value = ReadNumber(c.text);
         ASSERT_EQ(value.has_value(), c.value.has_value()) << Narrow(c.text);
-        if (value) EXPECT_DOUBLE_EQ(*value, *c.value) << Narrow(c.text);
+        if (value) {
+            EXPECT_DOUBLE_EQ(*value, *c.value) << Narrow(c.text);
+        }
     }
 }
 
@@ -190,6 +192,38 @@ TEST_F(SettingsFileOnDisk, LoadReadsTheFirstFieldOfTheAnsiFile) {
     }
     EXPECT_EQ(sim.files().OpenFiles(), 0u);
     EXPECT_EQ(sim.files().OpenSearches(), 0u);
+}
+
+TEST_F(SettingsFileOnDisk, AByteOrderMarkIsReadAsAnEditorMeantIt) {
+    using namespace std::string_literals;
+    const struct {
+        const char* what;
+        std::string bytes;
+        Text loaded;
+    } cases[] = {
+        {"UTF-8", "\xEF\xBB\xBF" "15\r\n", u"15"},
+        {"UTF-8, quoted", "\xEF\xBB\xBF" "\"1,5\"\r\n", u"1,5"},
+        {"UTF-8 mark alone", "\xEF\xBB\xBF", u"OFF"},
+        {"UTF-8, then ANSI as ever", "\xEF\xBB\xBF" "\xE9\r\n", u"\u00E9"},
+        {"UTF-16 little-endian", "\xFF\xFE" "1\0" "5\0" "\r\0\n\0"s, u"15"},
+        {"UTF-16 big-endian", "\xFE\xFF" "\0" "1\0" "5\0\r\0\n"s, u"15"},
+        {"UTF-16, OFF", "\xFF\xFE" "O\0F\0F\0"s, u"OFF"},
+        {"UTF-16, letters beyond ANSI", "\xFF\xFE" "\x32\x04" "2\0"s, u"\u04322"},
+        {"UTF-16, blanks and a comma", "\xFF\xFE" " \0" "7\0" ",\0" "9\0"s, u"7"},
+        {"UTF-16 mark alone", "\xFF\xFE", u"OFF"},
+        {"UTF-16, an odd last byte dropped", "\xFF\xFE" "1\0" "5\0" "\r"s, u"15"},
+        {"UTF-16, half a code unit only", "\xFE\xFF" "1", u"OFF"},
+        {"UTF-16, a lone surrogate and a NUL", "\xFF\xFE" "\x00\xD8" "\0\0" "4\0"s,
+         u"\xD800"s u"\0" u"4"s},
+        {"a mark after a blank is text", " \xEF\xBB\xBF" "15", u"\u00EF\u00BB\u00BF" u"15"},
+        {"half a UTF-8 mark is text", "\xEF\xBB" "15", u"\u00EF\u00BB" u"15"},
+    };
+    for (const auto& c : cases) {
+        sim.files().AddFile(kFile, c.bytes);
+        EXPECT_EQ(LoadAutoClean(platform, files, kFolder), c.loaded) << c.what;
+        EXPECT_TRUE(sim.files().DeleteFile(kFile));
+    }
+    EXPECT_EQ(sim.files().OpenFiles(), 0u);
 }
 
 TEST_F(SettingsFileOnDisk, AFileWithoutBytesOrThatCannotBeReadIsOff) {

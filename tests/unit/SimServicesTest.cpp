@@ -41,8 +41,7 @@ TEST(SimKernelTest, ExitProcessEndsTheRunWithItsCode) {
 }
 
 TEST(SimUserInterfaceTest, ScriptsAnswerInOrderAndMayOpenMoreBoxes) {
-    SimFileSystem files;
-    SimUserInterface ui(files);
+    SimUserInterface ui;
     std::vector<int> openSeen;
     ui.AnswerMessageBox([&](const SimUserInterface::MessageBoxCall& call) {
         openSeen.push_back(ui.OpenModalCount());
@@ -75,26 +74,27 @@ TEST(SimUserInterfaceTest, FindCommandWalksSubMenusByCaption) {
     EXPECT_EQ(FindCommand(items, {u"Recycle Bin", u"Close"}), 0u);
 }
 
-TEST(SimUserInterfaceTest, EqualIconFilesShareAHandleAndPicturesAreCounted) {
+TEST(SimUserInterfaceTest, EqualIconImagesShareAHandleAndPicturesAreCounted) {
     SimWindows sim;
-    const std::string icon = std::string("\0\0\1\0\1\0", 6) + std::string(16, '\x10');
-    sim.files().AddFile(u"C:\\A\\full.ico", icon);
-    sim.files().AddFile(u"C:\\B\\copy.ico", icon);
-    sim.files().AddFile(u"C:\\A\\other.ico", icon + "more");
+    const std::string bytes(40, '\x10');
+    const std::string copy = bytes;
+    const std::vector<IconImage> icon{{16, 16, 32, bytes}};
     SimUserInterface& ui = sim.ui();
     {
-        auto a = ui.LoadPictureFile(u"C:\\A\\full.ico");
-        auto b = ui.LoadPictureFile(u"C:\\B\\copy.ico");
-        auto c = ui.LoadPictureFile(u"C:\\A\\other.ico");
+        auto a = ui.LoadIconPicture(icon);
+        auto b = ui.LoadIconPicture({{16, 16, 32, copy}});
+        auto c = ui.LoadIconPicture({{16, 16, 32, bytes + "more"}});
+        auto d = ui.LoadIconPicture({{16, 16, 8, bytes}});
         auto builtIn = ui.LoadBuiltInPicture(BuiltInPicture::TrayFull);
-        ASSERT_TRUE(a && b && c && builtIn);
+        ASSERT_TRUE(a && b && c && d && builtIn);
         EXPECT_EQ(a->Handle(), b->Handle());
         EXPECT_NE(a->Handle(), c->Handle());
+        EXPECT_NE(a->Handle(), d->Handle());
         EXPECT_NE(a->Handle(), builtIn->Handle());
-        EXPECT_EQ(ui.LivePictures(), 4u);
+        EXPECT_FALSE(ui.LoadIconPicture({}));
+        EXPECT_EQ(ui.LivePictures(), 5u);
     }
     EXPECT_EQ(ui.LivePictures(), 0u);
-    EXPECT_EQ(sim.files().OpenFiles(), 0u);
 }
 
 }  // namespace
