@@ -62,6 +62,15 @@ bool PlatformUnderTest::MakeFolder(const Text& path) {
     return true;
 }
 
+bool PlatformUnderTest::Rename(const Text& from, const Text& to) {
+    sim::SimFileSystem& files = state_->sim.files();
+    if (!files.Exists(from) || files.Exists(to)) return false;
+    files.MoveEntry(from, to);
+    return true;
+}
+
+bool PlatformUnderTest::UnderWine() { return false; }
+
 void PlatformUnderTest::WaitForTimers(std::uint32_t ms) { state_->sim.Advance(ms); }
 
 bool PlatformUnderTest::HasTray() { return state_->sim.windows().Taskbar() != 0; }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "clean/FolderEmptier.h"
+#include "clean/FolderOpening.h"
 #include "clean/ForcedDelete.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimWindowing.h"
@@ -14,7 +15,7 @@ namespace {
 class CleanFolderEmptier : public ::testing::Test {
 protected:
     sim::SimFileSystem& files() { return sim.files(); }
-    void Empty(const Text& folder) { DeleteFolderContents(sim.platform(), folder); }
+    void Empty(const Text& folder) { DeleteFolderContents(sim.platform(), folder, folder); }
 
     sim::SimWindows sim;
 };
@@ -145,7 +146,7 @@ TEST_F(CleanFolderEmptier, UnixLinksThatDoNotShowAsLinksLeaveTheirTargetsAlone) 
         fs.AddUnixLink(c.where + u"\\near.dat", u"C:\\T2\\near.dat");
         const auto outsideBefore = fs.Tree(u"C:\\Outside");
 
-        DeleteFolderContents(fresh.platform(), u"C:\\T");
+        DeleteFolderContents(fresh.platform(), u"C:\\T", u"C:\\T");
 
         EXPECT_FALSE(fs.Exists(c.where + u"\\plain.txt")) << c.what;
         EXPECT_EQ(fs.Tree(u"C:\\Outside"), outsideBefore) << c.what;
@@ -166,7 +167,9 @@ TEST_F(CleanFolderEmptier, TheForcedFolderDeleteLeavesUnixLinkTargetsAlone) {
     files().AddUnixLink(u"C:\\T\\sub\\inner\\to file", u"C:\\Outside\\keep.dat");
     files().AddUnixLink(u"C:\\T\\sub\\to empty", u"C:\\Outside\\empty");
 
-    EXPECT_FALSE(ForceDeleteFolder(files(), u"C:\\T\\sub"));
+    auto sub = OpenFolderBelow(files(), u"C:\\T", u"C:\\T\\sub", delete_rights::kFolder);
+    ASSERT_TRUE(sub);
+    EXPECT_FALSE(ForceDeleteFolder(*sub));
 
     EXPECT_EQ(files().Contents(u"C:\\Outside\\keep.dat"), "precious");
     EXPECT_TRUE(files().Exists(u"C:\\Outside\\empty"));
