@@ -1,7 +1,9 @@
 #include "clean/RefusedTempPaths.h"
 
 #include <optional>
+#include <vector>
 
+#include "clean/ApplicationPaths.h"
 #include "clean/LetterCase.h"
 #include "clean/PathRules.h"
 #include "clean/TextRules.h"
@@ -34,12 +36,47 @@ bool SameFolder(FileSystem& files, const Text& path, const std::optional<Text>& 
     return !longA.empty() && EqualsNoCase(longA, NormalizePath(files, b));
 }
 
+// The ways `path` can be spelt that the file system tells apart: as given, in long names, and
+// its final path, links resolved. None ends in "\".
+std::vector<Text> Spellings(FileSystem& files, const Text& path) {
+    std::vector<Text> spellings{RemoveTrailing(path, kBackslash)};
+    if (Text normalized = NormalizePath(files, path); !normalized.empty()) {
+        spellings.push_back(normalized);
+    }
+    if (auto entry = files.OpenEntry(path, 0, LinkAtEnd::Followed)) {
+        if (std::optional<Text> final = entry->FinalPath()) {
+            spellings.push_back(RemoveTrailing(*final, kBackslash));
+        }
+    }
+    return spellings;
+}
+
+// True when `inner` is `outer` or lies below it.
+bool IsSameOrBelow(const Text& inner, const Text& outer) {
+    if (outer.empty() || inner.size() < outer.size()) return false;
+    if (!EqualsNoCase(std::u16string_view(inner).substr(0, outer.size()), outer)) return false;
+    return inner.size() == outer.size() || inner[outer.size()] == u'\\';
+}
+
 }  // namespace
+
+bool HoldsProgramFolder(const Platform& platform, const Text& folder) {
+    const Text program = ApplicationFolder(platform.kernel);
+    if (program.empty()) return false;
+    const std::vector<Text> programSpellings = Spellings(platform.files, program);
+    for (const Text& outer : Spellings(platform.files, folder)) {
+        for (const Text& inner : programSpellings) {
+            if (IsSameOrBelow(inner, outer)) return true;
+        }
+    }
+    return false;
+}
 
 bool IsRefusedTempPath(const Platform& platform, const Text& path, const Text& windowsFolder) {
     return !IsFullPath(path) || IsDriveRoot(path) ||
            SameFolder(platform.files, path, windowsFolder) ||
-           SameFolder(platform.files, path, platform.kernel.UserProfileFolder());
+           SameFolder(platform.files, path, platform.kernel.UserProfileFolder()) ||
+           HoldsProgramFolder(platform, path);
 }
 
 }  // namespace dustvale

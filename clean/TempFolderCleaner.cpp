@@ -75,7 +75,11 @@ bool RunClean(const Platform& platform) {
                 // Each folder is opened from the top folder down, so that a link put in the
                 // place of one on the way since the walk passed cannot lead the emptying out.
                 const auto empty = [&](const Text& folder) {
-                    DeleteFolderContents(platform, top, folder);
+                    // The program may have been started from another profile's temporary
+                    // folder: its settings, pictures and manifest stay.
+                    if (!HoldsProgramFolder(platform, folder)) {
+                        DeleteFolderContents(platform, top, folder);
+                    }
                 };
                 for (std::int32_t i = 0; i < list.Count(); ++i) empty(list[i]);
                 // Current profiles keep their Temp folder outside "Local Settings", which the
