@@ -1,9 +1,13 @@
 #include "clean/EntryCheck.h"
 
+#include <optional>
+
 #include "clean/TextRules.h"
 
 namespace dustvale {
 namespace {
+
+constexpr std::uint32_t kKindBits = attr::kDirectory | attr::kReparsePoint;
 
 // A reparse point that stands for another entry; other reparse points (cloud placeholders,
 // deduplicated or compressed files) hold their own data and are what their attributes say.
@@ -20,30 +24,37 @@ Text ChildPath(const Text& folderFinalPath, const Text& name) {
                                              : folderFinalPath + u'\\' + name;
 }
 
-CheckedEntry OpenAndCheck(const HeldFolder& folder, const Text& name, std::uint32_t rights,
-                          std::optional<std::uint64_t> listedId) {
+CheckedEntry OpenListed(const HeldFolder& folder, const DirectoryEntry& listed,
+                        std::uint32_t rights) {
     CheckedEntry entry;
-    entry.handle = folder.handle->OpenChild(name, rights);
+    entry.handle = folder.handle->OpenChild(listed.name, rights);
     if (!entry.handle) return entry;
     const std::optional<EntryInfo> info = entry.handle->Info();
-    // Another entry under the same name was put there after the listing.
-    if (!info || (listedId && info->fileId != *listedId)) return entry;
-    const std::optional<Text> final = entry.handle->FinalPath();
-    if (!final || !EqualsNoCase(*final, ChildPath(folder.finalPath, name))) return entry;
+    // Another entry was put under the name since the listing, or a link that Wine opened as
+    // what it leads to.
+    if (!info || info->fileId != listed.fileId ||
+        (info->attributes & kKindBits) != (listed.attributes & kKindBits)) {
+        return entry;
+    }
+    std::optional<Text> final = entry.handle->FinalPath();
+    if (!final || !EqualsNoCase(*final, ChildPath(folder.finalPath, listed.name))) return entry;
+    entry.info = *info;
+    entry.finalPath = std::move(*final);
     if (IsLink(*info)) {
         entry.kind = EntryKind::Link;
     } else if ((info->attributes & attr::kDirectory) != 0) {
         entry.kind = EntryKind::Folder;
-        entry.finalPath = *final;
     } else {
         entry.kind = EntryKind::File;
     }
     return entry;
 }
 
-CheckedEntry OpenListed(const HeldFolder& folder, const DirectoryEntry& listed,
-                        std::uint32_t rights) {
-    return OpenAndCheck(folder, listed.name, rights, listed.fileId);
+bool PathLeadsToEntry(FileSystem& files, const CheckedEntry& entry) {
+    const std::unique_ptr<EntryHandle> again =
+        files.OpenEntry(entry.finalPath, 0, LinkAtEnd::Opened);
+    const std::optional<EntryInfo> info = again ? again->Info() : std::nullopt;
+    return info && info->fileId == entry.info.fileId;
 }
 
 }  // namespace dustvale

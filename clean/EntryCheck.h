@@ -5,13 +5,14 @@
 // through that same handle, so a path swapped meanwhile for a link changes nothing.
 //
 // On Windows a link opened as itself carries the reparse-point attribute and is removed as a
-// link. Under Wine a Unix symbolic link is opened as what it leads to and need not show as a
-// link at all: what gives it away is its final path, which names its target. An entry that is
-// what its folder listed names itself there, with the number the listing gave it.
+// link. Under Wine a Unix link is opened as what it leads to, and a link to a file does not
+// show as a link at all, not even in its folder's listing: what gives it away is its final
+// path, which names its target. Wine takes that path apart from the opening, though, so a link
+// swapped in for the opening and out again at once can give the target the entry's own path:
+// then the entry's number or kind disagree with what the folder's listing said of it.
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 
 #include "platform/FileSystem.h"
 
@@ -32,25 +33,28 @@ struct HeldFolder {
     Text finalPath;
 };
 
-// An entry opened through its folder's handle and checked; a handle only when it could be
-// opened, a final path only for a Folder.
+// An entry opened through its folder's handle and checked: its handle when it could be
+// opened, and what the handle said of it.
 struct CheckedEntry {
     EntryKind kind = EntryKind::Elsewhere;
     std::unique_ptr<EntryHandle> handle;
+    EntryInfo info;
     Text finalPath;
 };
 
 // `folder`'s final path followed by `name`.
 Text ChildPath(const Text& folderFinalPath, const Text& name);
 
-// Opens the entry `name` of `folder` as itself with `rights` and tells what it is. It is
-// Elsewhere unless its final path is the folder's followed by the name and, when `listedId`
-// is given, it still has the number the folder's listing gave it.
-CheckedEntry OpenAndCheck(const HeldFolder& folder, const Text& name, std::uint32_t rights,
-                          std::optional<std::uint64_t> listedId);
-
-// The same for an entry the folder's listing delivered.
+// Opens the entry `listed` of `folder` as itself with `rights` and tells what it is. It is
+// Elsewhere unless its handle agrees with the listing (the same number, a folder or not, a
+// reparse point or not) and its final path is the folder's followed by its name.
 CheckedEntry OpenListed(const HeldFolder& folder, const DirectoryEntry& listed,
                         std::uint32_t rights);
+
+// True when the path of `entry`, opened anew, still leads to the entry its handle holds: the
+// check to make before changing what a handle holds, since under Wine a link swapped in and
+// out again while the entry was opened may have given the handle another entry than its
+// path names.
+bool PathLeadsToEntry(FileSystem& files, const CheckedEntry& entry);
 
 }  // namespace dustvale

@@ -10,12 +10,6 @@
 #include "clean/PathRules.h"
 
 namespace dustvale {
-namespace {
-
-constexpr std::uint32_t kNoAttributes = 0;
-
-}  // namespace
-
 void DeleteFolderContents(const Platform& platform, HeldFolder& folder) {
     // A folder that cannot be listed gives no entries and stays untouched.
     std::vector<DirectoryEntry> entries = ListHeldFolder(
@@ -31,23 +25,17 @@ void DeleteFolderContents(const Platform& platform, HeldFolder& folder) {
                 break;
             case EntryKind::Link:
             case EntryKind::File:
-                ForceDeleteEntry(*entry.handle);
+                ForceDeleteEntry(platform.files, entry);
                 break;
             case EntryKind::Folder: {
-                entry.handle->SetAttributes(kNoAttributes);
+                ClearAttributes(platform.files, entry);
                 HeldFolder inner{std::move(entry.handle), std::move(entry.finalPath)};
                 DeleteFolderContents(platform, inner);
-                ForceDeleteFolder(inner);
+                ForceDeleteFolder(platform.files, inner);
                 break;
             }
         }
     }
-}
-
-void DeleteFolderContents(const Platform& platform, const Text& top, const Text& folder) {
-    std::optional<HeldFolder> held =
-        OpenFolderBelow(platform.files, top, folder, rights::kListDirectory);
-    if (held) DeleteFolderContents(platform, *held);
 }
 
 void DeleteLooseFiles(FileSystem& files, const Text& folder) {
@@ -62,7 +50,7 @@ void DeleteLooseFiles(FileSystem& files, const Text& folder) {
         CheckedEntry entry = OpenListed(*held, listed, delete_rights::kFile);
         // A file that cannot be deleted stays; the others still go.
         if (entry.kind == EntryKind::File || entry.kind == EntryKind::Link) {
-            ForceDeleteEntry(*entry.handle);
+            ForceDeleteEntry(files, entry);
         }
     }
 }

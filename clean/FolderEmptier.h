@@ -15,10 +15,6 @@ namespace dustvale {
 // listing left alone. Every failure is passed over; the folder itself is never deleted.
 void DeleteFolderContents(const Platform& platform, HeldFolder& folder);
 
-// The same for `folder`, opened from `top` down (see OpenFolderBelow); nothing is deleted
-// when it cannot be opened so.
-void DeleteFolderContents(const Platform& platform, const Text& top, const Text& folder);
-
 // Deletes the files lying directly in `folder` (no sub-folders, no recursion), going on past
 // any that cannot be deleted; file links go as links, and what leads elsewhere stays. Nothing
 // is deleted when `folder` is itself a link.

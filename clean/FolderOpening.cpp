@@ -35,6 +35,16 @@ Text OpenablePath(const Text& path) {
     return trimmed;
 }
 
+// The entry `name` as the listing of `folder` gives it, so that what is opened under the name
+// can be held to it.
+std::optional<DirectoryEntry> FindListed(EntryHandle& folder, const Text& name) {
+    DirectoryEntry entry;
+    while (folder.ReadDirectory(entry)) {
+        if (EqualsNoCase(TrimAtNull(entry.name), name)) return entry;
+    }
+    return std::nullopt;
+}
+
 bool IsPlainFolder(EntryHandle& handle) {
     const std::optional<EntryInfo> info = handle.Info();
     return info && (info->attributes & attr::kDirectory) != 0 &&
@@ -64,9 +74,10 @@ std::optional<HeldFolder> OpenFolderBelow(FileSystem& files, const Text& top, co
     if (!final) return std::nullopt;
     held.finalPath = *final;
     for (std::size_t i = 0; i < names->size(); ++i) {
+        const std::optional<DirectoryEntry> listed = FindListed(*held.handle, (*names)[i]);
+        if (!listed) return std::nullopt;
         const bool last = i + 1 == names->size();
-        CheckedEntry next =
-            OpenAndCheck(held, (*names)[i], last ? rights : rights::kListDirectory, std::nullopt);
+        CheckedEntry next = OpenListed(held, *listed, last ? rights : rights::kListDirectory);
         if (next.kind != EntryKind::Folder) return std::nullopt;
         held.handle = std::move(next.handle);
         held.finalPath = std::move(next.finalPath);

@@ -24,13 +24,19 @@ CheckedEntry OpenForDeletion(const HeldFolder& folder, const DirectoryEntry& lis
     return entry;
 }
 
-bool ForceDeleteEntry(EntryHandle& entry) {
-    // A failure to clear the attributes shows in the deletion that follows.
-    entry.SetAttributes(kNoAttributes);
-    return entry.Delete();
+bool ClearAttributes(FileSystem& files, CheckedEntry& entry) {
+    constexpr std::uint32_t kGuarding = attr::kReadOnly | attr::kHidden | attr::kSystem;
+    if ((entry.info.attributes & kGuarding) == 0) return true;
+    return PathLeadsToEntry(files, entry) && entry.handle->SetAttributes(kNoAttributes);
 }
 
-bool ForceDeleteFolder(HeldFolder& folder) {
+bool ForceDeleteEntry(FileSystem& files, CheckedEntry& entry) {
+    // A failure to clear the attributes shows in the deletion that follows.
+    ClearAttributes(files, entry);
+    return entry.handle->Delete();
+}
+
+bool ForceDeleteFolder(FileSystem& files, HeldFolder& folder) {
     // Emptied just before, as a rule: then nothing needs listing again.
     if (folder.handle->Delete()) return true;
     folder.handle->RestartDirectory();
@@ -45,12 +51,12 @@ bool ForceDeleteFolder(HeldFolder& folder) {
                 break;
             case EntryKind::Link:
             case EntryKind::File:
-                ForceDeleteEntry(*entry.handle);
+                ForceDeleteEntry(files, entry);
                 break;
             case EntryKind::Folder: {
-                entry.handle->SetAttributes(kNoAttributes);
+                ClearAttributes(files, entry);
                 HeldFolder inner{std::move(entry.handle), std::move(entry.finalPath)};
-                ForceDeleteFolder(inner);
+                ForceDeleteFolder(files, inner);
                 break;
             }
         }

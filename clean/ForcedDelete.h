@@ -19,14 +19,17 @@ constexpr std::uint32_t kFile = rights::kWriteAttributes | rights::kDelete;
 constexpr std::uint32_t kFolder = rights::kListDirectory | kFile;
 }  // namespace delete_rights
 
-// Deletes the file or link held by `entry`, clearing its attributes first. True when it is
-// gone.
-bool ForceDeleteEntry(EntryHandle& entry);
+// Clears the read-only, hidden and system attributes of the checked entry, if it has any,
+// once its path is seen to lead to it still. False when they are left as they were.
+bool ClearAttributes(FileSystem& files, CheckedEntry& entry);
+
+// Deletes the checked file or link, its attributes cleared first. True when it is gone.
+bool ForceDeleteEntry(FileSystem& files, CheckedEntry& entry);
 
 // Deletes the folder held by `folder` with everything still in it, listed anew (without
 // letting messages run). Goes on past items that cannot be deleted; the folder itself then
 // stays. True when the folder is gone.
-bool ForceDeleteFolder(HeldFolder& folder);
+bool ForceDeleteFolder(FileSystem& files, HeldFolder& folder);
 
 // Opens the entry `listed` of `folder` for deletion; a folder in use by another program is
 // opened for emptying alone, so that what it holds still goes.

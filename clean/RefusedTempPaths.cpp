@@ -58,25 +58,37 @@ bool IsSameOrBelow(const Text& inner, const Text& outer) {
     return inner.size() == outer.size() || inner[outer.size()] == u'\\';
 }
 
-}  // namespace
-
-bool HoldsProgramFolder(const Platform& platform, const Text& folder) {
-    const Text program = ApplicationFolder(platform.kernel);
-    if (program.empty()) return false;
-    const std::vector<Text> programSpellings = Spellings(platform.files, program);
-    for (const Text& outer : Spellings(platform.files, folder)) {
-        for (const Text& inner : programSpellings) {
-            if (IsSameOrBelow(inner, outer)) return true;
-        }
+// True when `path`, in any of its spellings, is the program's folder or holds it.
+bool HoldsProgramFolderAnyhow(FileSystem& files, const Text& path,
+                              const std::vector<Text>& program) {
+    for (const Text& spelling : Spellings(files, path)) {
+        if (HoldsProgramFolder(spelling, program)) return true;
     }
     return false;
 }
 
-bool IsRefusedTempPath(const Platform& platform, const Text& path, const Text& windowsFolder) {
+}  // namespace
+
+std::vector<Text> ProgramFolderSpellings(const Platform& platform) {
+    const Text program = ApplicationFolder(platform.kernel);
+    if (program.empty()) return {};
+    return Spellings(platform.files, program);
+}
+
+bool HoldsProgramFolder(const Text& folder, const std::vector<Text>& program) {
+    const Text outer = RemoveTrailing(folder, kBackslash);
+    for (const Text& inner : program) {
+        if (IsSameOrBelow(inner, outer)) return true;
+    }
+    return false;
+}
+
+bool IsRefusedTempPath(const Platform& platform, const Text& path, const Text& windowsFolder,
+                       const std::vector<Text>& program) {
     return !IsFullPath(path) || IsDriveRoot(path) ||
            SameFolder(platform.files, path, windowsFolder) ||
            SameFolder(platform.files, path, platform.kernel.UserProfileFolder()) ||
-           HoldsProgramFolder(platform, path);
+           HoldsProgramFolderAnyhow(platform.files, path, program);
 }
 
 }  // namespace dustvale

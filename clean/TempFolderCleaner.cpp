@@ -1,8 +1,10 @@
 #include "clean/TempFolderCleaner.h"
 
 #include <optional>
+#include <vector>
 
 #include "clean/FolderEmptier.h"
+#include "clean/FolderOpening.h"
 #include "clean/PathRules.h"
 #include "clean/ProfileTempWalk.h"
 #include "clean/RefusedTempPaths.h"
@@ -45,7 +47,8 @@ bool RunClean(const Platform& platform) {
     if (!reported) return false;
     Text temp = RemoveTrailing(Trim(TrimAtNull(*reported)), kBackslash);
     const Text looseFilesFolder = temp;  // as reported, short names included
-    if (temp.empty() || IsRefusedTempPath(platform, temp, windowsFolder)) return false;
+    const std::vector<Text> program = ProgramFolderSpellings(platform);
+    if (temp.empty() || IsRefusedTempPath(platform, temp, windowsFolder, program)) return false;
 
     bool emptied = false;
     if (EndsWithNoCase(temp, kTemp)) {
@@ -75,10 +78,12 @@ bool RunClean(const Platform& platform) {
                 // Each folder is opened from the top folder down, so that a link put in the
                 // place of one on the way since the walk passed cannot lead the emptying out.
                 const auto empty = [&](const Text& folder) {
+                    std::optional<HeldFolder> held =
+                        OpenFolderBelow(platform.files, top, folder, rights::kListDirectory);
                     // The program may have been started from another profile's temporary
                     // folder: its settings, pictures and manifest stay.
-                    if (!HoldsProgramFolder(platform, folder)) {
-                        DeleteFolderContents(platform, top, folder);
+                    if (held && !HoldsProgramFolder(held->finalPath, program)) {
+                        DeleteFolderContents(platform, *held);
                     }
                 };
                 for (std::int32_t i = 0; i < list.Count(); ++i) empty(list[i]);

@@ -18,10 +18,18 @@ SimEntryHandle::SimEntryHandle(SimFileSystem& files, std::shared_ptr<SimFileSyst
     ++files_.counters_->handles;
 }
 
-SimEntryHandle::~SimEntryHandle() { --files_.counters_->handles; }
+SimEntryHandle::~SimEntryHandle() {
+    files_.BeforeCall([this] { return About(); });
+    // Wine deletes by the path it took at the opening, once sure that it still leads here.
+    if (deleteOnClose_ && wineFinalPath_ && Deletable() &&
+        files_.ResolvedPath(*wineFinalPath_) == node::PathOf(*node_)) {
+        files_.Remove(node_.get());
+    }
+    --files_.counters_->handles;
+}
 
 std::optional<EntryInfo> SimEntryHandle::Info() {
-    files_.BeforeCall();
+    files_.BeforeCall([this] { return About(); });
     EntryInfo info;
     info.attributes = node::Reported(*node_);
     if (node_->linkTarget) {
@@ -32,8 +40,12 @@ std::optional<EntryInfo> SimEntryHandle::Info() {
 }
 
 std::optional<Text> SimEntryHandle::FinalPath() {
-    files_.BeforeCall();
-    return node::PathOf(*node_);
+    files_.BeforeCall([this] { return About(); });
+    return files_.wineHandles_ ? wineFinalPath_ : node::PathOf(*node_);
+}
+
+Text SimEntryHandle::About() const {
+    return node::PathOf(*node_).value_or(wineFinalPath_.value_or(Text{}));
 }
 
 bool SimEntryHandle::Listable() const {
@@ -57,7 +69,7 @@ std::vector<DirectoryEntry> SimEntryHandle::Snapshot() const {
 }
 
 bool SimEntryHandle::ReadDirectory(DirectoryEntry& entry) {
-    files_.BeforeCall();
+    files_.BeforeCall([this] { return About() + u"\\*"; });
     if (!listed_) {
         listed_ = true;
         next_ = 0;
@@ -71,20 +83,31 @@ bool SimEntryHandle::ReadDirectory(DirectoryEntry& entry) {
     return true;
 }
 
-void SimEntryHandle::RestartDirectory() { listed_ = false; }
+void SimEntryHandle::RestartDirectory() {
+    // Wine serves again what it read the first time.
+    if (files_.wineHandles_) {
+        next_ = 0;
+    } else {
+        listed_ = false;
+    }
+}
 
 std::unique_ptr<EntryHandle> SimEntryHandle::OpenChild(const Text& name, std::uint32_t rights) {
-    files_.BeforeCall();
+    files_.BeforeCall([&] { return About() + u"\\" + name; });
     if (!node_->IsFolder() || node_->linkTarget || !node::ValidName(name, false) ||
         name == u"." || name == u"..") {
         return nullptr;
     }
     SimFileSystem::Node* child = node::ChildNamed(*node_, name);
-    return child ? files_.Handle(child, rights) : nullptr;
+    if (!child) return nullptr;
+    // Wine takes the child's path from the path it took for this folder.
+    std::optional<Text> openedBy;
+    if (wineFinalPath_) openedBy = *wineFinalPath_ + u"\\" + name;
+    return files_.Handle(child, rights, openedBy);
 }
 
 bool SimEntryHandle::SetAttributes(std::uint32_t attributes) {
-    files_.BeforeCall();
+    files_.BeforeCall([this] { return About(); });
     if (!Has(rights::kWriteAttributes) || node_->IsRoot() || node_->removed) return false;
     node_->attributes = (node_->attributes & (attr::kDirectory | attr::kReparsePoint)) |
                         (attributes & kSettableAttributes);
@@ -92,13 +115,21 @@ bool SimEntryHandle::SetAttributes(std::uint32_t attributes) {
     return true;
 }
 
+bool SimEntryHandle::Deletable() const {
+    return !node_->IsRoot() && !node_->removed &&
+           !(node_->attributes & attr::kReadOnly) &&                    // STATUS_CANNOT_DELETE
+           (node_->linkTarget || node_->children.empty()) &&          // not empty
+           node_->openCount == 0;                                       // open without sharing
+}
+
 bool SimEntryHandle::Delete() {
-    files_.BeforeCall();
-    if (!Has(rights::kDelete) || node_->IsRoot() || node_->removed) return false;
-    if (node_->attributes & attr::kReadOnly) return false;                 // STATUS_CANNOT_DELETE
-    if (!node_->linkTarget && !node_->children.empty()) return false;      // not empty
-    if (node_->openCount > 0) return false;                                // open without sharing
-    files_.Remove(node_.get());
+    files_.BeforeCall([this] { return About(); });
+    if (!Has(rights::kDelete) || !Deletable()) return false;
+    if (files_.wineHandles_) {
+        deleteOnClose_ = true;
+    } else {
+        files_.Remove(node_.get());
+    }
     return true;
 }
 

@@ -28,7 +28,11 @@ public:
     bool Delete() override;
 
 private:
+    friend class SimFileSystem;  // sets what Wine records when it opens the entry
+
     bool Has(std::uint32_t right) const { return (rights_ & right) == right; }
+    bool Deletable() const;
+    Text About() const;  // the path a call on this handle concerns
     bool Listable() const;
     // The folder's entries as they are now, "." and ".." first except in a drive's root.
     std::vector<DirectoryEntry> Snapshot() const;
@@ -39,6 +43,10 @@ private:
     std::vector<DirectoryEntry> listing_;
     std::size_t next_ = 0;
     bool listed_ = false;  // the listing has been read since the start or a restart
+    // As Wine's handles: the path taken when the entry was opened, and a deletion to be done
+    // when the handle closes.
+    std::optional<Text> wineFinalPath_;
+    bool deleteOnClose_ = false;
 };
 
 }  // namespace dustvale::sim

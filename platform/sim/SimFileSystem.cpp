@@ -309,7 +309,7 @@ std::optional<SimFileSystem::Located> SimFileSystem::Locate(const Text& path, bo
 }
 
 std::unique_ptr<FileSearch> SimFileSystem::FindFirstFile(const Text& pattern, FindData& first) {
-    BeforeCall();
+    BeforeCall([&] { return pattern; });
     // The last component is a pattern, taken as written; the folder before it is a path.
     std::size_t cut = pattern.find_last_of(u"\\/");
     if (cut == Text::npos || cut + 1 >= pattern.size()) return nullptr;
@@ -337,7 +337,7 @@ std::unique_ptr<FileSearch> SimFileSystem::FindFirstFile(const Text& pattern, Fi
 }
 
 std::optional<std::uint32_t> SimFileSystem::GetFileAttributes(const Text& path) {
-    BeforeCall();
+    BeforeCall([&] { return path; });
     std::optional<Located> located = Locate(path, true);
     if (!located || !located->node) return std::nullopt;
     return Shown(*located->node);
@@ -353,7 +353,7 @@ std::uint32_t SimFileSystem::Shown(Node& node) const {
 }
 
 bool SimFileSystem::SetFileAttributes(const Text& path, std::uint32_t attributes) {
-    BeforeCall();
+    BeforeCall([&] { return path; });
     std::optional<Located> located = Locate(path, true);
     if (!located || !located->node) return false;
     // Like SetFileAttributesW, which opens the path without FILE_OPEN_REPARSE_POINT: on a
@@ -367,7 +367,7 @@ bool SimFileSystem::SetFileAttributes(const Text& path, std::uint32_t attributes
 }
 
 bool SimFileSystem::PathFileExists(const Text& path) {
-    BeforeCall();
+    BeforeCall([&] { return path; });
     std::optional<Located> located = Locate(path, true);
     return located && located->node;
 }
@@ -386,36 +386,47 @@ void SimFileSystem::Remove(Node* node) {
     Detach(node);
 }
 
-void SimFileSystem::BeforeCall() {
-    const std::uint64_t call = calls_++;
-    if (!beforeEachCall_ || changing_) return;
+void SimFileSystem::RunChanges(std::uint64_t call, const Text& about) {
     changing_ = true;
     struct Done {
         bool& flag;
         ~Done() { flag = false; }
     } done{changing_};
-    beforeEachCall_(call);
+    if (watch_) watch_(call, about);
+    if (change_) change_(call);
 }
 
-std::unique_ptr<EntryHandle> SimFileSystem::Handle(Node* node, std::uint32_t rights) {
+std::unique_ptr<EntryHandle> SimFileSystem::Handle(Node* node, std::uint32_t rights,
+                                                   const std::optional<Text>& openedBy) {
     // Wine opens what a Unix link leads to, whatever the open asks.
     if (node->unixLink) node = Follow(node);
     if (!node) return nullptr;
     if ((rights & rights::kDelete) && (node->inUse || node->openCount > 0)) return nullptr;
-    return std::make_unique<SimEntryHandle>(*this, node->shared_from_this(), rights);
+    auto handle = std::make_unique<SimEntryHandle>(*this, node->shared_from_this(), rights);
+    if (wineHandles_) {
+        BeforeCall([&] { return openedBy.value_or(Text{}); });
+        handle->wineFinalPath_ = openedBy ? ResolvedPath(*openedBy) : std::nullopt;
+    }
+    return handle;
+}
+
+std::optional<Text> SimFileSystem::ResolvedPath(const Text& path) const {
+    std::optional<Located> located = Locate(path, false);
+    Node* node = located ? Follow(located->node) : nullptr;
+    return node ? node::PathOf(*node) : std::nullopt;
 }
 
 std::unique_ptr<EntryHandle> SimFileSystem::OpenEntry(const Text& path, std::uint32_t rights,
                                                       LinkAtEnd link) {
-    BeforeCall();
+    BeforeCall([&] { return path; });
     std::optional<Located> located = Locate(path, true);
     if (!located || !located->node) return nullptr;
     Node* node = link == LinkAtEnd::Followed ? Follow(located->node) : located->node;
-    return node ? Handle(node, rights) : nullptr;
+    return node ? Handle(node, rights, path) : nullptr;
 }
 
 bool SimFileSystem::DeleteFile(const Text& path) {
-    BeforeCall();
+    BeforeCall([&] { return path; });
     std::optional<Located> located = Locate(path, true);
     if (!located || !located->node) return false;
     Node* node = located->node;
@@ -430,7 +441,7 @@ bool SimFileSystem::DeleteFile(const Text& path) {
 }
 
 bool SimFileSystem::RemoveDirectory(const Text& path) {
-    BeforeCall();
+    BeforeCall([&] { return path; });
     std::optional<Located> located = Locate(path, true);
     if (!located || !located->node) return false;
     Node* node = located->node;
@@ -447,7 +458,7 @@ bool SimFileSystem::RemoveDirectory(const Text& path) {
 }
 
 std::unique_ptr<OpenFile> SimFileSystem::Open(const Text& path, FileMode mode) {
-    BeforeCall();
+    BeforeCall([&] { return path; });
     std::optional<Located> located = Locate(path, true);
     if (!located || !located->folder) return nullptr;
     Node* node = located->node;
@@ -651,9 +662,15 @@ std::uint32_t SimFileSystem::OpenHandles() const { return counters_->handles; }
 // --- changes between the program's calls --------------------------------------------------
 
 void SimFileSystem::BeforeEachCall(std::function<void(std::uint64_t call)> change) {
-    beforeEachCall_ = std::move(change);
+    change_ = std::move(change);
+}
+
+void SimFileSystem::WatchCalls(std::function<void(std::uint64_t call, const Text& about)> watch) {
+    watch_ = std::move(watch);
 }
 
 std::uint64_t SimFileSystem::Calls() const { return calls_; }
+
+void SimFileSystem::UseWineHandles(bool wine) { wineHandles_ = wine; }
 
 }  // namespace dustvale::sim

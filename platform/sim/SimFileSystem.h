@@ -34,6 +34,7 @@
 //   for a file link). Deletion through a handle takes the entry out of its folder at once (as
 //   with POSIX semantics) and refuses a read-only entry (as FileDispositionInfo does) and a
 //   folder that is not empty. Opening with deletion rights fails on an entry in use.
+// - With UseWineHandles, handles behave as Wine's instead (docs/wine.md): see there.
 // The scene-setting calls below throw std::invalid_argument for paths they cannot use.
 
 #include <cstdint>
@@ -97,7 +98,19 @@ public:
     // The change sets the scene, so that a test can put another program's doing between any
     // two calls; what it does is not counted, and no change runs inside another.
     void BeforeEachCall(std::function<void(std::uint64_t call)> change);
+    // Runs `watch` before each call as well, first, with the path the call concerns: the path
+    // it is given; for a handle's call, where its entry is; for an opening through a folder,
+    // the folder's path and the name; for reading a folder's listing, its path and "\*".
+    void WatchCalls(std::function<void(std::uint64_t call, const Text& about)> watch);
     std::uint64_t Calls() const;  // calls made so far
+
+    // Handles from now on behave as Wine's: an entry is opened first, and the real path of the
+    // name it was opened by (links resolved) is taken afterwards as a step of its own, counted
+    // as a call; that path is its final path from then on, wherever the entry goes. Deletion
+    // is only marked, and done when the handle closes (a call too): by that path, and only
+    // when the path still leads to the entry. A restarted listing starts again from what was
+    // read the first time.
+    void UseWineHandles(bool wine);
 
     // --- for tests: looking at the result --------------------------------------------------
     bool Exists(const Text& path) const;
@@ -148,10 +161,22 @@ private:
     Node* MakeFolders(const Text& path);     // for the scene-setting calls
     Node* Detach(Node* node);                // out of its folder, still held by handles
     void Remove(Node* node);                 // a deletion by the program
-    void BeforeCall();                       // counts the call and runs the test's change
+    // Counts a call and runs the test's watch and change; `about()` gives the path it concerns.
+    template <class About>
+    void BeforeCall(const About& about) {
+        const std::uint64_t call = calls_++;
+        if (changing_ || (!watch_ && !change_)) return;
+        RunChanges(call, watch_ ? about() : Text{});
+    }
+    void RunChanges(std::uint64_t call, const Text& about);
     // A handle on `node` (a link Wine shows as a Unix link opened as what it leads to), or
-    // nullptr when deletion is asked of an entry in use.
-    std::unique_ptr<EntryHandle> Handle(Node* node, std::uint32_t rights);
+    // nullptr when deletion is asked of an entry in use. `openedBy` is the path it was opened
+    // by, for Wine's handles.
+    std::unique_ptr<EntryHandle> Handle(Node* node, std::uint32_t rights,
+                                        const std::optional<Text>& openedBy);
+    // The path `path` leads to, every link on the way and at its end followed; nullopt when
+    // it leads nowhere.
+    std::optional<Text> ResolvedPath(const Text& path) const;
 
     std::map<char16_t, NodePtr> drives_;
     // Shared with open searches and files, so one that outlives the simulation stays harmless.
@@ -161,8 +186,10 @@ private:
     std::vector<Text> attributeChanges_;
     std::uint64_t lastId_ = 0;
     std::uint64_t calls_ = 0;
-    std::function<void(std::uint64_t)> beforeEachCall_;
+    std::function<void(std::uint64_t)> change_;
+    std::function<void(std::uint64_t, const Text&)> watch_;
     bool changing_ = false;  // a test's change is running
+    bool wineHandles_ = false;
 };
 
 }  // namespace dustvale::sim

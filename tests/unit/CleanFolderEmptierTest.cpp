@@ -12,10 +12,17 @@
 namespace dustvale {
 namespace {
 
+// Empties `folder` as the cleaner does: opened as an entry of the folder holding it.
+void EmptyIn(const Platform& platform, const Text& folder) {
+    auto held = OpenFolderBelow(platform.files, folder, folder, rights::kListDirectory);
+    ASSERT_TRUE(held);
+    DeleteFolderContents(platform, *held);
+}
+
 class CleanFolderEmptier : public ::testing::Test {
 protected:
     sim::SimFileSystem& files() { return sim.files(); }
-    void Empty(const Text& folder) { DeleteFolderContents(sim.platform(), folder, folder); }
+    void Empty(const Text& folder) { EmptyIn(sim.platform(), folder); }
 
     sim::SimWindows sim;
 };
@@ -146,7 +153,7 @@ TEST_F(CleanFolderEmptier, UnixLinksThatDoNotShowAsLinksLeaveTheirTargetsAlone) 
         fs.AddUnixLink(c.where + u"\\near.dat", u"C:\\T2\\near.dat");
         const auto outsideBefore = fs.Tree(u"C:\\Outside");
 
-        DeleteFolderContents(fresh.platform(), u"C:\\T", u"C:\\T");
+        EmptyIn(fresh.platform(), u"C:\\T");
 
         EXPECT_FALSE(fs.Exists(c.where + u"\\plain.txt")) << c.what;
         EXPECT_EQ(fs.Tree(u"C:\\Outside"), outsideBefore) << c.what;
@@ -169,7 +176,7 @@ TEST_F(CleanFolderEmptier, TheForcedFolderDeleteLeavesUnixLinkTargetsAlone) {
 
     auto sub = OpenFolderBelow(files(), u"C:\\T", u"C:\\T\\sub", delete_rights::kFolder);
     ASSERT_TRUE(sub);
-    EXPECT_FALSE(ForceDeleteFolder(*sub));
+    EXPECT_FALSE(ForceDeleteFolder(files(), *sub));
 
     EXPECT_EQ(files().Contents(u"C:\\Outside\\keep.dat"), "precious");
     EXPECT_TRUE(files().Exists(u"C:\\Outside\\empty"));
