@@ -10,6 +10,7 @@
 #include "clean/PathRules.h"
 
 namespace dustvale {
+
 void DeleteFolderContents(const Platform& platform, HeldFolder& folder) {
     // A folder that cannot be listed gives no entries and stays untouched.
     std::vector<DirectoryEntry> entries = ListHeldFolder(
