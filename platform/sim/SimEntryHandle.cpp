@@ -108,7 +108,9 @@ std::unique_ptr<EntryHandle> SimEntryHandle::OpenChild(const Text& name, std::ui
 
 bool SimEntryHandle::SetAttributes(std::uint32_t attributes) {
     files_.BeforeCall([this] { return About(); });
-    if (!Has(rights::kWriteAttributes) || node_->IsRoot() || node_->removed) return false;
+    // Wine does not ask for the right to write attributes.
+    if (!(Has(rights::kWriteAttributes) || files_.wineHandles_)) return false;
+    if (node_->IsRoot() || node_->removed) return false;
     node_->attributes = (node_->attributes & (attr::kDirectory | attr::kReparsePoint)) |
                         (attributes & kSettableAttributes);
     files_.attributeChanges_.push_back(node::PathOf(*node_).value_or(Text{}));

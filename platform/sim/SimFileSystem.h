@@ -34,7 +34,7 @@
 //   for a file link). Deletion through a handle takes the entry out of its folder at once (as
 //   with POSIX semantics) and refuses a read-only entry (as FileDispositionInfo does) and a
 //   folder that is not empty. Opening with deletion rights fails on an entry in use.
-// - With UseWineHandles, handles behave as Wine's instead (docs/wine.md): see there.
+// - With UseWineHandles, handles behave as Wine's instead (docs/wine.md): see UseWineHandles.
 // The scene-setting calls below throw std::invalid_argument for paths they cannot use.
 
 #include <cstdint>
@@ -109,7 +109,7 @@ public:
     // as a call; that path is its final path from then on, wherever the entry goes. Deletion
     // is only marked, and done when the handle closes (a call too): by that path, and only
     // when the path still leads to the entry. A restarted listing starts again from what was
-    // read the first time.
+    // read the first time, and attributes change without the right to change them.
     void UseWineHandles(bool wine);
 
     // --- for tests: looking at the result --------------------------------------------------
