@@ -15,7 +15,7 @@ import temp_clean
 from temp_clean import write
 
 # Runs of the race in one session: a few here; the benchmark runs many more.
-RACE_RUNS = int(os.environ.get("DUSTVALE_RACE_RUNS", "4"))
+RACE_RUNS = int(os.environ.get("DUSTVALE_RACE_RUNS", "10"))
 
 # What outlives the clean: a file another program holds open without sharing, and so its
 # folder; and the link to an outside folder, which the clean leaves alone because Wine 8 cannot
