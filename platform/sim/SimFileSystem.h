@@ -94,7 +94,8 @@ public:
 
     // --- for tests: changes between the program's calls ------------------------------------
     // Runs `change` before each call the program makes to this file system or to one of its
-    // handles, with the number of the call (counted from 0 since the file system was made).
+    // handles (closing a handle is one), with the number of the call (counted from 0 since
+    // the file system was made).
     // The change sets the scene, so that a test can put another program's doing between any
     // two calls; what it does is not counted, and no change runs inside another.
     void BeforeEachCall(std::function<void(std::uint64_t call)> change);
