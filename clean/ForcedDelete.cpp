@@ -17,11 +17,11 @@ CheckedEntry OpenForDeletion(const HeldFolder& folder, const DirectoryEntry& lis
     const bool listedAsFolder = (listed.attributes & attr::kDirectory) != 0;
     CheckedEntry entry =
         OpenListed(folder, listed, listedAsFolder ? delete_rights::kFolder : delete_rights::kFile);
-    if (!entry.handle && listedAsFolder) {
-        // Another program's current folder refuses deletion, not the deletion of its contents.
-        entry = OpenListed(folder, listed, delete_rights::kFolder & ~rights::kDelete);
-    }
-    return entry;
+    if (entry.handle) return entry;
+    // Another program's current folder refuses deletion, not the deletion of its contents;
+    // a file whose attributes may not be changed may still be deleted.
+    return OpenListed(folder, listed,
+                      listedAsFolder ? delete_rights::kFolder & ~rights::kDelete : rights::kDelete);
 }
 
 bool ClearAttributes(FileSystem& files, CheckedEntry& entry) {

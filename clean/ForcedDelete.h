@@ -32,7 +32,8 @@ bool ForceDeleteEntry(FileSystem& files, CheckedEntry& entry);
 bool ForceDeleteFolder(FileSystem& files, HeldFolder& folder);
 
 // Opens the entry `listed` of `folder` for deletion; a folder in use by another program is
-// opened for emptying alone, so that what it holds still goes.
+// opened for emptying alone, so that what it holds still goes, and a file whose attributes
+// may not be changed for deletion alone.
 CheckedEntry OpenForDeletion(const HeldFolder& folder, const DirectoryEntry& listed);
 
 }  // namespace dustvale

@@ -70,10 +70,14 @@ TEST_F(CleanFolderEmptier, AFileInUseStaysWithItsParentsWhileItsSiblingsGo) {
     files().AddFile(u"C:\\T\\sub\\free.dat");
     files().AddFile(u"C:\\T\\after.txt");
     files().SetInUse(u"C:\\T\\sub\\deeper\\locked.dat", true);
+    // Another program's current folder stays, but what it holds goes.
+    files().AddFile(u"C:\\T\\current\\old.tmp");
+    files().SetInUse(u"C:\\T\\current", true);
 
     Empty(u"C:\\T");
 
-    const std::vector<Text> expected = {u"C:\\T\\sub", u"C:\\T\\sub\\deeper",
+    const std::vector<Text> expected = {u"C:\\T\\current", u"C:\\T\\sub",
+                                        u"C:\\T\\sub\\deeper",
                                         u"C:\\T\\sub\\deeper\\locked.dat"};
     EXPECT_EQ(files().Tree(u"C:\\T"), expected);
 }
