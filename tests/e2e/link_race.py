@@ -124,9 +124,9 @@ def _swap(temp_root, outside, names):
         for folder in folders:
             try:
                 os.rename(folder, folder + ".away")
+                os.symlink(outside, folder)
             except OSError:
                 continue  # deleted, or aside already
-            os.symlink(outside, folder)
             swaps += 1
         if not began:
             print("swapping", flush=True)
@@ -142,10 +142,14 @@ def _swap(temp_root, outside, names):
 
 def _put_back(folders):
     for folder in folders:
-        if os.path.islink(folder):
-            os.unlink(folder)
-        if os.path.isdir(folder + ".away") and not os.path.lexists(folder):
+        # The clean may delete a folder set aside (it lies in the temporary folder too) at any
+        # moment: then there is nothing to put back.
+        try:
+            if os.path.islink(folder):
+                os.unlink(folder)
             os.rename(folder + ".away", folder)
+        except OSError:
+            pass
 
 
 if __name__ == "__main__":
