@@ -1,8 +1,11 @@
 """Benchmark (by hand, not a test): how long the Temp Files clean of the real Dustvale.exe takes
 under Wine beside `cmd /c rd /s /q` on an identical tree, for 10,000 and 50,000 files, and what
-one file costs at each size, so that it shows whether the cost grows linearly.
+one file costs at each size, so that it shows whether the cost grows linearly; then the clean
+raced by another program swapping its folders for links to an outside folder, run after run,
+counting the outside files lost or changed (tests/e2e/link_race.py).
 
     /usr/bin/python3 bench/cleaner.py [--build build/mingw-x64] [--files 10000 50000]
+                                      [--race-runs 50]
 
 The build folder is a MinGW build (cmake --preset mingw) holding Dustvale.exe and the helpers of
 the end-to-end tests. Both trees are generated before either deletion runs, in the same Wine
@@ -10,8 +13,8 @@ prefix; the clean is timed from the click on OK to the done box showing (seen wi
 by WindowTree.exe), rd from its start to its end (its process start included, printed apart).
 Each size runs twice (small, large, large, small) and the aims are checked on the means: the
 clean within 1.5 times rd's time, and the cost of one file at the largest size within 1.2 times
-its cost at the smallest. Writes cleaner.md and cleaner.json into <build>/bench; exits with 3
-when an aim is missed.
+its cost at the smallest. The race's aim: no outside file lost or changed in any run. Writes
+cleaner.md and cleaner.json into <build>/bench; exits with 3 when an aim is missed.
 """
 
 import argparse
@@ -25,6 +28,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
 
 import harness  # noqa: E402
+import link_race  # noqa: E402
 import temp_clean  # noqa: E402
 import windows  # noqa: E402
 
@@ -105,6 +109,8 @@ def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--build", default=os.path.join(HERE, "..", "build", "mingw-x64"))
     parser.add_argument("--files", type=int, nargs="+", default=[10000, 50000])
+    parser.add_argument("--race-runs", type=int, default=0,
+                        help="runs of Temp Files raced by a link swapper (0: none)")
     args = parser.parse_args(argv)
     build = os.path.abspath(args.build)
     template = os.path.join(build, "wine", "e2e-template")
@@ -137,7 +143,8 @@ def main(argv):
             rows.append((files, clean, rd))
             print(f"{files} files: Dustvale {clean:.2f} s, rd {rd:.2f} s, "
                   f"ratio {clean / rd:.2f}", flush=True)
-    report = report_table(rows, start_cost)
+    races = race(args.race_runs) if args.race_runs > 0 else []
+    report = report_table(rows, start_cost) + race_table(races)
     print()
     print(report)
     out = os.path.join(build, "bench")
@@ -146,12 +153,53 @@ def main(argv):
         f.write(report)
     with open(os.path.join(out, "cleaner.json"), "w") as f:
         json.dump({"rd_start_s": start_cost,
-                   "rows": [{"files": n, "dustvale_s": c, "rd_s": r} for n, c, r in rows]}, f,
-                  indent=1)
-    missed = missed_aims(rows)
+                   "rows": [{"files": n, "dustvale_s": c, "rd_s": r} for n, c, r in rows],
+                   "races": races}, f, indent=1)
+    missed = missed_aims(rows) + [f"race run {r['run']}: {len(r['lost'])} outside files lost, "
+                                  f"{len(r['changed'])} changed"
+                                  for r in races if r["lost"] or r["changed"]]
     for what in missed:
         print(f"aim missed: {what}")
     return 0 if not missed else 3
+
+
+def race(runs):
+    """Runs the raced clean `runs` times in one session; one record per run."""
+    records = []
+    with temp_clean.CleanSession("bench-cleaner-race", TEMP) as s:
+        s.wait_for_app()
+        harness.wait_until("an icon in the tray", s.tray_shows_icon, 30)
+        for run in range(1, runs + 1):
+            before, after, swaps, left, took = link_race.race_once(s)
+            lost, changed = link_race.harm(before, after)
+            records.append({"run": run, "swaps": swaps, "clean_s": took, "left": left,
+                            "lost": lost, "changed": changed})
+            print(f"race run {run}: {swaps} swaps, clean {took:.2f} s, {left} temporary files "
+                  f"left, {len(lost)} outside files lost, {len(changed)} changed", flush=True)
+    return records
+
+
+def race_table(races):
+    if not races:
+        return ""
+    files = link_race.FOLDERS * link_race.FILES_PER_FOLDER
+    harmed = [r for r in races if r["lost"] or r["changed"]]
+    return "\n".join([
+        "",
+        f"Raced: {len(races)} runs of Temp Files on {link_race.FOLDERS} folders of "
+        f"{link_race.FILES_PER_FOLDER} files while another process swapped each folder for a "
+        f"link to an outside folder of {link_race.CANARIES} files and back, about every "
+        "millisecond (aim: nothing outside lost or changed)",
+        "",
+        "| runs | outside files lost | changed | runs with harm | swaps per run (mean) "
+        "| clean (s, mean) | temporary files deleted (mean) |",
+        "|---:|---:|---:|---:|---:|---:|---:|",
+        f"| {len(races)} | {sum(len(r['lost']) for r in races)} "
+        f"| {sum(len(r['changed']) for r in races)} | {len(harmed)} "
+        f"| {statistics.mean(r['swaps'] for r in races):.0f} "
+        f"| {statistics.mean(r['clean_s'] for r in races):.2f} "
+        f"| {statistics.mean(files - r['left'] for r in races):.0f} of {files} |",
+    ]) + "\n"
 
 
 def per_file_ms(files, seconds):
@@ -166,7 +214,7 @@ def by_size(rows):
 
 
 def report_table(rows, start_cost):
-    lines = [f"Wine {harness._wine_version()}; rd's times include starting cmd "
+    lines = [f"{harness.wine.version()}; rd's times include starting cmd "
              f"(about {start_cost:.2f} s); `/usr/bin/python3 bench/cleaner.py`", "",
              "| files | Dustvale (s) | rd /s /q (s) | ratio | aim | Dustvale per file (ms) "
              "| rd per file (ms) |",

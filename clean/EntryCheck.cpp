@@ -1,26 +1,60 @@
 #include "clean/EntryCheck.h"
 
+#include <optional>
+
 #include "common/TextRules.h"
 
 namespace dustvale {
+namespace {
 
-ListedFolder::ListedFolder(FileSystem& files, const Text& folder)
-    : files_(files), folder_(EnsureTrailing(folder, u"\\")) {
-    if (auto final = files_.FinalPath(folder_)) finalFolder_ = EnsureTrailing(*final, u"\\");
+constexpr std::uint32_t kKindBits = attr::kDirectory | attr::kReparsePoint;
+
+// A reparse point that stands for another entry; other reparse points (cloud placeholders,
+// deduplicated or compressed files) hold their own data and are what their attributes say.
+bool IsLink(const EntryInfo& info) {
+    return (info.attributes & attr::kReparsePoint) != 0 &&
+           (info.reparseTag & reparse::kNameSurrogate) != 0;
 }
 
-EntryKind ListedFolder::Classify(const Text& name, std::uint32_t attributes) const {
-    // Without the folder's own final path no entry can be vouched for.
-    if (!finalFolder_) return EntryKind::Elsewhere;
-    const auto final = files_.FinalPath(folder_ + name);
-    if (final && !EqualsNoCase(*final, *finalFolder_ + name)) return EntryKind::Elsewhere;
-    if ((attributes & attr::kReparsePoint) != 0) return EntryKind::Link;
-    // An entry that cannot be opened for its attributes cannot be vouched for: under Wine it
-    // may be a link to a file that is not readable, whose deletion would reach that file. On
-    // Windows such an open practically always succeeds; a vanished entry loses nothing.
-    if (!final) return EntryKind::Elsewhere;
-    if ((attributes & attr::kDirectory) != 0) return EntryKind::Folder;
-    return EntryKind::File;
+}  // namespace
+
+Text ChildPath(const Text& folderFinalPath, const Text& name) {
+    // Not EnsureTrailing, which trims: a name may end in a blank.
+    return folderFinalPath.ends_with(u'\\') ? folderFinalPath + name
+                                             : folderFinalPath + u'\\' + name;
+}
+
+CheckedEntry OpenListed(const HeldFolder& folder, const DirectoryEntry& listed,
+                        std::uint32_t rights) {
+    CheckedEntry entry;
+    entry.handle = folder.handle->OpenChild(listed.name, rights);
+    if (!entry.handle) return entry;
+    const std::optional<EntryInfo> info = entry.handle->Info();
+    // Another entry was put under the name since the listing, or a link that Wine opened as
+    // what it leads to.
+    if (!info || info->fileId != listed.fileId ||
+        (info->attributes & kKindBits) != (listed.attributes & kKindBits)) {
+        return entry;
+    }
+    std::optional<Text> final = entry.handle->FinalPath();
+    if (!final || !EqualsNoCase(*final, ChildPath(folder.finalPath, listed.name))) return entry;
+    entry.info = *info;
+    entry.finalPath = std::move(*final);
+    if (IsLink(*info)) {
+        entry.kind = EntryKind::Link;
+    } else if ((info->attributes & attr::kDirectory) != 0) {
+        entry.kind = EntryKind::Folder;
+    } else {
+        entry.kind = EntryKind::File;
+    }
+    return entry;
+}
+
+bool PathLeadsToEntry(FileSystem& files, const CheckedEntry& entry) {
+    const std::unique_ptr<EntryHandle> again =
+        files.OpenEntry(entry.finalPath, 0, LinkAtEnd::Opened);
+    const std::optional<EntryInfo> info = again ? again->Info() : std::nullopt;
+    return info && info->fileId == entry.info.fileId;
 }
 
 }  // namespace dustvale

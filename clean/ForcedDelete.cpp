@@ -1,6 +1,9 @@
 #include "clean/ForcedDelete.h"
 
-#include "clean/EntryCheck.h"
+#include <algorithm>
+#include <vector>
+
+#include "clean/HeldFolderListing.h"
 #include "common/FolderListing.h"
 
 namespace dustvale {
@@ -8,53 +11,57 @@ namespace {
 
 constexpr std::uint32_t kNoAttributes = 0;
 
-bool IsLink(std::uint32_t attributes) { return (attributes & attr::kReparsePoint) != 0; }
-bool IsFolder(std::uint32_t attributes) { return (attributes & attr::kDirectory) != 0; }
-
 }  // namespace
 
-bool RemoveLink(FileSystem& files, const Text& path, std::uint32_t attributes) {
-    // No attribute change here: setting attributes through a link changes its target.
-    return IsFolder(attributes) ? files.RemoveDirectory(path) : files.DeleteFile(path);
+CheckedEntry OpenForDeletion(const HeldFolder& folder, const DirectoryEntry& listed) {
+    const bool listedAsFolder = (listed.attributes & attr::kDirectory) != 0;
+    CheckedEntry entry =
+        OpenListed(folder, listed, listedAsFolder ? delete_rights::kFolder : delete_rights::kFile);
+    if (entry.handle) return entry;
+    // Another program's current folder refuses deletion, not the deletion of its contents;
+    // a file whose attributes may not be changed may still be deleted.
+    return OpenListed(folder, listed,
+                      listedAsFolder ? delete_rights::kFolder & ~rights::kDelete : rights::kDelete);
 }
 
-bool ForceDeleteFile(FileSystem& files, const Text& path) {
-    const auto attributes = files.GetFileAttributes(path);
-    if (attributes && IsLink(*attributes)) return RemoveLink(files, path, *attributes);
+bool ClearAttributes(FileSystem& files, CheckedEntry& entry) {
+    constexpr std::uint32_t kGuarding = attr::kReadOnly | attr::kHidden | attr::kSystem;
+    if ((entry.info.attributes & kGuarding) == 0) return true;
+    return PathLeadsToEntry(files, entry) && entry.handle->SetAttributes(kNoAttributes);
+}
+
+bool ForceDeleteEntry(FileSystem& files, CheckedEntry& entry) {
     // A failure to clear the attributes shows in the deletion that follows.
-    files.SetFileAttributes(path, kNoAttributes);
-    return files.DeleteFile(path);
+    ClearAttributes(files, entry);
+    return entry.handle->Delete();
 }
 
-bool ForceDeleteFolder(FileSystem& files, const Text& path) {
-    const auto attributes = files.GetFileAttributes(path);
-    if (!attributes) return false;
-    if (IsLink(*attributes)) return RemoveLink(files, path, *attributes);
-    files.SetFileAttributes(path, kNoAttributes);
-
-    const Text folder = path + u"\\";
-    const auto entries = ListFolder(files, folder, mask::kEverything);
-    if (!entries.empty()) {
-        const ListedFolder listed(files, folder);
-        for (const auto& entry : entries) {
-            const Text item = folder + entry.name;
-            // Each item that cannot go stays; the others still go.
-            switch (listed.Classify(entry.name, entry.attributes)) {
-                case EntryKind::Elsewhere:
-                    break;
-                case EntryKind::Link:
-                    RemoveLink(files, item, entry.attributes);
-                    break;
-                case EntryKind::Folder:
-                    ForceDeleteFolder(files, item);
-                    break;
-                case EntryKind::File:
-                    ForceDeleteFile(files, item);
-                    break;
+bool ForceDeleteFolder(FileSystem& files, HeldFolder& folder) {
+    // Emptied just before, as a rule: then nothing needs listing again.
+    if (folder.handle->Delete()) return true;
+    folder.handle->RestartDirectory();
+    std::vector<DirectoryEntry> entries = ListHeldFolder(*folder.handle, mask::kEverything);
+    // Last listed first (clang 14 cannot compile libstdc++ 12's views::reverse).
+    std::reverse(entries.begin(), entries.end());
+    for (const auto& listed : entries) {
+        CheckedEntry entry = OpenForDeletion(folder, listed);
+        // Each item that cannot go stays; the others still go.
+        switch (entry.kind) {
+            case EntryKind::Elsewhere:
+                break;
+            case EntryKind::Link:
+            case EntryKind::File:
+                ForceDeleteEntry(files, entry);
+                break;
+            case EntryKind::Folder: {
+                ClearAttributes(files, entry);
+                HeldFolder inner{std::move(entry.handle), std::move(entry.finalPath)};
+                ForceDeleteFolder(files, inner);
+                break;
             }
         }
     }
-    return files.RemoveDirectory(path);
+    return folder.handle->Delete();
 }
 
 }  // namespace dustvale

@@ -1,23 +1,39 @@
 #pragma once
 
-// Forced deletion of files and folders over the file system's primitives: read-only, hidden
-// and system items go like any other. A link (any reparse point) is removed as a link: nothing
-// behind it is listed, changed or deleted. An entry inside a folder that leads elsewhere without
-// showing as a link (as Wine shows Unix links) is left alone.
+// Forced deletion through handles, as the scripting runtime's DeleteFile / DeleteFolder with
+// force = true do it: read-only, hidden and system items go like any other. A link (a
+// junction, mount point or symbolic link opened as itself) is removed as a link: nothing
+// behind it is listed, changed or deleted. An entry that leads elsewhere without showing as a
+// link (as Wine shows Unix links) is left alone.
 
+#include <cstdint>
+
+#include "clean/EntryCheck.h"
 #include "platform/FileSystem.h"
 
 namespace dustvale {
 
-// Deletes the file at `path`, clearing its attributes first. True when it is gone.
-bool ForceDeleteFile(FileSystem& files, const Text& path);
+// What a handle needs to empty and delete an entry: a file or link needs no listing.
+namespace delete_rights {
+constexpr std::uint32_t kFile = rights::kWriteAttributes | rights::kDelete;
+constexpr std::uint32_t kFolder = rights::kListDirectory | kFile;
+}  // namespace delete_rights
 
-// Deletes the folder at `path` with everything still in it. Goes on past items that cannot
-// be deleted; the folder itself then stays. True when the folder is gone.
-bool ForceDeleteFolder(FileSystem& files, const Text& path);
+// Clears the read-only, hidden and system attributes of the checked entry, if it has any,
+// once its path is seen to lead to it still. False when they are left as they were.
+bool ClearAttributes(FileSystem& files, CheckedEntry& entry);
 
-// Removes the link at `path` itself: RemoveDirectory for a folder link, DeleteFile for a
-// file link. Its target is never touched.
-bool RemoveLink(FileSystem& files, const Text& path, std::uint32_t attributes);
+// Deletes the checked file or link, its attributes cleared first. True when it is gone.
+bool ForceDeleteEntry(FileSystem& files, CheckedEntry& entry);
+
+// Deletes the folder held by `folder` with everything still in it, listed anew (without
+// letting messages run). Goes on past items that cannot be deleted; the folder itself then
+// stays. True when the folder is gone.
+bool ForceDeleteFolder(FileSystem& files, HeldFolder& folder);
+
+// Opens the entry `listed` of `folder` for deletion; a folder in use by another program is
+// opened for emptying alone, so that what it holds still goes, and a file whose attributes
+// may not be changed for deletion alone.
+CheckedEntry OpenForDeletion(const HeldFolder& folder, const DirectoryEntry& listed);
 
 }  // namespace dustvale

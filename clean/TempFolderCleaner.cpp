@@ -1,9 +1,12 @@
 #include "clean/TempFolderCleaner.h"
 
 #include <optional>
+#include <vector>
 
 #include "clean/FolderEmptier.h"
+#include "clean/FolderOpening.h"
 #include "clean/ProfileTempWalk.h"
+#include "clean/RefusedTempPaths.h"
 #include "clean/TempFolderList.h"
 #include "common/LetterCase.h"
 #include "common/PathRules.h"
@@ -23,37 +26,6 @@ constexpr std::u16string_view kBackslash = u"\\";
 constexpr std::u16string_view kTemp = u"temp";
 // The first three characters of a full path ("C:\") are the drive, not a folder.
 constexpr std::size_t kFirstComponentEnd = 3;
-
-bool IsDriveRoot(std::u16string_view path) {
-    while (!path.empty() && path.back() == u'\\') path.remove_suffix(1);
-    return path.size() == 2 && path[1] == u':' && UpperLetter(path[0]) >= u'A' &&
-           UpperLetter(path[0]) <= u'Z';
-}
-
-bool IsFullPath(std::u16string_view path) {
-    const bool onDrive = path.size() >= 3 && path[1] == u':' && path[2] == u'\\';
-    const bool onShare = path.starts_with(u"\\\\");
-    return onDrive || onShare;
-}
-
-// True when `path` names the same folder as `other` (either spelling, short or long).
-bool SameFolder(FileSystem& files, const Text& path, const std::optional<Text>& other) {
-    if (!other) return false;
-    const Text a = RemoveTrailing(path, kBackslash);
-    const Text b = RemoveTrailing(*other, kBackslash);
-    if (b.empty()) return false;
-    if (EqualsNoCase(a, b)) return true;
-    const Text longA = NormalizePath(files, a);
-    return !longA.empty() && EqualsNoCase(longA, NormalizePath(files, b));
-}
-
-// Windows falls back to a drive's root, the Windows folder or the user's profile folder when
-// TMP and TEMP are unset. Their loose files are not temporary files.
-bool IsFallbackTempPath(const Platform& platform, const Text& path, const Text& windowsFolder) {
-    return !IsFullPath(path) || IsDriveRoot(path) ||
-           SameFolder(platform.files, path, windowsFolder) ||
-           SameFolder(platform.files, path, platform.kernel.UserProfileFolder());
-}
 
 bool Holds(const TempFolderList& list, const Text& folder) {
     for (std::int32_t i = 0; i < list.Count(); ++i) {
@@ -76,7 +48,8 @@ bool RunClean(const Platform& platform) {
     if (!reported) return false;
     Text temp = RemoveTrailing(Trim(TrimAtNull(*reported)), kBackslash);
     const Text looseFilesFolder = temp;  // as reported, short names included
-    if (temp.empty() || IsFallbackTempPath(platform, temp, windowsFolder)) return false;
+    const std::vector<Text> program = ProgramFolderSpellings(platform);
+    if (temp.empty() || IsRefusedTempPath(platform, temp, windowsFolder, program)) return false;
 
     bool emptied = false;
     if (EndsWithNoCase(temp, kTemp)) {
@@ -103,12 +76,21 @@ bool RunClean(const Platform& platform) {
                     }
                 }
                 yield();
-                for (std::int32_t i = 0; i < list.Count(); ++i) {
-                    DeleteFolderContents(platform, list[i]);
-                }
+                // Each folder is opened from the top folder down, so that a link put in the
+                // place of one on the way since the walk passed cannot lead the emptying out.
+                const auto empty = [&](const Text& folder) {
+                    std::optional<HeldFolder> held =
+                        OpenFolderBelow(platform.files, top, folder, rights::kListDirectory);
+                    // The program may have been started from another profile's temporary
+                    // folder: its settings, pictures and manifest stay.
+                    if (held && !HoldsProgramFolder(held->finalPath, program)) {
+                        DeleteFolderContents(platform, *held);
+                    }
+                };
+                for (std::int32_t i = 0; i < list.Count(); ++i) empty(list[i]);
                 // Current profiles keep their Temp folder outside "Local Settings", which the
                 // walk reaches only through a junction it does not follow.
-                if (!Holds(list, longTemp)) DeleteFolderContents(platform, longTemp);
+                if (!Holds(list, longTemp)) empty(longTemp);
                 emptied = true;
             }
         }

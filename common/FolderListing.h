@@ -4,9 +4,7 @@
 // come back; hidden, system and directory entries only when the mask names their attribute.
 
 #include <cstdint>
-#include <functional>
 #include <optional>
-#include <vector>
 
 #include "platform/FileSystem.h"
 
@@ -21,13 +19,6 @@ constexpr std::uint32_t kEverything = 55;
 
 // True when an entry with `attributes` is among those a listing with `mask` delivers.
 bool MatchesMask(std::uint32_t attributes, std::uint32_t mask);
-
-// The entries of `folder` (a path ending in "\") that match folder + "*.*" and `mask`, in the
-// order the file system delivers them, without "." and "..". The listing is read to its end
-// and closed before this returns. `afterEachFetch` runs after every further fetch, including
-// the last one that finds nothing. Empty when the folder cannot be listed.
-std::vector<FindData> ListFolder(FileSystem& files, const Text& folder, std::uint32_t mask,
-                                 const std::function<void()>& afterEachFetch = {});
 
 // The entry that `path` names, as the file system stores it (for an 8.3 alias the stored
 // long name), when it matches `mask`; nullopt when there is no such entry. A path holding a

@@ -24,6 +24,23 @@ constexpr std::uint32_t kNormal = 0x80;
 constexpr std::uint32_t kReparsePoint = 0x400;
 }  // namespace attr
 
+namespace reparse {
+// IsReparseTagNameSurrogate: the reparse point stands for another entry (a junction, mount
+// point or symbolic link) instead of holding data of its own (a cloud placeholder, a
+// deduplicated or compressed file).
+constexpr std::uint32_t kNameSurrogate = 0x20000000;
+constexpr std::uint32_t kMountPoint = 0xA0000003;  // IO_REPARSE_TAG_MOUNT_POINT: a junction
+constexpr std::uint32_t kSymlink = 0xA000000C;     // IO_REPARSE_TAG_SYMLINK
+}  // namespace reparse
+
+// Access rights an entry is opened with, as Windows numbers them. Every handle may also read
+// the entry's attributes (FILE_READ_ATTRIBUTES | SYNCHRONIZE).
+namespace rights {
+constexpr std::uint32_t kListDirectory = 0x0001;    // FILE_LIST_DIRECTORY
+constexpr std::uint32_t kWriteAttributes = 0x0100;  // FILE_WRITE_ATTRIBUTES
+constexpr std::uint32_t kDelete = 0x00010000;       // DELETE
+}  // namespace rights
+
 // One entry of a directory search (WIN32_FIND_DATAW, the fields the program uses).
 struct FindData {
     std::uint32_t attributes = 0;
@@ -55,6 +72,67 @@ public:
 
 enum class FileMode { Input, Output };  // Output creates or truncates
 
+// One entry of a folder as its listing through a handle reports it (FILE_ID_BOTH_DIR_INFO).
+struct DirectoryEntry {
+    Text name;                     // FileName: the long name as stored
+    std::uint32_t attributes = 0;  // FileAttributes
+    std::uint64_t fileId = 0;      // FileId: the entry's number on its volume
+};
+
+// What an open entry's own handle says it is (FILE_ATTRIBUTE_TAG_INFO and the file's number,
+// FILE_INTERNAL_INFORMATION).
+struct EntryInfo {
+    std::uint32_t attributes = 0;
+    std::uint32_t reparseTag = 0;  // 0 unless the attributes hold the reparse-point bit
+    std::uint64_t fileId = 0;
+};
+
+// An entry of the file system held open through a handle: what is learnt through the handle
+// and what is done through it concern the same entry, whatever happens to its path
+// meanwhile. Handles share reading, writing and deletion with everyone. Destroying one closes
+// it (CloseHandle); an entry marked for deletion is gone from its folder by then.
+//
+// Under Wine a Unix symbolic link is opened as what it leads to, whatever the call asks, and
+// a final path is the one the entry had when it was opened, links resolved.
+class EntryHandle {
+public:
+    virtual ~EntryHandle() = default;
+
+    // GetFileInformationByHandleEx(FileAttributeTagInfo) and the file's number
+    // (NtQueryInformationFile, FileInternalInformation); nullopt when the handle cannot tell.
+    virtual std::optional<EntryInfo> Info() = 0;
+    // GetFinalPathNameByHandleW (normalised, DOS volume name) without the "\\?\" prefix: the
+    // entry's full path in stored long names, a link's own path for a link opened as itself.
+    virtual std::optional<Text> FinalPath() = 0;
+    // GetFileInformationByHandleEx(FileIdBothDirectoryInfo): the next entry of this folder,
+    // "." and ".." included, in the order the file system keeps them. False at the end, and
+    // when the handle lists nothing (no kListDirectory, a file, a link opened as itself, a
+    // folder that refuses listing).
+    virtual bool ReadDirectory(DirectoryEntry& entry) = 0;
+    // The next ReadDirectory starts from the first entry again, reading the folder as it is
+    // now (FileIdBothDirectoryRestartInfo).
+    virtual void RestartDirectory() = 0;
+    // NtCreateFile relative to this folder's handle (RootDirectory) with
+    // FILE_OPEN_REPARSE_POINT: the entry `name` of this folder (one name, no "\"), opened as
+    // itself with `rights` from the folder itself, not by a path. nullptr when it cannot be
+    // opened: missing, access denied, or in use by a program that does not share what
+    // `rights` ask (kDelete for a file opened without FILE_SHARE_DELETE).
+    virtual std::unique_ptr<EntryHandle> OpenChild(const Text& name, std::uint32_t rights) = 0;
+    // SetFileInformationByHandle(FileBasicInfo), the attributes alone (0 clears them all);
+    // needs kWriteAttributes. On a link opened as itself it changes the link.
+    virtual bool SetAttributes(std::uint32_t attributes) = 0;
+    // Deletes the entry through this handle (needs kDelete): SetFileInformationByHandle with
+    // FileDispositionInfoEx (POSIX semantics, read-only ignored) where the system has it, at
+    // once gone from its folder; FileDispositionInfo otherwise, gone when the last handle on
+    // it closes. A link goes as a link; a folder only when empty. False when refused: a folder
+    // that is not empty, a read-only entry where read-only is not ignored.
+    virtual bool Delete() = 0;
+};
+
+// Whether opening a path opens a link at its end as itself or what the link leads to. Links
+// among the folders on the way are followed either way.
+enum class LinkAtEnd { Opened, Followed };
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -73,11 +151,11 @@ public:
     virtual bool DeleteFile(const Text& path) = 0;
     // RemoveDirectoryW: an empty folder, or the link itself for a junction or folder link.
     virtual bool RemoveDirectory(const Text& path) = 0;
-    // GetFinalPathNameByHandleW (normalised, DOS volume name) of the entry at `path`, opened
-    // as itself (FILE_FLAG_OPEN_REPARSE_POINT): its full long-name path without the "\\?\"
-    // prefix, a link naming itself. Links among the parent folders are followed. nullopt when
-    // the entry cannot be opened.
-    virtual std::optional<Text> FinalPath(const Text& path) = 0;
+    // CreateFileW(OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, and FILE_FLAG_OPEN_REPARSE_POINT
+    // for LinkAtEnd::Opened): the file or folder at `path` held open with `rights`; nullptr
+    // when it cannot be opened (as for EntryHandle::OpenChild).
+    virtual std::unique_ptr<EntryHandle> OpenEntry(const Text& path, std::uint32_t rights,
+                                                   LinkAtEnd link) = 0;
 
     // Sequential files; nullptr when the file cannot be opened.
     virtual std::unique_ptr<OpenFile> Open(const Text& path, FileMode mode) = 0;

@@ -6,7 +6,8 @@
 #      and private memory over SECONDS of idling, start-up to the icon, one tick, the menu, the
 #      executables' sizes of both architectures, with an empty Recycle Bin and with 10,000
 #      items in it;
-#   2. the Temp Files clean beside `rd /s /q` at 10,000 and 50,000 files (bench/cleaner.py);
+#   2. the Temp Files clean beside `rd /s /q` at 10,000 and 50,000 files, and 50 runs of it
+#      raced by a process swapping its folders for links to an outside folder (bench/cleaner.py);
 #   3. Dustvale's own code in the simulated Windows under valgrind: instructions per tick and
 #      the heap's peak (bench/own_cost.py, on a Linux build in build/linux-bench);
 #   4. a longer run of every fuzz target (scripts/fuzz.sh, FUZZ_SECONDS each).
@@ -73,7 +74,7 @@ run_step() {  # name, command...: 0 ran with every aim met, 3 ran with an aim mi
 run_step "footprint" /usr/bin/python3 "$repo/bench/footprint.py" --build "$build" \
   --seconds "$seconds" --items 10000 --sizes-of "$repo/build/mingw-x86"
 run_step "cleaner" /usr/bin/python3 "$repo/bench/cleaner.py" --build "$build" \
-  --files 10000 50000
+  --files 10000 50000 --race-runs 50
 run_step "own cost" /usr/bin/python3 "$repo/bench/own_cost.py" --build "$repo/build/linux-bench" \
   --out "$build/bench"
 run_step "fuzzing" "$repo/scripts/fuzz.sh" "$fuzz_seconds"

@@ -4,26 +4,10 @@
 #include <stdexcept>
 #include <utility>
 
+#include "platform/sim/SimEntryHandle.h"
+#include "platform/sim/SimFileNode.h"
+
 namespace dustvale::sim {
-
-struct SimFileSystem::Node : std::enable_shared_from_this<Node> {
-    Text name;  // "C:" for a drive's root
-    Text shortName;
-    std::uint32_t attributes = 0;  // as stored: 0 is reported as FILE_ATTRIBUTE_NORMAL
-    std::string bytes;
-    std::vector<NodePtr> children;  // in creation order
-    Node* parent = nullptr;
-    std::optional<Text> linkTarget;  // set for a folder or file link
-    bool unixLink = false;           // a link as Wine shows a Unix symbolic link
-    bool inUse = false;
-    bool denyListing = false;
-    bool readOnlyFolder = false;
-    int openCount = 0;    // files the program has open on it
-    int openWriters = 0;  // of which open for output
-
-    bool IsFolder() const { return (attributes & attr::kDirectory) != 0; }
-    bool IsRoot() const { return parent == nullptr; }
-};
 
 namespace {
 
@@ -50,22 +34,6 @@ char16_t Upper(char16_t c) {
     if (c >= 0x430 && c <= 0x44F) return static_cast<char16_t>(c - 0x20);
     if (c >= 0x450 && c <= 0x45F) return static_cast<char16_t>(c - 0x50);
     return c;
-}
-
-bool SameName(const Text& a, const Text& b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) { return Upper(x) == Upper(y); });
-}
-
-bool ValidName(const Text& name, bool wildcardsAllowed) {
-    if (name.empty()) return false;
-    for (char16_t c : name) {
-        if (c < 32) return false;
-        if (c == u'<' || c == u'>' || c == u':' || c == u'"' || c == u'|' || c == u'\\' || c == u'/')
-            return false;
-        if ((c == u'*' || c == u'?') && !wildcardsAllowed) return false;
-    }
-    return true;
 }
 
 // The wildcards of FindFirstFileW after its translation into the file system's DOS forms.
@@ -122,20 +90,6 @@ bool Matches(const Text& pattern, const Text& name) {
         return result;
     };
     return match(match, 0, 0);
-}
-
-std::uint32_t Reported(const Node& node) {
-    if (node.IsRoot()) return attr::kDirectory;
-    return node.attributes == 0 ? attr::kNormal : node.attributes;
-}
-
-Text RealPath(const Node* node) {
-    if (node->IsRoot()) return node->name + u"\\";
-    std::vector<const Node*> chain;
-    for (const Node* n = node; !n->IsRoot(); n = n->parent) chain.push_back(n);
-    Text path = chain.back()->parent->name;
-    for (auto it = chain.rbegin(); it != chain.rend(); ++it) path += u"\\" + (*it)->name;
-    return path;
 }
 
 FindData EntryOf(const Node& node, const Text& name, std::uint32_t attributes) {
@@ -210,6 +164,36 @@ private:
     std::uint32_t& count_;
 };
 
+Node* AddChild(Node& folder, const Text& name, std::uint32_t attributes, std::uint64_t id) {
+    auto child = std::make_shared<Node>();
+    child->name = name;
+    child->id = id;
+    child->attributes = attributes;
+    child->parent = &folder;
+    folder.children.push_back(child);
+    return child.get();
+}
+
+}  // namespace
+
+namespace node {
+
+bool SameName(const Text& a, const Text& b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) { return Upper(x) == Upper(y); });
+}
+
+bool ValidName(const Text& name, bool wildcardsAllowed) {
+    if (name.empty()) return false;
+    for (char16_t c : name) {
+        if (c < 32) return false;
+        if (c == u'<' || c == u'>' || c == u':' || c == u'"' || c == u'|' || c == u'\\' || c == u'/')
+            return false;
+        if ((c == u'*' || c == u'?') && !wildcardsAllowed) return false;
+    }
+    return true;
+}
+
 Node* ChildNamed(const Node& folder, const Text& name) {
     for (const auto& child : folder.children)
         if (SameName(child->name, name) || (!child->shortName.empty() && SameName(child->shortName, name)))
@@ -217,14 +201,33 @@ Node* ChildNamed(const Node& folder, const Text& name) {
     return nullptr;
 }
 
-Node* AddChild(Node& folder, const Text& name, std::uint32_t attributes) {
-    auto child = std::make_shared<Node>();
-    child->name = name;
-    child->attributes = attributes;
-    child->parent = &folder;
-    folder.children.push_back(child);
-    return child.get();
+std::uint32_t Reported(const Node& node) {
+    if (node.IsRoot()) return attr::kDirectory;
+    return node.attributes == 0 ? attr::kNormal : node.attributes;
 }
+
+std::optional<Text> PathOf(const Node& node) {
+    if (node.IsRoot()) return node.name + u"\\";
+    std::vector<const Node*> chain;
+    for (const Node* n = &node; !n->IsRoot(); n = n->parent) {
+        if (n->removed) return std::nullopt;
+        chain.push_back(n);
+    }
+    Text path = chain.back()->parent->name;
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) path += u"\\" + (*it)->name;
+    return path;
+}
+
+}  // namespace node
+
+using node::ChildNamed;
+using node::Reported;
+using node::ValidName;
+
+namespace {
+
+// The path of a node still in its folder.
+Text RealPath(const Node* node) { return node::PathOf(*node).value_or(Text{}); }
 
 }  // namespace
 
@@ -308,6 +311,7 @@ std::optional<SimFileSystem::Located> SimFileSystem::Locate(const Text& path, bo
 }
 
 std::unique_ptr<FileSearch> SimFileSystem::FindFirstFile(const Text& pattern, FindData& first) {
+    BeforeCall([&] { return pattern; });
     // The last component is a pattern, taken as written; the folder before it is a path.
     std::size_t cut = pattern.find_last_of(u"\\/");
     if (cut == Text::npos || cut + 1 >= pattern.size()) return nullptr;
@@ -329,11 +333,13 @@ std::unique_ptr<FileSearch> SimFileSystem::FindFirstFile(const Text& pattern, Fi
         if (Matches(translated, child->name) || (!child->shortName.empty() && Matches(translated, child->shortName)))
             entries.push_back(EntryOf(*child, child->name, Shown(*child)));
     if (entries.empty()) return nullptr;
+    listings_.push_back(RealPath(folder));
     first = entries.front();
     return std::make_unique<SimSearch>(std::move(entries), counters_, counters_->searches);
 }
 
 std::optional<std::uint32_t> SimFileSystem::GetFileAttributes(const Text& path) {
+    BeforeCall([&] { return path; });
     std::optional<Located> located = Locate(path, true);
     if (!located || !located->node) return std::nullopt;
     return Shown(*located->node);
@@ -349,6 +355,7 @@ std::uint32_t SimFileSystem::Shown(Node& node) const {
 }
 
 bool SimFileSystem::SetFileAttributes(const Text& path, std::uint32_t attributes) {
+    BeforeCall([&] { return path; });
     std::optional<Located> located = Locate(path, true);
     if (!located || !located->node) return false;
     // Like SetFileAttributesW, which opens the path without FILE_OPEN_REPARSE_POINT: on a
@@ -357,21 +364,71 @@ bool SimFileSystem::SetFileAttributes(const Text& path, std::uint32_t attributes
     if (!target || target->IsRoot()) return false;
     Node& node = *target;
     node.attributes = (node.attributes & (attr::kDirectory | attr::kReparsePoint)) | (attributes & kSettableAttributes);
+    attributeChanges_.push_back(RealPath(&node));
     return true;
 }
 
 bool SimFileSystem::PathFileExists(const Text& path) {
+    BeforeCall([&] { return path; });
     std::optional<Located> located = Locate(path, true);
     return located && located->node;
 }
 
-void SimFileSystem::Remove(Node* node) {
-    deletions_.push_back(RealPath(node));
+SimFileSystem::Node* SimFileSystem::Detach(Node* node) {
     auto& siblings = node->parent->children;
     std::erase_if(siblings, [node](const NodePtr& child) { return child.get() == node; });
+    node->parent = nullptr;
+    node->removed = true;
+    return node;
+}
+
+void SimFileSystem::Remove(Node* node) {
+    deletions_.push_back(RealPath(node));
+    const NodePtr keep = node->shared_from_this();  // until it is out of its folder
+    Detach(node);
+}
+
+void SimFileSystem::RunChanges(std::uint64_t call, const Text& about) {
+    changing_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{changing_};
+    if (watch_) watch_(call, about);
+    if (change_) change_(call);
+}
+
+std::unique_ptr<EntryHandle> SimFileSystem::Handle(Node* node, std::uint32_t rights,
+                                                   const std::optional<Text>& openedBy) {
+    // Wine opens what a Unix link leads to, whatever the open asks.
+    if (node->unixLink) node = Follow(node);
+    if (!node) return nullptr;
+    if ((rights & rights::kDelete) && (node->inUse || node->openCount > 0)) return nullptr;
+    auto handle = std::make_unique<SimEntryHandle>(*this, node->shared_from_this(), rights);
+    if (wineHandles_) {
+        BeforeCall([&] { return openedBy.value_or(Text{}); });
+        handle->wineFinalPath_ = openedBy ? ResolvedPath(*openedBy) : std::nullopt;
+    }
+    return handle;
+}
+
+std::optional<Text> SimFileSystem::ResolvedPath(const Text& path) const {
+    std::optional<Located> located = Locate(path, false);
+    Node* node = located ? Follow(located->node) : nullptr;
+    return node ? node::PathOf(*node) : std::nullopt;
+}
+
+std::unique_ptr<EntryHandle> SimFileSystem::OpenEntry(const Text& path, std::uint32_t rights,
+                                                      LinkAtEnd link) {
+    BeforeCall([&] { return path; });
+    std::optional<Located> located = Locate(path, true);
+    if (!located || !located->node) return nullptr;
+    Node* node = link == LinkAtEnd::Followed ? Follow(located->node) : located->node;
+    return node ? Handle(node, rights, path) : nullptr;
 }
 
 bool SimFileSystem::DeleteFile(const Text& path) {
+    BeforeCall([&] { return path; });
     std::optional<Located> located = Locate(path, true);
     if (!located || !located->node) return false;
     Node* node = located->node;
@@ -386,6 +443,7 @@ bool SimFileSystem::DeleteFile(const Text& path) {
 }
 
 bool SimFileSystem::RemoveDirectory(const Text& path) {
+    BeforeCall([&] { return path; });
     std::optional<Located> located = Locate(path, true);
     if (!located || !located->node) return false;
     Node* node = located->node;
@@ -401,17 +459,8 @@ bool SimFileSystem::RemoveDirectory(const Text& path) {
     return true;
 }
 
-std::optional<Text> SimFileSystem::FinalPath(const Text& path) {
-    std::optional<Located> located = Locate(path, true);
-    if (!located || !located->node) return std::nullopt;
-    Node* node = located->node;
-    // Wine ignores FILE_FLAG_OPEN_REPARSE_POINT for a Unix link and opens what it points to.
-    if (node->unixLink) node = Follow(node);
-    if (!node) return std::nullopt;
-    return RealPath(node);
-}
-
 std::unique_ptr<OpenFile> SimFileSystem::Open(const Text& path, FileMode mode) {
+    BeforeCall([&] { return path; });
     std::optional<Located> located = Locate(path, true);
     if (!located || !located->folder) return nullptr;
     Node* node = located->node;
@@ -428,7 +477,7 @@ std::unique_ptr<OpenFile> SimFileSystem::Open(const Text& path, FileMode mode) {
         node->bytes.clear();
         node->attributes |= attr::kArchive;
     } else {
-        node = AddChild(*located->folder, located->name, attr::kArchive);
+        node = AddChild(*located->folder, located->name, attr::kArchive, ++lastId_);
     }
     return std::make_unique<SimFile>(node->shared_from_this(), mode, counters_, counters_->files);
 }
@@ -441,6 +490,7 @@ void SimFileSystem::AddDrive(char16_t letter) {
     if (drives_.contains(drive)) return;
     auto root = std::make_shared<Node>();
     root->name = Text{drive, u':'};
+    root->id = ++lastId_;
     root->attributes = attr::kDirectory;
     drives_[drive] = root;
 }
@@ -462,7 +512,7 @@ SimFileSystem::Node* SimFileSystem::MakeFolders(const Text& path) {
         if (!folder || !folder->IsFolder()) throw std::invalid_argument("a file stands where a folder should be");
         if (!ValidName(part, false)) throw std::invalid_argument("a name Windows does not allow");
         node = ChildNamed(*folder, part);
-        if (!node) node = AddChild(*folder, part, attr::kDirectory);
+        if (!node) node = AddChild(*folder, part, attr::kDirectory, ++lastId_);
     }
     return node;
 }
@@ -483,7 +533,7 @@ void SimFileSystem::AddFile(const Text& path, std::string bytes, std::uint32_t a
     if (!folder || !folder->IsFolder()) throw std::invalid_argument("no folder to hold the file");
     Node* node = ChildNamed(*folder, name);
     if (node && node->IsFolder()) throw std::invalid_argument("a folder already has this name");
-    if (!node) node = AddChild(*folder, name, 0);
+    if (!node) node = AddChild(*folder, name, 0, ++lastId_);
     node->bytes = std::move(bytes);
     node->attributes = attributes & kSettableAttributes;
 }
@@ -501,7 +551,7 @@ SimFileSystem::Node* SimFileSystem::AddLink(const Text& path, const Text& target
     Text canonical = Text{to->drive, u':', u'\\'};
     for (std::size_t i = 0; i < to->components.size(); ++i)
         canonical += (i ? u"\\" : u"") + to->components[i];
-    Node* link = AddChild(*folder, name, attributes);
+    Node* link = AddChild(*folder, name, attributes, ++lastId_);
     link->linkTarget = canonical;
     return link;
 }
@@ -524,6 +574,34 @@ void SimFileSystem::AddUnixLink(const Text& path, const Text& target) {
 }
 
 void SimFileSystem::SetInUse(const Text& path, bool inUse) { Required(path)->inUse = inUse; }
+
+void SimFileSystem::MoveEntry(const Text& from, const Text& to) {
+    Node* node = Required(from);
+    if (node->IsRoot()) throw std::invalid_argument("a drive's root cannot move");
+    std::optional<Parsed> parsed = Parse(to, false);
+    if (!parsed || parsed->components.empty()) throw std::invalid_argument("not a path to move to");
+    Node* folder = Walk(*parsed, parsed->components.size() - 1);
+    const Text name = parsed->components.back();
+    if (!folder || ChildNamed(*folder, name)) {
+        throw std::invalid_argument("no free place to move to");
+    }
+    for (const Node* above = folder; above; above = above->parent) {
+        if (above == node) throw std::invalid_argument("a folder cannot move into itself");
+    }
+    const NodePtr kept = node->shared_from_this();
+    Detach(node);
+    node->removed = false;
+    node->name = name;
+    node->parent = folder;
+    folder->children.push_back(kept);
+}
+
+void SimFileSystem::RemoveEntry(const Text& path) {
+    Node* node = Required(path);
+    if (node->IsRoot()) throw std::invalid_argument("a drive's root cannot be removed");
+    const NodePtr kept = node->shared_from_this();
+    Detach(node);
+}
 
 void SimFileSystem::SetDenyListing(const Text& folder, bool deny) {
     Node* node = Follow(Required(folder));
@@ -573,8 +651,28 @@ std::vector<Text> SimFileSystem::Tree(const Text& folder) const {
 
 const std::vector<Text>& SimFileSystem::Deletions() const { return deletions_; }
 
+const std::vector<Text>& SimFileSystem::Listings() const { return listings_; }
+
+const std::vector<Text>& SimFileSystem::AttributeChanges() const { return attributeChanges_; }
+
 std::uint32_t SimFileSystem::OpenSearches() const { return counters_->searches; }
 
 std::uint32_t SimFileSystem::OpenFiles() const { return counters_->files; }
+
+std::uint32_t SimFileSystem::OpenHandles() const { return counters_->handles; }
+
+// --- changes between the program's calls --------------------------------------------------
+
+void SimFileSystem::BeforeEachCall(std::function<void(std::uint64_t call)> change) {
+    change_ = std::move(change);
+}
+
+void SimFileSystem::WatchCalls(std::function<void(std::uint64_t call, const Text& about)> watch) {
+    watch_ = std::move(watch);
+}
+
+std::uint64_t SimFileSystem::Calls() const { return calls_; }
+
+void SimFileSystem::UseWineHandles(bool wine) { wineHandles_ = wine; }
 
 }  // namespace dustvale::sim

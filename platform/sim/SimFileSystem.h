@@ -27,9 +27,18 @@
 //   several inputs at once, an output alone; an open file refuses deletion until closed.
 // - RemoveDirectory refuses a folder with the read-only attribute, one in use, and one that
 //   is not empty; on a link it removes the link alone.
+// - Handles (OpenEntry, EntryHandle) hold the entry itself: renamed or moved, it is still the
+//   one the handle acts on, and its final path is where it is now, as on Windows. Every
+//   entry has a number of its own, never reused. A link opened as itself is the link: its
+//   attributes carry the reparse bit and a tag (a junction for a folder link, a symbolic link
+//   for a file link). Deletion through a handle takes the entry out of its folder at once (as
+//   with POSIX semantics) and refuses a read-only entry (as FileDispositionInfo does) and a
+//   folder that is not empty. Opening with deletion rights fails on an entry in use.
+// - With UseWineHandles, handles behave as Wine's instead (docs/wine.md): see UseWineHandles.
 // The scene-setting calls below throw std::invalid_argument for paths they cannot use.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -51,7 +60,8 @@ public:
     bool PathFileExists(const Text& path) override;
     bool DeleteFile(const Text& path) override;
     bool RemoveDirectory(const Text& path) override;
-    std::optional<Text> FinalPath(const Text& path) override;
+    std::unique_ptr<EntryHandle> OpenEntry(const Text& path, std::uint32_t rights,
+                                           LinkAtEnd link) override;
     std::unique_ptr<OpenFile> Open(const Text& path, FileMode mode) override;
 
     // --- for tests: setting the scene (parents are created as needed) -----------------------
@@ -76,6 +86,32 @@ public:
     void SetInUse(const Text& path, bool inUse);         // DeleteFile / Open fail while in use
     void SetDenyListing(const Text& folder, bool deny);  // FindFirstFile in it fails
     void SetReadOnlyFolder(const Text& folder, bool readOnly);  // nothing can be created in it
+    // What another program does meanwhile: renames or moves the entry at `from` (a link
+    // itself, not what it leads to) to the free path `to`, keeping its number and its
+    // contents; and removes the entry at `path` (a link itself) with everything in it.
+    void MoveEntry(const Text& from, const Text& to);
+    void RemoveEntry(const Text& path);
+
+    // --- for tests: changes between the program's calls ------------------------------------
+    // Runs `change` before each call the program makes to this file system or to one of its
+    // handles (closing a handle is one), with the number of the call (counted from 0 since
+    // the file system was made).
+    // The change sets the scene, so that a test can put another program's doing between any
+    // two calls; what it does is not counted, and no change runs inside another.
+    void BeforeEachCall(std::function<void(std::uint64_t call)> change);
+    // Runs `watch` before each call as well, first, with the path the call concerns: the path
+    // it is given; for a handle's call, where its entry is; for an opening through a folder,
+    // the folder's path and the name; for reading a folder's listing, its path and "\*".
+    void WatchCalls(std::function<void(std::uint64_t call, const Text& about)> watch);
+    std::uint64_t Calls() const;  // calls made so far
+
+    // Handles from now on behave as Wine's: an entry is opened first, and the real path of the
+    // name it was opened by (links resolved) is taken afterwards as a step of its own, counted
+    // as a call; that path is its final path from then on, wherever the entry goes. Deletion
+    // is only marked, and done when the handle closes (a call too): by that path, and only
+    // when the path still leads to the entry. A restarted listing starts again from what was
+    // read the first time, and attributes change without the right to change them.
+    void UseWineHandles(bool wine);
 
     // --- for tests: looking at the result --------------------------------------------------
     bool Exists(const Text& path) const;
@@ -83,18 +119,26 @@ public:
     std::optional<std::uint32_t> Attributes(const Text& path) const;
     // Every path under `folder` (files and folders, not following links), sorted.
     std::vector<Text> Tree(const Text& folder) const;
-    // Every deletion (DeleteFile or RemoveDirectory that succeeded), in order.
+    // Every deletion (DeleteFile, RemoveDirectory or EntryHandle::Delete that succeeded), in
+    // order, with the entry's path at the time.
     const std::vector<Text>& Deletions() const;
+    // Every folder listed (by a search or through a handle) and every entry whose attributes
+    // were set, in order, with its path at the time.
+    const std::vector<Text>& Listings() const;
+    const std::vector<Text>& AttributeChanges() const;
     std::uint32_t OpenSearches() const;  // searches not yet closed (leak check)
     std::uint32_t OpenFiles() const;     // files not yet closed (leak check)
+    std::uint32_t OpenHandles() const;   // entry handles not yet closed (leak check)
 
     struct Node;  // one file, folder or link
 
 private:
+    friend class SimEntryHandle;
     using NodePtr = std::shared_ptr<Node>;
     struct Counters {
         std::uint32_t searches = 0;
         std::uint32_t files = 0;
+        std::uint32_t handles = 0;
     };
     struct Parsed {
         char16_t drive = 0;
@@ -116,12 +160,37 @@ private:
     std::optional<Located> Locate(const Text& path, bool forProgram) const;
     Node* Required(const Text& path) const;  // for the scene-setting calls
     Node* MakeFolders(const Text& path);     // for the scene-setting calls
-    void Remove(Node* node);
+    Node* Detach(Node* node);                // out of its folder, still held by handles
+    void Remove(Node* node);                 // a deletion by the program
+    // Counts a call and runs the test's watch and change; `about()` gives the path it concerns.
+    template <class About>
+    void BeforeCall(const About& about) {
+        const std::uint64_t call = calls_++;
+        if (changing_ || (!watch_ && !change_)) return;
+        RunChanges(call, watch_ ? about() : Text{});
+    }
+    void RunChanges(std::uint64_t call, const Text& about);
+    // A handle on `node` (a link Wine shows as a Unix link opened as what it leads to), or
+    // nullptr when deletion is asked of an entry in use. `openedBy` is the path it was opened
+    // by, for Wine's handles.
+    std::unique_ptr<EntryHandle> Handle(Node* node, std::uint32_t rights,
+                                        const std::optional<Text>& openedBy);
+    // The path `path` leads to, every link on the way and at its end followed; nullopt when
+    // it leads nowhere.
+    std::optional<Text> ResolvedPath(const Text& path) const;
 
     std::map<char16_t, NodePtr> drives_;
     // Shared with open searches and files, so one that outlives the simulation stays harmless.
     std::shared_ptr<Counters> counters_ = std::make_shared<Counters>();
     std::vector<Text> deletions_;
+    std::vector<Text> listings_;
+    std::vector<Text> attributeChanges_;
+    std::uint64_t lastId_ = 0;
+    std::uint64_t calls_ = 0;
+    std::function<void(std::uint64_t)> change_;
+    std::function<void(std::uint64_t, const Text&)> watch_;
+    bool changing_ = false;  // a test's change is running
+    bool wineHandles_ = false;
 };
 
 }  // namespace dustvale::sim

@@ -111,30 +111,16 @@ bool Win32FileSystem::RemoveDirectory(const Text& path) {
     return ::RemoveDirectoryW(Wide(path)) != FALSE;
 }
 
-std::optional<Text> Win32FileSystem::FinalPath(const Text& path) {
-    // Reading attributes needs no sharing from other holders, so a file in use opens too.
-    unique_file entry(::CreateFileW(Wide(path), FILE_READ_ATTRIBUTES,
+std::unique_ptr<EntryHandle> Win32FileSystem::OpenEntry(const Text& path, std::uint32_t rights,
+                                                       LinkAtEnd link) {
+    const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS |
+                        (link == LinkAtEnd::Opened ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+    unique_file entry(::CreateFileW(Wide(path), AccessFor(rights),
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
-                                    nullptr));
-    if (!entry) return std::nullopt;
-    constexpr DWORD kFlags = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
-    std::wstring buffer(MAX_PATH, L'\0');
-    DWORD length = 0;
-    // The first call reports the size it needs (NUL included) when the buffer is too short.
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        length = ::GetFinalPathNameByHandleW(entry.get(), buffer.data(),
-                                             static_cast<DWORD>(buffer.size()), kFlags);
-        if (length == 0) return std::nullopt;
-        if (length < buffer.size()) break;
-        buffer.assign(length, L'\0');
-    }
-    if (length >= buffer.size()) return std::nullopt;
-    Text result = FromWide(buffer.data(), length);
-    if (result.starts_with(u"\\\\?\\UNC\\")) return u"\\\\" + result.substr(8);
-    if (result.starts_with(u"\\\\?\\")) return result.substr(4);
-    return result;
+                                    nullptr, OPEN_EXISTING, flags, nullptr));
+    if (!entry) return nullptr;
+    // CreateFileW's failure is INVALID_HANDLE_VALUE, the native calls' is NULL: held as those.
+    return std::make_unique<Win32EntryHandle>(unique_handle(entry.release()), handles_);
 }
 
 std::unique_ptr<OpenFile> Win32FileSystem::Open(const Text& path, FileMode mode) {

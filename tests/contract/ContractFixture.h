@@ -36,6 +36,13 @@ public:
     // it, as the program never creates folders.
     bool MakeFolder(const Text& path);
 
+    // Another program renames an entry (MoveFileW), while the test may hold it open.
+    bool Rename(const Text& from, const Text& to);
+
+    // Whether the Win32 side runs under Wine, where a few documented answers differ from
+    // Windows' (docs/wine.md); the simulation answers as Windows does.
+    static bool UnderWine();
+
     // Lets `ms` milliseconds pass while this thread's messages are dispatched, so that due
     // timers fire (the sim moves its virtual clock; Win32 runs a message loop for that long).
     void WaitForTimers(std::uint32_t ms);

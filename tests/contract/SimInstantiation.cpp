@@ -1,4 +1,6 @@
-// The contract suites run against the simulated Windows.
+// The contract suites run against the simulated Windows; built with DUSTVALE_SIM_WINE_HANDLES
+// (dustvale_contract_sim_wine), against the simulation with handles that behave as Wine's,
+// which the suites then hold to the answers Wine itself gives in the Win32 run.
 
 #include <sys/mman.h>
 
@@ -15,6 +17,12 @@
 namespace dustvale::contract {
 
 namespace {
+
+#ifdef DUSTVALE_SIM_WINE_HANDLES
+constexpr bool kWineHandles = true;
+#else
+constexpr bool kWineHandles = false;
+#endif
 
 struct Unmap {
     std::size_t bytes = 0;
@@ -40,11 +48,13 @@ struct PlatformUnderTest::State {
     std::vector<MappedMemory> highMemory;
 };
 
-PlatformUnderTest::PlatformUnderTest() : state_(std::make_unique<State>()) {}
+PlatformUnderTest::PlatformUnderTest() : state_(std::make_unique<State>()) {
+    state_->sim.files().UseWineHandles(kWineHandles);
+}
 
 PlatformUnderTest::~PlatformUnderTest() = default;  // the whole machine goes with the test
 
-std::string PlatformUnderTest::Name() { return "Sim"; }
+std::string PlatformUnderTest::Name() { return kWineHandles ? "SimAsWine" : "Sim"; }
 
 Platform PlatformUnderTest::platform() { return state_->sim.platform(); }
 
@@ -61,6 +71,15 @@ bool PlatformUnderTest::MakeFolder(const Text& path) {
     files.AddFolder(path);
     return true;
 }
+
+bool PlatformUnderTest::Rename(const Text& from, const Text& to) {
+    sim::SimFileSystem& files = state_->sim.files();
+    if (!files.Exists(from) || files.Exists(to)) return false;
+    files.MoveEntry(from, to);
+    return true;
+}
+
+bool PlatformUnderTest::UnderWine() { return kWineHandles; }
 
 void PlatformUnderTest::WaitForTimers(std::uint32_t ms) { state_->sim.Advance(ms); }
 

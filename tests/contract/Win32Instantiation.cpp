@@ -127,6 +127,16 @@ bool PlatformUnderTest::MakeFolder(const Text& path) {
     return ::CreateDirectoryW(win32::Wide(path), nullptr) != FALSE;
 }
 
+bool PlatformUnderTest::Rename(const Text& from, const Text& to) {
+    return ::MoveFileW(win32::Wide(from), win32::Wide(to)) != FALSE;
+}
+
+bool PlatformUnderTest::UnderWine() {
+    // Wine's ntdll exports its version; Windows' has no such call.
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 void PlatformUnderTest::WaitForTimers(std::uint32_t ms) {
     const ULONGLONG deadline = ::GetTickCount64() + ms;
     for (;;) {

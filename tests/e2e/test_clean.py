@@ -10,8 +10,12 @@ import os
 import unittest
 
 import harness
+import link_race
 import temp_clean
 from temp_clean import write
+
+# Runs of the race in one session: a few here; the benchmark runs many more.
+RACE_RUNS = int(os.environ.get("DUSTVALE_RACE_RUNS", "10"))
 
 # What outlives the clean: a file another program holds open without sharing, and so its
 # folder; and the link to an outside folder, which the clean leaves alone because Wine 8 cannot
@@ -166,6 +170,24 @@ class CleanTest(unittest.TestCase):
             self.assertFalse(os.path.exists(os.path.join(root, "sub", "deeper", "plain.txt")))
             self.assertEqual(temp_clean.snapshot(outside), outside_before)
             s.click_button(box, "OK")
+
+    def test_race_with_links_loses_nothing_outside(self):
+        # Another program keeps swapping each of the 40 folders being emptied for a link to an
+        # outside folder holding files of the same names, and back, about every millisecond.
+        with temp_clean.CleanSession(self._testMethodName, "C:\\Temp") as s:
+            s.wait_for_app()
+            harness.wait_until("an icon in the tray", s.tray_shows_icon, 30)
+            for run in range(1, RACE_RUNS + 1):
+                before, after, swaps, left, took = link_race.race_once(s)
+                s.note(f"run {run}: {swaps} swaps during a clean of {took:.1f} s, "
+                       f"{left} temporary files left")
+                # The race was on (each folder swapped at least once on average), and the
+                # clean went on through it.
+                self.assertGreaterEqual(swaps, link_race.FOLDERS, f"run {run}")
+                self.assertLess(left, link_race.FOLDERS * link_race.FILES_PER_FOLDER)
+                lost, changed = link_race.harm(before, after)
+                self.assertEqual((lost, changed), ([], []), f"run {run}: canaries lost, changed")
+            self.assertTrue(s.is_running())
 
     def test_cancel_touches_nothing(self):
         with temp_clean.CleanSession(self._testMethodName, "C:\\Temp") as s:

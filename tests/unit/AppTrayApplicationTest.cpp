@@ -32,7 +32,10 @@ public:
     bool PathFileExists(const Text& path) override { return inner_.PathFileExists(path); }
     bool DeleteFile(const Text& path) override { return inner_.DeleteFile(path); }
     bool RemoveDirectory(const Text& path) override { return inner_.RemoveDirectory(path); }
-    std::optional<Text> FinalPath(const Text& path) override { return inner_.FinalPath(path); }
+    std::unique_ptr<EntryHandle> OpenEntry(const Text& path, std::uint32_t rights,
+                                           LinkAtEnd link) override {
+        return inner_.OpenEntry(path, rights, link);
+    }
     std::unique_ptr<OpenFile> Open(const Text& path, FileMode mode) override {
         onOpen_(path);
         return inner_.Open(path, mode);

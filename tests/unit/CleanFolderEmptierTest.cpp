@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "clean/FolderEmptier.h"
+#include "clean/FolderOpening.h"
 #include "clean/ForcedDelete.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimWindowing.h"
@@ -11,10 +12,17 @@
 namespace dustvale {
 namespace {
 
+// Empties `folder` as the cleaner does: opened as an entry of the folder holding it.
+void EmptyIn(const Platform& platform, const Text& folder) {
+    auto held = OpenFolderBelow(platform.files, folder, folder, rights::kListDirectory);
+    ASSERT_TRUE(held);
+    DeleteFolderContents(platform, *held);
+}
+
 class CleanFolderEmptier : public ::testing::Test {
 protected:
     sim::SimFileSystem& files() { return sim.files(); }
-    void Empty(const Text& folder) { DeleteFolderContents(sim.platform(), folder); }
+    void Empty(const Text& folder) { EmptyIn(sim.platform(), folder); }
 
     sim::SimWindows sim;
 };
@@ -62,10 +70,14 @@ TEST_F(CleanFolderEmptier, AFileInUseStaysWithItsParentsWhileItsSiblingsGo) {
     files().AddFile(u"C:\\T\\sub\\free.dat");
     files().AddFile(u"C:\\T\\after.txt");
     files().SetInUse(u"C:\\T\\sub\\deeper\\locked.dat", true);
+    // Another program's current folder stays, but what it holds goes.
+    files().AddFile(u"C:\\T\\current\\old.tmp");
+    files().SetInUse(u"C:\\T\\current", true);
 
     Empty(u"C:\\T");
 
-    const std::vector<Text> expected = {u"C:\\T\\sub", u"C:\\T\\sub\\deeper",
+    const std::vector<Text> expected = {u"C:\\T\\current", u"C:\\T\\sub",
+                                        u"C:\\T\\sub\\deeper",
                                         u"C:\\T\\sub\\deeper\\locked.dat"};
     EXPECT_EQ(files().Tree(u"C:\\T"), expected);
 }
@@ -145,7 +157,7 @@ TEST_F(CleanFolderEmptier, UnixLinksThatDoNotShowAsLinksLeaveTheirTargetsAlone) 
         fs.AddUnixLink(c.where + u"\\near.dat", u"C:\\T2\\near.dat");
         const auto outsideBefore = fs.Tree(u"C:\\Outside");
 
-        DeleteFolderContents(fresh.platform(), u"C:\\T");
+        EmptyIn(fresh.platform(), u"C:\\T");
 
         EXPECT_FALSE(fs.Exists(c.where + u"\\plain.txt")) << c.what;
         EXPECT_EQ(fs.Tree(u"C:\\Outside"), outsideBefore) << c.what;
@@ -166,7 +178,9 @@ TEST_F(CleanFolderEmptier, TheForcedFolderDeleteLeavesUnixLinkTargetsAlone) {
     files().AddUnixLink(u"C:\\T\\sub\\inner\\to file", u"C:\\Outside\\keep.dat");
     files().AddUnixLink(u"C:\\T\\sub\\to empty", u"C:\\Outside\\empty");
 
-    EXPECT_FALSE(ForceDeleteFolder(files(), u"C:\\T\\sub"));
+    auto sub = OpenFolderBelow(files(), u"C:\\T", u"C:\\T\\sub", delete_rights::kFolder);
+    ASSERT_TRUE(sub);
+    EXPECT_FALSE(ForceDeleteFolder(files(), *sub));
 
     EXPECT_EQ(files().Contents(u"C:\\Outside\\keep.dat"), "precious");
     EXPECT_TRUE(files().Exists(u"C:\\Outside\\empty"));

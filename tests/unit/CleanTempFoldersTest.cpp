@@ -259,6 +259,61 @@ TEST_F(CleanTempFolders, AFallbackTempPathDeletesNothingAtAll) {
     }
 }
 
+// A relative TEMP (".") resolves against the current folder, the program's own when it is
+// started from Explorer or the Run key: the files beside it are not temporary files.
+TEST_F(CleanTempFolders, TheProgramsFolderAndEveryFolderHoldingItAreRefused) {
+    const Text program = u"C:\\Program Files\\Dustvale";
+    const struct {
+        const char* what;
+        Text tempPath;
+    } cases[] = {
+        {"the program's folder", program + u"\\"},
+        {"in other letters and short form", u"c:\\PROGRA~1\\dustvale"},
+        {"a folder holding it", u"C:\\Program Files"},
+        {"a link to it", u"C:\\Shortcut"},
+        {"a Temp folder linked to a folder holding it", u"D:\\Temp"},
+    };
+    for (const auto& c : cases) {
+        sim::SimWindows fresh;
+        auto& fs = fresh.files();
+        fs.AddDrive(u'D');
+        for (const Text name :
+             {u"AutoClean.cfg", u"full.ico", u"empty.ico", u"Dustvale.exe.manifest"}) {
+            fs.AddFile(program + u"\\" + name);
+        }
+        fs.AddFile(u"C:\\Program Files\\Other\\other.exe");
+        fs.SetShortName(u"C:\\Program Files", u"PROGRA~1");
+        fs.AddFolderLink(u"C:\\Shortcut", program);
+        fs.AddFolderLink(u"D:\\Temp", u"C:\\Program Files");
+        fresh.kernel().SetTempPath(c.tempPath);
+        auto platform = fresh.platform();
+        TempFolderCleaner cleaner(platform);
+
+        EXPECT_FALSE(cleaner.CleanTempFolders()) << c.what;
+
+        EXPECT_TRUE(fs.Deletions().empty()) << c.what;
+    }
+    // A temporary folder inside the program's folder is only a temporary folder.
+    files().AddFile(program + u"\\AutoClean.cfg");
+    files().AddFile(program + u"\\Temp\\old.tmp");
+    kernel().SetTempPath(program + u"\\Temp\\");
+    EXPECT_TRUE(Clean());
+    EXPECT_TRUE(Emptied(program + u"\\Temp"));
+    EXPECT_TRUE(files().Exists(program + u"\\AutoClean.cfg"));
+}
+
+TEST_F(CleanTempFolders, AProfilesTempFolderHoldingTheProgramIsLeftAlone) {
+    MakeXpProfiles();
+    const Text aliceTemp = kXpRoot + u"Alice" + kXpTemp;
+    kernel().SetModuleFileName(aliceTemp + u"\\Unpacked\\Dustvale.exe");
+    files().AddFile(aliceTemp + u"\\Unpacked\\AutoClean.cfg");
+
+    EXPECT_TRUE(Clean());
+
+    EXPECT_EQ(files().Tree(aliceTemp).size(), 6u);
+    EXPECT_TRUE(Emptied(kXpRoot + u"Bob" + kXpTemp));
+}
+
 TEST_F(CleanTempFolders, ATempPathWhoseTopFolderIsMissingLosesOnlyLooseFiles) {
     kernel().SetTempPath(u"C:\\Gone\\Temp\\");
     files().AddFile(u"C:\\Windows\\Temp\\keep.tmp");

@@ -1,0 +1,138 @@
+#include "platform/sim/SimEntryHandle.h"
+
+#include <utility>
+
+#include "platform/sim/SimFileNode.h"
+
+namespace dustvale::sim {
+
+namespace {
+
+constexpr std::uint32_t kSettableAttributes = 0x01 | 0x02 | 0x04 | 0x20 | 0x100 | 0x1000 | 0x2000;
+
+}  // namespace
+
+SimEntryHandle::SimEntryHandle(SimFileSystem& files, std::shared_ptr<SimFileSystem::Node> node,
+                               std::uint32_t rights)
+    : files_(files), node_(std::move(node)), rights_(rights) {
+    ++files_.counters_->handles;
+}
+
+SimEntryHandle::~SimEntryHandle() {
+    files_.BeforeCall([this] { return About(); });
+    // Wine deletes by the path it took at the opening, once sure that it still leads here.
+    if (deleteOnClose_ && wineFinalPath_ && Deletable() &&
+        files_.ResolvedPath(*wineFinalPath_) == node::PathOf(*node_)) {
+        files_.Remove(node_.get());
+    }
+    --files_.counters_->handles;
+}
+
+std::optional<EntryInfo> SimEntryHandle::Info() {
+    files_.BeforeCall([this] { return About(); });
+    EntryInfo info;
+    info.attributes = node::Reported(*node_);
+    if (node_->linkTarget) {
+        info.reparseTag = node_->IsFolder() ? reparse::kMountPoint : reparse::kSymlink;
+    }
+    info.fileId = node_->id;
+    return info;
+}
+
+std::optional<Text> SimEntryHandle::FinalPath() {
+    files_.BeforeCall([this] { return About(); });
+    return files_.wineHandles_ ? wineFinalPath_ : node::PathOf(*node_);
+}
+
+Text SimEntryHandle::About() const {
+    return node::PathOf(*node_).value_or(wineFinalPath_.value_or(Text{}));
+}
+
+bool SimEntryHandle::Listable() const {
+    return Has(rights::kListDirectory) && node_->IsFolder() && !node_->linkTarget &&
+           !node_->removed && !node_->denyListing;
+}
+
+std::vector<DirectoryEntry> SimEntryHandle::Snapshot() const {
+    std::vector<DirectoryEntry> entries;
+    const auto add = [&](const Text& name, SimFileSystem::Node& shown) {
+        // Wine lists a Unix link with the number of what it leads to, as stat() sees it.
+        SimFileSystem::Node* numbered = shown.unixLink ? files_.Follow(&shown) : &shown;
+        entries.push_back({name, files_.Shown(shown), (numbered ? numbered : &shown)->id});
+    };
+    if (!node_->IsRoot()) {
+        add(u".", *node_);
+        add(u"..", *node_->parent);
+    }
+    for (const auto& child : node_->children) add(child->name, *child);
+    return entries;
+}
+
+bool SimEntryHandle::ReadDirectory(DirectoryEntry& entry) {
+    files_.BeforeCall([this] { return About() + u"\\*"; });
+    if (!listed_) {
+        listed_ = true;
+        next_ = 0;
+        listing_.clear();
+        if (!Listable()) return false;
+        listing_ = Snapshot();
+        files_.listings_.push_back(node::PathOf(*node_).value_or(Text{}));
+    }
+    if (next_ >= listing_.size()) return false;
+    entry = listing_[next_++];
+    return true;
+}
+
+void SimEntryHandle::RestartDirectory() {
+    // Wine serves again what it read the first time.
+    if (files_.wineHandles_) {
+        next_ = 0;
+    } else {
+        listed_ = false;
+    }
+}
+
+std::unique_ptr<EntryHandle> SimEntryHandle::OpenChild(const Text& name, std::uint32_t rights) {
+    files_.BeforeCall([&] { return About() + u"\\" + name; });
+    if (!node_->IsFolder() || node_->linkTarget || !node::ValidName(name, false) ||
+        name == u"." || name == u"..") {
+        return nullptr;
+    }
+    SimFileSystem::Node* child = node::ChildNamed(*node_, name);
+    if (!child) return nullptr;
+    // Wine takes the child's path from the path it took for this folder.
+    std::optional<Text> openedBy;
+    if (wineFinalPath_) openedBy = *wineFinalPath_ + u"\\" + name;
+    return files_.Handle(child, rights, openedBy);
+}
+
+bool SimEntryHandle::SetAttributes(std::uint32_t attributes) {
+    files_.BeforeCall([this] { return About(); });
+    // Wine does not ask for the right to write attributes.
+    if (!(Has(rights::kWriteAttributes) || files_.wineHandles_)) return false;
+    if (node_->IsRoot() || node_->removed) return false;
+    node_->attributes = (node_->attributes & (attr::kDirectory | attr::kReparsePoint)) |
+                        (attributes & kSettableAttributes);
+    files_.attributeChanges_.push_back(node::PathOf(*node_).value_or(Text{}));
+    return true;
+}
+
+bool SimEntryHandle::Deletable() const {
+    return !node_->IsRoot() && !node_->removed &&
+           !(node_->attributes & attr::kReadOnly) &&                    // STATUS_CANNOT_DELETE
+           (node_->linkTarget || node_->children.empty()) &&          // not empty
+           node_->openCount == 0;                                       // open without sharing
+}
+
+bool SimEntryHandle::Delete() {
+    files_.BeforeCall([this] { return About(); });
+    if (!Has(rights::kDelete) || !Deletable()) return false;
+    if (files_.wineHandles_) {
+        deleteOnClose_ = true;
+    } else {
+        files_.Remove(node_.get());
+    }
+    return true;
+}
+
+}  // namespace dustvale::sim

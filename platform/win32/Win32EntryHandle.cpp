@@ -1,0 +1,167 @@
+#include "platform/win32/Win32EntryHandle.h"
+
+#include <cstddef>
+#include <cstring>
+#include <string>
+#include <utility>
+
+#include "platform/win32/Win32Convert.h"
+
+namespace dustvale::win32 {
+namespace {
+
+static_assert(rights::kListDirectory == FILE_LIST_DIRECTORY &&
+                  rights::kWriteAttributes == FILE_WRITE_ATTRIBUTES && rights::kDelete == DELETE,
+              "the program's rights are Windows' own numbers");
+
+// FileDispositionInfoEx and its flags, from Windows 10 1607 and 1809 on; the headers show them
+// only to programs that require those versions.
+constexpr auto kFileDispositionInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(21);
+constexpr DWORD kDispositionDelete = 0x00000001;          // FILE_DISPOSITION_FLAG_DELETE
+constexpr DWORD kDispositionPosix = 0x00000002;           // ..._POSIX_SEMANTICS
+constexpr DWORD kDispositionIgnoreReadOnly = 0x00000010;  // ..._IGNORE_READONLY_ATTRIBUTE
+struct DispositionInfoEx {
+    DWORD flags;
+};
+
+constexpr std::size_t kListingBytes = 64 * 1024;
+
+// The answers of a system that does not know the call, a flag or POSIX semantics on this
+// volume, rather than a refusal of this deletion.
+bool NotKnown(DWORD error) {
+    return error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED ||
+           error == ERROR_INVALID_FUNCTION;
+}
+
+bool IsOneName(const Text& name) {
+    return !name.empty() && name != u"." && name != u".." &&
+           name.find_first_of(u"\\/") == Text::npos;
+}
+
+}  // namespace
+
+ACCESS_MASK AccessFor(std::uint32_t rights) {
+    return static_cast<ACCESS_MASK>(rights) | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+}
+
+Win32EntryHandle::Win32EntryHandle(unique_handle handle,
+                                   std::shared_ptr<EntryHandleContext> context)
+    : handle_(std::move(handle)), context_(std::move(context)) {}
+
+std::optional<EntryInfo> Win32EntryHandle::Info() {
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if (!::GetFileInformationByHandleEx(handle_.get(), FileAttributeTagInfo, &tag, sizeof(tag))) {
+        return std::nullopt;
+    }
+    const std::optional<std::uint64_t> number = context_->nt.FileNumber(handle_.get());
+    if (!number) return std::nullopt;
+    EntryInfo info;
+    info.attributes = tag.FileAttributes;
+    info.reparseTag = (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? tag.ReparseTag : 0;
+    info.fileId = *number;
+    return info;
+}
+
+std::optional<Text> Win32EntryHandle::FinalPath() {
+    constexpr DWORD kFlags = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
+    std::wstring buffer(MAX_PATH, L'\0');
+    DWORD length = 0;
+    // The first call reports the size it needs (NUL included) when the buffer is too short.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        length = ::GetFinalPathNameByHandleW(handle_.get(), buffer.data(),
+                                             static_cast<DWORD>(buffer.size()), kFlags);
+        if (length == 0) return std::nullopt;
+        if (length < buffer.size()) break;
+        buffer.assign(length, L'\0');
+    }
+    if (length >= buffer.size()) return std::nullopt;
+    Text result = FromWide(buffer.data(), length);
+    if (result.starts_with(u"\\\\?\\UNC\\")) return u"\\\\" + result.substr(8);
+    if (result.starts_with(u"\\\\?\\")) return result.substr(4);
+    return result;
+}
+
+bool Win32EntryHandle::Fetch() {
+    if (buffer_.empty()) buffer_.resize(kListingBytes / sizeof(std::uint64_t));
+    const FILE_INFO_BY_HANDLE_CLASS kind =
+        restart_ ? FileIdBothDirectoryRestartInfo : FileIdBothDirectoryInfo;
+    if (!::GetFileInformationByHandleEx(handle_.get(), kind, buffer_.data(),
+                                        static_cast<DWORD>(kListingBytes))) {
+        // ERROR_NO_MORE_FILES at the end; any other error ends the listing as well.
+        ended_ = true;
+        return false;
+    }
+    restart_ = false;
+    next_ = 0;
+    batchLeft_ = true;
+    return true;
+}
+
+bool Win32EntryHandle::ReadDirectory(DirectoryEntry& entry) {
+    if (!batchLeft_ && (ended_ || !Fetch())) return false;
+    const auto* bytes = reinterpret_cast<const std::byte*>(buffer_.data());
+    constexpr std::size_t kNameAt = offsetof(FILE_ID_BOTH_DIR_INFO, FileName);
+    FILE_ID_BOTH_DIR_INFO record;
+    if (next_ + kNameAt > kListingBytes) {
+        ended_ = true;
+        batchLeft_ = false;
+        return false;
+    }
+    std::memcpy(&record, bytes + next_, kNameAt);
+    const std::size_t nameBytes = record.FileNameLength;
+    if (next_ + kNameAt + nameBytes > kListingBytes) {
+        ended_ = true;
+        batchLeft_ = false;
+        return false;
+    }
+    entry.name.resize(nameBytes / sizeof(char16_t));
+    std::memcpy(entry.name.data(), bytes + next_ + kNameAt, entry.name.size() * sizeof(char16_t));
+    entry.attributes = record.FileAttributes;
+    entry.fileId = static_cast<std::uint64_t>(record.FileId.QuadPart);
+    if (record.NextEntryOffset == 0) {
+        batchLeft_ = false;
+    } else {
+        next_ += record.NextEntryOffset;
+    }
+    return true;
+}
+
+void Win32EntryHandle::RestartDirectory() {
+    restart_ = true;
+    ended_ = false;
+    batchLeft_ = false;
+}
+
+std::unique_ptr<EntryHandle> Win32EntryHandle::OpenChild(const Text& name, std::uint32_t rights) {
+    if (!IsOneName(name)) return nullptr;
+    unique_handle child = context_->nt.OpenRelative(handle_.get(), name, AccessFor(rights));
+    if (!child) return nullptr;
+    return std::make_unique<Win32EntryHandle>(std::move(child), context_);
+}
+
+bool Win32EntryHandle::SetAttributes(std::uint32_t attributes) {
+    FILE_BASIC_INFO basic{};  // times of 0 stay as they are
+    // Attributes of 0 would mean "unchanged" here; FILE_ATTRIBUTE_NORMAL alone clears them.
+    basic.FileAttributes = attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
+    return ::SetFileInformationByHandle(handle_.get(), FileBasicInfo, &basic, sizeof(basic)) !=
+           FALSE;
+}
+
+bool Win32EntryHandle::Delete() {
+    if (!context_->posixDeletionRefused) {
+        DispositionInfoEx posix{kDispositionDelete | kDispositionPosix |
+                                kDispositionIgnoreReadOnly};
+        if (::SetFileInformationByHandle(handle_.get(), kFileDispositionInfoEx, &posix,
+                                         sizeof(posix))) {
+            return true;
+        }
+        if (!NotKnown(::GetLastError())) return false;
+        context_->posixDeletionRefused = true;
+    }
+    // Its one member is named after DeleteFileW by the headers' macros.
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    return ::SetFileInformationByHandle(handle_.get(), FileDispositionInfo, &disposition,
+                                        sizeof(disposition)) != FALSE;
+}
+
+}  // namespace dustvale::win32
