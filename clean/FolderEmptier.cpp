@@ -1,6 +1,6 @@
 #include "clean/FolderEmptier.h"
 
-#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "clean/FolderOpening.h"
@@ -15,28 +15,10 @@ void DeleteFolderContents(const Platform& platform, HeldFolder& folder) {
     // A folder that cannot be listed gives no entries and stays untouched.
     std::vector<DirectoryEntry> entries = ListHeldFolder(
         *folder.handle, mask::kEverything, [&] { platform.windows.ProcessPendingMessages(); });
-    // Last listed first (clang 14 cannot compile libstdc++ 12's views::reverse).
-    std::reverse(entries.begin(), entries.end());
-    for (const auto& listed : entries) {
-        // The entry may have changed while messages ran: its own handle decides.
-        CheckedEntry entry = OpenForDeletion(folder, listed);
-        // Each step may fail (a file in use, a vanished entry); the next one still runs.
-        switch (entry.kind) {
-            case EntryKind::Elsewhere:
-                break;
-            case EntryKind::Link:
-            case EntryKind::File:
-                ForceDeleteEntry(platform.files, entry);
-                break;
-            case EntryKind::Folder: {
-                ClearAttributes(platform.files, entry);
-                HeldFolder inner{std::move(entry.handle), std::move(entry.finalPath)};
-                DeleteFolderContents(platform, inner);
-                ForceDeleteFolder(platform.files, inner);
-                break;
-            }
-        }
-    }
+    DeleteListedEntries(platform.files, folder, std::move(entries), [&](HeldFolder& inner) {
+        DeleteFolderContents(platform, inner);
+        ForceDeleteFolder(platform.files, inner);
+    });
 }
 
 void DeleteLooseFiles(FileSystem& files, const Text& folder) {

@@ -1,6 +1,7 @@
 #include "clean/ForcedDelete.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "clean/HeldFolderListing.h"
@@ -36,16 +37,14 @@ bool ForceDeleteEntry(FileSystem& files, CheckedEntry& entry) {
     return entry.handle->Delete();
 }
 
-bool ForceDeleteFolder(FileSystem& files, HeldFolder& folder) {
-    // Emptied just before, as a rule: then nothing needs listing again.
-    if (folder.handle->Delete()) return true;
-    folder.handle->RestartDirectory();
-    std::vector<DirectoryEntry> entries = ListHeldFolder(*folder.handle, mask::kEverything);
+void DeleteListedEntries(FileSystem& files, const HeldFolder& folder,
+                         std::vector<DirectoryEntry> entries,
+                         const std::function<void(HeldFolder&)>& deleteFolder) {
     // Last listed first (clang 14 cannot compile libstdc++ 12's views::reverse).
     std::reverse(entries.begin(), entries.end());
     for (const auto& listed : entries) {
+        // The entry may have changed since it was listed: its own handle decides.
         CheckedEntry entry = OpenForDeletion(folder, listed);
-        // Each item that cannot go stays; the others still go.
         switch (entry.kind) {
             case EntryKind::Elsewhere:
                 break;
@@ -56,11 +55,19 @@ bool ForceDeleteFolder(FileSystem& files, HeldFolder& folder) {
             case EntryKind::Folder: {
                 ClearAttributes(files, entry);
                 HeldFolder inner{std::move(entry.handle), std::move(entry.finalPath)};
-                ForceDeleteFolder(files, inner);
+                deleteFolder(inner);
                 break;
             }
         }
     }
+}
+
+bool ForceDeleteFolder(FileSystem& files, HeldFolder& folder) {
+    // Emptied just before, as a rule: then nothing needs listing again.
+    if (folder.handle->Delete()) return true;
+    folder.handle->RestartDirectory();
+    DeleteListedEntries(files, folder, ListHeldFolder(*folder.handle, mask::kEverything),
+                        [&](HeldFolder& inner) { ForceDeleteFolder(files, inner); });
     return folder.handle->Delete();
 }
 

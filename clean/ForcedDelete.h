@@ -7,6 +7,8 @@
 // link (as Wine shows Unix links) is left alone.
 
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 #include "clean/EntryCheck.h"
 #include "platform/FileSystem.h"
@@ -30,6 +32,14 @@ bool ForceDeleteEntry(FileSystem& files, CheckedEntry& entry);
 // letting messages run). Goes on past items that cannot be deleted; the folder itself then
 // stays. True when the folder is gone.
 bool ForceDeleteFolder(FileSystem& files, HeldFolder& folder);
+
+// Deletes the entries listed in `folder`, the last listed first, each opened through the
+// folder's handle, checked and deleted through its own: files and links at once, sub-folders
+// (their guarding attributes cleared) through `deleteFolder`, and entries that lead elsewhere
+// or changed since the listing left alone. Each item that cannot go stays; the others still go.
+void DeleteListedEntries(FileSystem& files, const HeldFolder& folder,
+                         std::vector<DirectoryEntry> entries,
+                         const std::function<void(HeldFolder&)>& deleteFolder);
 
 // Opens the entry `listed` of `folder` for deletion; a folder in use by another program is
 // opened for emptying alone, so that what it holds still goes, and a file whose attributes
