@@ -1,10 +1,9 @@
 #pragma once
 
-// Forced deletion through handles, as the scripting runtime's DeleteFile / DeleteFolder with
-// force = true do it: read-only, hidden and system items go like any other. A link (a
-// junction, mount point or symbolic link opened as itself) is removed as a link: nothing
-// behind it is listed, changed or deleted. An entry that leads elsewhere without showing as a
-// link (as Wine shows Unix links) is left alone.
+// Forced deletion through handles: read-only, hidden and system items go like any other. A
+// link (a junction, mount point or symbolic link opened as itself) is removed as a link:
+// nothing behind it is listed, changed or deleted. An entry that leads elsewhere without
+// showing as a link (as Wine shows Unix links) is left alone.
 
 #include <cstdint>
 #include <functional>

@@ -1,7 +1,7 @@
 #pragma once
 
-// Listing a folder through its own handle, with the attribute mask of the forms run-time's
-// directory listing (see FolderListing.h).
+// Listing a folder through its own handle, with the same attribute masks as a listing by path
+// (see FolderListing.h).
 
 #include <cstdint>
 #include <functional>
