@@ -5,7 +5,8 @@
 #   1. Dustvale.exe's footprint beside the baseline tray program (bench/footprint.py): CPU time
 #      and private memory over SECONDS of idling, start-up to the icon, one tick, the menu, the
 #      executables' sizes of both architectures, with an empty Recycle Bin and with 10,000
-#      items in it;
+#      items in it; Dustvale's latency, CPU and memory beside those of the program before its
+#      Recycle Bin worker (bench/earlier/, a run on a 2-core machine like CI's);
 #   2. the Temp Files clean beside `rd /s /q` at 10,000 and 50,000 files, and 50 runs of it
 #      raced by a process swapping its folders for links to an outside folder (bench/cleaner.py);
 #   3. Dustvale's own code in the simulated Windows under valgrind: instructions per tick and
@@ -72,7 +73,8 @@ run_step() {  # name, command...: 0 ran with every aim met, 3 ran with an aim mi
   esac
 }
 run_step "footprint" /usr/bin/python3 "$repo/bench/footprint.py" --build "$build" \
-  --seconds "$seconds" --items 10000 --sizes-of "$repo/build/mingw-x86"
+  --seconds "$seconds" --items 10000 --sizes-of "$repo/build/mingw-x86" \
+  --compare "$repo/bench/earlier/footprint-counted-on-the-window-thread.json"
 run_step "cleaner" /usr/bin/python3 "$repo/bench/cleaner.py" --build "$build" \
   --files 10000 50000 --race-runs 50
 run_step "own cost" /usr/bin/python3 "$repo/bench/own_cost.py" --build "$repo/build/linux-bench" \
