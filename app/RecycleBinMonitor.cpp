@@ -46,10 +46,10 @@ void RecycleBinMonitor::OnRequestsDone() {
             continue;
         }
         queryUnderWay_ = false;
-        if (!queryOutdated_) nextQueryAt_ = now + kPauseAfterQuery * (now - queryStartedAt_);
         // Figures from before an emptying would show items that are gone and could ask for
         // another emptying: the next query tells.
         if (queryOutdated_) continue;
+        nextQueryAt_ = now + kPauseAfterQuery * (now - queryStartedAt_);
         RecycleBinFigures figures;
         if (result.status >= 0) {  // a failed query leaves the record at zero: an empty bin
             figures.bytes = result.info.i64Size;

@@ -9,14 +9,12 @@ namespace {
 
 constexpr std::uint32_t kKindBits = attr::kDirectory | attr::kReparsePoint;
 
-// A reparse point that stands for another entry; other reparse points (cloud placeholders,
-// deduplicated or compressed files) hold their own data and are what their attributes say.
+}  // namespace
+
 bool IsLink(const EntryInfo& info) {
     return (info.attributes & attr::kReparsePoint) != 0 &&
            (info.reparseTag & reparse::kNameSurrogate) != 0;
 }
-
-}  // namespace
 
 Text ChildPath(const Text& folderFinalPath, const Text& name) {
     // Not EnsureTrailing, which trims: a name may end in a blank.

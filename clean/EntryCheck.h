@@ -45,6 +45,11 @@ struct CheckedEntry {
 // `folder`'s final path followed by `name`.
 Text ChildPath(const Text& folderFinalPath, const Text& name);
 
+// True for a reparse point that stands for another entry (a junction, mount point or symbolic
+// link); other reparse points (cloud placeholders, deduplicated or compressed files) hold
+// their own data and are what their attributes say.
+bool IsLink(const EntryInfo& info);
+
 // Opens the entry `listed` of `folder` as itself with `rights` and tells what it is. It is
 // Elsewhere unless its handle agrees with the listing (the same number, a folder or not, a
 // reparse point or not) and its final path is the folder's followed by its name.

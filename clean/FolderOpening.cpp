@@ -47,9 +47,7 @@ std::optional<DirectoryEntry> FindListed(EntryHandle& folder, const Text& name) 
 
 bool IsPlainFolder(EntryHandle& handle) {
     const std::optional<EntryInfo> info = handle.Info();
-    return info && (info->attributes & attr::kDirectory) != 0 &&
-           ((info->attributes & attr::kReparsePoint) == 0 ||
-            (info->reparseTag & reparse::kNameSurrogate) == 0);
+    return info && (info->attributes & attr::kDirectory) != 0 && !IsLink(*info);
 }
 
 }  // namespace
