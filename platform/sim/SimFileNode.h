@@ -25,6 +25,7 @@ struct SimFileSystem::Node : std::enable_shared_from_this<Node> {
     std::optional<Text> linkTarget;  // set for a folder or file link
     bool unixLink = false;           // a link as Wine shows a Unix symbolic link
     bool inUse = false;
+    bool endless = false;  // reads repeat `bytes` without end, as a device would
     bool denyListing = false;
     bool readOnlyFolder = false;
     int openCount = 0;    // files the program has open on it

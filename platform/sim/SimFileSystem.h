@@ -83,6 +83,9 @@ public:
     // target, RemoveDirectory removes the target when it is empty (and keeps the link), and
     // FinalPath names the target. Only FinalPath tells such a link from its target.
     void AddUnixLink(const Text& path, const Text& target);
+    // A file that reads as `repeated` over and over without end, as a link to a device or a
+    // pipe that never closes does. Reading it to its end throws std::length_error.
+    void AddEndlessFile(const Text& path, std::string repeated);
     void SetInUse(const Text& path, bool inUse);         // DeleteFile / Open fail while in use
     void SetDenyListing(const Text& folder, bool deny);  // FindFirstFile in it fails
     void SetReadOnlyFolder(const Text& folder, bool readOnly);  // nothing can be created in it

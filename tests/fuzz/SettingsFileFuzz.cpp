@@ -1,9 +1,9 @@
 // The settings file with any bytes as its content. Reading leaves the file as it was and
-// closes it; the setting read is "OFF" for a file without text, is the first field of the UTF-16
+// closes it; the setting read is "OFF" for a file without text, is the first line of the UTF-16
 // text after a UTF-16 byte-order mark or else of the ANSI text (after a UTF-8 mark, if any),
-// never spans a comma or a line end outside quotes, stores back and reads again as itself,
-// and the auto-empty decision it gives never fails and, once due, stays due for every larger
-// item count.
+// stores back and reads again as itself, and the auto-empty decision it gives never fails, is
+// never due for anything but digits with blanks around them, and, once due, stays due for
+// every larger item count.
 
 #include <cstddef>
 #include <cstdint>
@@ -32,9 +32,18 @@ Text Load(sim::SimWindows& sim, NumberedFiles& table) {
     return value;
 }
 
-// A value the file keeps as it is: the reader would cut or unquote anything else.
-bool StoresAsItself(const Text& value) {
-    return value.find_first_of(u",\r\n\"") == Text::npos && (value.empty() || value[0] != u' ');
+// A value the file keeps as it is: a line end would cut it.
+bool StoresAsItself(const Text& value) { return value.find_first_of(u"\r\n") == Text::npos; }
+
+// Digits with blanks (spaces and tabs) around them, and nothing else.
+bool IsPlainNumber(const Text& value) {
+    const std::size_t first = value.find_first_not_of(u" \t");
+    if (first == Text::npos) return false;
+    const std::size_t last = value.find_last_not_of(u" \t");
+    for (std::size_t i = first; i <= last; ++i) {
+        if (value[i] < u'0' || value[i] > u'9') return false;
+    }
+    return true;
 }
 
 bool StartsWith(std::string_view bytes, std::string_view mark) {
@@ -67,7 +76,7 @@ bool SurvivesAnsi(sim::SimKernel& kernel, const Text& value) {
 
 void CheckDecision(const Text& value, std::uint32_t count) {
     const bool due = AutoEmptyDue(value, count);
-    if (value == kAutoCleanOff) {
+    if (value == kAutoCleanOff || !IsPlainNumber(value)) {
         FUZZ_CHECK(!due);
         return;
     }
@@ -90,16 +99,11 @@ void CheckOne(const std::string& bytes) {
         return;
     }
 
-    FUZZ_CHECK(value.size() <= contents.size());
-    const std::size_t first = contents.find_first_not_of(u' ');
-    const bool quoted = first != Text::npos && contents[first] == u'"';
-    if (quoted) {
-        FUZZ_CHECK(value.find(u'"') == Text::npos);
-    } else {
-        FUZZ_CHECK(value.find_first_of(u",\r\n") == Text::npos);
-        FUZZ_CHECK(contents.compare(first == Text::npos ? contents.size() : first, value.size(),
-                                    value) == 0);
-    }
+    // The first line, as stored: it begins the text and ends at a line end or at the end.
+    FUZZ_CHECK(value.find_first_of(u"\r\n") == Text::npos);
+    FUZZ_CHECK(contents.compare(0, value.size(), value) == 0);
+    FUZZ_CHECK(value.size() == contents.size() || contents[value.size()] == u'\r' ||
+               contents[value.size()] == u'\n');
 
     std::uint32_t count = 0;
     for (std::size_t i = 0; i < bytes.size() && i < 4; ++i) count = count << 8 | static_cast<std::uint8_t>(bytes[i]);

@@ -92,7 +92,7 @@ TEST(AppMonitor, TheTooltipReachesTheShellEveryTickThePictureOnlyWhenItChanges) 
     EXPECT_EQ(scene.ShownIcon()->icon, SimUserInterface::kTrayFullHandle);
 }
 
-TEST(AppMonitor, AutoEmptyFollowsTheSettingReadAtStartUpAndNeverEmptiesOnATextWithoutNumber) {
+TEST(AppMonitor, AutoEmptyFollowsTheSettingReadAtStartUpAndNeverEmptiesOnAnythingButANumber) {
     const struct {
         std::optional<std::string> file;
         int items;
@@ -104,10 +104,16 @@ TEST(AppMonitor, AutoEmptyFollowsTheSettingReadAtStartUpAndNeverEmptiesOnATextWi
         {"15\r\n", 14, false},
         {"15\r\n", 15, true},
         {"15\r\n", 16, true},
-        {"2.5\r\n", 2, false},
-        {"2.5\r\n", 3, true},
+        {" 15 \r\n", 15, true},
         {"0\r\n", 0, true},     // also when the bin is already empty
-        // No number: never emptied, whatever the bin holds.
+        // No plain number: never emptied, whatever the bin holds.
+        {"2.5\r\n", 1000, false},
+        {"1,000\r\n", 1000, false},
+        {"0x10\r\n", 1000, false},
+        {"-0\r\n", 1000, false},
+        {"-1\r\n", 1000, false},
+        {"3 files\r\n", 1000, false},
+        {"\"7\"\r\n", 1000, false},
         {"off\r\n", 1000, false},
         {"\r\n", 1000, false},  // an empty threshold box stored
         {"abc\r\n", 1000, false},
