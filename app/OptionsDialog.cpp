@@ -1,6 +1,7 @@
 #include "app/OptionsDialog.h"
 
 #include "common/ApplicationPaths.h"
+#include "common/ApplicationTitle.h"
 #include "res/ResourceIds.h"
 #include "settings/Autostart.h"
 #include "settings/SettingsFile.h"
@@ -36,7 +37,8 @@ OptionsDialog::OptionsDialog(Platform& platform, ProgramWindows& programWindows,
     InitializeCommonControls(initialization);
 }
 
-OptionsDialog::~OptionsDialog() { Close(); }
+// The window goes with the object; the setting it held is no longer there to take anything up.
+OptionsDialog::~OptionsDialog() { Unload(); }
 
 void OptionsDialog::InitializeCommonControls(WindowStartup& initialization) {
     initialization.StartCommonControls();
@@ -58,42 +60,55 @@ void OptionsDialog::Load() {
     window_ = platform_.dialogs.CreateDialogWindow(OptionsDialogLayout(), *this);
     if (!window_) return;
     programWindows_.Add(*this);
-    const Text autoClean = autoEmpty_->Value();
-    if (autoClean != kAutoCleanOff) {
-        window_->SetText(ThresholdBox, autoClean);
-        SetCheck(AutoEmptyBox, true);  // a change: OnAutoEmptyClicked stores the setting again
-        window_->SetEnabled(ThresholdBox, true);
-    } else {
-        SetCheck(AutoEmptyBox, false);
-        window_->SetEnabled(ThresholdBox, false);
-    }
+    // The user may tick auto-empty before typing a threshold: nothing empties the bin until the
+    // dialog closes.
+    autoEmpty_->Hold();
+    // Shown, not stored: the file already holds it, in whatever form it was saved.
+    lastStored_ = autoEmpty_->Value();
+    const bool on = lastStored_ != kAutoCleanOff;
+    if (on) window_->SetText(ThresholdBox, lastStored_);
+    window_->SetChecked(AutoEmptyBox, on);
+    window_->SetEnabled(ThresholdBox, on);
     // The autostart box starts clear whatever the registry holds: the Run value is never read
     // back.
 }
 
-void OptionsDialog::Close() {
+void OptionsDialog::Unload() {
     if (!window_) return;
     window_.reset();
     programWindows_.Remove(*this);
 }
 
-void OptionsDialog::SetCheck(Control box, bool checked) {
-    const bool before = window_->IsChecked(box);
-    window_->SetChecked(box, checked);
-    if (before != checked) ControlClicked(box);
+void OptionsDialog::Close() {
+    if (!window_) return;
+    Unload();
+    // The program goes by what the file holds, read as at start, so that a restart changes
+    // nothing; a save that failed leaves the setting the file still holds.
+    autoEmpty_->Set(LoadAutoClean(platform_, files_, ApplicationFolder(platform_.kernel)));
+    autoEmpty_->Release();
 }
 
-void OptionsDialog::StoreAutoEmpty() {
-    const bool on = window_->IsChecked(AutoEmptyBox);
-    window_->SetEnabled(ThresholdBox, on);
-    // Stored as the user left it: no trimming. A text without a number is never due.
-    const Text value = on ? window_->GetText(ThresholdBox) : kAutoCleanOff;
-    SaveAutoClean(platform_, files_, ApplicationFolder(platform_.kernel), value);
-    // The program goes by it at once, whether or not the file could be written.
-    autoEmpty_->Set(value);
+Text OptionsDialog::ShownAutoEmpty() const {
+    // As the user left it: no trimming. A text that is not a plain number is never due.
+    return window_->IsChecked(AutoEmptyBox) ? window_->GetText(ThresholdBox) : kAutoCleanOff;
 }
 
-void OptionsDialog::OnAutoEmptyClicked() { StoreAutoEmpty(); }
+void OptionsDialog::StoreAutoEmpty(const Text& value) {
+    lastStored_ = value;
+    const Text folder = ApplicationFolder(platform_.kernel);
+    if (SaveAutoClean(platform_, files_, folder, value)) return;
+    // In a folder the user may not write to, such as Program Files, nothing redirects the write.
+    platform_.ui.MessageBox(window_->Handle(),
+                            u"Dustvale could not save its settings in \"" +
+                                SettingsFilePath(folder) +
+                                u"\". To keep them, move Dustvale to a folder you may write to.",
+                            kApplicationTitle, mb::kOk | mb::kIconWarning);
+}
+
+void OptionsDialog::OnAutoEmptyClicked() {
+    window_->SetEnabled(ThresholdBox, window_->IsChecked(AutoEmptyBox));
+    StoreAutoEmpty(ShownAutoEmpty());
+}
 
 void OptionsDialog::OnAutostartClicked() {
     if (window_->IsChecked(AutostartBox)) {
@@ -104,7 +119,8 @@ void OptionsDialog::OnAutostartClicked() {
 }
 
 void OptionsDialog::OnCloseClicked() {
-    StoreAutoEmpty();
+    // Only what the user changed is written: a file saved in another form keeps its bytes.
+    if (const Text shown = ShownAutoEmpty(); shown != lastStored_) StoreAutoEmpty(shown);
     Close();
 }
 

@@ -1,10 +1,11 @@
 #pragma once
 
-// The Options dialog: the auto-empty threshold and starting with Windows. Each check box acts
-// the moment its state changes, whoever changed it; Close stores the threshold once more; closing
-// from the title bar (or Esc) stores nothing. What it stores is also the setting the running
-// program goes by from then on. The dialog is modeless and there is only one: a further opening
-// brings it forward.
+// The Options dialog: the auto-empty threshold and starting with Windows. Opening it stores
+// nothing; each check box acts the moment the user changes it; Close stores the threshold when
+// the user changed it; closing from the title bar (or Esc) stores nothing. While it is open the
+// running program's auto-empty setting is held, and when it closes, however it closes, the
+// program goes by what the settings file holds. The dialog is modeless and there is only one: a
+// further opening brings it forward.
 
 #include <cstddef>
 #include <memory>
@@ -41,27 +42,29 @@ public:
     OptionsDialog& operator=(const OptionsDialog&) = delete;
 
     // Loads and shows the dialog with the setting the program runs with, or brings the loaded
-    // dialog forward. What the dialog stores becomes that setting at once.
+    // dialog forward. The setting is held until the dialog closes.
     void Show(AutoEmptySetting& autoEmpty);
 
-    // ProgramWindow: the window goes, the object stays for the next opening.
+    // ProgramWindow: the window goes, the object stays for the next opening, and the program
+    // takes up the stored setting.
     void Close() override;
 
 private:
     void InitializeCommonControls(WindowStartup& initialization);
     void Load();
+    // The window goes and leaves the program's open windows.
+    void Unload();
     void OnAutoEmptyClicked();
     void OnAutostartClicked();
     void OnCloseClicked();
     void EnableAutostart();
     void DisableAutostart();
 
-    // Stores the auto-empty setting as the auto-empty box shows it; the threshold box is enabled
-    // with it.
-    void StoreAutoEmpty();
-    // Sets a check box as the program does; a change runs the box's click handling, as a
-    // click of the user would.
-    void SetCheck(Control box, bool checked);
+    // The auto-empty setting as the dialog shows it: "OFF", or the threshold box's text as the
+    // user left it.
+    Text ShownAutoEmpty() const;
+    // Writes `value` to the settings file; a failure is told to the user.
+    void StoreAutoEmpty(const Text& value);
 
     // DialogListener
     void ControlClicked(std::size_t control) override;
@@ -71,6 +74,7 @@ private:
     ProgramWindows& programWindows_;
     NumberedFiles& files_;
     AutoEmptySetting* autoEmpty_ = nullptr;  // while the window is loaded
+    Text lastStored_;  // what the settings file holds as far as the dialog knows
     std::unique_ptr<DialogWindow> window_;
 };
 

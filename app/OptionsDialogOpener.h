@@ -9,8 +9,9 @@ namespace dustvale {
 class OptionsDialogOpener {
 public:
     // Shows the single Options dialog without making it modal: loads it when it is not
-    // loaded (it then shows `autoEmpty`, the setting the program runs with, and what it stores
-    // becomes that setting at once), brings it forward when it is open. Returns at once.
+    // loaded (it then shows `autoEmpty`, the setting the program runs with, holds it while it
+    // is open and sets it from the settings file when it closes), brings it forward when it is
+    // open. Returns at once.
     // `autoEmpty` outlives the dialog's window.
     virtual void ShowOptions(AutoEmptySetting& autoEmpty) = 0;
 

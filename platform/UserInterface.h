@@ -16,6 +16,7 @@ namespace dustvale {
 namespace mb {
 constexpr std::uint32_t kOk = 0x00;
 constexpr std::uint32_t kOkCancel = 0x01;
+constexpr std::uint32_t kIconWarning = 0x30;
 constexpr std::uint32_t kIconInformation = 0x40;
 constexpr std::int32_t kIdOk = 1;
 constexpr std::int32_t kIdCancel = 2;

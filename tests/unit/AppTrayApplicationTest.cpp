@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/Application.h"
+#include "app/OptionsDialog.h"
 #include "AppTestScene.h"
 #include "platform/sim/SimDialogs.h"
 
@@ -308,6 +311,59 @@ TEST(AppApplication, AnOptionsDialogLeftOpenAfterExitKeepsTheProgramUntilItClose
     EXPECT_EQ(sim.clock().Now(), 6000u);
     EXPECT_EQ(sim.shell().QueryCount(), 2u);  // the monitor stopped with the main window
     EXPECT_TRUE(sim.dialogs().Open().empty());
+}
+
+// What the user does in the Options dialog, and when.
+using DialogSteps = std::vector<std::pair<std::uint64_t, std::function<void(sim::SimDialog&)>>>;
+
+// The whole program with `items` files in C:'s bin: the user opens Options at 1.5 s, takes the
+// `steps` in the dialog, and chooses Exit at 9 s. The emptyings asked for meanwhile.
+std::size_t EmptyingsWhileTheUser(int items, const DialogSteps& steps) {
+    sim::SimWindows sim;
+    Platform platform = sim.platform();
+    sim.files().AddFile(u"C:\\Program Files\\Dustvale\\Dustvale.exe.manifest", "x",
+                        attr::kHidden);
+    for (int i = 0; i < items; ++i) sim.shell().AddToRecycleBin(u'C', 10);
+    auto choose = [&sim](Text caption) {
+        sim.ui().AnswerMenu([caption](const SimUserInterface::MenuCall& call) {
+            return sim::FindCommand(call.items, {caption});
+        });
+        const auto icon = sim.shell().Icons().at(0);
+        sim.shell().SendCallback(icon.hwnd, icon.id, msg::kLButtonUp);
+    };
+    sim.windows().At(1500, [&] { choose(u"Options"); });
+    for (const auto& [at, step] : steps) {
+        sim.windows().At(at, [&sim, &step] { step(*sim.dialogs().Open().at(0)); });
+    }
+    sim.windows().At(9000, [&] { choose(u"Exit"); });
+    EXPECT_EQ(RunApplication(platform), 0);
+    return sim.shell().EmptyCalls().size();
+}
+
+void TickAutoEmpty(sim::SimDialog& dialog) { dialog.Click(OptionsDialog::AutoEmptyBox); }
+void PressClose(sim::SimDialog& dialog) { dialog.Click(OptionsDialog::CloseButton); }
+
+TEST(AppApplication, TickingAutoEmptyWithAFullBinEmptiesNothingBeforeTheUserChoseAThreshold) {
+    // The tick stores the default 15 at once; the user takes three seconds to type 500.
+    const DialogSteps typed{
+        {2000, TickAutoEmpty},
+        {5000, [](sim::SimDialog& d) { d.Type(OptionsDialog::ThresholdBox, u"500"); }},
+        {5500, PressClose},
+    };
+    EXPECT_EQ(EmptyingsWhileTheUser(20, typed), 0u);
+    // The default, chosen with Close, empties at the next tick, as the user asked.
+    EXPECT_EQ(EmptyingsWhileTheUser(20, {{2000, TickAutoEmpty}, {5000, PressClose}}), 1u);
+}
+
+TEST(AppApplication, APastedThresholdThatIsNotANumberEmptiesNothing) {
+    for (const Text pasted : {u"1,000", u"1.000", u"2,500", u"0x10", u"-0", u"-1"}) {
+        const DialogSteps steps{
+            {2000, TickAutoEmpty},
+            {2500, [&pasted](sim::SimDialog& d) { d.Paste(OptionsDialog::ThresholdBox, pasted); }},
+            {3000, PressClose},
+        };
+        EXPECT_EQ(EmptyingsWhileTheUser(5, steps), 0u);
+    }
 }
 
 }  // namespace

@@ -57,71 +57,109 @@ TEST_F(OptionsDialogTest, AutoEmptyOffOpensClearWithTheDisabledDefaultAndWritesN
     EXPECT_FALSE(sim.files().Exists(kSettings));
 }
 
-TEST_F(OptionsDialogTest, OpeningWithAThresholdShowsItAndRewritesTheFile) {
-    sim.files().AddFile(kSettings, "20\r\n");  // stored earlier in this run
-    sim::SimDialog& dialog = Open(u"15");
-    EXPECT_TRUE(dialog.IsChecked(OptionsDialog::AutoEmptyBox));
-    EXPECT_TRUE(dialog.IsEnabled(OptionsDialog::ThresholdBox));
-    EXPECT_EQ(dialog.GetText(OptionsDialog::ThresholdBox), u"15");
-    EXPECT_EQ(Stored(), "15\r\n");
+TEST_F(OptionsDialogTest, OpeningAndClosingWithoutAChangeLeavesTheFileAsItWasSaved) {
+    using namespace std::string_literals;
+    const struct {
+        const char* what;
+        std::string bytes;
+    } cases[] = {
+        {"quoted", "\"7\"\r\n"},
+        {"UTF-16 with a second line", "\xFF\xFE" "7\0\r\0\n\0" "x\0"s},
+        {"a digit beyond ANSI", "\xFF\xFE" "\x67\x06" "\r\0\n\0"s},
+    };
+    for (const auto& c : cases) {
+        for (const bool closeButton : {false, true}) {
+            sim.files().AddFile(kSettings, c.bytes);
+            sim::SimDialog& dialog = Open(LoadAutoClean(platform, files, kFolder));
+            EXPECT_TRUE(dialog.IsChecked(OptionsDialog::AutoEmptyBox)) << c.what;
+            EXPECT_TRUE(dialog.IsEnabled(OptionsDialog::ThresholdBox)) << c.what;
+            EXPECT_EQ(Stored(), c.bytes) << c.what << ": opening writes nothing";
+            if (closeButton) {
+                dialog.Click(OptionsDialog::CloseButton);
+            } else {
+                dialog.CloseBox();
+            }
+            EXPECT_EQ(Stored(), c.bytes) << c.what << ": nothing changed, nothing written";
+        }
+    }
 }
 
-TEST_F(OptionsDialogTest, WhatItStoresIsTheProgramsSettingAtOnceAndTheNextOpeningShowsIt) {
-    sim::SimDialog& first = Open(u"15");
-    first.Type(OptionsDialog::ThresholdBox, u"20");
+TEST_F(OptionsDialogTest, WhatItStoresEmptiesNothingUntilTheDialogCloses) {
+    sim::SimDialog& dialog = Open(u"OFF");
+    dialog.Click(OptionsDialog::AutoEmptyBox);
+    EXPECT_EQ(Stored(), "15\r\n") << "ticking stores the box's text at once";
+    EXPECT_FALSE(setting.Due(1000000)) << "the user has not typed a threshold yet";
+    dialog.Type(OptionsDialog::ThresholdBox, u"500");
     EXPECT_EQ(Stored(), "15\r\n") << "typing stores nothing";
-    EXPECT_EQ(setting.Value(), u"15");
-    first.Click(OptionsDialog::CloseButton);
-    EXPECT_EQ(Stored(), "20\r\n");
-    EXPECT_EQ(setting.Value(), u"20");
+    dialog.Click(OptionsDialog::CloseButton);
+    EXPECT_EQ(Stored(), "500\r\n");
+    EXPECT_EQ(setting.Value(), u"500");
+    EXPECT_FALSE(setting.Due(499));
+    EXPECT_TRUE(setting.Due(500));
     EXPECT_EQ(sim.dialogs().Current(), nullptr) << "Close closes the dialog";
     EXPECT_EQ(programWindows.Count(), 0u);
 
+    // Held, even at the setting from before, until it closes, however it closes.
     sim::SimDialog& second = Reopen();
-    EXPECT_EQ(second.GetText(OptionsDialog::ThresholdBox), u"20");
-    EXPECT_EQ(Stored(), "20\r\n");
+    EXPECT_EQ(second.GetText(OptionsDialog::ThresholdBox), u"500");
+    EXPECT_FALSE(setting.Due(1000000));
+    second.Click(OptionsDialog::AutoEmptyBox);
+    EXPECT_EQ(Stored(), "OFF\r\n");
+    second.Escape();
+    EXPECT_EQ(setting.Value(), u"OFF") << "the file's value, stored before Esc";
+    EXPECT_FALSE(setting.Held());
 }
 
-TEST_F(OptionsDialogTest, ASettingStoredWithoutAFileIsNotSwitchedOffByLookingAtIt) {
-    // Started without a settings file: off.
-    sim::SimDialog& first = Open(u"OFF");
-    first.Click(OptionsDialog::AutoEmptyBox);
-    first.Type(OptionsDialog::ThresholdBox, u"7");
-    first.Click(OptionsDialog::CloseButton);
-    EXPECT_EQ(Stored(), "7\r\n");
-
-    sim::SimDialog& second = Reopen();
-    EXPECT_TRUE(second.IsChecked(OptionsDialog::AutoEmptyBox));
-    EXPECT_TRUE(second.IsEnabled(OptionsDialog::ThresholdBox));
-    EXPECT_EQ(second.GetText(OptionsDialog::ThresholdBox), u"7");
-    second.Click(OptionsDialog::CloseButton);
-    EXPECT_EQ(Stored(), "7\r\n");
-    EXPECT_EQ(setting.Value(), u"7");
+TEST_F(OptionsDialogTest, AFailedSaveIsToldAndTheProgramKeepsWhatTheFileHolds) {
+    sim.files().AddFile(kSettings, "40\r\n", attr::kReadOnly);
+    sim::SimDialog& dialog = Open(u"40");
+    dialog.Click(OptionsDialog::AutoEmptyBox);
+    ASSERT_EQ(sim.ui().MessageBoxes().size(), 1u);
+    const auto& box = sim.ui().MessageBoxes()[0];
+    EXPECT_EQ(box.text, u"Dustvale could not save its settings in \"" + kSettings +
+                            u"\". To keep them, move Dustvale to a folder you may write to.");
+    EXPECT_EQ(box.style, mb::kOk | mb::kIconWarning);
+    EXPECT_EQ(box.owner, dialog.Handle());
+    dialog.Click(OptionsDialog::CloseButton);
+    EXPECT_EQ(sim.ui().MessageBoxes().size(), 1u) << "Close has nothing new to store";
+    EXPECT_EQ(setting.Value(), u"40");
 }
 
-TEST_F(OptionsDialogTest, CheckBoxStoresAtOnceAndClearingStoresExactlyOff) {
+TEST_F(OptionsDialogTest, APasteIntoTheThresholdIsTakenOnlyWhenItIsDigits) {
+    sim::SimDialog& dialog = Open(u"OFF");
+    dialog.Click(OptionsDialog::AutoEmptyBox);
+    for (const Text pasted : {u"1,000", u"1.000", u"2,500", u"0x10", u"-0", u"-1", u" 5"}) {
+        dialog.Paste(OptionsDialog::ThresholdBox, pasted);
+        EXPECT_EQ(dialog.GetText(OptionsDialog::ThresholdBox), u"15");
+    }
+    EXPECT_EQ(dialog.RefusalBalloons(), 7);
+    dialog.Paste(OptionsDialog::ThresholdBox, u"250");
+    dialog.Click(OptionsDialog::CloseButton);
+    EXPECT_EQ(Stored(), "250\r\n");
+}
+
+TEST_F(OptionsDialogTest, TheCheckBoxStoresAtOnceAndClearingStoresExactlyOff) {
     sim::SimDialog& dialog = Open(u"OFF");
     dialog.Click(OptionsDialog::AutoEmptyBox);
     EXPECT_TRUE(dialog.IsEnabled(OptionsDialog::ThresholdBox));
-    EXPECT_EQ(Stored(), "15\r\n");
     // The box takes digits alone: blanks, letters and separators are refused as they are typed.
     dialog.Type(OptionsDialog::ThresholdBox, u" 1,000 items");
     EXPECT_EQ(dialog.GetText(OptionsDialog::ThresholdBox), u"1000");
     dialog.Click(OptionsDialog::AutoEmptyBox);
     EXPECT_FALSE(dialog.IsEnabled(OptionsDialog::ThresholdBox));
     EXPECT_EQ(Stored(), std::string("OFF\r\n", 5));
-    EXPECT_EQ(setting.Value(), u"OFF");
     dialog.Click(OptionsDialog::AutoEmptyBox);
     EXPECT_EQ(Stored(), "1000\r\n");
-    EXPECT_EQ(setting.Value(), u"1000");
     dialog.Type(OptionsDialog::ThresholdBox, u"");
     dialog.Enter();  // Enter presses Close
     EXPECT_EQ(Stored(), "\r\n") << "an empty box is stored as it is, and never due";
     EXPECT_EQ(setting.Value(), u"");
+    EXPECT_FALSE(setting.Due(1000000));
     EXPECT_EQ(sim.dialogs().Current(), nullptr);
 }
 
 TEST_F(OptionsDialogTest, ClosingFromTheTitleBarOrWithEscStoresNothing) {
+    sim.files().AddFile(kSettings, "15\r\n");
     sim::SimDialog& first = Open(u"15");
     first.Type(OptionsDialog::ThresholdBox, u"40");
     first.CloseBox();
