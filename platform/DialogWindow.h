@@ -44,8 +44,9 @@ struct ControlLayout {
     ControlKind kind = ControlKind::CheckBox;
     Text text;  // caption, or the initial text of a text box
     TwipsRect bounds;
-    // A text box into which only digits can be typed (ES_NUMBER): the system refuses any other
-    // character and says so. The text can still be emptied.
+    // A text box that takes digits only (ES_NUMBER): the system refuses any other character
+    // typed, and a paste that is not digits alone, and says so in a balloon at the box. The
+    // text can still be emptied.
     bool digitsOnly = false;
 };
 

@@ -11,6 +11,8 @@ PixelRect ToPixels(const TwipsRect& twips, std::int32_t dpi) {
             TwipsToPixels(twips.width, dpi), TwipsToPixels(twips.height, dpi)};
 }
 
+bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
 }  // namespace
 
 SimDialog::SimDialog(SimDialogs& owner, SimWindowing& windows, const DialogLayout& layout,
@@ -75,8 +77,23 @@ void SimDialog::Type(std::size_t control, const Text& text) {
     // Key by key, as Windows takes them: each character that is not a digit is refused.
     target.text.clear();
     for (char16_t c : text) {
-        if (c >= u'0' && c <= u'9') target.text += c;
+        if (IsDigit(c)) {
+            target.text += c;
+        } else {
+            ++refusalBalloons_;
+        }
     }
+}
+
+void SimDialog::Paste(std::size_t control, const Text& text) {
+    Control& target = controls_.at(control);
+    if (!target.enabled || target.kind != ControlKind::TextBox) return;
+    if (layout_.controls.at(control).digitsOnly &&
+        (text.empty() || !std::all_of(text.begin(), text.end(), IsDigit))) {
+        ++refusalBalloons_;
+        return;
+    }
+    target.text = text;
 }
 
 void SimDialog::Enter() {

@@ -54,6 +54,8 @@ public:
     bool IsVisible() const { return visible_; }
     int TimesShownCentred() const { return shownCentred_; }
     int TimesBroughtToFront() const { return broughtToFront_; }
+    // The balloons a digits-only box showed to refuse what was typed or pasted into it.
+    int RefusalBalloons() const { return refusalBalloons_; }
 
     // --- for tests: what the user does -----------------------------------------------------
     // A mouse click. A disabled control ignores it. A check box toggles, then reports.
@@ -61,6 +63,9 @@ public:
     // The user replaces a text box's text (an enabled one only), typing it key by key: a box
     // for digits only refuses every other character. Nothing is reported.
     void Type(std::size_t control, const Text& text);
+    // The user pastes `text` over the whole of a text box's text (an enabled one only). A box
+    // for digits only refuses a paste that is not digits alone, as a typed letter.
+    void Paste(std::size_t control, const Text& text);
     void Enter();     // presses the default button
     void Escape();    // asks to close
     void CloseBox();  // the title bar's close box: asks to close
@@ -83,6 +88,7 @@ private:
     bool visible_ = false;
     int shownCentred_ = 0;
     int broughtToFront_ = 0;
+    int refusalBalloons_ = 0;
 };
 
 class SimDialogs final : public Dialogs {

@@ -6,6 +6,7 @@
 
 #include "platform/CaptionFit.h"
 #include "platform/win32/UniqueHandle.h"
+#include "platform/win32/Win32DigitsOnlyBox.h"
 #include "platform/win32/Win32Convert.h"
 
 namespace dustvale::win32 {
@@ -257,6 +258,9 @@ public:
             nullptr, &Win32Dialog::DialogProc, reinterpret_cast<LPARAM>(this));
         if (hwnd_ == nullptr) return false;
         ::SetPropW(hwnd_, kDialogProperty, reinterpret_cast<HANDLE>(1));
+        for (std::size_t i = 0; i < layout_.controls.size(); ++i) {
+            if (layout_.controls[i].digitsOnly) RefuseNonDigitPastes(Item(i));
+        }
         Arrange();
         smallIcon_ = LoadIconResource(layout_.smallIcon, SM_CXSMICON, SM_CYSMICON);
         bigIcon_ = LoadIconResource(layout_.smallIcon, SM_CXICON, SM_CYICON);
