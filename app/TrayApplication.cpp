@@ -6,6 +6,7 @@
 
 #include "app/OptionsDialogOpener.h"
 #include "app/SizeLine.h"
+#include "app/TempCleanReport.h"
 #include "app/WindowStartup.h"
 #include "clean/RecentDocuments.h"
 #include "common/ApplicationPaths.h"
@@ -42,7 +43,6 @@ const Text kRecycleBinFolderArgument = u"/root,::{645FF040-5081-101B-9F08-00AA00
 const Text kRecentFilesDone = u"The Recent Files list has been cleaned.";
 const Text kTempFilesQuestion =
     u"Please make sure that you dont have any programs running while you do this operation";
-const Text kTempFilesDone = u"The Windows Temporary folder has been cleaned.";
 const Text kAboutTitle = u"About Dustvale";
 const Text kAboutText =
     u"Dustvale\r\n"
@@ -215,10 +215,10 @@ void TrayApplication::CleanTempFiles() {
     if (cleaner_.Running()) return;
     if (ShowMessageBox(kTempFilesQuestion, mb::kOkCancel, kApplicationTitle) != mb::kIdOk) return;
     if (!open_) return;
-    cleaner_.CleanTempFolders();
+    const TempCleanResult result = cleaner_.CleanTempFolders();
     // Exit during the clean: the window is closed, no box follows.
     if (!open_) return;
-    ShowMessageBox(kTempFilesDone, mb::kOk | mb::kIconInformation, kApplicationTitle);
+    ShowMessageBox(TempCleanReport(result), mb::kOk | mb::kIconInformation, kApplicationTitle);
 }
 
 void TrayApplication::StartCCleaner() {

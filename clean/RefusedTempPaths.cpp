@@ -83,12 +83,20 @@ bool HoldsProgramFolder(const Text& folder, const std::vector<Text>& program) {
     return false;
 }
 
-bool IsRefusedTempPath(const Platform& platform, const Text& path, const Text& windowsFolder,
-                       const std::vector<Text>& program) {
-    return !IsFullPath(path) || IsDriveRoot(path) ||
-           SameFolder(platform.files, path, windowsFolder) ||
-           SameFolder(platform.files, path, platform.kernel.UserProfileFolder()) ||
-           HoldsProgramFolderAnyhow(platform.files, path, program);
+std::optional<TempPathRefusal> RefusalOf(const Platform& platform, const Text& path,
+                                         const Text& windowsFolder,
+                                         const std::vector<Text>& program) {
+    if (path.empty()) return TempPathRefusal::NoTempPath;
+    if (IsDriveRoot(path)) return TempPathRefusal::DriveRoot;
+    if (!IsFullPath(path)) return TempPathRefusal::NotAFullPath;
+    if (SameFolder(platform.files, path, windowsFolder)) return TempPathRefusal::WindowsFolder;
+    if (SameFolder(platform.files, path, platform.kernel.UserProfileFolder())) {
+        return TempPathRefusal::ProfileFolder;
+    }
+    if (HoldsProgramFolderAnyhow(platform.files, path, program)) {
+        return TempPathRefusal::ProgramFolder;
+    }
+    return std::nullopt;
 }
 
 }  // namespace dustvale

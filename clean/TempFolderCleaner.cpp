@@ -36,22 +36,24 @@ bool Holds(const TempFolderList& list, const Text& folder) {
 }
 
 // One run of the Temp Files clean; everything it uses lives in the run itself.
-bool RunClean(const Platform& platform) {
+TempCleanResult RunClean(const Platform& platform) {
     const auto yield = [&] { platform.windows.ProcessPendingMessages(); };
 
     const Text windowsFolder =
         RemoveTrailing(platform.kernel.GetEnvironmentVariable(u"WINDIR").value_or(Text{}),
                        kBackslash);
     const auto reported = platform.kernel.GetTempPath();
+    TempCleanResult result;
     // Without a temporary path there is nothing of the user's to clean; a pattern built from
     // an empty path would name a drive's root.
-    if (!reported) return false;
-    Text temp = RemoveTrailing(Trim(TrimAtNull(*reported)), kBackslash);
+    Text temp = reported ? RemoveTrailing(Trim(TrimAtNull(*reported)), kBackslash) : Text();
+    // A drive's root keeps its backslash: "C:" alone names the drive's current folder.
+    result.tempPath = temp.size() == 2 && temp[1] == u':' ? temp + u'\\' : temp;
     const Text looseFilesFolder = temp;  // as reported, short names included
     const std::vector<Text> program = ProgramFolderSpellings(platform);
-    if (temp.empty() || IsRefusedTempPath(platform, temp, windowsFolder, program)) return false;
+    result.refused = RefusalOf(platform, temp, windowsFolder, program);
+    if (result.refused) return result;
 
-    bool emptied = false;
     if (EndsWithNoCase(temp, kTemp)) {
         TempFolderList list;
         temp = EnsureTrailing(temp, kBackslash);
@@ -91,12 +93,12 @@ bool RunClean(const Platform& platform) {
                 // Current profiles keep their Temp folder outside "Local Settings", which the
                 // walk reaches only through a junction it does not follow.
                 if (!Holds(list, longTemp)) empty(longTemp);
-                emptied = true;
+                result.emptied = true;
             }
         }
     }
     DeleteLooseFiles(platform.files, looseFilesFolder);
-    return emptied;
+    return result;
 }
 
 }  // namespace
@@ -106,10 +108,10 @@ TempFolderCleaner::TempFolderCleaner(Platform& platform)
 
 TempFolderCleaner::~TempFolderCleaner() = default;
 
-bool TempFolderCleaner::CleanTempFolders() {
+TempCleanResult TempFolderCleaner::CleanTempFolders() {
     // The run holds the shared state itself, so the cleaner may go away while it yields.
     const std::shared_ptr<Shared> shared = shared_;
-    if (shared->running) return false;
+    if (shared->running) return {};
     struct RunningFlag {
         Shared& state;
         explicit RunningFlag(Shared& s) : state(s) { state.running = true; }

@@ -10,10 +10,22 @@
 // (Exit during a clean) without pulling anything from under the running clean.
 
 #include <memory>
+#include <optional>
 
+#include "clean/RefusedTempPaths.h"
 #include "platform/Platform.h"
 
 namespace dustvale {
+
+// What one clean did.
+struct TempCleanResult {
+    // At least one folder was chosen and the emptying ran.
+    bool emptied = false;
+    // Set when the temporary path was refused: then nothing at all was deleted.
+    std::optional<TempPathRefusal> refused;
+    // The temporary path as the clean read it (trimmed, without its final "\").
+    Text tempPath;
+};
 
 class TempFolderCleaner {
 public:
@@ -23,10 +35,9 @@ public:
     TempFolderCleaner(const TempFolderCleaner&) = delete;
     TempFolderCleaner& operator=(const TempFolderCleaner&) = delete;
 
-    // Runs one clean. True when at least one folder was chosen and the emptying ran; false
-    // otherwise, and false at once (doing nothing) when a clean of this cleaner is already
-    // running, i.e. when the call re-entered through one of the clean's yields.
-    bool CleanTempFolders();
+    // Runs one clean and tells what it did. Nothing is done when a clean of this cleaner is
+    // already running, i.e. when the call re-entered through one of the clean's yields.
+    TempCleanResult CleanTempFolders();
 
     // True while a clean runs.
     bool Running() const;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -172,6 +173,37 @@ TEST(AppMenu, TempFilesOkCleansThenSaysSo) {
     EXPECT_EQ(done.text, kTempDone);
     EXPECT_EQ(done.caption, u"Dustvale");
     EXPECT_EQ(done.style, mb::kOk | mb::kIconInformation);
+}
+
+TEST(AppMenu, ARefusedTempFilesCleanSaysWhyInsteadOfClaimingItCleaned) {
+    const struct {
+        std::optional<Text> tempPath;
+        Text said;
+    } cases[] = {
+        {apptest::kAppFolder + u"\\",
+         u"The Windows Temporary folder was not cleaned, because it is set to \"" +
+             apptest::kAppFolder + u"\", which holds Dustvale itself."},
+        {u"C:\\Program Files",
+         u"The Windows Temporary folder was not cleaned, because it is set to "
+         u"\"C:\\Program Files\", which holds Dustvale itself."},
+        {u"D:\\", u"The Windows Temporary folder was not cleaned, because it is set to "
+                   u"\"D:\\\", the root of a drive."},
+        {std::nullopt, u"The Windows Temporary folder was not cleaned, because Windows reports "
+                       u"no temporary folder."},
+    };
+    for (const auto& c : cases) {
+        AppScene scene;
+        scene.sim.files().AddDrive(u'D');
+        scene.sim.files().AddFile(apptest::kSettingsFile, "OFF\r\n");
+        scene.sim.kernel().SetTempPath(c.tempPath);
+        scene.Create();
+        ASSERT_TRUE(scene.Choose({u"Clean", u"Temp Files"}));
+        ASSERT_EQ(scene.sim.ui().MessageBoxes().size(), 2u);
+        const auto& closing = scene.sim.ui().MessageBoxes()[1];
+        EXPECT_EQ(closing.text, c.said);
+        EXPECT_EQ(closing.style, mb::kOk | mb::kIconInformation);
+        EXPECT_TRUE(scene.sim.files().Deletions().empty());
+    }
 }
 
 TEST(AppMenu, CCleanerStartsFromTheFirstFixedPathThatHoldsIt) {

@@ -25,7 +25,7 @@ protected:
     bool Clean() {
         auto platform = sim.platform();
         TempFolderCleaner cleaner(platform);
-        return cleaner.CleanTempFolders();
+        return cleaner.CleanTempFolders().emptied;
     }
 
     // A folder full of things to delete: a file, a hidden file, a sub-folder with a file.
@@ -70,7 +70,7 @@ TEST_F(CleanTempFolders, ATempFolderAtADrivesTopIsEmptiedAlone) {
         auto platform = fresh.platform();
         TempFolderCleaner cleaner(platform);
 
-        EXPECT_TRUE(cleaner.CleanTempFolders());
+        EXPECT_TRUE(cleaner.CleanTempFolders().emptied);
 
         EXPECT_TRUE(fs.Exists(temp));
         EXPECT_TRUE(fs.Tree(temp).empty()) << std::string(letter.begin(), letter.end());
@@ -224,21 +224,23 @@ TEST_F(CleanTempFolders, AFileInUseStaysAndEverythingElseGoes) {
 }
 
 TEST_F(CleanTempFolders, AFallbackTempPathDeletesNothingAtAll) {
+    using enum TempPathRefusal;
     struct Case {
         const char* what;
         std::optional<Text> tempPath;
+        TempPathRefusal refusal;
     };
     const Case cases[] = {
-        {"no path", std::nullopt},
-        {"empty path", u""},
-        {"blanks", u"   "},
-        {"drive root", u"C:\\"},
-        {"drive root without backslash", u"c:"},
-        {"another drive's root", u"D:\\"},
-        {"Windows folder", u"C:\\WINDOWS\\"},
-        {"profile folder", u"C:\\Users\\Bob\\"},
-        {"profile folder in short form", u"C:\\USERS~1\\Bob"},
-        {"relative path", u"Temp\\"},
+        {"no path", std::nullopt, NoTempPath},
+        {"empty path", u"", NoTempPath},
+        {"blanks", u"   ", NoTempPath},
+        {"drive root", u"C:\\", DriveRoot},
+        {"drive root without backslash", u"c:", DriveRoot},
+        {"another drive's root", u"D:\\", DriveRoot},
+        {"Windows folder", u"C:\\WINDOWS\\", WindowsFolder},
+        {"profile folder", u"C:\\Users\\Bob\\", ProfileFolder},
+        {"profile folder in short form", u"C:\\USERS~1\\Bob", ProfileFolder},
+        {"relative path", u"Temp\\", NotAFullPath},
     };
     for (const auto& c : cases) {
         sim::SimWindows fresh;
@@ -253,7 +255,9 @@ TEST_F(CleanTempFolders, AFallbackTempPathDeletesNothingAtAll) {
         auto platform = fresh.platform();
         TempFolderCleaner cleaner(platform);
 
-        EXPECT_FALSE(cleaner.CleanTempFolders()) << c.what;
+        const TempCleanResult result = cleaner.CleanTempFolders();
+        EXPECT_FALSE(result.emptied) << c.what;
+        EXPECT_EQ(result.refused, c.refusal) << c.what;
 
         EXPECT_TRUE(fs.Deletions().empty()) << c.what;
     }
@@ -289,7 +293,9 @@ TEST_F(CleanTempFolders, TheProgramsFolderAndEveryFolderHoldingItAreRefused) {
         auto platform = fresh.platform();
         TempFolderCleaner cleaner(platform);
 
-        EXPECT_FALSE(cleaner.CleanTempFolders()) << c.what;
+        const TempCleanResult result = cleaner.CleanTempFolders();
+        EXPECT_FALSE(result.emptied) << c.what;
+        EXPECT_EQ(result.refused, TempPathRefusal::ProgramFolder) << c.what;
 
         EXPECT_TRUE(fs.Deletions().empty()) << c.what;
     }
@@ -333,11 +339,11 @@ TEST_F(CleanTempFolders, ASecondCleanArrivingThroughAYieldDoesNothing) {
     sim.windows().At(0, [&] {
         runningMeanwhile = cleaner.Running();
         deletionsBefore = files().Deletions().size();
-        second = cleaner.CleanTempFolders();
+        second = cleaner.CleanTempFolders().emptied;
         EXPECT_EQ(files().Deletions().size(), deletionsBefore);
     });
 
-    EXPECT_TRUE(cleaner.CleanTempFolders());
+    EXPECT_TRUE(cleaner.CleanTempFolders().emptied);
 
     ASSERT_TRUE(second.has_value());
     EXPECT_FALSE(*second);
@@ -346,7 +352,7 @@ TEST_F(CleanTempFolders, ASecondCleanArrivingThroughAYieldDoesNothing) {
     EXPECT_TRUE(Emptied(kXpRoot + u"Alice" + kXpTemp));
     // The next clean runs again.
     Fill(kXpRoot + u"Alice" + kXpTemp);
-    EXPECT_TRUE(cleaner.CleanTempFolders());
+    EXPECT_TRUE(cleaner.CleanTempFolders().emptied);
     EXPECT_TRUE(Emptied(kXpRoot + u"Alice" + kXpTemp));
 }
 
@@ -356,7 +362,7 @@ TEST_F(CleanTempFolders, TheCleanRunsOnWhenItsOwnerGoesAwayWhileItYields) {
     auto cleaner = std::make_unique<TempFolderCleaner>(platform);
     sim.windows().At(0, [&] { cleaner.reset(); });
 
-    EXPECT_TRUE(cleaner->CleanTempFolders());
+    EXPECT_TRUE(cleaner->CleanTempFolders().emptied);
 
     EXPECT_EQ(cleaner, nullptr);
     EXPECT_TRUE(Emptied(kXpRoot + u"Bob" + kXpTemp));
