@@ -189,6 +189,26 @@ class CleanTest(unittest.TestCase):
                 self.assertEqual((lost, changed), ([], []), f"run {run}: canaries lost, changed")
             self.assertTrue(s.is_running())
 
+    def test_refused_clean_says_why(self):
+        # TEMP set to the program's own folder: nothing is deleted, and the closing box says so
+        # instead of claiming a clean.
+        with temp_clean.CleanSession(self._testMethodName, "C:\\app") as s:
+            s.wait_for_app()
+            harness.wait_until("an icon in the tray", s.tray_shows_icon, 30)
+            write(os.path.join(s.app_dir, "notes.txt"))
+            before = temp_clean.snapshot(s.app_dir)
+
+            s.choose_temp_files()
+            s.answer_question("OK")
+            said = ('The Windows Temporary folder was not cleaned, because it is set to '
+                    '"C:\\app", which holds Dustvale itself.')
+            box, _ = s.wait_for_box(said, 30)
+            s.note(f"screenshot {s.screenshot('refused')}")
+            s.no_box_for(temp_clean.DONE, 1)
+            self.assertEqual(temp_clean.snapshot(s.app_dir), before)
+            s.click_button(box, "OK")
+            self.assertTrue(s.is_running())
+
     def test_cancel_touches_nothing(self):
         with temp_clean.CleanSession(self._testMethodName, "C:\\Temp") as s:
             s.wait_for_app()

@@ -8,6 +8,7 @@ Run one case: DUSTVALE_EXE=... DUSTVALE_WINDOW_TREE_EXE=... DUSTVALE_E2E_TEMPLAT
 """
 
 import os
+import subprocess
 import time
 import unittest
 
@@ -19,6 +20,7 @@ from ui_session import twips
 SETTLE_TIMEOUT = 5.0
 MANIFEST = "Dustvale.exe.manifest"
 SETTINGS = "AutoClean.cfg"
+CLIPBOARD = "Clipboard.exe"
 RESTART_TEXT = "Manifest file has been re-initialized.\r\n\r\nThis application must be restarted."
 AUTO_EMPTY_CAPTION = "Empty Recycle Bin if there are more than" + " " * 14 + "files(s)."
 AUTOSTART_CAPTION = "Auto Start with Windows."
@@ -279,6 +281,83 @@ class OptionsTest(unittest.TestCase):
                                lambda: not s.trashed(), SETTLE_TIMEOUT, 0.1)
             s.note(f"Trash emptied {time.monotonic() - started:.2f} s after the second file")
             self.assertTrue(s.is_running())
+
+    def with_clipboard(self):
+        with open(os.environ["DUSTVALE_CLIPBOARD_EXE"], "rb") as f:
+            return {CLIPBOARD: f.read()}
+
+    def copy(self, s, text):
+        """Puts the text on the clipboard, as a Copy in another program would."""
+        done = subprocess.run(
+            s.program(os.environ["DUSTVALE_CLIPBOARD_EXE"], f"C:\\app\\{CLIPBOARD}", text),
+            env=s.env, capture_output=True, timeout=30, stdin=subprocess.DEVNULL)
+        self.assertEqual(done.returncode, 0, done.stderr.decode(errors="replace"))
+
+    def threshold_text(self, s):
+        return self.dialog(s).threshold_box.text
+
+    def test_ticking_with_a_full_trash_empties_nothing_before_the_threshold_is_chosen(self):
+        with self.session(manifest=True) as s:
+            s.trash_many(20)
+            d = self.open_options(s)
+            self.tick(s, d.auto_empty_box)
+            self.wait_for_settings(s, b"15\r\n", "auto-empty ticked")
+            harness.holds_for("the Trash keeping its 20 files while the threshold is typed",
+                              lambda: len(s.trashed()) == 20, 3.0)
+            s.click(self.dialog(s).threshold_box.centre)
+            s.keys("End", "BackSpace", "BackSpace")
+            s.type_text("500")
+            harness.wait_until("500 in the box", lambda: self.threshold_text(s) == "500",
+                               SETTLE_TIMEOUT)
+            s.click(self.dialog(s).close_button.centre)
+            s.wait_for_no_window("the dialog to close", windows.DIALOG_CLASS, "Options")
+            self.wait_for_settings(s, b"500\r\n", "Close")
+            harness.holds_for("the Trash keeping its 20 files after Close",
+                              lambda: len(s.trashed()) == 20, 3.0)
+            self.assertTrue(s.is_running())
+
+    def test_pasted_threshold_taken_only_as_digits(self):
+        with self.session(manifest=True, beside=self.with_clipboard()) as s:
+            s.trash_many(5)
+            d = self.open_options(s)
+            self.tick(s, d.auto_empty_box)
+            self.wait_for_settings(s, b"15\r\n", "auto-empty ticked")
+            s.click(self.dialog(s).threshold_box.centre)
+            # Ctrl+V and Shift+Insert, each over the whole text: refused unless digits alone.
+            for text, keys in (("1,000", "ctrl+v"), ("-1", "shift+Insert"), ("0x10", "ctrl+v")):
+                self.copy(s, text)
+                s.keys("ctrl+a", keys)
+                harness.holds_for(f"the box refusing the pasted {text!r}",
+                                  lambda: self.threshold_text(s) == "15", 1.0)
+            self.copy(s, "250")
+            s.keys("ctrl+a", "ctrl+v")
+            harness.wait_until("the pasted 250 in the box",
+                               lambda: self.threshold_text(s) == "250", SETTLE_TIMEOUT)
+            s.note(f"screenshot {s.screenshot('pasted-250')}")
+            s.click(self.dialog(s).close_button.centre)
+            s.wait_for_no_window("the dialog to close", windows.DIALOG_CLASS, "Options")
+            self.wait_for_settings(s, b"250\r\n", "Close")
+            harness.holds_for("the Trash keeping its 5 files", lambda: len(s.trashed()) == 5,
+                              3.0)
+
+    def test_settings_file_without_end_keeps_the_menu_and_memory_small(self):
+        def endless(s):
+            os.symlink("/dev/zero", os.path.join(s.app_dir, SETTINGS))
+
+        with self.session(manifest=True, before_start=endless) as s:
+            (pid,) = s.wait_for_app()
+            harness.wait_until("an icon in the tray", s.tray_shows_icon, 30)
+            s.trash_many(3)
+            menu = s.open_menu()
+            s.note(f"screenshot {s.screenshot('menu')}")
+            s.close_menu()
+            harness.holds_for("the Trash keeping its 3 files", lambda: len(s.trashed()) == 3,
+                              2.0)
+            with open(f"/proc/{pid}/status") as f:
+                status = dict(line.split(":", 1) for line in f if ":" in line)
+            resident_kb = int(status["VmRSS"].split()[0])
+            s.note(f"resident memory {resident_kb} kB, the menu {menu!r}")
+            self.assertLess(resident_kb, 200 * 1024)
 
     def test_dialog_at_150_percent(self):
         with self.session(manifest=True, dpi=144) as s:
