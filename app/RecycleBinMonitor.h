@@ -1,14 +1,17 @@
 #pragma once
 
-// The Recycle Bin as the tray shows it: asked about once a second and emptied on request, both
-// on the worker's thread, so that a large bin or a slow drive never freezes the tray icon, its
+// The Recycle Bin as the tray shows it: counted once a second and emptied on request, both on
+// the worker's thread, so that a large bin or a slow drive never freezes the tray icon, its
 // menu or the dialogs. One query at a time: a tick that finds one under way, or an emptying,
 // starts none. A query that takes long spaces out the next ones, so that asking never takes
-// more than a tenth of one core; after an emptying the next tick asks at once.
+// more than a tenth of one core; after an emptying the next tick asks at once. A request that
+// has not come back after 30 seconds is given up, with its worker: a fresh worker goes on
+// counting, and the tray keeps the last figures until it does.
 
 #include <cstdint>
 #include <memory>
 
+#include "app/RecycleBinAccess.h"
 #include "platform/Platform.h"
 #include "platform/RecycleBinWorker.h"
 
@@ -33,11 +36,12 @@ public:
     };
 
     // `window` gets `doneMessage` each time the worker ends a request; its handler calls
-    // OnRequestsDone. The window is also the emptying's owner.
-    RecycleBinMonitor(Platform& platform, Hwnd window, std::int32_t doneMessage,
-                      Listener& listener);
+    // OnRequestsDone. The window is also the emptying's owner. `bin` outlives the monitor.
+    RecycleBinMonitor(Platform& platform, RecycleBinAccess& bin, Hwnd window,
+                      std::int32_t doneMessage, Listener& listener);
 
-    // A tick of the once-a-second timer: starts a query when one is due.
+    // A tick of the once-a-second timer: gives up a request that hangs, and starts a query
+    // when one is due.
     void OnTick();
     // Takes what the worker finished and tells the listener.
     void OnRequestsDone();
@@ -49,8 +53,17 @@ public:
     bool EmptyingUnderWay() const { return emptyingUnderWay_; }
 
 private:
+    void StartWorker();
+    // The worker and what it was doing are dropped; a fresh one counts again after a pause
+    // that grows while requests keep hanging, so that a shell that never answers does not
+    // cost a thread every half a minute.
+    void GiveUpWorker(std::uint64_t now);
+
+    Shell& shell_;
     Kernel& kernel_;
+    RecycleBinAccess& bin_;
     Hwnd window_;
+    std::int32_t doneMessage_;
     Listener& listener_;
     std::unique_ptr<RecycleBinWorker> worker_;
 
@@ -59,6 +72,8 @@ private:
     std::uint64_t queryStartedAt_ = 0;
     std::uint64_t nextQueryAt_ = 0;  // tick count before which no query starts
     bool emptyingUnderWay_ = false;
+    std::uint64_t emptyingStartedAt_ = 0;
+    std::uint64_t pauseAfterHang_ = 0;  // grows with each hang in a row
 };
 
 }  // namespace dustvale

@@ -62,6 +62,7 @@ TrayApplication::TrayApplication(Platform& platform, ProgramWindows& programWind
       options_(options),
       fullPicture_(platform.ui, platform.files, BuiltInPicture::TrayFull),
       emptyPicture_(platform.ui, platform.files, BuiltInPicture::TrayEmpty),
+      recycleBin_(platform),
       cleaner_(platform) {
     InitializeCommonControls();
 
@@ -83,7 +84,7 @@ TrayApplication::TrayApplication(Platform& platform, ProgramWindows& programWind
         // has, and the program loads all the same.
     }
     RecycleBinMonitor::Listener& figuresListener = *this;
-    monitor_ = std::make_unique<RecycleBinMonitor>(platform_, window_.get(),
+    monitor_ = std::make_unique<RecycleBinMonitor>(platform_, recycleBin_, window_.get(),
                                                    kRecycleBinDoneMessage, figuresListener);
     monitorTimer_ = std::make_unique<WindowTimer>(platform_.windows, window_.get(), kMonitorTimerId,
                                                   kMonitorIntervalMs);
@@ -147,11 +148,28 @@ void TrayApplication::OnFigures(const RecycleBinFigures& figures) {
         trayIcon_->SetIcon(emptyPicture_.picture());
         trayIcon_->SetTooltip(kApplicationTitle);
     }
-    // The display is not refreshed after emptying: the next query shows the emptied bin.
-    if (autoEmpty_.Due(figures.items)) EmptyRecycleBin();
+    AutoEmpty(figures.items);
 }
 
-void TrayApplication::EmptyRecycleBin() { monitor_->Empty(); }
+void TrayApplication::AutoEmpty(std::uint64_t items) {
+    const std::uint64_t now = platform_.kernel.TickCount();
+    if (autoEmpty_.Value() != pacedSetting_) {
+        autoEmptyPacing_.Reset();
+        pacedSetting_ = autoEmpty_.Value();
+    }
+    autoEmptyPacing_.Counted(items, now);
+    // An empty bin has nothing to remove, whatever the threshold. The display is not refreshed
+    // after emptying: the next query shows the emptied bin.
+    if (items >= 1 && autoEmpty_.Due(items) && autoEmptyPacing_.MayEmpty(now)) {
+        autoEmptyPacing_.Emptying(items, now);
+        monitor_->Empty();
+    }
+}
+
+void TrayApplication::EmptyRecycleBin() {
+    autoEmptyPacing_.Reset();
+    monitor_->Empty();
+}
 
 void TrayApplication::Close() {
     if (!open_) return;

@@ -8,9 +8,11 @@
 #include <memory>
 #include <optional>
 
+#include "app/AutoEmptyPacing.h"
 #include "app/MenuTree.h"
 #include "app/PictureHolder.h"
 #include "app/ProgramWindows.h"
+#include "app/RecycleBinAccess.h"
 #include "app/RecycleBinMonitor.h"
 #include "app/WindowTimer.h"
 #include "clean/TempFolderCleaner.h"
@@ -43,8 +45,9 @@ public:
     // The auto-empty setting: read while loading, then what the Options dialog stores.
     const Text& AutoClean() const { return autoEmpty_.Value(); }
 
-    // Empties the Recycle Bins of all drives: no question, no progress window, no sound. The
-    // emptying runs on the Recycle Bin worker; the next query after it sees the emptied bin.
+    // The menu's Empty: empties the Recycle Bins of all drives at once, with no question, no
+    // progress window and no sound. The emptying runs on the Recycle Bin worker; the next
+    // query after it sees the emptied bin.
     void EmptyRecycleBin();
 
     // Closing stops the monitor, takes the icon out of the tray and leaves the open windows.
@@ -67,6 +70,7 @@ private:
     void OnMonitorTick();
     // A query's figures: the size line, the picture, the tooltip and the auto-empty decision.
     void OnFigures(const RecycleBinFigures& figures) override;
+    void AutoEmpty(std::uint64_t items);
 
     // The tray icon's events: only the release of a mouse button is handled.
     void OnMouseUp(std::int16_t button) override;
@@ -99,7 +103,10 @@ private:
     MenuTree menu_;
     std::unique_ptr<TrayIcon> trayIcon_;
     std::unique_ptr<WindowTimer> monitorTimer_;
+    ShellRecycleBin recycleBin_;
     std::unique_ptr<RecycleBinMonitor> monitor_;
+    AutoEmptyPacing autoEmptyPacing_;
+    Text pacedSetting_;  // the auto-empty setting the pacing has seen
     TempFolderCleaner cleaner_;
     AutoEmptySetting autoEmpty_;
 

@@ -8,5 +8,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     dustvale::win32::DeclareDpiAware();
     dustvale::win32::Win32Platform services;
     dustvale::Platform platform = services.platform();
-    return dustvale::RunApplication(platform);
+    return services.Finish(dustvale::RunApplication(platform));
 }

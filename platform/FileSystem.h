@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/Types.h"
 
@@ -159,6 +160,10 @@ public:
 
     // Sequential files; nullptr when the file cannot be opened.
     virtual std::unique_ptr<OpenFile> Open(const Text& path, FileMode mode) = 0;
+
+    // The roots ("C:\") of the drives whose disks are fixed, in the order of their letters
+    // (GetLogicalDrives, GetDriveTypeW): the drives that keep a Recycle Bin of their own.
+    virtual std::vector<Text> FixedDriveRoots() = 0;
 };
 
 }  // namespace dustvale

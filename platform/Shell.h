@@ -36,16 +36,18 @@ public:
     // Shell_NotifyIconW. The shell reads the record during the call only.
     virtual bool NotifyIcon(NotifyMessage message, const NotifyIconRecord& record) = 0;
 
-    // SHQueryRecycleBinW: fills `info` (whose cbSize the caller set) for the bin of `root`;
-    // returns the HRESULT. On failure `info` is left as it was.
+    // SHQueryRecycleBinW: fills `info` (whose cbSize the caller set) for the bin of `root`; an
+    // empty root stands for the bins of all drives together. Returns the HRESULT. On failure
+    // `info` is left as it was. Callable from any thread.
     virtual std::int32_t QueryRecycleBin(const Text& root, RecycleBinInfo& info) = 0;
 
     // SHEmptyRecycleBinW; no root means the Recycle Bins of all drives. Returns the HRESULT.
+    // Callable from any thread.
     virtual std::int32_t EmptyRecycleBin(Hwnd owner, const std::optional<Text>& root,
                                          std::uint32_t flags) = 0;
 
-    // A thread of its own for the two calls above, which report each request's end by posting
-    // `doneMessage` to `window` (see RecycleBinWorker).
+    // A thread of its own for the two calls above, which reports each request's end by
+    // posting `doneMessage` to `window` (see RecycleBinWorker).
     virtual std::unique_ptr<RecycleBinWorker> StartRecycleBinWorker(Hwnd window,
                                                                     std::int32_t doneMessage) = 0;
 

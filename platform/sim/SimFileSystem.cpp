@@ -496,6 +496,12 @@ std::unique_ptr<OpenFile> SimFileSystem::Open(const Text& path, FileMode mode) {
 
 // --- setting the scene ---------------------------------------------------------------------
 
+std::vector<Text> SimFileSystem::FixedDriveRoots() {
+    std::vector<Text> roots;
+    for (const auto& drive : drives_) roots.push_back(Text{drive.first, u':', u'\\'});
+    return roots;
+}
+
 void SimFileSystem::AddDrive(char16_t letter) {
     char16_t drive = Upper(letter);
     if (drive < u'A' || drive > u'Z') throw std::invalid_argument("drive letter A to Z");

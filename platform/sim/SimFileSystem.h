@@ -63,8 +63,10 @@ public:
     std::unique_ptr<EntryHandle> OpenEntry(const Text& path, std::uint32_t rights,
                                            LinkAtEnd link) override;
     std::unique_ptr<OpenFile> Open(const Text& path, FileMode mode) override;
+    std::vector<Text> FixedDriveRoots() override;
 
     // --- for tests: setting the scene (parents are created as needed) -----------------------
+    // A drive with a fixed disk.
     void AddDrive(char16_t letter);
     bool HasDrive(char16_t letter) const;
     void AddFolder(const Text& path, std::uint32_t attributes = attr::kDirectory);

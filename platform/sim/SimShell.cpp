@@ -13,6 +13,7 @@ constexpr std::int32_t kFail = static_cast<std::int32_t>(0x80004005);          /
 constexpr std::int32_t kInvalidArg = static_cast<std::int32_t>(0x80070057);    // E_INVALIDARG
 constexpr std::int32_t kUnexpected = static_cast<std::int32_t>(0x8000FFFF);    // E_UNEXPECTED
 constexpr std::int32_t kPathNotFound = static_cast<std::int32_t>(0x80070003);  // ERROR_PATH_NOT_FOUND
+constexpr std::int32_t kAccessDenied = static_cast<std::int32_t>(0x80070005);  // E_ACCESSDENIED
 constexpr std::uint32_t kQueryInfoSize = 20;
 constexpr std::intptr_t kExecuteSucceeded = 42;  // any value above 32
 constexpr std::uint32_t kNewestVersion = 4;      // NOTIFYICON_VERSION_4
@@ -46,11 +47,8 @@ public:
         : give_(std::move(give)), mailbox_(std::move(mailbox)) {}
     ~SimRecycleBinWorker() override { mailbox_->workerAlive = false; }
 
-    void Query(const Text& root) override {
-        give_(SimShell::PendingRequest{mailbox_, RecycleBinTask::Query, root, 0, 0});
-    }
-    void Empty(Hwnd owner, const std::optional<Text>& root, std::uint32_t flags) override {
-        give_(SimShell::PendingRequest{mailbox_, RecycleBinTask::Empty, root, owner, flags});
+    void Run(RecycleBinTask task, RecycleBinWork work) override {
+        give_(SimShell::PendingRequest{mailbox_, task, std::move(work)});
     }
     std::vector<RecycleBinResult> TakeResults() override {
         return std::exchange(mailbox_->results, {});
@@ -70,8 +68,14 @@ std::unique_ptr<RecycleBinWorker> SimShell::StartRecycleBinWorker(Hwnd window,
     auto mailbox = std::make_shared<WorkerMailbox>();
     mailbox->window = window;
     mailbox->doneMessage = doneMessage;
+    ++workersStarted_;
     return std::make_unique<SimRecycleBinWorker>(
         [this](PendingRequest request) {
+            if (hangNext_ > 0) {
+                --hangNext_;
+                hung_.push_back(std::move(request));
+                return;
+            }
             inFlight_.push_back(std::move(request));
             if (!holdRequests_) {
                 while (FinishRecycleBinRequest()) {
@@ -93,23 +97,32 @@ std::size_t SimShell::RecycleBinRequestsInFlight() const { return inFlight_.size
 
 bool SimShell::FinishRecycleBinRequest() {
     if (inFlight_.empty()) return false;
-    const PendingRequest request = std::move(inFlight_.front());
+    PendingRequest request = std::move(inFlight_.front());
     inFlight_.pop_front();
-    RecycleBinResult result;
+    Finish(request);
+    return true;
+}
+
+void SimShell::Finish(PendingRequest& request) {
+    RecycleBinResult result = request.work();
     result.task = request.task;
-    if (request.task == RecycleBinTask::Query) {
-        result.info.cbSize = kQueryInfoSize;
-        result.status = QueryRecycleBin(request.root.value_or(Text()), result.info);
-    } else {
-        result.status = EmptyRecycleBin(request.owner, request.root, request.flags);
-    }
     WorkerMailbox& mailbox = *request.mailbox;
     if (mailbox.workerAlive) {
         mailbox.results.push_back(result);
         windows_.PostMessage(mailbox.window, mailbox.doneMessage, 0, 0);
     }
-    return true;
 }
+
+void SimShell::HangNextRecycleBinRequests(int n) { hangNext_ += n; }
+
+std::size_t SimShell::HungRecycleBinRequests() const { return hung_.size(); }
+
+void SimShell::EndHungRecycleBinRequests() {
+    std::vector<PendingRequest> late = std::exchange(hung_, {});
+    for (PendingRequest& request : late) Finish(request);
+}
+
+int SimShell::RecycleBinWorkersStarted() const { return workersStarted_; }
 
 SimShell::TrayIcon* SimShell::Find(Hwnd hwnd, std::uint32_t id) {
     auto it = std::find_if(icons_.begin(), icons_.end(),
@@ -169,7 +182,7 @@ bool SimShell::Apply(NotifyMessage message, const NotifyIconRecord& record) {
 
 std::int32_t SimShell::QueryRecycleBin(const Text& root, RecycleBinInfo& info) {
     ++queryCount_;
-    if (failQueries_) return kFail;
+    if (failQueries_ || (root.empty() && failAllDrivesQueries_)) return kFail;
     if (info.cbSize != kQueryInfoSize) return kInvalidArg;
     Bin total;
     if (root.empty()) {
@@ -191,20 +204,27 @@ std::int32_t SimShell::QueryRecycleBin(const Text& root, RecycleBinInfo& info) {
 std::int32_t SimShell::EmptyRecycleBin(Hwnd owner, const std::optional<Text>& root, std::uint32_t flags) {
     emptyCalls_.push_back(EmptyCall{owner, root, flags});
     std::uint64_t removed = 0;
-    if (!root || root->empty()) {
-        for (auto& [letter, bin] : bins_) {
-            removed += std::exchange(bin.items, 0);
-            bin.bytes = 0;
+    bool refused = false;
+    const auto empty = [&](Bin& bin) {
+        if (bin.unremovable && bin.items > 0) {
+            refused = true;
+            return;
         }
+        removed += std::exchange(bin.items, 0);
+        bin.bytes = 0;
+    };
+    if (!root || root->empty()) {
+        for (auto& [letter, bin] : bins_) empty(bin);
     } else {
         char16_t drive = DriveOf(*root);
         if (drive == 0 || !files_.HasDrive(drive)) return kPathNotFound;
-        Bin& bin = bins_[drive];
-        removed = std::exchange(bin.items, 0);
-        bin.bytes = 0;
+        empty(bins_[drive]);
     }
+    if (refused) return kAccessDenied;
     return removed > 0 ? kOk : kUnexpected;
 }
+
+void SimShell::KeepItemsOnEmptying(char16_t drive, bool keep) { bins_[Upper(drive)].unremovable = keep; }
 
 std::intptr_t SimShell::ShellExecute(Hwnd owner, const Text& verb, const Text& file, const Text& parameters,
                                      const std::optional<Text>& directory, std::int32_t show) {
@@ -273,6 +293,8 @@ std::uint64_t SimShell::RecycleBinBytes(char16_t drive) const {
     auto it = bins_.find(Upper(drive));
     return it == bins_.end() ? 0 : it->second.bytes;
 }
+
+void SimShell::FailAllDrivesQueries(bool fail) { failAllDrivesQueries_ = fail; }
 
 void SimShell::FailQueries(bool fail) { failQueries_ = fail; }
 

@@ -84,6 +84,12 @@ public:
     std::uint64_t RecycleBinItems(char16_t drive) const;
     std::uint64_t RecycleBinBytes(char16_t drive) const;
     void FailQueries(bool fail);  // the query then returns an error and fills nothing
+    // Items the shell cannot remove (their folder is not writable): an emptying leaves the
+    // drive's bin as it is and answers E_ACCESSDENIED.
+    void KeepItemsOnEmptying(char16_t drive, bool keep);
+    // A system that answers an empty root (every drive) with an error, and each drive's own
+    // root as ever.
+    void FailAllDrivesQueries(bool fail);
     struct EmptyCall {
         Hwnd owner;
         std::optional<Text> root;
@@ -93,16 +99,22 @@ public:
     std::uint32_t QueryCount() const;
 
     // --- for tests: the Recycle Bin worker -------------------------------------------------
-    // A worker's requests run at once (the query or emptying above, against the bins as they
-    // are) and their ends are posted to the worker's window, to be dispatched with the other
-    // posted messages. While requests are held they stay in flight, in the order given, until
-    // a test finishes them: a slow query, a long emptying. A request in flight when its worker
-    // is destroyed still runs when finished, as the shell's call under way would; its result
-    // is dropped.
+    // A worker's requests run at once (their work, against the bins as they are) and their
+    // ends are posted to the worker's window, to be dispatched with the other posted messages.
+    // While requests are held they stay in flight, in the order given, until a test finishes
+    // them: a slow query, a long emptying. A request in flight when its worker is destroyed
+    // still runs when finished, as the shell's call under way would; its result is dropped.
     void HoldRecycleBinRequests(bool hold);  // letting go finishes every request in flight
     std::size_t RecycleBinRequestsInFlight() const;
     // Finishes the oldest request in flight; false when there is none.
     bool FinishRecycleBinRequest();
+    // The next n requests never come back, as a call into a hung shell extension or an
+    // unreachable network drive: they stay apart from the others, held or not, until
+    // EndHungRecycleBinRequests runs them, late.
+    void HangNextRecycleBinRequests(int n = 1);
+    std::size_t HungRecycleBinRequests() const;
+    void EndHungRecycleBinRequests();
+    int RecycleBinWorkersStarted() const;
 
     // --- for tests: what was started -------------------------------------------------------
     struct ExecuteCall {
@@ -130,17 +142,18 @@ public:
     struct PendingRequest {
         std::shared_ptr<WorkerMailbox> mailbox;
         RecycleBinTask task = RecycleBinTask::Query;
-        std::optional<Text> root;
-        Hwnd owner = 0;
-        std::uint32_t flags = 0;
+        RecycleBinWork work;
     };
 
 private:
     struct Bin {
         std::uint64_t items = 0;
         std::uint64_t bytes = 0;
+        bool unremovable = false;
     };
     bool Apply(NotifyMessage message, const NotifyIconRecord& record);
+    // Runs a request's work and posts its end, unless its worker was given up.
+    void Finish(PendingRequest& request);
     TrayIcon* Find(Hwnd hwnd, std::uint32_t id);
 
     SimWindowing& windows_;
@@ -151,9 +164,13 @@ private:
     int refuseAdd_ = 0;
     std::map<char16_t, Bin> bins_;
     bool failQueries_ = false;
+    bool failAllDrivesQueries_ = false;
     std::uint32_t queryCount_ = 0;
     std::vector<EmptyCall> emptyCalls_;
     std::deque<PendingRequest> inFlight_;
+    std::vector<PendingRequest> hung_;
+    int hangNext_ = 0;
+    int workersStarted_ = 0;
     bool holdRequests_ = false;
     std::vector<ExecuteCall> executeCalls_;
     std::vector<RunCall> runCalls_;

@@ -133,4 +133,15 @@ std::unique_ptr<OpenFile> Win32FileSystem::Open(const Text& path, FileMode mode)
     return std::make_unique<Win32OpenFile>(std::move(file));
 }
 
+std::vector<Text> Win32FileSystem::FixedDriveRoots() {
+    std::vector<Text> roots;
+    const DWORD drives = ::GetLogicalDrives();
+    for (int letter = 0; letter < 26; ++letter) {
+        if ((drives & (1u << letter)) == 0) continue;
+        const wchar_t root[] = {static_cast<wchar_t>(L'A' + letter), L':', L'\\', L'\0'};
+        if (::GetDriveTypeW(root) == DRIVE_FIXED) roots.push_back(FromWide(root, 3));
+    }
+    return roots;
+}
+
 }  // namespace dustvale::win32

@@ -21,6 +21,7 @@ public:
     std::unique_ptr<EntryHandle> OpenEntry(const Text& path, std::uint32_t rights,
                                            LinkAtEnd link) override;
     std::unique_ptr<OpenFile> Open(const Text& path, FileMode mode) override;
+    std::vector<Text> FixedDriveRoots() override;
 
 private:
     std::shared_ptr<EntryHandleContext> handles_ = std::make_shared<EntryHandleContext>();

@@ -26,6 +26,13 @@ public:
         return Platform{shell, windows, files, kernel, ui, registry, commonControls, dialogs};
     }
 
+    // The end of a program that is done (its icon gone, its files closed): returns
+    // `exitCode` for the usual end of the process, unless a Recycle Bin request it gave up on
+    // still holds a thread inside the shell. Then the process ends here, without the DLL
+    // detach code that ExitProcess would run, which could wait for ever on a lock that thread
+    // holds.
+    int Finish(int exitCode);
+
     Win32Shell shell;
     Win32Windowing windows;
     Win32FileSystem files;

@@ -104,7 +104,7 @@ std::int32_t Win32Shell::EmptyRecycleBin(Hwnd owner, const std::optional<Text>& 
 
 std::unique_ptr<RecycleBinWorker> Win32Shell::StartRecycleBinWorker(Hwnd window,
                                                                     std::int32_t doneMessage) {
-    return std::make_unique<Win32RecycleBinWorker>(window, doneMessage);
+    return std::make_unique<Win32RecycleBinWorker>(window, doneMessage, workerThreads_);
 }
 
 std::intptr_t Win32Shell::ShellExecute(Hwnd owner, const Text& verb, const Text& file,

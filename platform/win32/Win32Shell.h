@@ -4,6 +4,7 @@
 // recent-documents list.
 
 #include "platform/Shell.h"
+#include "platform/win32/Win32WorkerThreads.h"
 
 namespace dustvale::win32 {
 
@@ -25,6 +26,12 @@ public:
                                std::int32_t show) override;
     bool RunProgram(const Text& path, std::int32_t show) override;
     void ClearRecentDocs() override;
+
+    // Every thread the workers started, ended or not.
+    Win32WorkerThreads& WorkerThreads() { return workerThreads_; }
+
+private:
+    Win32WorkerThreads workerThreads_;
 };
 
 }  // namespace dustvale::win32

@@ -78,13 +78,36 @@ TYPED_TEST_P(ShellContract, AnIconIsAddedOnceModifiedWhileThereAndDeletedOnce) {
     windows.DestroyWindow(hwnd);
 }
 
-TYPED_TEST_P(ShellContract, TheRecycleBinOfDriveCIsQueried) {
-    RecycleBinInfo info;
-    info.cbSize = 20;
-    info.i64NumItems = 0xDEAD;
-    EXPECT_EQ(this->platform.shell.QueryRecycleBin(u"C:\\", info), 0);
-    EXPECT_EQ(info.cbSize, 20u);
-    EXPECT_NE(info.i64NumItems, 0xDEADu);
+TYPED_TEST_P(ShellContract, TheRecycleBinOfDriveCAndThatOfEveryDriveAreQueried) {
+    for (const Text root : {u"C:\\", u""}) {
+        RecycleBinInfo info;
+        info.cbSize = 20;
+        info.i64NumItems = 0xDEAD;
+        EXPECT_EQ(this->platform.shell.QueryRecycleBin(root, info), 0);
+        EXPECT_EQ(info.cbSize, 20u);
+        EXPECT_NE(info.i64NumItems, 0xDEADu);
+    }
+    const std::vector<Text> fixed = this->platform.files.FixedDriveRoots();
+    ASSERT_FALSE(fixed.empty());
+    EXPECT_EQ(fixed.front(), u"C:\\");
+}
+
+RecycleBinWork Query(Shell& shell) {
+    return [&shell] {
+        RecycleBinResult result;
+        result.info.cbSize = 20;
+        result.status = shell.QueryRecycleBin(u"C:\\", result.info);
+        return result;
+    };
+}
+
+RecycleBinWork Empty(Shell& shell, Hwnd owner) {
+    return [&shell, owner] {
+        RecycleBinResult result;
+        result.status = shell.EmptyRecycleBin(
+            owner, std::nullopt, sherb::kNoConfirmation | sherb::kNoProgressUi | sherb::kNoSound);
+        return result;
+    };
 }
 
 // Takes the worker's results each time its message arrives.
@@ -112,10 +135,10 @@ TYPED_TEST_P(ShellContract, TheWorkerRunsRequestsInOrderAndReportsThroughTheMess
             this->platform.shell.StartRecycleBinWorker(hwnd, WorkerResults::kDone);
         ASSERT_TRUE(worker);
         results.worker = worker.get();
-        worker->Query(u"C:\\");
-        worker->Empty(hwnd, std::nullopt, sherb::kNoConfirmation | sherb::kNoProgressUi |
-                                             sherb::kNoSound);
-        worker->Query(u"C:\\");
+        Shell& shell = this->platform.shell;
+        worker->Run(RecycleBinTask::Query, Query(shell));
+        worker->Run(RecycleBinTask::Empty, Empty(shell, hwnd));
+        worker->Run(RecycleBinTask::Query, Query(shell));
         EXPECT_EQ(results.messages, 0) << "the ends come through the message loop only";
         for (int waited = 0; results.taken.size() < 3 && waited < 100; ++waited) {
             this->fixture.WaitForTimers(100);
@@ -132,8 +155,8 @@ TYPED_TEST_P(ShellContract, TheWorkerRunsRequestsInOrderAndReportsThroughTheMess
         EXPECT_EQ(results.taken[2].info.i64NumItems, 0u) << "the query after the emptying";
 
         // Given up with requests still waiting, it returns; an end already told is harmless.
-        worker->Query(u"C:\\");
-        worker->Query(u"C:\\");
+        worker->Run(RecycleBinTask::Query, Query(shell));
+        worker->Run(RecycleBinTask::Query, Query(shell));
         results.worker = nullptr;
     }
     this->fixture.WaitForTimers(300);
@@ -141,7 +164,7 @@ TYPED_TEST_P(ShellContract, TheWorkerRunsRequestsInOrderAndReportsThroughTheMess
 }
 
 REGISTER_TYPED_TEST_SUITE_P(ShellContract, AnIconIsAddedOnceModifiedWhileThereAndDeletedOnce,
-                            TheRecycleBinOfDriveCIsQueried,
+                            TheRecycleBinOfDriveCAndThatOfEveryDriveAreQueried,
                             TheWorkerRunsRequestsInOrderAndReportsThroughTheMessageLoop);
 INSTANTIATE_TYPED_TEST_SUITE_P(Platform, ShellContract, PlatformUnderTest, PlatformName);
 

@@ -105,7 +105,7 @@ TEST(AppMonitor, AutoEmptyFollowsTheSettingReadAtStartUpAndNeverEmptiesOnAnythin
         {"15\r\n", 15, true},
         {"15\r\n", 16, true},
         {" 15 \r\n", 15, true},
-        {"0\r\n", 0, true},     // also when the bin is already empty
+        {"0\r\n", 1, true},
         // No plain number: never emptied, whatever the bin holds.
         {"2.5\r\n", 1000, false},
         {"1,000\r\n", 1000, false},
@@ -182,22 +182,43 @@ TEST(AppMonitor, AFailedQueryShowsAnEmptyBin) {
     EXPECT_TRUE(scene.sim.shell().EmptyCalls().empty());  // 0 items is below 1
 }
 
-TEST(AppMonitor, ItemsOnAnotherDriveAreNotShownButTheEmptyCommandRemovesThem) {
-    AppScene scene;
-    scene.sim.files().AddDrive(u'D');
-    scene.sim.shell().AddToRecycleBin(u'D', 4096);
-    TrayApplication& app = scene.Create();
-    scene.sim.Advance(1000);
-    EXPECT_EQ(app.Menu().Item("sizeLine").caption, u"0 bytes. (0 items)");
-    EXPECT_EQ(scene.ShownIcon()->tip, u"Dustvale");
+TEST(AppMonitor, EveryDrivesBinCountsForWhatIsShownAndForTheThreshold) {
+    // The threshold counts what an emptying removes: 500 items on D: are shown, and three more
+    // on C: empty them only once the user has seen them counted.
+    for (const bool systemRefusesAnEmptyRoot : {false, true}) {
+        SCOPED_TRACE(systemRefusesAnEmptyRoot ? "fixed drives added up" : "every drive at once");
+        AppScene scene;
+        scene.sim.files().AddDrive(u'D');
+        scene.sim.shell().FailAllDrivesQueries(systemRefusesAnEmptyRoot);
+        scene.sim.files().AddFile(apptest::kSettingsFile, "503\r\n");
+        for (int i = 0; i < 500; ++i) scene.sim.shell().AddToRecycleBin(u'D', 4096);
+        TrayApplication& app = scene.Create();
+        scene.sim.Advance(1000);
+        EXPECT_EQ(app.Menu().Item("sizeLine").caption, u"1 Mb. (500 items)");
+        EXPECT_EQ(scene.ShownIcon()->tip, u"Dustvale (500 items)");
+        EXPECT_TRUE(scene.sim.shell().EmptyCalls().empty());
 
-    ASSERT_TRUE(scene.Choose({u"Recycle Bin", u"Empty"}));
-    EXPECT_EQ(scene.sim.shell().RecycleBinItems(u'D'), 0u);
-    ASSERT_EQ(scene.sim.shell().EmptyCalls().size(), 1u);
-    EXPECT_FALSE(scene.sim.shell().EmptyCalls()[0].root.has_value());
-    EXPECT_EQ(scene.sim.shell().EmptyCalls()[0].flags,
-              sherb::kNoConfirmation | sherb::kNoProgressUi | sherb::kNoSound);
-    EXPECT_TRUE(scene.sim.ui().MessageBoxes().empty());
+        FillBin(scene.sim.shell(), {1, 2, 3});
+        scene.sim.Advance(1000);
+        EXPECT_EQ(scene.ShownIcon()->tip, u"Dustvale (503 items)");
+        ASSERT_EQ(scene.sim.shell().EmptyCalls().size(), 1u);
+        EXPECT_FALSE(scene.sim.shell().EmptyCalls()[0].root.has_value());
+        EXPECT_EQ(scene.sim.shell().EmptyCalls()[0].flags,
+                  sherb::kNoConfirmation | sherb::kNoProgressUi | sherb::kNoSound);
+        EXPECT_EQ(scene.sim.shell().RecycleBinItems(u'D'), 0u);
+        EXPECT_TRUE(scene.sim.ui().MessageBoxes().empty());
+    }
+}
+
+TEST(AppMonitor, AThresholdOfZeroEmptiesAsSoonAsAnythingIsThereAndNeverAnEmptyBin) {
+    AppScene scene;
+    scene.sim.files().AddFile(apptest::kSettingsFile, "0\r\n");
+    scene.Create();
+    scene.sim.Advance(60'000);
+    EXPECT_TRUE(scene.sim.shell().EmptyCalls().empty());
+    scene.sim.shell().AddToRecycleBin(u'C', 10);
+    scene.sim.Advance(1000);
+    EXPECT_EQ(scene.sim.shell().EmptyCalls().size(), 1u);
 }
 
 }  // namespace

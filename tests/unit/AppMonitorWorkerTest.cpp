@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <vector>
+
 #include "AppTestScene.h"
 #include "app/OptionsDialog.h"
 #include "app/SizeLine.h"
@@ -152,6 +155,95 @@ TEST(AppMonitorWorker, AThresholdStoredFromTheDialogEmptiesAtTheNextTick) {
     scene.sim.Advance(1000);
     EXPECT_EQ(scene.sim.shell().EmptyCalls().size(), 1u);
     EXPECT_EQ(scene.sim.shell().RecycleBinItems(u'C'), 0u);
+}
+
+TEST(AppMonitorWorker, AQueryThatNeverComesBackIsGivenUpAndAFreshWorkerCountsOn) {
+    AppScene scene;
+    Trash(scene, 2);
+    TrayApplication& app = scene.Create();
+    scene.sim.Advance(1000);
+    EXPECT_EQ(scene.ShownIcon()->tip, u"Dustvale (2 items)");
+
+    scene.sim.shell().HangNextRecycleBinRequests();  // a shell extension that never answers
+    scene.sim.Advance(1000);
+    Trash(scene, 1);
+    scene.sim.Advance(29'000);
+    EXPECT_EQ(scene.ShownIcon()->tip, u"Dustvale (2 items)") << "the last figures stay";
+    EXPECT_EQ(scene.sim.shell().RecycleBinWorkersStarted(), 1);
+    scene.sim.Advance(1000);  // 30 s after it began
+    EXPECT_EQ(scene.sim.shell().RecycleBinWorkersStarted(), 2);
+    scene.sim.Advance(31'000);  // the fresh worker counts after a pause
+    EXPECT_EQ(scene.ShownIcon()->tip, u"Dustvale (3 items)");
+    EXPECT_EQ(SizeLine(app), FormatSizeLine(300, 3));
+
+    // The abandoned query's late answer, from another bin, is dropped.
+    Trash(scene, 4);
+    scene.sim.shell().EndHungRecycleBinRequests();
+    scene.sim.Pump();
+    EXPECT_EQ(scene.ShownIcon()->tip, u"Dustvale (3 items)");
+    scene.sim.Advance(1000);
+    EXPECT_EQ(scene.ShownIcon()->tip, u"Dustvale (7 items)");
+}
+
+TEST(AppMonitorWorker, AnEmptyingThatNeverComesBackIsGivenUpAndCountingGoesOn) {
+    AppScene scene;
+    Trash(scene, 3);
+    scene.Create();
+    scene.sim.Advance(1000);
+    scene.sim.shell().HangNextRecycleBinRequests();
+    ASSERT_TRUE(scene.Choose({u"Recycle Bin", u"Empty"}));
+    scene.sim.Advance(29'000);
+    EXPECT_EQ(scene.sim.shell().QueryCount(), 1u) << "no query waits behind the emptying";
+    scene.sim.Advance(32'000);
+    EXPECT_EQ(scene.sim.shell().RecycleBinWorkersStarted(), 2);
+    EXPECT_GE(scene.sim.shell().QueryCount(), 2u);
+    EXPECT_EQ(scene.ShownIcon()->tip, u"Dustvale (3 items)") << "the bin was never emptied";
+}
+
+TEST(AppMonitorWorker, AShellThatHangsOnEveryRequestCostsAFewThreadsAnHourNotOneAMinute) {
+    AppScene scene;
+    scene.sim.shell().HangNextRecycleBinRequests(1000);
+    scene.Create();
+    scene.sim.Advance(3'600'000);
+    // Given up after 30 s, then asked again after 30 s, 1, 2, 4, 8, 16 and 32 minutes.
+    EXPECT_LE(scene.sim.shell().RecycleBinWorkersStarted(), 9);
+    EXPECT_GE(scene.sim.shell().RecycleBinWorkersStarted(), 7);
+}
+
+// Auto-empty due on a bin whose items the shell cannot remove: the emptying is asked for once,
+// then after one minute, two, four... at most an hour apart, never at every tick.
+TEST(AppMonitorWorker, AnAutomaticEmptyingThatRemovesNothingIsRetriedLessAndLessOften) {
+    AppScene scene;
+    scene.sim.files().AddFile(apptest::kSettingsFile, "3\r\n");
+    scene.sim.shell().KeepItemsOnEmptying(u'C', true);
+    Trash(scene, 5);
+    scene.Create();
+    std::vector<std::uint64_t> tries;
+    for (int second = 1; second <= 3 * 3600; ++second) {
+        const std::size_t before = scene.sim.shell().EmptyCalls().size();
+        scene.sim.Advance(1000);
+        if (scene.sim.shell().EmptyCalls().size() > before) tries.push_back(second);
+    }
+    ASSERT_GE(tries.size(), 6u);
+    EXPECT_EQ(tries[0], 1u);
+    EXPECT_NEAR(static_cast<double>(tries[1] - tries[0]), 61, 2);
+    EXPECT_NEAR(static_cast<double>(tries[2] - tries[1]), 121, 2);
+    EXPECT_NEAR(static_cast<double>(tries[3] - tries[2]), 241, 2);
+    EXPECT_NEAR(static_cast<double>(tries.back() - tries[tries.size() - 2]), 3601, 2);
+
+    // The user's Empty runs at once and starts afresh; so does a count that dropped.
+    ASSERT_TRUE(scene.Choose({u"Recycle Bin", u"Empty"}));
+    EXPECT_EQ(scene.sim.shell().EmptyCalls().size(), tries.size() + 1);
+    scene.sim.Advance(2000);
+    EXPECT_EQ(scene.sim.shell().EmptyCalls().size(), tries.size() + 2) << "the next tick tries";
+    scene.sim.Advance(30'000);
+    EXPECT_EQ(scene.sim.shell().EmptyCalls().size(), tries.size() + 2);
+    scene.sim.shell().KeepItemsOnEmptying(u'C', false);
+    scene.sim.Advance(60'000);
+    EXPECT_EQ(scene.sim.shell().RecycleBinItems(u'C'), 0u);
+    Trash(scene, 3);
+    scene.sim.Advance(1000);
+    EXPECT_EQ(scene.sim.shell().RecycleBinItems(u'C'), 0u) << "emptied at once again";
 }
 
 }  // namespace

@@ -43,6 +43,7 @@ public:
         onOpen_(path);
         return inner_.Open(path, mode);
     }
+    std::vector<Text> FixedDriveRoots() override { return inner_.FixedDriveRoots(); }
 
 private:
     FileSystem& inner_;

@@ -1,0 +1,38 @@
+#pragma once
+
+// How the Recycle Bin is counted and emptied: the work the monitor gives its worker thread.
+
+#include "platform/Platform.h"
+#include "platform/RecycleBinWorker.h"
+
+namespace dustvale {
+
+class RecycleBinAccess {
+public:
+    virtual ~RecycleBinAccess() = default;
+
+    // Work that counts the items and bytes of every drive's bin together: what an emptying
+    // removes, and so what the tray shows and the auto-empty threshold counts.
+    virtual RecycleBinWork CountEveryBin() = 0;
+    // Work that empties every drive's bin: no question, no progress window, no sound.
+    virtual RecycleBinWork EmptyEveryBin(Hwnd owner) = 0;
+};
+
+// The bins as Windows keeps them, through the shell.
+class ShellRecycleBin final : public RecycleBinAccess {
+public:
+    explicit ShellRecycleBin(const Platform& platform) : shell_(platform.shell), files_(platform.files) {}
+
+    RecycleBinWork CountEveryBin() override;
+    RecycleBinWork EmptyEveryBin(Hwnd owner) override;
+
+private:
+    Shell& shell_;
+    FileSystem& files_;
+};
+
+// The shell's count of every bin: an empty root answers for all drives together; where the
+// system refuses that, the bins of the fixed drives added up.
+RecycleBinResult CountThroughShell(Shell& shell, FileSystem& files);
+
+}  // namespace dustvale
