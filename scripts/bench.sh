@@ -77,18 +77,20 @@ run_step "footprint" /usr/bin/python3 "$repo/bench/footprint.py" --build "$build
   --compare "$repo/bench/earlier/footprint-counted-on-the-window-thread.json"
 run_step "cleaner" /usr/bin/python3 "$repo/bench/cleaner.py" --build "$build" \
   --files 10000 50000 --race-runs 50
+run_step "stubborn bin" /usr/bin/python3 "$repo/bench/stubborn_bin.py" --build "$build" \
+  --items 20000 --seconds 300
 run_step "own cost" /usr/bin/python3 "$repo/bench/own_cost.py" --build "$repo/build/linux-bench" \
   --out "$build/bench"
 run_step "fuzzing" "$repo/scripts/fuzz.sh" "$fuzz_seconds"
 
 echo
 echo "== summary ($(( $(date +%s) - started )) s)"
-for table in footprint.md cleaner.md own_cost.md; do
+for table in footprint.md cleaner.md stubborn_bin.md own_cost.md; do
   [ -e "$build/bench/$table" ] && { echo; cat "$build/bench/$table"; }
 done
 echo
 echo "results: $build/bench/ (footprint.md, footprint.png, footprint.json, cleaner.md," \
-  "cleaner.json, own_cost.md)"
+  "cleaner.json, stubborn_bin.md, own_cost.md)"
 [ ${#missed[@]} -gt 0 ] && printf 'aims missed in: %s (see above)\n' "${missed[*]}"
 if [ ${#failed[@]} -gt 0 ]; then
   printf 'failed: %s\n' "${failed[@]}"

@@ -18,7 +18,7 @@ SETTLE_TIMEOUT = 5.0
 # (Wine blends the edges a little differently; another picture differs by far more).
 PICTURE_TOLERANCE = 12
 # A Recycle Bin the shell takes seconds to count and to empty under Wine.
-LARGE_BIN = 10000
+LARGE_BIN = 50000
 
 
 class MenuTest(unittest.TestCase):
@@ -110,11 +110,12 @@ class MenuTest(unittest.TestCase):
             self.assertTrue(s.tray_shows_icon())
 
     def test_exit_while_a_large_bin_is_emptied_ends_at_once(self):
-        # The shell takes seconds over 10,000 items; the program does not wait for it to end.
+        # The shell takes many seconds over 50,000 items; the program does not wait for it to end,
+        # and no thread left inside the shell holds the end of the process up.
         with self.session(before_start=lambda s: s.trash_many(LARGE_BIN)) as s:
             self.start(s)
-            # Time for the first count (a second and a half under Wine) to come back, so that
-            # the worker is free and the emptying starts at once.
+            # The first count takes Wine seconds; the emptying waits behind it or runs: either way
+            # the worker is inside the shell when Exit comes.
             time.sleep(4)
             s.choose("Recycle Bin", "Empty")
             s.choose("Exit")
@@ -126,8 +127,7 @@ class MenuTest(unittest.TestCase):
             took = time.monotonic() - started
             s.note(f"ended {took:.2f} s after Exit, {len(s.trashed())} of {LARGE_BIN} items "
                    "still in the Trash")
-            # A second, and the time the clicks and the polling take themselves.
-            self.assertLess(took, 1.5)
+            self.assertLess(took, 1.0)
 
     def test_exit_removes_the_icon_and_ends(self):
         with self.session() as s:
