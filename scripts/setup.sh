@@ -31,6 +31,7 @@ run_packages=(
   "x11-utils               xdpyinfo: checks that the display answers"
   "xdotool                 drives the Wine desktop in tests"
   "imagemagick             screenshots of the Wine desktop"
+  "trayer                  a small panel tray (XEmbed) for headless runs and tests"
   "python3                 the end-to-end harness and the icon generator"
 )
 test_packages=(
@@ -38,6 +39,7 @@ test_packages=(
   "libgtest-dev            GoogleTest for the Linux tests"
   "clang                   compiler with libFuzzer for the fuzz targets"
   "libclang-rt-14-dev      libFuzzer and the sanitizers' run-time for clang"
+  "desktop-file-utils      desktop-file-validate: checks the menu and log-in entries"
 )
 bench_packages=(
   "python3-matplotlib      the benchmarks' plot"
