@@ -71,7 +71,8 @@ fi
 
 echo "run: building the 64-bit Dustvale.exe (preset mingw-x64)"
 cd "$repo"
-cmake --preset mingw-x64 >/dev/null
+# Configured once; the build configures again by itself when a CMake file has changed.
+[ -f build/mingw-x64/CMakeCache.txt ] || cmake --preset mingw-x64 >/dev/null
 cmake --build build/mingw-x64 --target Dustvale -j"$(nproc)"
 exe="$repo/build/mingw-x64/main/Dustvale.exe"
 [ -f "$exe" ] || { echo "run: the build did not produce $exe" >&2; exit 1; }
@@ -171,8 +172,18 @@ helpers+=($!)
 manifest="$app_dir/Dustvale.exe.manifest"
 if [ ! -e "$manifest" ]; then
   # Nobody can click on a virtual display: answer the first start's restart message, if the
-  # program asks for one.
-  "$repo/scripts/answer_restart.sh" "$manifest" &
+  # program asks for one (the message box takes the keyboard).
+  (
+    for _ in $(seq 120); do
+      if [ -e "$manifest" ]; then
+        sleep 2
+        echo "run: Dustvale wrote its manifest; closing its message box, if it shows one"
+        xdotool key Return
+        break
+      fi
+      sleep 0.5
+    done
+  ) &
   helpers+=($!)
 fi
 

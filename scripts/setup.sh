@@ -59,10 +59,21 @@ is_installed() {
   [ "$(dpkg-query -W -f='${db:Status-Status}' "$1" 2>/dev/null)" = installed ]
 }
 
+# One question to dpkg for every package (scripts/run.sh asks at each start): "name status"
+# lines, where dpkg names some native packages with their architecture ("libgtest-dev:amd64")
+# and a foreign one always ("wine32:i386", as wanted).
+names=()
+for line in "${wanted[@]}"; do read -r package _ <<<"$line"; names+=("$package"); done
+native=$(dpkg --print-architecture)
+declare -A status_of=()
+while read -r package status; do
+  status_of[${package%:"$native"}]=$status
+done < <(dpkg-query -W -f='${binary:Package} ${db:Status-Status}\n' "${names[@]}" 2>/dev/null || true)
+
 missing=()
 for line in "${wanted[@]}"; do
   read -r package why <<<"$line"
-  if is_installed "$package"; then
+  if [ "${status_of[$package]:-}" = installed ]; then
     echo "setup: $package is already installed"
   else
     missing+=("$package")
