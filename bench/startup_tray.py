@@ -92,6 +92,8 @@ def icon_shows(screen, x_display, panel):
         if box is None:
             return False
         x, y, w, h = box
+        if x < 0 or y < 0 or x + w > SCREEN[0] or y + h > SCREEN[1]:
+            return False  # the panel is still placing it: X grabs only what is on the screen
         pixels = x_display.grab((x, y, w, h))
         return len(set(pixels[i:i + 4] for i in range(0, len(pixels), 4))) > 2
     taskbar = x_display.grab(DESKTOP_TASKBAR)[:3]

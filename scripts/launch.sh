@@ -85,11 +85,13 @@ else
   say "starting Dustvale without a Wine desktop, as asked (--no-desktop)"
 fi
 
+# The loader the program's file needs (scripts/wine.py decides; it says why when none can).
+loader=$("$here/wine.py" loader "$app_dir/Dustvale.exe")
 start_once() {
   if [ "$mode" = desktop ]; then
     "$here/wine.py" tool explorer /desktop=shell,1024x768 "$program"
   else
-    "$("$here/wine.py" loader "$app_dir/Dustvale.exe")" "$program"
+    "$loader" "$program"
   fi
 }
 
@@ -107,7 +109,8 @@ start_once || status=$?
 # A first start may write its manifest beside the program, ask to be restarted and end.
 if [ "$status" -eq 0 ] && ! $had_manifest && [ -e "$manifest" ] &&
    [ $((SECONDS - started)) -lt "$restart_window" ]; then
-  say "Dustvale wrote its manifest and asked to be restarted: starting it again"
+  say "Dustvale ended as soon as it had written its manifest, as a first start that asks to be" \
+      "restarted does: starting it again"
   status=0
   start_once || status=$?
 fi

@@ -4,8 +4,8 @@ _NET_SYSTEM_TRAY_S<screen> (freedesktop's System Tray protocol, over XEmbed), wh
 tray icons when it runs without a virtual desktop.
 
     system_tray.py owner [--wait SECONDS]
-        prints the tray's window id and exits 0; exits 1, saying so, when the display has no
-        tray (after waiting up to SECONDS for one, as at log-in, where the panel may start
+        prints the tray's window id and exits 0; exits 1, saying that nothing owns the
+        selection, when the display has no tray (after waiting up to SECONDS for one, as at log-in, where the panel may start
         after the programs of the autostart folder); exits 2 when the display cannot be opened
 
 Reads DISPLAY like every X program. Plain Python: Xlib through ctypes.
@@ -91,7 +91,7 @@ def main(argv):
             owner = wait_for_owner(display, seconds)
             if not owner:
                 waited = f" within {seconds:g} s" if seconds else ""
-                print(f"no system tray: nothing owns {display.tray_selection()}{waited}")
+                print(f"nothing owns {display.tray_selection()}{waited}")
                 return NO_TRAY
             print(f"0x{owner:x}")
             return 0

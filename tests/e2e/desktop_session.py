@@ -29,7 +29,7 @@ ICON = 16
 
 def docked_windows(tree_text, panel_class="trayer"):
     """(x, y, width, height) of Wine's windows (those of explorer.exe, which draws tray icons)
-    inside the panel's window tree."""
+    inside the panel's window tree, once the panel has placed them on the screen."""
     found = []
     panel_indent = None
     for line in tree_text.splitlines():
@@ -43,7 +43,7 @@ def docked_windows(tree_text, panel_class="trayer"):
             if m["cls"] == panel_class:
                 panel_indent = indent
             continue
-        if m["cls"] == "explorer.exe":
+        if m["cls"] == "explorer.exe" and int(m["x"]) >= 0 and int(m["y"]) >= 0:
             found.append((int(m["x"]), int(m["y"]), int(m["w"]), int(m["h"])))
     return found
 
