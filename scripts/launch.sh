@@ -87,12 +87,24 @@ fi
 
 # The loader the program's file needs (scripts/wine.py decides; it says why when none can).
 loader=$("$here/wine.py" loader "$app_dir/Dustvale.exe")
+
+# Ctrl-C, or the end of the session, ends Dustvale with its launcher: Wine's GUI programs
+# ignore the terminal's signals. The prefix is Dustvale's own, so nothing else runs in it.
+stop_dustvale() {
+  trap - INT TERM HUP
+  "$here/wine.py" tool wineserver -k 2>/dev/null || true
+  exit 130
+}
+trap stop_dustvale INT TERM HUP
+
+# Waited for in the background, so that a signal reaches the trap at once.
 start_once() {
   if [ "$mode" = desktop ]; then
-    "$here/wine.py" tool explorer /desktop=shell,1024x768 "$program"
+    "$here/wine.py" tool explorer /desktop=shell,1024x768 "$program" &
   else
-    "$loader" "$program"
+    "$loader" "$program" &
   fi
+  wait $!
 }
 
 manifest="$app_dir/Dustvale.exe.manifest"
