@@ -11,7 +11,10 @@
 #      raced by a process swapping its folders for links to an outside folder (bench/cleaner.py);
 #   3. Dustvale's own code in the simulated Windows under valgrind: instructions per tick and
 #      the heap's peak (bench/own_cost.py, on a Linux build in build/linux-bench);
-#   4. a longer run of every fuzz target (scripts/fuzz.sh, FUZZ_SECONDS each).
+#   4. start-up as a Linux user meets it: from scripts/run.sh to the icon in the tray, docked
+#      into a panel's tray (trayer) and in the Wine desktop window, median of 5 runs each
+#      (bench/startup_tray.py);
+#   5. a longer run of every fuzz target (scripts/fuzz.sh, FUZZ_SECONDS each).
 # Tables, JSON and a plot go to build/mingw-x64/bench/. Exits non-zero when a step could not run or
 # a fuzz target found something; missed aims are listed, not treated as failures.
 #
@@ -81,16 +84,18 @@ run_step "stubborn bin" /usr/bin/python3 "$repo/bench/stubborn_bin.py" --build "
   --items 20000 --seconds 300
 run_step "own cost" /usr/bin/python3 "$repo/bench/own_cost.py" --build "$repo/build/linux-bench" \
   --out "$build/bench"
+run_step "start-up to the tray" /usr/bin/python3 "$repo/bench/startup_tray.py" --runs 5 \
+  --out "$build/bench"
 run_step "fuzzing" "$repo/scripts/fuzz.sh" "$fuzz_seconds"
 
 echo
 echo "== summary ($(( $(date +%s) - started )) s)"
-for table in footprint.md cleaner.md stubborn_bin.md own_cost.md; do
+for table in footprint.md cleaner.md stubborn_bin.md own_cost.md startup_tray.md; do
   [ -e "$build/bench/$table" ] && { echo; cat "$build/bench/$table"; }
 done
 echo
 echo "results: $build/bench/ (footprint.md, footprint.png, footprint.json, cleaner.md," \
-  "cleaner.json, stubborn_bin.md, own_cost.md)"
+  "cleaner.json, stubborn_bin.md, own_cost.md, startup_tray.md, startup_tray.json)"
 [ ${#missed[@]} -gt 0 ] && printf 'aims missed in: %s (see above)\n' "${missed[*]}"
 if [ ${#failed[@]} -gt 0 ]; then
   printf 'failed: %s\n' "${failed[@]}"

@@ -1,44 +1,78 @@
 #!/usr/bin/env bash
-# Builds the 64-bit Dustvale.exe and starts it under 64-bit Wine, in a Wine desktop window whose
-# taskbar shows the tray. Its Recycle Bin is your freedesktop Trash ($XDG_DATA_HOME/Trash).
+# Builds the 64-bit Dustvale.exe, sets it up in a Wine prefix of its own and starts it under
+# 64-bit Wine. Its Recycle Bin is your freedesktop Trash ($XDG_DATA_HOME/Trash). When your
+# display has a system tray (a panel owning _NET_SYSTEM_TRAY_S0), Dustvale's icon docks into that
+# panel; otherwise it shows in a Wine desktop window whose taskbar has a tray. It says which.
 #
-#   scripts/run.sh                       on your X display
-#   scripts/run.sh --headless [SECONDS]  on a virtual X server, saving a screenshot of the Wine
-#                                        desktop every few seconds (until Ctrl-C or SECONDS)
+#   scripts/run.sh [--desktop | --no-desktop]   on your X display; --desktop always uses the Wine
+#                                               desktop window, --no-desktop never does
+#   scripts/run.sh --headless [SECONDS]         on a virtual X server with a small panel tray
+#                                               (trayer), saving a screenshot every few seconds
+#                                               (until Ctrl-C or SECONDS); with --desktop, in a
+#                                               Wine desktop window there instead
+#   scripts/run.sh --install                    sets Dustvale up, adds it to the applications
+#                                               menu and starts it at log-in while its "Start
+#                                               with Windows" box is ticked
+#   scripts/run.sh --uninstall                  takes it out of the menu and log-in again (the
+#                                               prefix and the settings stay)
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
+usage() {
+  echo "usage: $0 [--desktop | --no-desktop] [--headless [SECONDS]]" >&2
+  echo "       $0 --install | --uninstall" >&2
+  exit 2
+}
+
+action=run
 headless=false
 seconds=0
-case "${1:-}" in
-  "") ;;
-  --headless) headless=true; seconds=${2:-0} ;;
-  *) echo "usage: $0 [--headless [SECONDS]]" >&2; exit 2 ;;
-esac
+mode_option=""
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --desktop|--no-desktop)
+      [ -z "$mode_option" ] || usage
+      mode_option=$1 ;;
+    --headless)
+      headless=true
+      if [ $# -gt 1 ] && [[ "$2" != --* ]]; then seconds=$2; shift; fi ;;
+    --install|--uninstall)
+      [ "$action" = run ] || usage
+      action=${1#--} ;;
+    *) usage ;;
+  esac
+  shift
+done
 if ! [[ "$seconds" =~ ^[0-9]+$ ]]; then
   echo "run: SECONDS must be a whole number" >&2; exit 2
 fi
+if [ "$action" != run ] && { $headless || [ -n "$mode_option" ]; }; then
+  usage
+fi
+
+if [ "$action" = uninstall ]; then
+  exec "$repo/scripts/install.sh" --uninstall
+fi
 
 # Check the display before spending time on set-up.
-if ! $headless; then
-  if [ -z "${DISPLAY:-}" ]; then
-    echo "run: there is no X display (DISPLAY is not set), so Wine cannot show its desktop." >&2
-    echo "run: to run Dustvale on a virtual X server with screenshots saved every few seconds:" >&2
-    echo "run:     $0 --headless" >&2
-    exit 2
-  fi
+if [ "$action" = run ] && ! $headless && [ -z "${DISPLAY:-}" ]; then
+  echo "run: there is no X display (DISPLAY is not set), so Wine cannot show Dustvale." >&2
+  echo "run: to run Dustvale on a virtual X server with screenshots saved every few seconds:" >&2
+  echo "run:     $0 --headless" >&2
+  exit 2
 fi
 
 "$repo/scripts/setup.sh" run
 
-if ! $headless && ! xdpyinfo >/dev/null 2>&1; then
+if [ "$action" = run ] && ! $headless && ! xdpyinfo >/dev/null 2>&1; then
   echo "run: the X display $DISPLAY does not answer. Try:  $0 --headless" >&2
   exit 2
 fi
 
 echo "run: building the 64-bit Dustvale.exe (preset mingw-x64)"
 cd "$repo"
-cmake --preset mingw-x64 >/dev/null
+# Configured once; the build configures again by itself when a CMake file has changed.
+[ -f build/mingw-x64/CMakeCache.txt ] || cmake --preset mingw-x64 >/dev/null
 cmake --build build/mingw-x64 --target Dustvale -j"$(nproc)"
 exe="$repo/build/mingw-x64/main/Dustvale.exe"
 [ -f "$exe" ] || { echo "run: the build did not produce $exe" >&2; exit 1; }
@@ -72,82 +106,93 @@ cp -f "$exe" "$app_dir/Dustvale.exe"
 echo "run: Dustvale.exe is C:\\Dustvale\\Dustvale.exe in $WINEPREFIX"
 echo "run: its Recycle Bin is ${XDG_DATA_HOME:-$HOME/.local/share}/Trash"
 
+if [ "$action" = install ]; then
+  exec "$repo/scripts/install.sh"
+fi
+
+launch=("$repo/scripts/launch.sh")
+[ -n "$mode_option" ] && launch+=("$mode_option")
+
+if ! $headless; then
+  status=0
+  "${launch[@]}" || status=$?
+  exit "$status"
+fi
+
+# ---- headless: a virtual X server of its own, with a panel tray unless --desktop ------------
+
+shots="$state/headless"
+mkdir -p "$shots"
+helpers=()
 xvfb_pid=""
-shooter_pid=""
-interrupted=false
 cleanup() {
-  [ -n "$shooter_pid" ] && kill "$shooter_pid" 2>/dev/null || true
-  # Ctrl-C ends Dustvale too; the prefix is Dustvale's own, so nothing else runs in it.
-  if $headless || $interrupted; then
-    wine_tool wineserver -k 2>/dev/null || true
-  fi
+  for pid in "${helpers[@]}"; do kill "$pid" 2>/dev/null || true; done
+  # Dustvale ends with the run; the prefix is Dustvale's own, so nothing else runs in it.
+  wine_tool wineserver -k 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
 }
 trap cleanup EXIT
-trap 'interrupted=true; exit 130' INT TERM
+trap 'exit 130' INT TERM
 
-if $headless; then
-  shots="$state/headless"
-  mkdir -p "$shots"
-  displayfile=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$displayfile" 2>"$shots/xvfb.log" &
-  xvfb_pid=$!
-  for _ in $(seq 100); do
-    [ -s "$displayfile" ] && break
-    kill -0 "$xvfb_pid" 2>/dev/null || { echo "run: Xvfb failed, see $shots/xvfb.log" >&2; exit 1; }
-    sleep 0.1
-  done
-  [ -s "$displayfile" ] || { echo "run: Xvfb did not start within 10 s" >&2; exit 1; }
-  export DISPLAY=":$(tr -d '\n' <"$displayfile")"
-  rm -f "$displayfile"
-  echo "run: virtual X server on $DISPLAY"
-  echo "run: the Wine desktop is saved every 3 s to $shots/desktop.png (Ctrl-C stops Dustvale)"
-  (
-    while sleep 3; do
-      import -window root "$shots/desktop.tmp.png" 2>/dev/null &&
-        mv -f "$shots/desktop.tmp.png" "$shots/desktop.png"
-    done
-  ) &
-  shooter_pid=$!
+displayfile=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$displayfile" 2>"$shots/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do
+  [ -s "$displayfile" ] && break
+  kill -0 "$xvfb_pid" 2>/dev/null || { echo "run: Xvfb failed, see $shots/xvfb.log" >&2; exit 1; }
+  sleep 0.1
+done
+[ -s "$displayfile" ] || { echo "run: Xvfb did not start within 10 s" >&2; exit 1; }
+export DISPLAY=":$(tr -d '\n' <"$displayfile")"
+rm -f "$displayfile"
+echo "run: virtual X server on $DISPLAY"
+
+if [ "$mode_option" != --desktop ]; then
+  # A small panel at the top right, as a desktop's own panel would be, so that the menu opens
+  # below the icon and a screenshot shows both.
+  trayer --edge top --align right --widthtype request --height 24 --SetDockType false \
+    --SetPartialStrut false >"$shots/trayer.log" 2>&1 &
+  helpers+=($!)
+  if ! "$repo/scripts/system_tray.py" owner --wait 10 >/dev/null; then
+    echo "run: the panel tray (trayer) did not start, see $shots/trayer.log" >&2
+    exit 1
+  fi
+  echo "run: a panel tray (trayer) runs at the top right of $DISPLAY"
 fi
 
-manifest="$app_dir/Dustvale.exe.manifest"
-had_manifest=false
-[ -e "$manifest" ] && had_manifest=true
+echo "run: the screen is saved every 3 s to $shots/desktop.png (Ctrl-C stops Dustvale)"
+(
+  while sleep 3; do
+    import -window root "$shots/desktop.tmp.png" 2>/dev/null &&
+      mv -f "$shots/desktop.tmp.png" "$shots/desktop.png"
+  done
+) &
+helpers+=($!)
 
-if $headless && ! $had_manifest; then
-  # Nobody can click on a virtual display: answer the first start's restart message.
+manifest="$app_dir/Dustvale.exe.manifest"
+if [ ! -e "$manifest" ]; then
+  # Nobody can click on a virtual display: answer the first start's restart message, if the
+  # program asks for one (the message box takes the keyboard).
   (
     for _ in $(seq 120); do
       if [ -e "$manifest" ]; then
         sleep 2
-        echo "run: Dustvale wrote its manifest and asks to be restarted; closing its message box"
+        echo "run: Dustvale wrote its manifest; closing its message box, if it shows one"
         xdotool key Return
         break
       fi
       sleep 0.5
     done
   ) &
+  helpers+=($!)
 fi
 
-start_desktop() {
-  if $headless && [ "$seconds" -gt 0 ]; then
-    timeout "$seconds" "$repo/scripts/wine.py" tool explorer /desktop=shell,1024x768 \
-      'C:\Dustvale\Dustvale.exe'
-  else
-    wine_tool explorer /desktop=shell,1024x768 'C:\Dustvale\Dustvale.exe'
-  fi
-}
-
-echo "run: starting Dustvale in a Wine desktop (close the desktop window or use Exit in the tray menu to stop)"
 status=0
-start_desktop || status=$?
-# On its first start Dustvale writes its manifest beside itself, asks to be restarted and ends.
-if [ "$status" -eq 0 ] && ! $had_manifest && [ -e "$manifest" ]; then
-  echo "run: starting Dustvale again, now with its manifest"
-  status=0
-  start_desktop || status=$?
+if [ "$seconds" -gt 0 ]; then
+  timeout "$seconds" "${launch[@]}" || status=$?
+  # The end of the run's time is not a failure.
+  [ "$status" -eq 124 ] && status=0
+else
+  "${launch[@]}" || status=$?
 fi
-# The end of a headless run's time is not a failure.
-[ "$status" -eq 124 ] && $headless && status=0
 exit "$status"

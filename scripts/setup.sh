@@ -31,6 +31,7 @@ run_packages=(
   "x11-utils               xdpyinfo: checks that the display answers"
   "xdotool                 drives the Wine desktop in tests"
   "imagemagick             screenshots of the Wine desktop"
+  "trayer                  a small panel tray (XEmbed) for headless runs and tests"
   "python3                 the end-to-end harness and the icon generator"
 )
 test_packages=(
@@ -38,6 +39,7 @@ test_packages=(
   "libgtest-dev            GoogleTest for the Linux tests"
   "clang                   compiler with libFuzzer for the fuzz targets"
   "libclang-rt-14-dev      libFuzzer and the sanitizers' run-time for clang"
+  "desktop-file-utils      desktop-file-validate: checks the menu and log-in entries"
 )
 bench_packages=(
   "python3-matplotlib      the benchmarks' plot"
@@ -57,10 +59,21 @@ is_installed() {
   [ "$(dpkg-query -W -f='${db:Status-Status}' "$1" 2>/dev/null)" = installed ]
 }
 
+# One question to dpkg for every package (scripts/run.sh asks at each start): "name status"
+# lines, where dpkg names some native packages with their architecture ("libgtest-dev:amd64")
+# and a foreign one always ("wine32:i386", as wanted).
+names=()
+for line in "${wanted[@]}"; do read -r package _ <<<"$line"; names+=("$package"); done
+native=$(dpkg --print-architecture)
+declare -A status_of=()
+while read -r package status; do
+  status_of[${package%:"$native"}]=$status
+done < <(dpkg-query -W -f='${binary:Package} ${db:Status-Status}\n' "${names[@]}" 2>/dev/null || true)
+
 missing=()
 for line in "${wanted[@]}"; do
   read -r package why <<<"$line"
-  if is_installed "$package"; then
+  if [ "${status_of[$package]:-}" = installed ]; then
     echo "setup: $package is already installed"
   else
     missing+=("$package")

@@ -214,7 +214,14 @@ class Session:
     before_start: called with the session once its prefix, HOME and display exist, before the
     program starts (to set registry values or lay out files with Wine's own tools).
     start_program: False starts the desktop alone, for programs started later (start_on_desktop).
+
+    A subclass may place the prefix and the program elsewhere (prefix_path, APP_FOLDER), show
+    them on another desktop (DESKTOP_NAME) and start them in another way (launch).
     """
+
+    # The program's folder on drive C: and the Wine desktop its windows live on.
+    APP_FOLDER = "app"
+    DESKTOP_NAME = "shell"
 
     def __init__(self, name, exe, template, artifacts, beside=None, manifest=False,
                  before_start=None, start_program=True):
@@ -241,7 +248,7 @@ class Session:
         self.root = tempfile.mkdtemp(prefix=f"dustvale-e2e-{self.name}-")
         self.home = os.path.join(self.root, "home")
         self.data_home = os.path.join(self.root, "data")
-        self.prefix = os.path.join(self.root, "prefix")
+        self.prefix = self.prefix_path()
         self.trash_files = os.path.join(self.data_home, "Trash", "files")
         self.trash_info = os.path.join(self.data_home, "Trash", "info")
         try:
@@ -250,6 +257,13 @@ class Session:
             self.__exit__(*sys.exc_info())
             raise
         return self
+
+    def prefix_path(self):
+        return os.path.join(self.root, "prefix")
+
+    def app_path(self, file_name):
+        """The Windows path of a file in the program's folder."""
+        return f"C:\\{self.APP_FOLDER}\\{file_name}"
 
     def _start(self):
         for d in (self.home, self.trash_files, self.trash_info):
@@ -261,7 +275,7 @@ class Session:
                         XDG_DATA_HOME=self.data_home,
                         XDG_CONFIG_HOME=os.path.join(self.home, ".config"),
                         XDG_CACHE_HOME=os.path.join(self.home, ".cache"), **WINE_ENV)
-        self.app_dir = os.path.join(self.prefix, "drive_c", "app")
+        self.app_dir = os.path.join(self.prefix, "drive_c", self.APP_FOLDER)
         os.makedirs(self.app_dir)
         shutil.copy(self.exe, os.path.join(self.app_dir, "Dustvale.exe"))
         for file_name, data in self.beside.items():
@@ -276,11 +290,16 @@ class Session:
         if self.before_start is not None:
             self.before_start(self)
         self.log = open(os.path.join(self.artifacts, "wine.log"), "wb")
-        program = ["C:\\app\\Dustvale.exe"] if self.start_program else []
-        self.launcher = subprocess.Popen(self._on_desktop(*program),
-            env=self.env, stdin=subprocess.DEVNULL, stdout=self.log, stderr=subprocess.STDOUT,
-            start_new_session=True)
-        self.note(f"prefix copied and desktop launched in {time.monotonic() - started:.1f} s")
+        self.launcher = self.launch()
+        self.note(f"prefix copied and program launched in {time.monotonic() - started:.1f} s")
+
+    def launch(self):
+        """Starts the desktop, and the program on it unless start_program is False; returns the
+        launcher's process."""
+        program = [self.app_path("Dustvale.exe")] if self.start_program else []
+        return subprocess.Popen(self._on_desktop(*program), env=self.env,
+                                stdin=subprocess.DEVNULL, stdout=self.log,
+                                stderr=subprocess.STDOUT, start_new_session=True)
 
     @staticmethod
     def _on_desktop(*program, desktop="shell"):
@@ -350,7 +369,7 @@ class Session:
         path = os.path.join(self.app_dir, "Dustvale.exe.manifest")
         with open(path, "wb") as f:
             f.write(manifest_text("Dustvale", architecture(self.exe)))
-        _run(wine.tool("attrib", "+h", "C:\\app\\Dustvale.exe.manifest"), self.env, 60,
+        _run(wine.tool("attrib", "+h", self.app_path("Dustvale.exe.manifest")), self.env, 60,
              check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def __exit__(self, kind, value, tb):
@@ -384,7 +403,7 @@ class Session:
 
     def app_processes(self, exe_name="Dustvale.exe"):
         """Pids of the running program of this session (not the desktop that started it)."""
-        wanted = ("\\app\\" + exe_name).lower().encode()
+        wanted = self.app_path(exe_name)[2:].lower().encode()
         found = []
         for pid in _wine_processes(self.prefix):
             argv0 = _read_proc(pid, "cmdline").split(b"\0")[0]

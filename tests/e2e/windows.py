@@ -90,7 +90,8 @@ class WindowTree:
         shutil.copy(self.exe, os.path.join(session.app_dir, TOOL))
 
     def _args(self, *args):
-        return self.session.program(self.exe, f"C:\\app\\{TOOL}", DESKTOP_NAME, *args)
+        return self.session.program(self.exe, self.session.app_path(TOOL),
+                                    self.session.DESKTOP_NAME, *args)
 
     def _run(self, *args, timeout):
         return subprocess.run(self._args(*args), env=self.session.env, capture_output=True,
