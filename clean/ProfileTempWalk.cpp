@@ -1,43 +1,40 @@
 #include "clean/ProfileTempWalk.h"
 
+#include <optional>
+
 #include "clean/EntryCheck.h"
 #include "common/TextRules.h"
 
 namespace dustvale {
 namespace {
 
+constexpr std::u16string_view kLocalSettings = u"Local Settings";
 constexpr std::u16string_view kTemp = u"Temp";
-constexpr std::u16string_view kProfileTemp = u"\\Local Settings\\Temp";
-constexpr std::u16string_view kServiceProfileTemp = u"Service\\Local Settings\\Temp";
+constexpr std::u16string_view kService = u"Service";
 
-// Walks the held folder, whose path as the walk spells it is `folder` (ending in "\"). Each
-// sub-folder is opened through its parent's handle and checked before it is collected or
-// walked, so that nothing a link leads to is ever listed.
-void Walk(const Platform& platform, const HeldFolder& held, const Text& folder,
-          TempFolderList& list) {
+bool IsSubFolder(const DirectoryEntry& entry, const Text& name) {
+    return (entry.attributes & attr::kDirectory) != 0 && name != u"." && name != u"..";
+}
+
+// The sub-folder `name` of the folder just opened, opened through it as itself and checked;
+// nothing when it is missing, a link, or changed since it was listed. The folder's listing is
+// read up to the name only.
+std::optional<HeldFolder> OpenSubFolderNamed(const HeldFolder& folder, std::u16string_view name) {
     DirectoryEntry entry;
-    // The listing stays open while the sub-folders are walked; it closes on every way out.
-    while (held.handle->ReadDirectory(entry)) {
-        const Text name = Trim(TrimAtNull(entry.name));
-        if ((entry.attributes & attr::kDirectory) == 0 || name == u"." || name == u"..") {
-            continue;
-        }
-        platform.windows.ProcessPendingMessages();
-        // A junction or folder link leads elsewhere, possibly back up the tree.
-        CheckedEntry sub = OpenListed(held, entry, rights::kListDirectory);
-        if (sub.kind != EntryKind::Folder) continue;
-
-        const Text path = folder + name;
-        if (EqualsNoCase(name, kTemp)) {
-            if (EndsWithNoCase(path, kServiceProfileTemp)) {
-                platform.windows.ProcessPendingMessages();
-            } else if (EndsWithNoCase(path, kProfileTemp)) {
-                list.Add(path);
-            }
-        }
-        const HeldFolder subFolder{std::move(sub.handle), std::move(sub.finalPath)};
-        Walk(platform, subFolder, EnsureTrailing(path, u"\\"), list);
+    while (folder.handle->ReadDirectory(entry)) {
+        const Text listed = TrimAtNull(entry.name);
+        if (!IsSubFolder(entry, listed) || !EqualsNoCase(listed, name)) continue;
+        CheckedEntry sub = OpenListed(folder, entry, rights::kListDirectory);
+        if (sub.kind != EntryKind::Folder) return std::nullopt;
+        return HeldFolder{std::move(sub.handle), std::move(sub.finalPath)};
     }
+    return std::nullopt;
+}
+
+// The profile's temporary folder, if it keeps one in a real Local Settings folder.
+bool HasProfileTemp(const HeldFolder& profile) {
+    const std::optional<HeldFolder> localSettings = OpenSubFolderNamed(profile, kLocalSettings);
+    return localSettings && OpenSubFolderNamed(*localSettings, kTemp).has_value();
 }
 
 }  // namespace
@@ -51,7 +48,22 @@ void CollectProfileTempFolders(const Platform& platform, Text& folder, TempFolde
     const std::optional<Text> final = top.handle->FinalPath();
     if (!final) return;
     top.finalPath = *final;
-    Walk(platform, top, folder, list);
+
+    DirectoryEntry entry;
+    // The listing stays open while the profiles are looked at; it closes on every way out.
+    while (top.handle->ReadDirectory(entry)) {
+        const Text name = Trim(TrimAtNull(entry.name));
+        if (!IsSubFolder(entry, name)) continue;
+        platform.windows.ProcessPendingMessages();
+        // Service accounts keep what their services still use in their temporary folders.
+        if (EndsWithNoCase(name, kService)) continue;
+        CheckedEntry profile = OpenListed(top, entry, rights::kListDirectory);
+        if (profile.kind != EntryKind::Folder) continue;
+        const HeldFolder held{std::move(profile.handle), std::move(profile.finalPath)};
+        if (HasProfileTemp(held)) {
+            list.Add(folder + name + u"\\" + Text(kLocalSettings) + u"\\" + Text(kTemp));
+        }
+    }
 }
 
 }  // namespace dustvale

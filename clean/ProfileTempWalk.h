@@ -1,6 +1,6 @@
 #pragma once
 
-// The walk over the folder that holds the user profiles, collecting each profile's
+// The look over the folder that holds the user profiles, collecting each profile's
 // "Local Settings\Temp" folder.
 
 #include "clean/TempFolderList.h"
@@ -8,12 +8,15 @@
 
 namespace dustvale {
 
-// Walks every folder under `folder`, depth first in the order the file system lists them,
-// and adds to `list` each folder whose path ends in "\Local Settings\Temp", except those of
-// profiles whose name ends in "Service". Links are never entered or collected, not even one
-// put in a folder's place during the walk, so the walk cannot loop or leave the tree. On
-// return `folder` ends with "\". Throws TempFolderListFull, from any depth, when a folder is
-// found while the list is full.
+// Adds to `list`, in the order the file system lists the profiles of `folder`, the folder
+// `folder`\<profile>\Local Settings\Temp of each profile that has one, except those of profiles
+// whose name ends in "Service". Only where profiles keep their temporary folders is looked at:
+// `folder` itself, each profile folder and its Local Settings folder; nothing inside a
+// profile's own contents (documents, copies of old profiles, source trees) is ever listed or
+// collected. Links are never entered or collected, not even one put in a folder's place
+// meanwhile: on current systems each profile's Local Settings is a junction, and the user's
+// own temporary folder is emptied apart. On return `folder` ends with "\". Throws
+// TempFolderListFull when a folder is found while the list is full.
 void CollectProfileTempFolders(const Platform& platform, Text& folder, TempFolderList& list);
 
 }  // namespace dustvale

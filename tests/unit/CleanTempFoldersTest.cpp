@@ -95,9 +95,11 @@ TEST_F(CleanTempFolders, TheProfileWalkEmptiesEveryProfilesTempButTheServices) {
     MakeXpProfiles();
     Fill(kXpRoot + u"MyService" + kXpTemp);
     Fill(kXpRoot + u"Services" + kXpTemp);
-    // A Temp folder straight in a profile is not collected, but what lies under it is walked.
+    // Only where a profile keeps its temporary folder counts: a Temp folder straight in a
+    // profile, and a copy of an old profile inside a profile, are neither collected nor walked.
     Fill(kXpRoot + u"Bob\\Temp");
     files().AddFile(kXpRoot + u"Bob\\Temp\\Local Settings\\Temp\\deep.tmp");
+    files().AddFile(kXpRoot + u"Bob\\My Documents\\Old\\Local Settings\\Temp\\thesis.doc");
     files().AddFile(kXpRoot + u"Bob\\Local Settings\\Temp\\loose.tmp");
 
     EXPECT_TRUE(Clean());
@@ -108,7 +110,9 @@ TEST_F(CleanTempFolders, TheProfileWalkEmptiesEveryProfilesTempButTheServices) {
     EXPECT_TRUE(Untouched(kXpRoot + u"LocalService" + kXpTemp));
     EXPECT_TRUE(Untouched(kXpRoot + u"NetworkService" + kXpTemp));
     EXPECT_TRUE(Untouched(kXpRoot + u"MyService" + kXpTemp));
-    EXPECT_FALSE(files().Exists(kXpRoot + u"Bob\\Temp\\Local Settings\\Temp\\deep.tmp"));
+    EXPECT_TRUE(files().Exists(kXpRoot + u"Bob\\Temp\\Local Settings\\Temp\\deep.tmp"));
+    EXPECT_TRUE(
+        files().Exists(kXpRoot + u"Bob\\My Documents\\Old\\Local Settings\\Temp\\thesis.doc"));
     EXPECT_TRUE(files().Exists(kXpRoot + u"Bob\\Temp\\a.tmp"));
     EXPECT_TRUE(files().Exists(kXpRoot + u"Bob\\Temp\\sub\\c.tmp"));
 }
