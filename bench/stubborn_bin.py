@@ -8,7 +8,8 @@ the Wine server, the desktop) is read from Linux before and after.
     /usr/bin/python3 bench/stubborn_bin.py [--build build/mingw-x64] [--items 20000]
                                            [--seconds 300]
 
-Aim: at most 10 % of one core, program and Wine server together. Writes stubborn_bin.md into
+Aim: at most 10 % of one core, program and Wine server together (the session's other Wine
+processes are shown too). Writes stubborn_bin.md into
 <build>/bench; exits with 3 when the aim is missed.
 """
 
@@ -89,23 +90,28 @@ def main(argv):
 
     rows = []
     total = 0.0
+    program_and_server = 0.0
     for pid, (name, cpu) in sorted(after.items(), key=lambda kv: -kv[1][1]):
         spent = cpu - before.get(pid, (name, 0.0))[1]
         total += spent
+        if name.startswith("Dustvale") or name.startswith("wineserver"):
+            program_and_server += spent
         if spent > 0:
             rows.append(f"| {name} | {spent:.2f} s | {100 * spent / elapsed:.1f} % |")
-    share = total / elapsed
+    share = program_and_server / elapsed
     lines = [
         f"# Auto-empty of a bin that cannot be emptied: {args.items} items, {elapsed:.0f} s",
         "",
         "| process | CPU time | share of one core |",
         "|---|---:|---:|",
         *rows,
-        f"| **all Wine processes** | {total:.2f} s | **{100 * share:.1f} %** |",
+        f"| **Dustvale.exe and the Wine server** | {program_and_server:.2f} s | "
+        f"**{100 * share:.1f} %** |",
+        f"| all Wine processes of the session | {total:.2f} s | {100 * total / elapsed:.1f} % |",
         "",
         f"Items still in the Trash: {left} of {args.items}. "
-        f"Aim: at most {100 * AIM_SHARE_OF_A_CORE:.0f} % of one core: "
-        f"{'met' if share <= AIM_SHARE_OF_A_CORE else 'MISSED'}.",
+        f"Aim, program and Wine server together: at most {100 * AIM_SHARE_OF_A_CORE:.0f} % of "
+        f"one core: {'met' if share <= AIM_SHARE_OF_A_CORE else 'MISSED'}.",
     ]
     text = "\n".join(lines) + "\n"
     print(text)
