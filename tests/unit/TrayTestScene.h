@@ -128,6 +128,9 @@ public:
         }
         return inner_.NotifyIcon(message, record);
     }
+    std::optional<ScreenRect> NotifyIconRect(Hwnd hwnd, std::uint32_t id) override {
+        return inner_.NotifyIconRect(hwnd, id);
+    }
     std::int32_t QueryRecycleBin(const Text& root, RecycleBinInfo& info) override {
         return inner_.QueryRecycleBin(root, info);
     }
