@@ -241,16 +241,6 @@ TEST(SimFailureTest, InjectedFailuresHitOnlyTheCallsAskedFor) {
     ASSERT_EQ(shell.NotifyCalls().size(), 2u);
     EXPECT_FALSE(shell.NotifyCalls()[0].result);
     EXPECT_TRUE(shell.NotifyCalls()[1].result);
-    // A tray not ready refuses for a while; a busy one adds but answers too late.
-    record.uID = 2;
-    shell.RefuseAddsFor(3000);
-    EXPECT_FALSE(shell.NotifyIcon(NotifyMessage::Add, record));
-    sim.Advance(2999);
-    EXPECT_FALSE(shell.NotifyIcon(NotifyMessage::Add, record));
-    sim.Advance(1);
-    shell.TimeOutNextAdd();
-    EXPECT_FALSE(shell.NotifyIcon(NotifyMessage::Add, record));
-    EXPECT_TRUE(shell.Icon(hwnd, 2).has_value());
 
     shell.AddToRecycleBin(u'C', 500);
     RecycleBinInfo info;
@@ -295,58 +285,6 @@ TEST(SimShellTest, ModifyTakesOnlyTheFlaggedFieldsAndCallbacksAreSentSynchronous
     ASSERT_EQ(handler.seen.size(), 1u);  // before SendCallback returned
     EXPECT_EQ(handler.seen[0], (std::vector<std::int64_t>{msg::kTrayCallback, 7, msg::kRButtonUp}));
     EXPECT_FALSE(shell.SendCallback(hwnd, 8, msg::kRButtonUp));  // no such icon
-}
-
-// What the shell sends for a click or a key on the icon, by the version the icon asked for:
-// wParam and lParam of each callback message.
-TEST(SimShellTest, ClicksAndKeysGiveWhatTheShellSendsForTheIconsVersion) {
-    using Sent = std::vector<std::vector<std::int64_t>>;
-    constexpr std::int64_t kId = 7;
-    const std::int64_t cursor = 300 | 200 << 16;
-    const std::int64_t corner = 1900 | 1052 << 16;  // the first icon's top-left corner
-    auto v3 = [](std::int64_t n) { return std::vector<std::int64_t>{msg::kTrayCallback, kId, n}; };
-    auto v4 = [](std::int64_t n, std::int64_t at) {
-        return std::vector<std::int64_t>{msg::kTrayCallback, at, n | kId << 16};
-    };
-    struct Case {
-        std::uint32_t version;
-        std::function<void(SimShell&, Hwnd)> act;
-        Sent sent;
-    };
-    auto click = [](std::int16_t b) { return [b](SimShell& s, Hwnd h) { s.Click(h, kId, b); }; };
-    auto press = [](SimShell::Key k) { return [k](SimShell& s, Hwnd h) { s.PressKey(h, kId, k); }; };
-    const Case cases[] = {
-        {0, click(1), {v3(msg::kLButtonDown), v3(msg::kLButtonUp)}},
-        {0, press(SimShell::Key::Enter), {v3(msg::kRButtonDown), v3(msg::kRButtonUp)}},
-        {3, click(1), {v3(msg::kLButtonDown), v3(msg::kLButtonUp), v3(msg::kSelect)}},
-        {3, click(2), {v3(msg::kRButtonDown), v3(msg::kRButtonUp), v3(msg::kContextMenu)}},
-        {3, click(4), {v3(msg::kMButtonDown), v3(msg::kMButtonUp)}},
-        {3, press(SimShell::Key::Enter), {v3(msg::kKeySelect), v3(msg::kKeySelect)}},
-        {3, press(SimShell::Key::Space), {v3(msg::kKeySelect)}},
-        {3, press(SimShell::Key::Menu), {v3(msg::kContextMenu)}},
-        {4, click(2),
-         {v4(msg::kRButtonDown, cursor), v4(msg::kRButtonUp, cursor),
-          v4(msg::kContextMenu, cursor)}},
-        {4, press(SimShell::Key::Menu), {v4(msg::kContextMenu, corner)}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.version);
-        SimWindows sim;
-        Answer handler;
-        const Hwnd hwnd = sim.windows().CreateWindow(WindowKind::HiddenOwner, 0, &handler);
-        sim.windows().SetCursorPos({300, 200});
-        NotifyIconRecord record;
-        record.hWnd = hwnd;
-        record.uID = kId;
-        record.uFlags = nif::kMessage;
-        record.uCallbackMessage = msg::kTrayCallback;
-        ASSERT_TRUE(sim.shell().NotifyIcon(NotifyMessage::Add, record));
-        record.uTimeoutOrVersion = c.version;
-        if (c.version != 0) ASSERT_TRUE(sim.shell().NotifyIcon(NotifyMessage::SetVersion, record));
-        handler.seen.clear();
-        c.act(sim.shell(), hwnd);
-        EXPECT_EQ(handler.seen, c.sent);
-    }
 }
 
 TEST(SimShellTest, EachDriveHasItsOwnRecycleBin) {
