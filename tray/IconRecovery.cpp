@@ -23,6 +23,9 @@ bool TrayIcon::IsTaskbarCreated(std::int32_t message) const {
 }
 
 void TrayIcon::StartRegistrationRetry() {
+    // The timer reaches the control only through its hook; without one, each update of the
+    // icon tries the add instead.
+    if (previousWindowProc_ == 0) return;
     if (registrationRetryDelayMs_ == 0) registrationRetryDelayMs_ = kFirstRetryDelayMs;
     if (StartTimer(iconId_, static_cast<std::int32_t>(registrationRetryDelayMs_),
                    registrationRetryRunning_)) {

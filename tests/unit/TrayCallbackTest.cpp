@@ -264,7 +264,7 @@ TEST(TrayCallback, UnhookedControlAnswersZeroAndRaisesNothing) {
     EXPECT_TRUE(s.original.seen.empty());
 }
 
-TEST(TrayCallback, FailedHookKeepsTheIconButRaisesNoEventsAndTheWatchDoesNothing) {
+TEST(TrayCallback, FailedHookKeepsTheIconButRaisesNoEventsAndOnlyUpdatesBringItBack) {
     TrayScene s;
     s.sim.windows().FailNextSubclass();
     s.control->SetIcon(s.full);
@@ -281,6 +281,13 @@ TEST(TrayCallback, FailedHookKeepsTheIconButRaisesNoEventsAndTheWatchDoesNothing
     s.sim.Advance(10000);
     EXPECT_TRUE(s.sim.shell().NotifyCalls().empty());
     EXPECT_TRUE(s.sim.shell().Icons().empty());  // the new taskbar does not know the icon
+
+    // Without timers, each update of the icon tries the add itself.
+    s.sim.shell().RefuseNextAdd();
+    s.control->SetTooltip(u"Dustvale");
+    EXPECT_TRUE(s.sim.shell().Icons().empty());
+    s.control->SetTooltip(u"Dustvale");
+    EXPECT_EQ(s.sim.shell().Icons().size(), 1u);
 }
 
 TEST(TrayCallback, TaskbarWatchRunsEveryTwoSecondsOnTheControlsWindow) {
