@@ -181,17 +181,35 @@ void TrayApplication::Close() {
 }
 
 void TrayApplication::OnMouseUp(std::int16_t /*button*/) {
-    // Every button opens the menu; one menu at a time.
+    // Every button opens the menu.
+    OpenMenu(platform_.windows.GetCursorPos(), false);
+}
+
+void TrayApplication::OnKeySelect(Point anchor) { OpenMenu(anchor, true); }
+
+void TrayApplication::OnContextMenu(Point anchor) { OpenMenu(anchor, true); }
+
+void TrayApplication::OpenMenu(Point position, bool fromKeyboard) {
+    // One menu at a time.
     if (!open_ || menuOpen_) return;
     std::uint32_t chosen = 0;
     {
         FlagScope open(menuOpen_);
-        chosen = platform_.ui.TrackPopupMenu(menu_.PopupItems(), platform_.windows.GetCursorPos(),
-                                             window_.get());
+        chosen = platform_.ui.TrackPopupMenu(menu_.PopupItems(), position, window_.get());
     }
     // The window may have been closed while the menu was open.
     if (!open_) return;
-    RunCommand(static_cast<MenuCommand>(chosen));
+    const auto command = static_cast<MenuCommand>(chosen);
+    // Nothing to do: the keyboard goes back to the notification area it came from.
+    if (fromKeyboard && (command == MenuCommand::None || command == MenuCommand::SizeLine)) {
+        trayIcon_->ReturnFocus();
+    }
+    RunCommand(command);
+}
+
+void TrayApplication::OnTaskbarCreated() {
+    if (!open_) return;
+    trayIcon_->OnTaskbarCreated();
 }
 
 void TrayApplication::RunCommand(MenuCommand command) {
@@ -258,6 +276,10 @@ LResult TrayApplication::HandleMessage(Hwnd hwnd, std::int32_t message, WParam w
     try {
         if (message == msg::kTimer && wParam == kMonitorTimerId) {
             OnMonitorTick();
+            return 0;
+        }
+        if (trayIcon_ && trayIcon_->IsTaskbarCreated(message)) {
+            OnTaskbarCreated();
             return 0;
         }
         if (message == kRecycleBinDoneMessage) {

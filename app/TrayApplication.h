@@ -72,8 +72,14 @@ private:
     void OnFigures(const RecycleBinFigures& figures) override;
     void AutoEmpty(std::uint64_t items);
 
-    // The tray icon's events: only the release of a mouse button is handled.
+    // The tray icon's events: the release of a mouse button opens the menu at the cursor,
+    // the keyboard's selection and context menu open it at the icon.
     void OnMouseUp(std::int16_t button) override;
+    void OnKeySelect(Point anchor) override;
+    void OnContextMenu(Point anchor) override;
+    void OpenMenu(Point position, bool fromKeyboard);
+    // The shell created a taskbar anew (Explorer started or restarted).
+    void OnTaskbarCreated();
     void RunCommand(MenuCommand command);
     void OpenRecycleBin();
     void CleanRecentFiles();

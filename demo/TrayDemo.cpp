@@ -108,15 +108,24 @@ void TrayDemo::Run(DemoCommand command) {
 }
 
 void TrayDemo::OnMouseUp(std::int16_t /*button*/) {
-    // Every button opens the menu; one menu at a time.
+    // Every button opens the menu at the cursor, the keyboard at the icon.
+    OpenMenu(platform_.windows.GetCursorPos(), false);
+}
+
+void TrayDemo::OnKeySelect(Point anchor) { OpenMenu(anchor, true); }
+
+void TrayDemo::OnContextMenu(Point anchor) { OpenMenu(anchor, true); }
+
+void TrayDemo::OpenMenu(Point position, bool fromKeyboard) {
+    // One menu at a time.
     if (!started_ || menuOpen_) return;
     std::uint32_t chosen = 0;
     {
         FlagScope open(menuOpen_);
-        chosen = platform_.ui.TrackPopupMenu(PopupItems(), platform_.windows.GetCursorPos(),
-                                             window_.get());
+        chosen = platform_.ui.TrackPopupMenu(PopupItems(), position, window_.get());
     }
     if (!started_) return;  // Exit came in while the menu was open
+    if (fromKeyboard && chosen == 0) tray_->ReturnFocus();
     Run(static_cast<DemoCommand>(chosen));
 }
 
@@ -129,6 +138,10 @@ void TrayDemo::OnError(const Text& source, std::int32_t code, const Text& descri
 LResult TrayDemo::HandleMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
                                 LParam lParam) noexcept {
     try {
+        if (tray_ && tray_->IsTaskbarCreated(message)) {
+            tray_->OnTaskbarCreated();  // a new taskbar: the icon goes back into its tray
+            return 0;
+        }
         if (message == msg::kClose) {
             // Asked to close from outside (the user never sees the window): the demo ends.
             if (started_) Run(DemoCommand::Exit);

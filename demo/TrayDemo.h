@@ -47,6 +47,9 @@ private:
     LResult HandleMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
                           LParam lParam) noexcept override;
     void OnMouseUp(std::int16_t button) override;
+    void OnKeySelect(Point anchor) override;
+    void OnContextMenu(Point anchor) override;
+    void OpenMenu(Point position, bool fromKeyboard);
     void OnError(const Text& source, std::int32_t code, const Text& description) override;
 
     Platform& platform_;

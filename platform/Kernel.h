@@ -40,6 +40,9 @@ public:
     virtual Architecture ExecutableArchitecture() = 0;
     // GetTickCount64: milliseconds since the system started, for measuring how long things take.
     virtual std::uint64_t TickCount() = 0;
+    // Whether the process runs elevated (its token's TokenElevation); false where the system
+    // cannot tell.
+    virtual bool RunsElevated() = 0;
     // GetTempPathW: the path as reported (final backslash included); nullopt when the call
     // fails or reports a length above 260.
     virtual std::optional<Text> GetTempPath() = 0;

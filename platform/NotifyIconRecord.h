@@ -11,7 +11,13 @@
 namespace dustvale {
 
 // Shell_NotifyIcon messages.
-enum class NotifyMessage : std::uint32_t { Add = 0, Modify = 1, Delete = 2, SetVersion = 4 };
+enum class NotifyMessage : std::uint32_t {
+    Add = 0,
+    Modify = 1,
+    Delete = 2,
+    SetFocus = 3,  // keyboard focus back to the notification area
+    SetVersion = 4,
+};
 
 namespace nif {
 constexpr std::uint32_t kMessage = 0x01;

@@ -33,8 +33,13 @@ class Shell {
 public:
     virtual ~Shell() = default;
 
-    // Shell_NotifyIconW. The shell reads the record during the call only.
+    // Shell_NotifyIconW. The shell reads the record during the call only. A busy shell may
+    // answer false after its time-out and still carry the call out.
     virtual bool NotifyIcon(NotifyMessage message, const NotifyIconRecord& record) = 0;
+    // Shell_NotifyIconGetRect: where the icon (hwnd, id) shows on the screen; nullopt when
+    // the shell cannot tell (no such icon, an icon hidden in the overflow, a shell without
+    // the call).
+    virtual std::optional<ScreenRect> NotifyIconRect(Hwnd hwnd, std::uint32_t id) = 0;
 
     // SHQueryRecycleBinW: fills `info` (whose cbSize the caller set) for the bin of `root`; an
     // empty root stands for the bins of all drives together. Returns the HRESULT. On failure

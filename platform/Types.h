@@ -33,6 +33,16 @@ struct Point {
     friend bool operator==(const Point&, const Point&) = default;
 };
 
+// A rectangle on the screen in pixels (RECT): right and bottom lie just outside it.
+struct ScreenRect {
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t right = 0;
+    std::int32_t bottom = 0;
+    Point Centre() const { return {left + (right - left) / 2, top + (bottom - top) / 2}; }
+    friend bool operator==(const ScreenRect&, const ScreenRect&) = default;
+};
+
 // Window messages and notifications the program uses, gathered in one place.
 namespace msg {
 constexpr std::int32_t kNull = 0x0000;
@@ -44,6 +54,7 @@ constexpr std::int32_t kSetText = 0x000C;
 constexpr std::int32_t kGetText = 0x000D;
 constexpr std::int32_t kGetTextLength = 0x000E;
 constexpr std::int32_t kClose = 0x0010;
+constexpr std::int32_t kContextMenu = 0x007B;
 constexpr std::int32_t kWindowPosChanging = 0x0046;
 constexpr std::int32_t kWindowPosChanged = 0x0047;
 constexpr std::int32_t kNcCreate = 0x0081;
@@ -63,6 +74,11 @@ constexpr std::int32_t kMButtonDblClk = 0x0209;
 constexpr std::int32_t kUser = 0x0400;
 constexpr std::int32_t kApp = 0x8000;  // WM_APP: the first of the messages a program defines
 constexpr std::int32_t kTrayCallback = kUser + 1;  // the tray icon's callback message, 1025
+// What the shell reports in the callback besides mouse messages, once the icon asked for the
+// version-3 behaviour: a left click's selection, the keyboard's selection (Space or Enter on
+// the focused icon) and, as kContextMenu, the menu key or Shift+F10 (and a right click).
+constexpr std::int32_t kSelect = 0x0400;            // NIN_SELECT
+constexpr std::int32_t kKeySelect = 0x0401;         // NIN_KEYSELECT
 constexpr std::int32_t kBalloonShow = 0x0402;       // NIN_BALLOONSHOW
 constexpr std::int32_t kBalloonHide = 0x0403;       // NIN_BALLOONHIDE
 constexpr std::int32_t kBalloonTimeout = 0x0404;    // NIN_BALLOONTIMEOUT

@@ -59,6 +59,13 @@ public:
 
     // FindWindow by class name only.
     virtual Hwnd FindWindow(const Text& className) = 0;
+    // RegisterWindowMessageW: the message every program that registers `name` receives
+    // (0xC000 to 0xFFFF, the same for names that differ only in letter case); 0 on failure.
+    virtual std::int32_t RegisterWindowMessage(const Text& name) = 0;
+    // ChangeWindowMessageFilterEx(MSGFLT_ALLOW): lets `message` reach the window from
+    // processes of lower integrity, which the system keeps away from an elevated program's
+    // windows. True when the message now gets through.
+    virtual bool AllowMessageFromLowerIntegrity(Hwnd hwnd, std::int32_t message) = 0;
     virtual bool SetForegroundWindow(Hwnd hwnd) = 0;
     // Moves a window to screen coordinates in pixels, keeping its size.
     virtual bool MoveWindow(Hwnd hwnd, Point topLeftPixels) = 0;

@@ -1,6 +1,7 @@
 // The control's window: the hook that routes the shell's callback messages and the control's
 // timers to OnWindowMessage, the events they become, the timers' common pattern and the watch
-// that re-registers the icon when the taskbar is re-created.
+// that re-registers the icon when the taskbar is re-created. A left click's NIN_SELECT gives
+// no event of its own: the button's release has given its events.
 
 #include "tray/TrayIcon.h"
 
@@ -65,7 +66,7 @@ LResult TrayIcon::RouteMessage(Hwnd hwnd, std::int32_t message, WParam wParam, L
                 break;
             case msg::kRButtonUp:
                 BringOwnerForward();
-                events_.OnMouseUp(button::kRight);
+                RaiseActivation(Activation::RightButtonUp);
                 break;
             case msg::kRButtonDblClk:
                 BringOwnerForward();
@@ -82,6 +83,12 @@ LResult TrayIcon::RouteMessage(Hwnd hwnd, std::int32_t message, WParam wParam, L
             case msg::kMButtonDblClk:
                 BringOwnerForward();
                 events_.OnDoubleClick(button::kMiddle);
+                break;
+            case msg::kKeySelect:
+                RaiseActivation(Activation::KeySelect);
+                break;
+            case msg::kContextMenu:
+                RaiseActivation(Activation::ContextMenu);
                 break;
             case msg::kBalloonShow:
                 StartBalloonTimer();
@@ -123,7 +130,9 @@ void TrayIcon::HandleTimer(WParam timerId) {
     const auto isTimer = [timerId](std::int32_t id) {
         return timerId == static_cast<std::uint32_t>(id);
     };
-    if (isTimer(taskbarTimerId_)) {
+    if (isTimer(iconId_)) {
+        RetryRegistration();
+    } else if (isTimer(taskbarTimerId_)) {
         CheckTaskbar();
     } else if (isTimer(balloonTimerId_)) {
         StopBalloonTimer();
@@ -149,6 +158,7 @@ void TrayIcon::HookWindow() {
 }
 
 void TrayIcon::UnhookWindow() {
+    StopRegistrationRetry();
     StopTaskbarTimer();
     StopBalloonTimer();
     StopBlinkTimer();

@@ -23,6 +23,7 @@ constexpr const char16_t* kFillRecord = u"Initialize";
 constexpr const char16_t* kAddIcon = u"SysTrayAddIcon";
 constexpr const char16_t* kRefreshIcon = u"SysTrayIconRefresh";
 constexpr const char16_t* kRemoveIcon = u"SysTrayRemoveIcon";
+constexpr const char16_t* kReturnFocus = u"SysTraySetFocus";
 constexpr const char16_t* kShowBalloon = u"BalloonTipShow";
 constexpr const char16_t* kCloseBalloon = u"BalloonTipClose";
 constexpr const char16_t* kStartBlinking = u"BlinkStart";

@@ -23,6 +23,14 @@ public:
     virtual void OnDoubleClick(std::int16_t /*button*/) {}
     virtual void OnMouseDown(std::int16_t /*button*/) {}
     virtual void OnMouseUp(std::int16_t /*button*/) {}
+    // The keyboard on the icon, which the shell reports once the control asked for its
+    // version-3 behaviour: Space or Enter on the icon that has the focus in the notification
+    // area (OnKeySelect), the menu key or Shift+F10 (OnContextMenu). `anchor` is the icon's
+    // centre on the screen, or the cursor where the shell cannot tell where the icon is. The
+    // shell's repeats of one action (Enter's second selection, the context menu that follows
+    // a right click) raise nothing.
+    virtual void OnKeySelect(Point /*anchor*/) {}
+    virtual void OnContextMenu(Point /*anchor*/) {}
     virtual void OnBalloonClosed() {}
     virtual void OnBalloonClicked() {}
     virtual void OnBalloonShown() {}

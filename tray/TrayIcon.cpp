@@ -20,7 +20,15 @@ constexpr std::int32_t kIdsPerInstance = 4;  // the icon and its three timers
 }  // namespace
 
 TrayIcon::TrayIcon(Platform& platform, const TrayHost& host, TrayEvents& events)
-    : platform_(platform), host_(host), events_(events) {}
+    : platform_(platform), host_(host), events_(events) {
+    taskbarCreatedMessage_ = platform_.windows.RegisterWindowMessage(u"TaskbarCreated");
+    // The shell runs at a lower integrity than an elevated program, whose windows the system
+    // keeps its broadcasts away from unless they ask for them.
+    if (taskbarCreatedMessage_ != 0 && platform_.kernel.RunsElevated()) {
+        platform_.windows.AllowMessageFromLowerIntegrity(host_.ownerWindow,
+                                                         taskbarCreatedMessage_);
+    }
+}
 
 TrayIcon::~TrayIcon() {
     *alive_ = false;
@@ -101,20 +109,36 @@ bool TrayIcon::AddIcon() {
         return false;
     }
     try {
-        record_.uFlags = kIconFlags;
-        if (platform_.shell.NotifyIcon(NotifyMessage::Add, record_)) {
-            platform_.shell.NotifyIcon(NotifyMessage::SetVersion, record_);
-        }
-        // A refused add still counts as registered: the taskbar watch adds it again once a
-        // taskbar exists.
+        const bool shown = AddToShell();
+        // A refused add still counts as registered: the shell may be starting (at log-on) or
+        // its new taskbar not yet take icons, and the add is retried until it does.
         HookWindow();
         registered_ = true;
+        if (!shown) StartRegistrationRetry();
         return true;
     } catch (const std::exception& error) {
         const ErrorDetails details = DescribeError(error);
         RaiseError(trayerror::source::kAddIcon, details.number, details.description);
         return false;
     }
+}
+
+bool TrayIcon::AddToShell() {
+    record_.uFlags = kIconFlags;
+    if (!platform_.shell.NotifyIcon(NotifyMessage::Add, record_)) return false;
+    platform_.shell.NotifyIcon(NotifyMessage::SetVersion, record_);
+    return true;
+}
+
+bool TrayIcon::RegisterAgain() {
+    // An add that timed out may have reached the tray after all, which then refuses a second
+    // add of the same icon: an update tells whether the tray still knows it.
+    record_.uFlags = kIconFlags;
+    if (platform_.shell.NotifyIcon(NotifyMessage::Modify, record_)) {
+        platform_.shell.NotifyIcon(NotifyMessage::SetVersion, record_);
+        return true;
+    }
+    return AddToShell();
 }
 
 bool TrayIcon::RefreshIcon() {
@@ -125,7 +149,18 @@ bool TrayIcon::RefreshIcon() {
     }
     try {
         record_.uFlags = kIconFlags;
-        platform_.shell.NotifyIcon(NotifyMessage::Modify, record_);
+        if (platform_.shell.NotifyIcon(NotifyMessage::Modify, record_)) {
+            // A retry was waiting while the icon showed: an add the shell answered too late
+            // had gone through, without its version.
+            if (registrationRetryRunning_) {
+                StopRegistrationRetry();
+                platform_.shell.NotifyIcon(NotifyMessage::SetVersion, record_);
+            }
+        } else if (!registrationRetryRunning_ && !AddToShell()) {
+            // The shell no longer knows the icon (Explorer restarted) and will not take it
+            // yet either.
+            StartRegistrationRetry();
+        }
         return true;
     } catch (const std::exception& error) {
         const ErrorDetails details = DescribeError(error);

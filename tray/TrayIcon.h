@@ -75,6 +75,19 @@ public:
     void StartBlinking(std::int32_t cycleMs);
     void StopBlinking();
 
+    // The registered message "TaskbarCreated", which the shell broadcasts to every top-level
+    // window when a taskbar is created (Explorer started or restarted). The control's window
+    // is a child and never hears it: the host's top-level window hands it to
+    // OnTaskbarCreated. The control lets it through to that window when the process runs
+    // elevated.
+    bool IsTaskbarCreated(std::int32_t message) const;
+    // A new taskbar knows no icons: a registered icon is added again at once, and again
+    // later if the tray refuses it.
+    void OnTaskbarCreated();
+    // Gives the keyboard focus back to the notification area (NIM_SETFOCUS), as when a menu
+    // opened from the keyboard closes without a command.
+    void ReturnFocus();
+
     // The counter shared by the instances of all processes, in the named block `name`:
     // each runs once per instance (a second call reports -3 and answers 0). The new count,
     // or 0 when the counter fails.
@@ -100,6 +113,23 @@ private:
     bool FillRecord();
     bool RefreshIcon();
     void Teardown();
+
+    // Keeping the icon in the tray: a refused add is retried, first after a second, then
+    // after twice the previous wait, up to half a minute, for as long as the icon is
+    // registered. The timer that does it bears the icon's own id.
+    bool AddToShell();     // NIM_ADD, then NIM_SETVERSION once the tray took the icon
+    bool RegisterAgain();  // NIM_MODIFY when the tray still knows the icon, else NIM_ADD
+    void StartRegistrationRetry();
+    void StopRegistrationRetry();
+    void RetryRegistration();
+
+    // The notifications that may open a menu, told apart from the shell's repeats of one
+    // action.
+    enum class Activation { None, RightButtonUp, KeySelect, ContextMenu };
+    class ActivationScope;
+    void RaiseActivation(Activation kind);
+    bool RepeatsLastActivation(Activation kind);
+    Point IconAnchor();
 
     // Callback window, events and timers.
     LResult RouteMessage(Hwnd hwnd, std::int32_t message, WParam wParam, LParam lParam);
@@ -158,6 +188,12 @@ private:
     bool counted_ = false;
     std::int16_t incrementCalls_ = 0;
     std::int16_t decrementCalls_ = 0;
+    std::int32_t taskbarCreatedMessage_ = 0;
+    bool registrationRetryRunning_ = false;
+    std::uint32_t registrationRetryDelayMs_ = 0;
+    Activation lastActivation_ = Activation::None;
+    int activationsRunning_ = 0;
+    std::uint64_t lastActivationEndedMs_ = 0;
 };
 
 }  // namespace dustvale

@@ -45,6 +45,10 @@ Architecture SimKernel::ExecutableArchitecture() { return architecture_; }
 
 std::uint64_t SimKernel::TickCount() { return clock_ != nullptr ? clock_->Now() : 0; }
 
+bool SimKernel::RunsElevated() { return elevated_; }
+
+void SimKernel::SetElevated(bool elevated) { elevated_ = elevated; }
+
 std::optional<Text> SimKernel::GetTempPath() {
     if (tempPath_ && tempPath_->size() > kMaxPath) return std::nullopt;
     return tempPath_;

@@ -44,6 +44,7 @@ public:
     Text ModuleFileName() override;
     Architecture ExecutableArchitecture() override;  // X86 unless set
     std::uint64_t TickCount() override;              // the virtual clock
+    bool RunsElevated() override;                    // false unless set
     std::optional<Text> GetTempPath() override;
     std::optional<Text> GetEnvironmentVariable(const Text& name) override;
     std::optional<Text> UserProfileFolder() override;  // default C:\Users\Bob
@@ -74,6 +75,9 @@ public:
     void SetEnvironmentVariable(const Text& name, std::optional<Text> value);
     void SetUserProfileFolder(std::optional<Text> path);
     void SetVersion(std::optional<OsVersion> version);
+    // An elevated process: the system then keeps the shell's broadcasts away from its windows
+    // unless they let them through (SimWindowing asks here).
+    void SetElevated(bool elevated);
     std::optional<std::uint32_t> ExitCode() const;  // set once ExitProcess ran
 
     // Named objects: this process shares those of `other` (another process of the same
@@ -100,6 +104,7 @@ private:
     std::optional<OsVersion> version_;
     std::optional<std::uint32_t> exitCode_;
     std::optional<Text> userProfileFolder_ = Text(u"C:\\Users\\Bob");
+    bool elevated_ = false;
 
     struct KernelObject {
         bool isMutex = false;

@@ -17,6 +17,13 @@ constexpr std::int32_t kAccessDenied = static_cast<std::int32_t>(0x80070005);  /
 constexpr std::uint32_t kQueryInfoSize = 20;
 constexpr std::intptr_t kExecuteSucceeded = 42;  // any value above 32
 constexpr std::uint32_t kNewestVersion = 4;      // NOTIFYICON_VERSION_4
+constexpr std::uint32_t kKeyboardVersion = 3;    // NOTIFYICON_VERSION: keyboard notifications
+
+// Where the tray shows its icons: the first one added rightmost.
+constexpr std::int32_t kTrayRight = 1916;
+constexpr std::int32_t kTrayIconTop = 1052;
+constexpr std::int32_t kTrayIconSize = 16;
+constexpr std::int32_t kTrayIconPitch = 24;
 
 template <std::size_t N>
 Text FromBuffer(const char16_t (&buffer)[N]) {
@@ -61,7 +68,8 @@ private:
 
 }  // namespace
 
-SimShell::SimShell(SimWindowing& windows, SimFileSystem& files) : windows_(windows), files_(files) {}
+SimShell::SimShell(const SimClock& clock, SimWindowing& windows, SimFileSystem& files)
+    : clock_(clock), windows_(windows), files_(files) {}
 
 std::unique_ptr<RecycleBinWorker> SimShell::StartRecycleBinWorker(Hwnd window,
                                                                   std::int32_t doneMessage) {
@@ -139,12 +147,18 @@ bool SimShell::NotifyIcon(NotifyMessage message, const NotifyIconRecord& record)
 bool SimShell::Apply(NotifyMessage message, const NotifyIconRecord& record) {
     if (windows_.Taskbar() == 0) return false;  // no taskbar, no tray
     TrayIcon* icon = Find(record.hWnd, record.uID);
+    bool timedOut = false;
     switch (message) {
         case NotifyMessage::Add:
             if (icon) return false;
             if (refuseAdd_ > 0) {
                 --refuseAdd_;
                 return false;
+            }
+            if (clock_.Now() < refuseAddsUntil_) return false;
+            if (timeOutAdd_ > 0) {
+                --timeOutAdd_;
+                timedOut = true;
             }
             icons_.push_back(TrayIcon{});
             icons_.back().hwnd = record.hWnd;
@@ -158,9 +172,14 @@ bool SimShell::Apply(NotifyMessage message, const NotifyIconRecord& record) {
             if (!icon || record.uTimeoutOrVersion > kNewestVersion) return false;
             icon->version = record.uTimeoutOrVersion;
             return true;
+        case NotifyMessage::SetFocus:
+            if (!icon) return false;
+            focusedIcon_ = std::pair{record.hWnd, record.uID};
+            return true;
         case NotifyMessage::Delete:
             if (!icon) return false;
             std::erase_if(balloons_, [&](const Balloon& b) { return b.hwnd == record.hWnd && b.id == record.uID; });
+            if (focusedIcon_ == std::pair{record.hWnd, record.uID}) focusedIcon_.reset();
             icons_.erase(icons_.begin() + (icon - icons_.data()));
             return true;
         default:
@@ -177,7 +196,16 @@ bool SimShell::Apply(NotifyMessage message, const NotifyIconRecord& record) {
             balloons_.push_back(Balloon{record.hWnd, record.uID, FromBuffer(record.szInfoTitle), text,
                                         record.dwInfoFlags, record.uTimeoutOrVersion});
     }
-    return true;
+    return !timedOut;
+}
+
+std::optional<ScreenRect> SimShell::NotifyIconRect(Hwnd hwnd, std::uint32_t id) {
+    if (windows_.Taskbar() == 0) return std::nullopt;
+    const TrayIcon* icon = Find(hwnd, id);
+    if (icon == nullptr) return std::nullopt;
+    const auto place = static_cast<std::int32_t>(icon - icons_.data());
+    const std::int32_t left = kTrayRight - kTrayIconSize - place * kTrayIconPitch;
+    return ScreenRect{left, kTrayIconTop, left + kTrayIconSize, kTrayIconTop + kTrayIconSize};
 }
 
 std::int32_t SimShell::QueryRecycleBin(const Text& root, RecycleBinInfo& info) {
@@ -255,13 +283,65 @@ std::optional<SimShell::TrayIcon> SimShell::Icon(Hwnd hwnd, std::uint32_t id) co
 const std::vector<SimShell::Balloon>& SimShell::Balloons() const { return balloons_; }
 
 bool SimShell::SendCallback(Hwnd hwnd, std::uint32_t id, std::int32_t notification) {
+    return Notify(hwnd, id, notification, false);
+}
+
+bool SimShell::Click(Hwnd hwnd, std::uint32_t id, std::int16_t button) {
+    std::int32_t down = msg::kLButtonDown;
+    std::int32_t up = msg::kLButtonUp;
+    std::int32_t after = msg::kSelect;
+    if (button == 2) {
+        down = msg::kRButtonDown;
+        up = msg::kRButtonUp;
+        after = msg::kContextMenu;
+    } else if (button == 4) {
+        down = msg::kMButtonDown;
+        up = msg::kMButtonUp;
+        after = 0;
+    }
+    if (!Notify(hwnd, id, down, false)) return false;
+    Notify(hwnd, id, up, false);
+    // Asked for again: a handler may have taken the icon away meanwhile.
+    const std::optional<TrayIcon> icon = Icon(hwnd, id);
+    if (after != 0 && icon && icon->version >= kKeyboardVersion) Notify(hwnd, id, after, false);
+    return true;
+}
+
+bool SimShell::PressKey(Hwnd hwnd, std::uint32_t id, Key key) {
+    const std::optional<TrayIcon> icon = Icon(hwnd, id);
+    if (!icon) return false;
+    if (icon->version < kKeyboardVersion) {
+        if (!Notify(hwnd, id, msg::kRButtonDown, true)) return false;
+        Notify(hwnd, id, msg::kRButtonUp, true);
+        return true;
+    }
+    switch (key) {
+        case Key::Enter:
+            if (!Notify(hwnd, id, msg::kKeySelect, true)) return false;
+            Notify(hwnd, id, msg::kKeySelect, true);
+            return true;
+        case Key::Space:
+            return Notify(hwnd, id, msg::kKeySelect, true);
+        case Key::Menu:
+            return Notify(hwnd, id, msg::kContextMenu, true);
+    }
+    return false;
+}
+
+std::optional<std::pair<Hwnd, std::uint32_t>> SimShell::FocusedIcon() const { return focusedIcon_; }
+
+bool SimShell::Notify(Hwnd hwnd, std::uint32_t id, std::int32_t notification, bool byKeyboard) {
     std::optional<TrayIcon> icon = Icon(hwnd, id);
     if (!icon || icon->callbackMessage == 0) return false;
     auto message = static_cast<std::int32_t>(icon->callbackMessage);
     if (icon->version >= kNewestVersion) {
-        Point cursor = windows_.GetCursorPos();
-        const WParam wParam = (static_cast<std::uint32_t>(cursor.x) & 0xFFFF) |
-                              (static_cast<std::uint32_t>(cursor.y) & 0xFFFF) << 16;
+        Point anchor = windows_.GetCursorPos();
+        if (byKeyboard) {
+            const std::optional<ScreenRect> place = NotifyIconRect(hwnd, id);
+            if (place) anchor = Point{place->left, place->top};
+        }
+        const WParam wParam = (static_cast<std::uint32_t>(anchor.x) & 0xFFFF) |
+                              (static_cast<std::uint32_t>(anchor.y) & 0xFFFF) << 16;
         const auto lParam = static_cast<LParam>(
             (static_cast<std::uint32_t>(notification) & 0xFFFF) | (id & 0xFFFF) << 16);
         windows_.SendMessage(hwnd, message, wParam, lParam);
@@ -274,9 +354,14 @@ bool SimShell::SendCallback(Hwnd hwnd, std::uint32_t id, std::int32_t notificati
 void SimShell::ForgetIcons() {
     icons_.clear();
     balloons_.clear();
+    focusedIcon_.reset();
 }
 
 void SimShell::RefuseNextAdd(int n) { refuseAdd_ = n; }
+
+void SimShell::RefuseAddsFor(std::uint64_t ms) { refuseAddsUntil_ = clock_.Now() + ms; }
+
+void SimShell::TimeOutNextAdd(int n) { timeOutAdd_ = n; }
 
 void SimShell::AddToRecycleBin(char16_t drive, std::uint64_t bytes) {
     Bin& bin = bins_[Upper(drive)];

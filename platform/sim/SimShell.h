@@ -12,6 +12,7 @@
 
 #include "platform/RecycleBinWorker.h"
 #include "platform/Shell.h"
+#include "platform/sim/SimClock.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimWindowing.h"
 
@@ -19,10 +20,13 @@ namespace dustvale::sim {
 
 class SimShell final : public Shell {
 public:
-    SimShell(SimWindowing& windows, SimFileSystem& files);
+    SimShell(const SimClock& clock, SimWindowing& windows, SimFileSystem& files);
 
     // Shell
     bool NotifyIcon(NotifyMessage message, const NotifyIconRecord& record) override;
+    // The tray lies at the right end of a taskbar along the bottom of a 1920 x 1080 screen:
+    // icons of 16 pixels, 24 apart, the first (oldest) rightmost.
+    std::optional<ScreenRect> NotifyIconRect(Hwnd hwnd, std::uint32_t id) override;
     std::int32_t QueryRecycleBin(const Text& root, RecycleBinInfo& info) override;
     std::int32_t EmptyRecycleBin(Hwnd owner, const std::optional<Text>& root,
                                  std::uint32_t flags) override;
@@ -69,10 +73,28 @@ public:
     // wParam = the cursor position). Nothing is sent for an icon the tray does not show or
     // one without a callback message. Returns whether a message was sent.
     bool SendCallback(Hwnd hwnd, std::uint32_t id, std::int32_t notification);
+    // A click on the icon with button 1 (left), 2 (right) or 4 (middle): the button's down
+    // and up messages, and, once the icon asked for version 3 or later, NIN_SELECT after the
+    // left button's up and WM_CONTEXTMENU after the right button's, as the shell sends them.
+    bool Click(Hwnd hwnd, std::uint32_t id, std::int16_t button);
+    // A key on the icon that has the keyboard focus in the notification area (Win+B, then the
+    // arrow keys). From version 3 on, Enter gives NIN_KEYSELECT twice, Space once, and the
+    // menu key (or Shift+F10) WM_CONTEXTMENU; with version 4 each carries the icon's
+    // top-left corner in wParam. Earlier versions get WM_RBUTTONDOWN and WM_RBUTTONUP.
+    enum class Key { Enter, Space, Menu };
+    bool PressKey(Hwnd hwnd, std::uint32_t id, Key key);
+    // The icon NIM_SETFOCUS last gave the keyboard focus to, if any.
+    std::optional<std::pair<Hwnd, std::uint32_t>> FocusedIcon() const;
     // The tray forgets every icon, as when the taskbar is re-created.
     void ForgetIcons();
     // Makes the next n NIM_ADD calls fail.
     void RefuseNextAdd(int n = 1);
+    // The notification area takes no icon for `ms` from now (a shell still starting at
+    // log-on, a new taskbar whose tray is not ready): every NIM_ADD fails.
+    void RefuseAddsFor(std::uint64_t ms);
+    // The next n NIM_ADD calls time out: the shell adds the icon, but the caller is told the
+    // call failed.
+    void TimeOutNextAdd(int n = 1);
 
     // --- for tests: the Recycle Bin --------------------------------------------------------
     // Each drive letter has its own bin. The query answers for the drive that `root` names
@@ -155,13 +177,21 @@ private:
     // Runs a request's work and posts its end, unless its worker was given up.
     void Finish(PendingRequest& request);
     TrayIcon* Find(Hwnd hwnd, std::uint32_t id);
+    // The callback message for `notification`, packed as the icon's version wants it; an
+    // action of the keyboard gives the icon's corner, the mouse's the cursor, as wParam of
+    // version 4.
+    bool Notify(Hwnd hwnd, std::uint32_t id, std::int32_t notification, bool byKeyboard);
 
+    const SimClock& clock_;
     SimWindowing& windows_;
     SimFileSystem& files_;
     std::vector<NotifyCall> notifyCalls_;
     std::vector<TrayIcon> icons_;  // in the order the tray shows them (order of addition)
     std::vector<Balloon> balloons_;
     int refuseAdd_ = 0;
+    std::uint64_t refuseAddsUntil_ = 0;
+    int timeOutAdd_ = 0;
+    std::optional<std::pair<Hwnd, std::uint32_t>> focusedIcon_;
     std::map<char16_t, Bin> bins_;
     bool failQueries_ = false;
     bool failAllDrivesQueries_ = false;

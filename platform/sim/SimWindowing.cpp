@@ -146,6 +146,39 @@ Hwnd SimWindowing::FindWindow(const Text& className) {
     return 0;
 }
 
+std::int32_t SimWindowing::RegisterWindowMessage(const Text& name) {
+    constexpr std::size_t kLongestAtomName = 255;
+    constexpr std::int32_t kLastRegisteredMessage = 0xFFFF;
+    if (name.empty() || name.size() > kLongestAtomName) return 0;
+    Text key = name;
+    for (char16_t& c : key) c = AsciiUpper(c);
+    if (const auto found = registeredMessages_.find(key); found != registeredMessages_.end())
+        return found->second;
+    if (nextRegisteredMessage_ > kLastRegisteredMessage) return 0;
+    registeredMessages_[key] = nextRegisteredMessage_;
+    return nextRegisteredMessage_++;
+}
+
+bool SimWindowing::AllowMessageFromLowerIntegrity(Hwnd hwnd, std::int32_t message) {
+    const auto it = windows_.find(hwnd);
+    if (it == windows_.end()) return false;
+    it->second.allowedFromLowerIntegrity.push_back(message);
+    return true;
+}
+
+void SimWindowing::BroadcastFromShell(std::int32_t message) {
+    const bool elevated = ProcessElevated && ProcessElevated();
+    for (const auto& [h, w] : windows_) {
+        if (w.kind == WindowKind::Child || h == taskbar_ || w.destroying) continue;
+        if (elevated && std::find(w.allowedFromLowerIntegrity.begin(),
+                                  w.allowedFromLowerIntegrity.end(),
+                                  message) == w.allowedFromLowerIntegrity.end()) {
+            continue;
+        }
+        queue_.push_back(Posted{h, message, 0, 0});
+    }
+}
+
 bool SimWindowing::PostMessage(Hwnd hwnd, std::int32_t message, WParam wParam, LParam lParam) {
     // hwnd 0 posts to the thread's own queue; no window procedure ever sees it.
     if (hwnd != 0 && !Exists(hwnd)) return false;
@@ -351,6 +384,7 @@ Hwnd SimWindowing::CreateTaskbar() {
     taskbar_ = NewHandle();
     windows_[taskbar_] = Window{WindowKind::HiddenOwner, 0, kDefaultProc, {}, u"Shell_TrayWnd", true, {}};
     if (OnTaskbarCreated) OnTaskbarCreated();
+    BroadcastFromShell(RegisterWindowMessage(u"TaskbarCreated"));
     return taskbar_;
 }
 

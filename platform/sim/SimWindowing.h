@@ -32,6 +32,9 @@ public:
     std::uint32_t SetTimer(Hwnd hwnd, std::uint32_t id, std::uint32_t periodMs) override;
     bool KillTimer(Hwnd hwnd, std::uint32_t id) override;
     Hwnd FindWindow(const Text& className) override;
+    // Names are case-insensitive atoms of at most 255 characters.
+    std::int32_t RegisterWindowMessage(const Text& name) override;
+    bool AllowMessageFromLowerIntegrity(Hwnd hwnd, std::int32_t message) override;
     bool SetForegroundWindow(Hwnd hwnd) override;
     bool MoveWindow(Hwnd hwnd, Point topLeftPixels) override;
     bool PostMessage(Hwnd hwnd, std::int32_t message, WParam wParam, LParam lParam) override;
@@ -84,12 +87,17 @@ public:
 
     // The taskbar ("Shell_TrayWnd"). One exists from the start; each CreateTaskbar gives a new
     // handle. While there is none the tray refuses every icon, and a new taskbar starts with an
-    // empty tray, as when Explorer restarts (SimShell listens through these two hooks).
+    // empty tray, as when Explorer restarts (SimShell listens through these two hooks). A new
+    // taskbar then tells every top-level window so with the registered message
+    // "TaskbarCreated", which arrives with the next messages the program takes; the shell runs
+    // at medium integrity, so an elevated program's window hears it only once it let the
+    // message through (AllowMessageFromLowerIntegrity).
     Hwnd CreateTaskbar();
     void DestroyTaskbar();
     Hwnd Taskbar() const;
     std::function<void()> OnTaskbarCreated;    // set by SimWindows to reset the tray
     std::function<void()> OnTaskbarDestroyed;  // set by SimWindows: the tray's icons vanish
+    std::function<bool()> ProcessElevated;     // set by SimWindows from the kernel
 
     // A top-level window of another program (a tooltip, a balloon, ...) with its class name
     // and text, put on top of the z-order; it was made before, so it hears no creation. Its
@@ -138,6 +146,7 @@ private:
         bool destroying = false;  // hearing WM_DESTROY
         bool subclassed = false;  // one subclass at a time, as on the Win32 side
         bool hung = false;        // another program's window that no longer answers
+        std::vector<std::int32_t> allowedFromLowerIntegrity;
     };
     struct Posted {
         Hwnd hwnd;
@@ -160,6 +169,8 @@ private:
     static constexpr std::uint64_t kSendTimeoutMs = 1000;
 
     Hwnd NewHandle();
+    // What the shell sends every top-level window (SendNotifyMessage to HWND_BROADCAST).
+    void BroadcastFromShell(std::int32_t message);
     // A send to a hung window: the time-out passes; true when it did.
     bool WaitedOutHungWindow(Hwnd hwnd);
     WindowProc NewProc(MessageHandler* handler);
@@ -184,6 +195,8 @@ private:
     std::uint64_t nextOrder_ = 0;
     std::vector<Action> actions_;
     Hwnd taskbar_ = 0;
+    std::map<Text, std::int32_t> registeredMessages_;  // keyed by the upper-case name
+    std::int32_t nextRegisteredMessage_ = 0xC000;
     Hwnd foreground_ = 0;
     std::vector<Hwnd> foregroundCalls_;
     std::map<Hwnd, std::vector<SystemMessage>> systemMessages_;

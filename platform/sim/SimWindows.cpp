@@ -15,10 +15,11 @@ SimWindows::SimWindows()
       files_(std::make_unique<SimFileSystem>()),
       kernel_(std::make_unique<SimKernel>(clock_.get())),
       ui_(std::make_unique<SimUserInterface>()) {
-    shell_ = std::make_unique<SimShell>(*windows_, *files_);
+    shell_ = std::make_unique<SimShell>(*clock_, *windows_, *files_);
     // Explorer's tray lives and dies with the taskbar.
     windows_->OnTaskbarCreated = [shell = shell_.get()] { shell->ForgetIcons(); };
     windows_->OnTaskbarDestroyed = [shell = shell_.get()] { shell->ForgetIcons(); };
+    windows_->ProcessElevated = [kernel = kernel_.get()] { return kernel->RunsElevated(); };
 
     const Text executable = kernel_->ModuleFileName();
     files_->AddFile(executable, "MZ");
@@ -31,6 +32,7 @@ SimWindows::~SimWindows() {
     // The hooks point into the shell, which goes first.
     windows_->OnTaskbarCreated = nullptr;
     windows_->OnTaskbarDestroyed = nullptr;
+    windows_->ProcessElevated = nullptr;
 }
 
 Platform SimWindows::platform() {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32Convert.h"
 
 namespace dustvale::win32 {
@@ -20,6 +21,20 @@ Text Win32Kernel::ModuleFileName() {
 }
 
 std::uint64_t Win32Kernel::TickCount() { return ::GetTickCount64(); }
+
+bool Win32Kernel::RunsElevated() {
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    const unique_handle owned(token);
+    TOKEN_ELEVATION elevation{};
+    DWORD written = 0;
+    // Systems before Vista know no elevation, and refuse the question.
+    if (!::GetTokenInformation(owned.get(), TokenElevation, &elevation, sizeof(elevation),
+                               &written)) {
+        return false;
+    }
+    return elevation.TokenIsElevated != 0;
+}
 
 Architecture Win32Kernel::ExecutableArchitecture() {
     // Known when this file is compiled: one executable is built for one architecture.

@@ -75,6 +75,23 @@ bool Win32Shell::NotifyIcon(NotifyMessage message, const NotifyIconRecord& recor
 #endif
 }
 
+std::optional<ScreenRect> Win32Shell::NotifyIconRect(Hwnd hwnd, std::uint32_t id) {
+    // Looked up: Windows 7 brought the call, and the program also runs on Vista.
+    using GetRectFunction = HRESULT(WINAPI*)(const NOTIFYICONIDENTIFIER*, RECT*);
+    const HMODULE shell32 = ::GetModuleHandleW(L"shell32.dll");
+    if (shell32 == nullptr) return std::nullopt;
+    const auto getRect = reinterpret_cast<GetRectFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(shell32, "Shell_NotifyIconGetRect")));
+    if (getRect == nullptr) return std::nullopt;
+    NOTIFYICONIDENTIFIER icon{};
+    icon.cbSize = sizeof(icon);
+    icon.hWnd = ToHwnd(hwnd);
+    icon.uID = id;
+    RECT place{};
+    if (FAILED(getRect(&icon, &place))) return std::nullopt;
+    return ScreenRect{place.left, place.top, place.right, place.bottom};
+}
+
 std::int32_t QueryRecycleBinNow(const Text& root, RecycleBinInfo& info) {
     SHQUERYRBINFO native{};
     // 20 is the size of the 32-bit record; a 64-bit shell wants its own size.

@@ -16,6 +16,7 @@ std::int32_t EmptyRecycleBinNow(Hwnd owner, const std::optional<Text>& root,
 class Win32Shell final : public Shell {
 public:
     bool NotifyIcon(NotifyMessage message, const NotifyIconRecord& record) override;
+    std::optional<ScreenRect> NotifyIconRect(Hwnd hwnd, std::uint32_t id) override;
     std::int32_t QueryRecycleBin(const Text& root, RecycleBinInfo& info) override;
     std::int32_t EmptyRecycleBin(Hwnd owner, const std::optional<Text>& root,
                                  std::uint32_t flags) override;

@@ -130,6 +130,25 @@ Hwnd Win32Windowing::FindWindow(const Text& className) {
     return FromHwnd(::FindWindowW(Wide(className), nullptr));
 }
 
+std::int32_t Win32Windowing::RegisterWindowMessage(const Text& name) {
+    return static_cast<std::int32_t>(::RegisterWindowMessageW(Wide(name)));
+}
+
+bool Win32Windowing::AllowMessageFromLowerIntegrity(Hwnd hwnd, std::int32_t message) {
+    // Windows 7 filters per window; Vista only for the whole process. Looked up, since the
+    // program also runs on Vista.
+    using FilterWindowFunction = BOOL(WINAPI*)(HWND, UINT, DWORD, PCHANGEFILTERSTRUCT);
+    const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+    if (user32 == nullptr) return false;
+    const auto filterWindow = reinterpret_cast<FilterWindowFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(user32, "ChangeWindowMessageFilterEx")));
+    if (filterWindow != nullptr) {
+        return filterWindow(ToHwnd(hwnd), static_cast<UINT>(message), MSGFLT_ALLOW, nullptr) !=
+               FALSE;
+    }
+    return ::ChangeWindowMessageFilter(static_cast<UINT>(message), MSGFLT_ADD) != FALSE;
+}
+
 bool Win32Windowing::SetForegroundWindow(Hwnd hwnd) {
     return ::SetForegroundWindow(ToHwnd(hwnd)) != FALSE;
 }

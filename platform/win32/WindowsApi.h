@@ -40,6 +40,7 @@
 #undef OpenFileMapping
 #undef PathFileExists
 #undef PostMessage
+#undef RegisterWindowMessage
 #undef RemoveDirectory
 #undef SendMessage
 #undef SetFileAttributes

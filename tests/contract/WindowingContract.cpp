@@ -227,6 +227,25 @@ TYPED_TEST_P(WindowingContract, TheTaskbarIsFoundByItsClassName) {
     EXPECT_EQ(this->windows.FindWindow(u"Dustvale_NoSuchClass_4711"), 0u);
 }
 
+TYPED_TEST_P(WindowingContract, ARegisteredMessageIsOneForItsNameInAnyCase) {
+    Windowing& windows = this->windows;
+    const std::int32_t created = windows.RegisterWindowMessage(u"TaskbarCreated");
+    EXPECT_GE(created, 0xC000);
+    EXPECT_LE(created, 0xFFFF);
+    EXPECT_EQ(windows.RegisterWindowMessage(u"TASKBARCREATED"), created);
+    const std::int32_t other = windows.RegisterWindowMessage(u"Dustvale.Contract.Message");
+    EXPECT_GE(other, 0xC000);
+    EXPECT_NE(other, created);
+    EXPECT_EQ(windows.RegisterWindowMessage(Text(256, u'x')), 0);  // longer than an atom
+
+    // Let through to a window of ours from lower integrity: granted, whether or not the
+    // process runs elevated.
+    const Hwnd hwnd = windows.CreateWindow(WindowKind::HiddenOwner, 0, nullptr);
+    ASSERT_NE(hwnd, 0u);
+    EXPECT_TRUE(windows.AllowMessageFromLowerIntegrity(hwnd, created));
+    windows.DestroyWindow(hwnd);
+}
+
 REGISTER_TYPED_TEST_SUITE_P(WindowingContract, SendMessageRunsTheProcedureAndReturnsItsAnswer,
                             SubclassingChainsToThePreviousProcedure, TheDefaultProcedureAnswersZero,
                             PostedMessagesWaitForTheLoop, TimersReachTheCurrentProcedureUntilKilled,
@@ -234,7 +253,8 @@ REGISTER_TYPED_TEST_SUITE_P(WindowingContract, SendMessageRunsTheProcedureAndRet
                             ADestroyedWindowHearsWmDestroyAndTakesNothingMore,
                             AWindowStillAnswersWhileHearingWmDestroy,
                             AWindowThatStoppedAnsweringCostsASecondNotAHang,
-                            TheTaskbarIsFoundByItsClassName);
+                            TheTaskbarIsFoundByItsClassName,
+                            ARegisteredMessageIsOneForItsNameInAnyCase);
 INSTANTIATE_TYPED_TEST_SUITE_P(Platform, WindowingContract, PlatformUnderTest, PlatformName);
 
 }  // namespace

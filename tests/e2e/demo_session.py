@@ -113,8 +113,13 @@ class DemoSession(harness.Session):
         return self.window_tree.windows()
 
     def demo_titles(self):
-        """The texts of the demos' own windows ("Tray demo 1", ...), sorted."""
-        return sorted(w.text for w in self.windows()
+        """The texts of the demos' own windows ("Tray demo 1", ...), sorted; none once the
+        last demo has ended and the desktop closed with it."""
+        try:
+            tops = self.windows()
+        except windows.DesktopClosed:
+            return []
+        return sorted(w.text for w in tops
                       if w.class_name == DEMO_WINDOW_CLASS and w.text.startswith("Tray demo "))
 
     def balloons(self, text):

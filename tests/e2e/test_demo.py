@@ -13,6 +13,7 @@ import unittest
 
 import demo_session
 import harness
+import tray_shell
 import windows
 
 # Wine's shell shows a balloon two seconds after it was asked for; allow for a slow machine.
@@ -140,6 +141,24 @@ class TrayDemoTest(unittest.TestCase):
             harness.holds_for("the standard picture after Stop blinking",
                               lambda: self.picture_shown(s, pictures) == "tray_full", 2.0)
             s.screenshot("stopped")
+
+    # -- a new taskbar
+
+    def test_icon_comes_back_when_a_taskbar_is_created(self):
+        # The demo refreshes nothing by itself: taken out of the tray, its icon stays away
+        # until the shell says a taskbar was created.
+        with self.session() as s:
+            s.start_demo()
+            harness.wait_until("the demo's icon", s.tray_shows_icon, 30)
+            shell = tray_shell.TrayShell(s)
+            window = tray_shell.callback_window(s.windows())
+            self.assertTrue(shell.remove_icon(window))
+            harness.wait_until("the icon to leave the tray", lambda: not s.tray_shows_icon(), 5)
+            harness.holds_for("the icon staying away", lambda: not s.tray_shows_icon(), 4.0)
+            s.screenshot("removed")
+            self.assertTrue(shell.taskbar_created())
+            harness.wait_until("the icon back in the tray", s.tray_shows_icon, 5, 0.1)
+            s.note(f"screenshot {s.screenshot('back')}")
 
     # -- instance numbers
 

@@ -140,8 +140,8 @@ class MenuTest(unittest.TestCase):
             harness.wait_until("Dustvale.exe to end", lambda: not s.is_running(), SETTLE_TIMEOUT)
             s.note(f"icon gone {gone:.2f} s and process ended {time.monotonic() - started:.2f} s "
                    "after Exit")
-            # The place of the icon shows the plain taskbar, read from one screenshot: Wine ends
-            # the desktop itself soon after its last program.
+            # The place of the icon shows the plain taskbar, both read from one screenshot: Wine
+            # closes the desktop a second after its last program ended.
             shot = s.screenshot("exited")
             background = s.pixels(harness.TASKBAR_SAMPLE + (1, 1), shot)[0]
             self.assertGreaterEqual(harness.share_of(s.tray_icon(shot), background, 8), 0.99)

@@ -22,6 +22,11 @@ TOOLTIP_CLASS = "tooltips_class32"
 NOT_SHOWN = 3
 
 
+class DesktopClosed(AssertionError):
+    """The desktop is gone: Wine's server closes a desktop a second after the last program on
+    it (besides explorer, which draws it) has ended."""
+
+
 class Window:
     """One line of WindowTree.exe; a top-level window also holds its child windows and theirs,
     in order, in .children."""
@@ -101,8 +106,9 @@ class WindowTree:
         """The desktop's top-level windows from the top of the z-order, with their controls."""
         done = self._run(timeout=30)
         if done.returncode != 0:
-            raise AssertionError(f"{TOOL} failed ({done.returncode}): "
-                                 f"{done.stderr.decode(errors='replace')}")
+            error = done.stderr.decode(errors="replace")
+            kind = DesktopClosed if "no desktop of that name" in error else AssertionError
+            raise kind(f"{TOOL} failed ({done.returncode}): {error}")
         return parse(done.stdout.decode("utf-8"))
 
     def wait_for_box(self, text, timeout):

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/sim/SimClock.h"
+#include "platform/sim/SimKernel.h"
 #include "platform/sim/SimShell.h"
 #include "platform/sim/SimUserInterface.h"
 #include "platform/sim/SimWindowing.h"
@@ -174,6 +175,38 @@ TEST(SimTaskbarTest, ARecreatedTaskbarHasANewHandleAndAnEmptyTray) {
     EXPECT_TRUE(shell.NotifyIcon(NotifyMessage::Add, record));
     EXPECT_NE(windows.CreateTaskbar(), recreated);  // Explorer restarting while running
     EXPECT_TRUE(shell.Icons().empty());
+}
+
+TEST(SimTaskbarTest, ANewTaskbarTellsTopLevelWindowsAndAnElevatedProgramOnlyWhereItAsked) {
+    for (const bool elevated : {false, true}) {
+        SCOPED_TRACE(elevated ? "elevated" : "not elevated");
+        SimWindows sim;
+        SimWindowing& windows = sim.windows();
+        sim.kernel().SetElevated(elevated);
+        struct Heard final : MessageHandler {
+            std::int32_t message = 0;
+            int times = 0;
+            LResult HandleMessage(Hwnd, std::int32_t m, WParam, LParam) noexcept override {
+                times += m == message ? 1 : 0;
+                return 0;
+            }
+        } asked, other, child;
+        const std::int32_t created = windows.RegisterWindowMessage(u"TaskbarCreated");
+        ASSERT_GE(created, 0xC000);
+        EXPECT_EQ(windows.RegisterWindowMessage(u"taskbarcreated"), created);
+        asked.message = other.message = child.message = created;
+        const Hwnd top = windows.CreateWindow(WindowKind::HiddenOwner, 0, &asked);
+        windows.CreateWindow(WindowKind::HiddenOwner, 0, &other);
+        windows.CreateWindow(WindowKind::Child, top, &child);
+        ASSERT_TRUE(windows.AllowMessageFromLowerIntegrity(top, created));
+
+        windows.CreateTaskbar();
+        EXPECT_EQ(asked.times, 0) << "sent before the program takes its messages";
+        sim.Pump();
+        EXPECT_EQ(asked.times, 1);
+        EXPECT_EQ(other.times, elevated ? 0 : 1);
+        EXPECT_EQ(child.times, 0);
+    }
 }
 
 class Answer final : public MessageHandler {

@@ -1,8 +1,10 @@
-// The control's window: the shell's callback messages become events in their exact order, the
-// timers, the taskbar watch, and what happens when hooking or a handler fails.
+// The control's window: the shell's callback messages become events in their exact order (one
+// action of the user, one set of events), the timers, the taskbar watch, and what happens when
+// hooking or a handler fails.
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -36,8 +38,11 @@ TEST(TrayCallback, EachNotificationRaisesItsEventsInOrderAndIsHandedOn) {
         {0x403, {"OnBalloonTimedOut"}},
         {0x404, {"OnBalloonClosed"}},
         {0x405, {"OnBalloonClicked"}},
-        {0x401, {}},
-        {0x7B, {}},
+        // The keyboard's selection and context menu, at the icon's centre; a left click's
+        // NIN_SELECT has no event of its own.
+        {0x401, {"Foreground", "OnKeySelect(1908,1060)"}},
+        {0x7B, {"Foreground", "OnContextMenu(1908,1060)"}},
+        {0x400, {}},
         {0x20A, {}},
     };
     for (const Case& c : cases) {
@@ -51,6 +56,91 @@ TEST(TrayCallback, EachNotificationRaisesItsEventsInOrderAndIsHandedOn) {
         EXPECT_EQ(s.original.seen[0].wParam, 1000u);
         EXPECT_EQ(s.original.seen[0].lParam, c.lParam);
     }
+}
+
+// What the shell sends for one click or key, with its repeats: each action raises its events
+// once, whether the repeat comes at once or while the handler of the first still runs (a menu
+// is open); the same action again a second later is a new one.
+TEST(TrayCallback, OneActionOfTheUserRaisesItsEventsOnce) {
+    using Key = sim::SimShell::Key;
+    const Log leftClick{"Foreground", "OnMouseDown(1)", "Foreground", "OnClick", "OnMouseUp(1)"};
+    const Log rightClick{"Foreground", "OnMouseDown(2)", "Foreground", "OnMouseUp(2)"};
+    const Log keySelect{"Foreground", "OnKeySelect(1908,1060)"};
+    const Log contextMenu{"Foreground", "OnContextMenu(1908,1060)"};
+    auto join = [](Log a, const Log& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
+    struct Case {
+        const char* name;
+        std::function<void(TrayScene&)> act;
+        Log expected;
+    };
+    auto click = [](std::int16_t button) {
+        return [button](TrayScene& s) { s.sim.shell().Click(s.controlWindow, 1000, button); };
+    };
+    auto press = [](Key key) {
+        return [key](TrayScene& s) { s.sim.shell().PressKey(s.controlWindow, 1000, key); };
+    };
+    auto nestedRepeat = [](const char* first, std::int32_t repeat) {
+        return [first, repeat](TrayScene& s) {
+            s.host.onEvent = [&s, first, repeat, done = false](const std::string& event) mutable {
+                if (done || event.rfind(first, 0) != 0) return;
+                done = true;  // the handler's menu stays open for three seconds
+                s.sim.Advance(3000);
+                s.Callback(repeat);
+            };
+        };
+    };
+    const Case cases[] = {
+        {"left click and its NIN_SELECT", click(1), leftClick},
+        {"right click and its WM_CONTEXTMENU", click(2), rightClick},
+        {"Enter's two NIN_KEYSELECT", press(Key::Enter), keySelect},
+        {"Space", press(Key::Space), keySelect},
+        {"menu key", press(Key::Menu), contextMenu},
+        {"Enter twice, a second apart",
+         [&](TrayScene& s) {
+             press(Key::Enter)(s);
+             s.sim.Advance(1000);
+             press(Key::Enter)(s);
+         },
+         join(keySelect, keySelect)},
+        {"menu key a second after a right click",
+         [&](TrayScene& s) {
+             click(2)(s);
+             s.sim.Advance(1000);
+             press(Key::Menu)(s);
+         },
+         join(rightClick, contextMenu)},
+        {"Enter's repeat while its menu is open",
+         [&](TrayScene& s) {
+             nestedRepeat("OnKeySelect", msg::kKeySelect)(s);
+             s.Callback(msg::kKeySelect);
+         },
+         keySelect},
+        {"a right click's WM_CONTEXTMENU while its menu is open",
+         [&](TrayScene& s) {
+             nestedRepeat("OnMouseUp(2)", msg::kContextMenu)(s);
+             s.Callback(msg::kRButtonUp);
+         },
+         {"Foreground", "OnMouseUp(2)"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TrayScene s;
+        s.Register();
+        c.act(s);
+        EXPECT_EQ(s.host.Log(), c.expected);
+    }
+}
+
+TEST(TrayCallback, KeyboardAtAnIconTheShellCannotPlaceOpensAtTheCursor) {
+    TrayScene s;
+    s.Register();
+    s.sim.windows().SetCursorPos({300, 200});
+    s.sim.shell().ForgetIcons();  // the shell no longer tells where the icon is
+    s.Callback(msg::kContextMenu);
+    EXPECT_EQ(s.host.Log(), (Log{"Foreground", "OnContextMenu(300,200)"}));
 }
 
 TEST(TrayCallback, LeftClickGivesDownThenClickAndUpEachAfterTheForeground) {
@@ -174,7 +264,7 @@ TEST(TrayCallback, UnhookedControlAnswersZeroAndRaisesNothing) {
     EXPECT_TRUE(s.original.seen.empty());
 }
 
-TEST(TrayCallback, FailedHookKeepsTheIconButRaisesNoEventsAndTheWatchDoesNothing) {
+TEST(TrayCallback, FailedHookKeepsTheIconButRaisesNoEventsAndOnlyUpdatesBringItBack) {
     TrayScene s;
     s.sim.windows().FailNextSubclass();
     s.control->SetIcon(s.full);
@@ -191,6 +281,13 @@ TEST(TrayCallback, FailedHookKeepsTheIconButRaisesNoEventsAndTheWatchDoesNothing
     s.sim.Advance(10000);
     EXPECT_TRUE(s.sim.shell().NotifyCalls().empty());
     EXPECT_TRUE(s.sim.shell().Icons().empty());  // the new taskbar does not know the icon
+
+    // Without timers, each update of the icon tries the add itself.
+    s.sim.shell().RefuseNextAdd();
+    s.control->SetTooltip(u"Dustvale");
+    EXPECT_TRUE(s.sim.shell().Icons().empty());
+    s.control->SetTooltip(u"Dustvale");
+    EXPECT_EQ(s.sim.shell().Icons().size(), 1u);
 }
 
 TEST(TrayCallback, TaskbarWatchRunsEveryTwoSecondsOnTheControlsWindow) {

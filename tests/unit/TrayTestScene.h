@@ -70,6 +70,8 @@ public:
     }
     void OnMouseDown(std::int16_t b) override { Note("OnMouseDown(" + std::to_string(b) + ")"); }
     void OnMouseUp(std::int16_t b) override { Note("OnMouseUp(" + std::to_string(b) + ")"); }
+    void OnKeySelect(Point at) override { Note("OnKeySelect" + Place(at)); }
+    void OnContextMenu(Point at) override { Note("OnContextMenu" + Place(at)); }
     void OnBalloonClosed() override { Note("OnBalloonClosed"); }
     void OnBalloonClicked() override { Note("OnBalloonClicked"); }
     void OnBalloonShown() override { Note("OnBalloonShown"); }
@@ -95,6 +97,9 @@ public:
     std::function<void(const std::string& event)> onEvent;
 
 private:
+    static std::string Place(Point at) {
+        return "(" + std::to_string(at.x) + "," + std::to_string(at.y) + ")";
+    }
     void Note(const std::string& event) {
         CatchUpForeground();
         log_.push_back(event);
@@ -127,6 +132,9 @@ public:
             thrower();
         }
         return inner_.NotifyIcon(message, record);
+    }
+    std::optional<ScreenRect> NotifyIconRect(Hwnd hwnd, std::uint32_t id) override {
+        return inner_.NotifyIconRect(hwnd, id);
     }
     std::int32_t QueryRecycleBin(const Text& root, RecycleBinInfo& info) override {
         return inner_.QueryRecycleBin(root, info);
