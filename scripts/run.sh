@@ -111,25 +111,6 @@ if $headless; then
   shooter_pid=$!
 fi
 
-manifest="$app_dir/Dustvale.exe.manifest"
-had_manifest=false
-[ -e "$manifest" ] && had_manifest=true
-
-if $headless && ! $had_manifest; then
-  # Nobody can click on a virtual display: answer the first start's restart message.
-  (
-    for _ in $(seq 120); do
-      if [ -e "$manifest" ]; then
-        sleep 2
-        echo "run: Dustvale wrote its manifest and asks to be restarted; closing its message box"
-        xdotool key Return
-        break
-      fi
-      sleep 0.5
-    done
-  ) &
-fi
-
 start_desktop() {
   if $headless && [ "$seconds" -gt 0 ]; then
     timeout "$seconds" "$repo/scripts/wine.py" tool explorer /desktop=shell,1024x768 \
@@ -142,12 +123,6 @@ start_desktop() {
 echo "run: starting Dustvale in a Wine desktop (close the desktop window or use Exit in the tray menu to stop)"
 status=0
 start_desktop || status=$?
-# On its first start Dustvale writes its manifest beside itself, asks to be restarted and ends.
-if [ "$status" -eq 0 ] && ! $had_manifest && [ -e "$manifest" ]; then
-  echo "run: starting Dustvale again, now with its manifest"
-  status=0
-  start_desktop || status=$?
-fi
 # The end of a headless run's time is not a failure.
 [ "$status" -eq 124 ] && $headless && status=0
 exit "$status"

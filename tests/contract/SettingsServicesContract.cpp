@@ -65,6 +65,8 @@ TYPED_TEST_P(SettingsServicesContract, TheCommonControlsInitialise) {
     EXPECT_EQ(controls.InitCommonControlsEx(icc::kAllClasses), std::optional<bool>(true));
     EXPECT_EQ(controls.InitCommonControlsEx(icc::kUserExClasses), std::optional<bool>(true));
     controls.InitCommonControls();
+    // The executable's own manifest asks for the visual-styles controls, and gets them.
+    EXPECT_EQ(controls.LoadedVersion(), 6u);
 }
 
 TYPED_TEST_P(SettingsServicesContract, ADialogKeepsTheStateTheProgramGivesItSilently) {

@@ -210,7 +210,7 @@ class Session:
 
     beside: {file name: bytes} written into the application folder before the start.
     manifest: also place the hidden manifest beside the executable, as a later start finds it
-    (a first start without it writes it and ends).
+    (without it, the session is a first start, which writes it).
     before_start: called with the session once its prefix, HOME and display exist, before the
     program starts (to set registry values or lay out files with Wine's own tools).
     start_program: False starts the desktop alone, for programs started later (start_on_desktop).

@@ -24,8 +24,7 @@ PICTURE_TOLERANCE = 12
 class TrayTest(unittest.TestCase):
 
     def session(self, name=None, **kw):
-        # A later start: the manifest written by the first start lies beside the executable
-        # (without it the program writes it, asks to be restarted and ends).
+        # A later start: the manifest written by the first start lies beside the executable.
         return harness.Session(name or self._testMethodName, os.environ["DUSTVALE_EXE"],
                                os.environ["DUSTVALE_E2E_TEMPLATE"],
                                os.environ["DUSTVALE_E2E_ARTIFACTS"], manifest=True, **kw)
