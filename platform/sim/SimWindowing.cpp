@@ -367,7 +367,10 @@ Hwnd SimWindowing::Taskbar() const { return taskbar_; }
 
 void SimWindowing::SetCursorPos(Point p) { cursor_ = p; }
 
-void SimWindowing::SetScreenDpi(std::int32_t dpi) { dpi_ = dpi; }
+void SimWindowing::SetScreenDpi(std::int32_t dpi) {
+    dpi_ = dpi;
+    monitors_.front().dpi = dpi;
+}
 
 void SimWindowing::FailNextSubclass(int n) { failSubclass_ = n; }
 

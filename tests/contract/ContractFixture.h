@@ -65,6 +65,9 @@ public:
     // window would; it goes with the fixture.
     Hwnd HungWindow();
 
+    // The side, in pixels, of the image a picture holds; 0 when it holds none.
+    std::int32_t PictureSide(const Picture& picture);
+
 private:
     struct State;
     std::unique_ptr<State> state_;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/sim/SimFileSystem.h"
+#include "platform/sim/SimUserInterface.h"
 #include "platform/sim/SimWindows.h"
 #include "tests/contract/ContractFixture.h"
 
@@ -84,6 +85,10 @@ bool PlatformUnderTest::UnderWine() { return kWineHandles; }
 void PlatformUnderTest::WaitForTimers(std::uint32_t ms) { state_->sim.Advance(ms); }
 
 bool PlatformUnderTest::HasTray() { return state_->sim.windows().Taskbar() != 0; }
+
+std::int32_t PlatformUnderTest::PictureSide(const Picture& picture) {
+    return state_->sim.ui().SizeOf(picture.Handle());
+}
 
 Hwnd PlatformUnderTest::HungWindow() {
     const Hwnd window = state_->sim.windows().CreateForeignWindow(u"Static", u"hung");
