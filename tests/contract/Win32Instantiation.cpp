@@ -154,6 +154,28 @@ void PlatformUnderTest::WaitForTimers(std::uint32_t ms) {
 
 bool PlatformUnderTest::HasTray() { return ::FindWindowW(L"Shell_TrayWnd", nullptr) != nullptr; }
 
+std::vector<std::array<std::int32_t, 4>> PlatformUnderTest::ControlPlaces(
+    const DialogWindow& dialog) {
+    const HWND window = win32::ToHwnd(dialog.Handle());
+    std::vector<std::array<std::int32_t, 4>> places;
+    // The controls were made in the layout's order, which is their order among the children.
+    for (HWND control = ::GetWindow(window, GW_CHILD); control != nullptr;
+         control = ::GetWindow(control, GW_HWNDNEXT)) {
+        RECT r{};
+        ::GetWindowRect(control, &r);
+        ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+        places.push_back({r.left, r.top, r.right - r.left, r.bottom - r.top});
+    }
+    return places;
+}
+
+void PlatformUnderTest::TellDpiChanged(Hwnd window, std::int32_t dpi) {
+    RECT suggested{};
+    ::GetWindowRect(win32::ToHwnd(window), &suggested);
+    ::SendMessageW(win32::ToHwnd(window), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                   reinterpret_cast<LPARAM>(&suggested));
+}
+
 std::int32_t PlatformUnderTest::PictureSide(const Picture& picture) {
     ICONINFO info{};
     if (!::GetIconInfo(win32::ToHandle<HICON>(picture.Handle()), &info)) return 0;
