@@ -90,13 +90,5 @@ TEST(AppTrayDpi, TheTaskbarsMonitorDecidesNotTheProgramsWindow) {
     EXPECT_EQ(app.FullPicture().picture().Handle(), Full(16));
 }
 
-TEST(AppTrayDpi, AClosedProgramLoadsNothingMore) {
-    AppScene scene;
-    TrayApplication& app = scene.Create();
-    app.Close();
-    scene.sim.windows().SetMonitorDpi(0, 144);
-    EXPECT_EQ(app.FullPicture().picture().Handle(), Full(16));
-}
-
 }  // namespace
 }  // namespace dustvale
