@@ -10,6 +10,9 @@ namespace dustvale {
 
 namespace {
 
+// The common controls with visual styles, which the manifest asks for.
+constexpr std::uint32_t kVisualStylesVersion = 6;
+
 const Text kRestartMessage =
     u"Manifest file has been re-initialized.\r\n\r\nThis application must be restarted.";
 
@@ -47,6 +50,9 @@ void EnsureManifest(const StartupContext& context) {
     // A folder the user may not write to (one under Program Files) keeps no manifest: asking
     // for a restart would then repeat at every start and the program would never run.
     if (!files.PathFileExists(path)) return;
+    // The manifest built into the executable comes before the file beside it: where it
+    // already brought the visual styles, a restart would change nothing.
+    if (platform.commonControls.LoadedVersion() >= kVisualStylesVersion) return;
 
     ShowInfo(platform, kRestartMessage, Text());
     TerminateProgram(context.files, context.programWindows, platform.kernel);

@@ -17,10 +17,11 @@ struct StartupContext {
     ProgramWindows& programWindows;
 };
 
-// On Windows XP or later, writes the manifest when it is missing, tells the user to restart
-// and ends the process. When the manifest cannot be written (a read-only folder) it says
-// nothing and returns, so the program still starts. On older systems a manifest found there
-// is deleted.
+// On Windows XP or later, writes the manifest when it is missing. Only when the process runs
+// without the visual-styles common controls, which a restart with that file would bring, does
+// it tell the user to restart and end the process. When the manifest cannot be written (a
+// read-only folder) it says nothing and returns, so the program still starts. On older systems
+// a manifest found there is deleted.
 void EnsureManifest(const StartupContext& context);
 
 // EnsureManifest, then every common-controls class initialised (the plain initialisation

@@ -15,6 +15,7 @@
 #include "common/FlagScope.h"
 #include "platform/DialogWindow.h"
 #include "settings/SettingsFile.h"
+#include "tray/TrayPictureSize.h"
 
 namespace dustvale {
 
@@ -60,8 +61,10 @@ TrayApplication::TrayApplication(Platform& platform, ProgramWindows& programWind
       files_(files),
       initialization_(initialization),
       options_(options),
-      fullPicture_(platform.ui, platform.files, BuiltInPicture::TrayFull),
-      emptyPicture_(platform.ui, platform.files, BuiltInPicture::TrayEmpty),
+      fullPicture_(platform.ui, platform.files, BuiltInPicture::TrayFull,
+                   TrayPictureSize(platform.windows)),
+      emptyPicture_(platform.ui, platform.files, BuiltInPicture::TrayEmpty,
+                    TrayPictureSize(platform.windows)),
       recycleBin_(platform),
       cleaner_(platform) {
     InitializeCommonControls();
@@ -124,7 +127,7 @@ void TrayApplication::Load() {
     platform_.windows.MoveWindow(window_.get(), Point{offScreen, offScreen});
 
     // The icon shows from here on, before the settings are known.
-    trayIcon_->SetIcon(fullPicture_.picture());
+    ShowPicture(fullPicture_);
     trayIcon_->SetTooltip(kApplicationTitle);
     trayIcon_->AddIcon();
 
@@ -142,13 +145,28 @@ void TrayApplication::OnMonitorTick() {
 void TrayApplication::OnFigures(const RecycleBinFigures& figures) {
     menu_.Item("sizeLine").caption = FormatSizeLine(figures.bytes, figures.items);
     if (figures.items >= 1) {
-        trayIcon_->SetIcon(fullPicture_.picture());
+        ShowPicture(fullPicture_);
         trayIcon_->SetTooltip(FormatTooltip(figures.items));
     } else {
-        trayIcon_->SetIcon(emptyPicture_.picture());
+        ShowPicture(emptyPicture_);
         trayIcon_->SetTooltip(kApplicationTitle);
     }
     AutoEmpty(figures.items);
+}
+
+void TrayApplication::ShowPicture(const PictureHolder& holder) {
+    shownPicture_ = &holder;
+    trayIcon_->SetIcon(holder.picture());
+}
+
+void TrayApplication::RefreshTrayPictures() {
+    if (!open_) return;
+    const std::int32_t size = TrayPictureSize(platform_.windows);
+    if (size == fullPicture_.Size() && size == emptyPicture_.Size()) return;
+    fullPicture_.Resize(size);
+    emptyPicture_.Resize(size);
+    // The icon takes the new handle at once; the old picture went with the resizing.
+    ShowPicture(*shownPicture_);
 }
 
 void TrayApplication::AutoEmpty(std::uint64_t items) {
@@ -209,6 +227,9 @@ void TrayApplication::OpenMenu(Point position, bool fromKeyboard) {
 
 void TrayApplication::OnTaskbarCreated() {
     if (!open_) return;
+    // A new taskbar may come with another scaling (Explorer restarted after the user changed
+    // it): its icon is added again at the size it shows.
+    RefreshTrayPictures();
     trayIcon_->OnTaskbarCreated();
 }
 
@@ -286,6 +307,12 @@ LResult TrayApplication::HandleMessage(Hwnd hwnd, std::int32_t message, WParam w
             // Once the window is closed, what the worker still finishes is dropped.
             if (open_) monitor_->OnRequestsDone();
             return 0;
+        }
+        if (message == msg::kDpiChanged || message == msg::kSettingChange) {
+            // The scaling changed (of this window's monitor, or of any, as a changed setting
+            // may tell): the taskbar's may be another now.
+            RefreshTrayPictures();
+            return platform_.windows.DefWindowProc(hwnd, message, wParam, lParam);
         }
         if (message == msg::kClose) {
             // Asked to close from outside (the user never sees the window): it closes as the

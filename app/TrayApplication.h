@@ -50,6 +50,12 @@ public:
     // query after it sees the emptied bin.
     void EmptyRecycleBin();
 
+    // Loads the tray pictures again at the small-icon size of the DPI the icon is shown at,
+    // when that size has changed, and shows the new picture. Runs on a change of DPI or of the
+    // system's settings, and is for the handling of a new taskbar too, which may lie on a
+    // monitor of another scaling (best before the icon is added to it again).
+    void RefreshTrayPictures();
+
     // Closing stops the monitor, takes the icon out of the tray and leaves the open windows.
     // Its objects stay in place until it is destroyed, since the closing may come from inside
     // one of its own handlers (a menu command, a message box).
@@ -68,6 +74,7 @@ private:
     void InitializeCommonControls();
     void Load();
     void OnMonitorTick();
+    void ShowPicture(const PictureHolder& holder);
     // A query's figures: the size line, the picture, the tooltip and the auto-empty decision.
     void OnFigures(const RecycleBinFigures& figures) override;
     void AutoEmpty(std::uint64_t items);
@@ -106,6 +113,7 @@ private:
     UniqueWindow trayWindow_;  // the tray icon's window, a child of the main window
     PictureHolder fullPicture_;
     PictureHolder emptyPicture_;
+    const PictureHolder* shownPicture_ = &fullPicture_;  // the one the tray icon shows
     MenuTree menu_;
     std::unique_ptr<TrayIcon> trayIcon_;
     std::unique_ptr<WindowTimer> monitorTimer_;

@@ -6,6 +6,7 @@
 #include <variant>
 
 #include "common/FlagScope.h"
+#include "tray/TrayPictureSize.h"
 
 namespace dustvale::demo {
 
@@ -40,8 +41,10 @@ std::vector<MenuItem> PopupItems() {
 TrayDemo::TrayDemo(Platform& platform, const DemoOptions& options)
     : platform_(platform),
       // The bin with contents is the standard picture and the empty bin blinks with it.
-      standardPicture_(platform.ui.LoadBuiltInPicture(BuiltInPicture::TrayFull)),
-      blinkPicture_(platform.ui.LoadBuiltInPicture(BuiltInPicture::TrayEmpty)) {
+      standardPicture_(platform.ui.LoadBuiltInPicture(BuiltInPicture::TrayFull,
+                                                      TrayPictureSize(platform.windows))),
+      blinkPicture_(platform.ui.LoadBuiltInPicture(BuiltInPicture::TrayEmpty,
+                                                   TrayPictureSize(platform.windows))) {
     window_ = UniqueWindow(platform_.windows,
                            platform_.windows.CreateWindow(WindowKind::HiddenOwner, 0, this));
     if (!window_) return;

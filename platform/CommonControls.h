@@ -1,6 +1,7 @@
 #pragma once
 
-// The common-controls library (comctl32): registering its window classes.
+// The common-controls library (comctl32): registering its window classes, and which version
+// of it the process runs with.
 
 #include <cstdint>
 #include <optional>
@@ -20,6 +21,10 @@ public:
     virtual std::optional<bool> InitCommonControlsEx(std::uint32_t classes) = 0;
     // InitCommonControls.
     virtual void InitCommonControls() = 0;
+    // The major version of the common controls the process runs with: 6, the visual-styles
+    // controls, where a manifest of the executable asked for them, else 5 or lower; 0 when the
+    // system cannot tell.
+    virtual std::uint32_t LoadedVersion() = 0;
 };
 
 }  // namespace dustvale

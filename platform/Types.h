@@ -55,6 +55,7 @@ constexpr std::int32_t kGetText = 0x000D;
 constexpr std::int32_t kGetTextLength = 0x000E;
 constexpr std::int32_t kClose = 0x0010;
 constexpr std::int32_t kContextMenu = 0x007B;
+constexpr std::int32_t kSettingChange = 0x001A;  // WM_SETTINGCHANGE, broadcast to top-level windows
 constexpr std::int32_t kWindowPosChanging = 0x0046;
 constexpr std::int32_t kWindowPosChanged = 0x0047;
 constexpr std::int32_t kNcCreate = 0x0081;
@@ -71,6 +72,9 @@ constexpr std::int32_t kRButtonDblClk = 0x0206;
 constexpr std::int32_t kMButtonDown = 0x0207;
 constexpr std::int32_t kMButtonUp = 0x0208;
 constexpr std::int32_t kMButtonDblClk = 0x0209;
+// WM_DPICHANGED: a top-level window's DPI changed (its monitor's scaling, or a move to another
+// monitor); the new DPI in both words of wParam, the suggested window rectangle at lParam.
+constexpr std::int32_t kDpiChanged = 0x02E0;
 constexpr std::int32_t kUser = 0x0400;
 constexpr std::int32_t kApp = 0x8000;  // WM_APP: the first of the messages a program defines
 constexpr std::int32_t kTrayCallback = kUser + 1;  // the tray icon's callback message, 1025

@@ -31,8 +31,8 @@ struct MenuItem {
     std::vector<MenuItem> children;
 };
 
-// A picture that can be shown as a tray icon. The handle stays valid for the life of the
-// object; equal pictures held by one object keep one handle.
+// A picture that can be shown as a tray icon, of one size. The handle stays valid for the life
+// of the object; equal pictures of a file held by one object keep one handle.
 class Picture {
 public:
     virtual ~Picture() = default;
@@ -69,12 +69,16 @@ public:
     virtual std::uint32_t TrackPopupMenu(const std::vector<MenuItem>& items, Point position,
                                          Hwnd owner) = 0;
 
-    // A picture built into the executable, at the tray's icon size.
-    virtual std::unique_ptr<Picture> LoadBuiltInPicture(BuiltInPicture which) = 0;
-    // A picture made from the checked images of an .ico file: the system chooses the image
-    // for the tray's icon size, as it does for an .ico file, and decodes those bytes.
+    // A picture built into the executable, `size` pixels square: its image of that size, or
+    // the system's scaling of the one it finds closest. Its handle is 0 when the executable
+    // holds no such picture.
+    virtual std::unique_ptr<Picture> LoadBuiltInPicture(BuiltInPicture which,
+                                                         std::int32_t size) = 0;
+    // A picture `size` pixels square made from the checked images of an .ico file: the system
+    // chooses the image for that size, as it does for an .ico file, and decodes those bytes.
     // nullptr when there is no image or the system cannot decode the one it chose.
-    virtual std::unique_ptr<Picture> LoadIconPicture(const std::vector<IconImage>& images) = 0;
+    virtual std::unique_ptr<Picture> LoadIconPicture(const std::vector<IconImage>& images,
+                                                     std::int32_t size) = 0;
 };
 
 }  // namespace dustvale

@@ -77,8 +77,16 @@ public:
     virtual LResult SendMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
                                 LParam lParam) = 0;
 
-    // Pixels per logical inch of the screen (96 at 100 %).
+    // Pixels per logical inch of the screen (96 at 100 %): the system's DPI, which the
+    // scaling of the main monitor at log-on decides.
     virtual std::int32_t ScreenDpi() = 0;
+    // GetDpiForWindow: the DPI of the monitor the window is on now (another program's window
+    // answers as that program is aware of DPI; the shell's taskbar, per monitor); 0 when
+    // there is no such window. Systems before Windows 10 1607 answer with the system's DPI.
+    virtual std::int32_t GetDpiForWindow(Hwnd hwnd) = 0;
+    // GetSystemMetricsForDpi(SM_CXSMICON): the side of a small icon (a title bar's, the
+    // tray's) at `dpi`, in pixels.
+    virtual std::int32_t SmallIconSizeForDpi(std::int32_t dpi) = 0;
     virtual Point GetCursorPos() = 0;
 
     // The walk of the desktop's top-level windows, in z-order from the top, and what can be

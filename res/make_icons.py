@@ -1,10 +1,11 @@
 #!/usr/bin/python3
 """Draws Dustvale's icons and writes them beside this script.
 
-    tray_full.ico   waste bin with contents, 16/20/24/32 px: white outline with a dark edge
+    tray_full.ico   waste bin with contents, 16/20/24/28/32/40/48 px (the small-icon sizes from
+                    100 % to 300 % scaling): white outline with a dark edge
     tray_empty.ico  the same bin without contents
-    program.ico     the full bin on a solid body, 48/32/16 px (the executable's icon)
-    options.ico     16 px gear-and-bin mark for the Options dialog
+    program.ico     the full bin on a solid body, at the same sizes (the executable's icon)
+    options.ico     gear mark for the Options dialog, 16/32/48 px (title bar, Alt+Tab)
 
 The shapes are described on a 16-unit grid and rendered at every size with 8 x 8 samples per
 pixel; horizontal and vertical lines are snapped to the pixel grid so that small sizes stay sharp.
@@ -199,7 +200,13 @@ def render(size, layers, halo):
 
 
 # Per size: line width and dark-edge width, in pixels.
-STYLE = {16: (1.0, 1.0), 20: (1.0, 1.0), 24: (2.0, 1.0), 32: (2.0, 1.5), 48: (3.0, 2.0)}
+STYLE = {16: (1.0, 1.0), 20: (1.0, 1.0), 24: (2.0, 1.0), 28: (2.0, 1.5), 32: (2.0, 1.5),
+         40: (3.0, 2.0), 48: (3.0, 2.0)}
+# The small-icon sizes of 100, 125, 150, 175, 200, 250 and 300 % scaling: the tray shows one of
+# these, and a size in between (225 %) is drawn from the next one up.
+SMALL_ICON_SIZES = (16, 20, 24, 28, 32, 40, 48)
+# The Options dialog's title bar at 100 %, and its large icon (Alt+Tab) at 100 % and 150 %.
+OPTIONS_SIZES = (16, 32, 48)
 
 
 def picture(size, contents, solid_body=False):
@@ -207,15 +214,21 @@ def picture(size, contents, solid_body=False):
     return size, render(size, bin_layers(Grid(size, line), contents, solid_body), halo)
 
 
+def gear(size):
+    line, halo = STYLE[size]
+    return size, render(size, gear_layers(Grid(size, line)), halo)
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
-    tray_sizes = (16, 20, 24, 32)
-    icofile.write(os.path.join(here, "tray_full.ico"), [picture(s, True) for s in tray_sizes])
-    icofile.write(os.path.join(here, "tray_empty.ico"), [picture(s, False) for s in tray_sizes])
+    icofile.write(os.path.join(here, "tray_full.ico"),
+                  [picture(s, True) for s in SMALL_ICON_SIZES])
+    icofile.write(os.path.join(here, "tray_empty.ico"),
+                  [picture(s, False) for s in SMALL_ICON_SIZES])
+    # Largest first, as the program icon always had it.
     icofile.write(os.path.join(here, "program.ico"),
-                  [picture(s, True, solid_body=True) for s in (48, 32, 16)])
-    icofile.write(os.path.join(here, "options.ico"),
-                  [(16, render(16, gear_layers(Grid(16, 1.0)), 1.0))])
+                  [picture(s, True, solid_body=True) for s in reversed(SMALL_ICON_SIZES)])
+    icofile.write(os.path.join(here, "options.ico"), [gear(s) for s in OPTIONS_SIZES])
 
 
 if __name__ == "__main__":

@@ -18,9 +18,6 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 # The panel may start after the programs of the autostart folder: how long to wait for its tray.
 login_tray_wait=30
-# A first start that asks for a restart ends once its message box is answered; one that runs on
-# ends only when the user exits, which nobody does in its first minute.
-restart_window=60
 
 mode=auto
 at_login=false
@@ -107,23 +104,11 @@ start_once() {
   wait $!
 }
 
-manifest="$app_dir/Dustvale.exe.manifest"
-had_manifest=false
-[ -e "$manifest" ] && had_manifest=true
 if [ "$mode" = desktop ]; then
   say "close the desktop window or use Exit in the tray menu to stop Dustvale"
 else
   say "use Exit in the tray menu to stop Dustvale"
 fi
-started=$SECONDS
 status=0
 start_once || status=$?
-# A first start may write its manifest beside the program, ask to be restarted and end.
-if [ "$status" -eq 0 ] && ! $had_manifest && [ -e "$manifest" ] &&
-   [ $((SECONDS - started)) -lt "$restart_window" ]; then
-  say "Dustvale ended as soon as it had written its manifest, as a first start that asks to be" \
-      "restarted does: starting it again"
-  status=0
-  start_once || status=$?
-fi
 exit "$status"

@@ -169,24 +169,6 @@ echo "run: the screen is saved every 3 s to $shots/desktop.png (Ctrl-C stops Dus
 ) &
 helpers+=($!)
 
-manifest="$app_dir/Dustvale.exe.manifest"
-if [ ! -e "$manifest" ]; then
-  # Nobody can click on a virtual display: answer the first start's restart message, if the
-  # program asks for one (the message box takes the keyboard).
-  (
-    for _ in $(seq 120); do
-      if [ -e "$manifest" ]; then
-        sleep 2
-        echo "run: Dustvale wrote its manifest; closing its message box, if it shows one"
-        xdotool key Return
-        break
-      fi
-      sleep 0.5
-    done
-  ) &
-  helpers+=($!)
-fi
-
 status=0
 if [ "$seconds" -gt 0 ]; then
   timeout "$seconds" "${launch[@]}" || status=$?

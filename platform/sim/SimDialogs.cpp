@@ -18,14 +18,31 @@ bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 SimDialog::SimDialog(SimDialogs& owner, SimWindowing& windows, const DialogLayout& layout,
                      DialogListener& listener)
     : owner_(owner), windows_(windows), layout_(layout), listener_(listener) {
-    hwnd_ = windows_.CreateWindow(WindowKind::HiddenOwner, 0, nullptr);
-    const std::int32_t dpi = windows_.ScreenDpi();
-    client_ = {0, 0, TwipsToPixels(layout.clientWidth, dpi),
-               TwipsToPixels(layout.clientHeight, dpi)};
     for (const ControlLayout& control : layout.controls) {
-        controls_.push_back({control.kind, control.text, false, true, ToPixels(control.bounds, dpi)});
+        controls_.push_back({control.kind, control.text, false, true, {}});
+    }
+    hwnd_ = windows_.CreateWindow(WindowKind::HiddenOwner, 0, this);
+    Layout(windows_.GetDpiForWindow(hwnd_));
+}
+
+void SimDialog::Layout(std::int32_t dpi) {
+    client_ = {0, 0, TwipsToPixels(layout_.clientWidth, dpi),
+               TwipsToPixels(layout_.clientHeight, dpi)};
+    for (std::size_t i = 0; i < controls_.size(); ++i) {
+        controls_[i].pixels = ToPixels(layout_.controls[i].bounds, dpi);
     }
 }
+
+LResult SimDialog::HandleMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
+                                 LParam lParam) noexcept {
+    if (message == msg::kDpiChanged) {
+        Layout(static_cast<std::int32_t>(wParam & 0xFFFF));
+        return 0;
+    }
+    return windows_.DefWindowProc(hwnd, message, wParam, lParam);
+}
+
+void SimDialog::DragTo(Point topLeft) { windows_.MoveWindow(hwnd_, topLeft); }
 
 SimDialog::~SimDialog() {
     owner_.Forget(this);

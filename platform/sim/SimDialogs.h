@@ -1,8 +1,9 @@
 #pragma once
 
-// Simulated modeless dialogs: each one records its layout, converted to pixels at the
-// simulated screen's DPI, and the state of its controls. A test acts as the user would
-// (click, type, Enter, Esc, the close box) and looks at what the program did.
+// Simulated modeless dialogs: each one records its layout, converted to pixels at the DPI of
+// the monitor its window is on, and laid out again when that DPI changes, as the program's
+// dialogs are; and the state of its controls. A test acts as the user would (click, type,
+// Enter, Esc, the close box, a drag to another monitor) and looks at what the program did.
 
 #include <cstddef>
 #include <cstdint>
@@ -25,7 +26,7 @@ struct PixelRect {
     friend bool operator==(const PixelRect&, const PixelRect&) = default;
 };
 
-class SimDialog final : public DialogWindow {
+class SimDialog final : public DialogWindow, private MessageHandler {
 public:
     SimDialog(SimDialogs& owner, SimWindowing& windows, const DialogLayout& layout,
               DialogListener& listener);
@@ -47,7 +48,7 @@ public:
     // --- for tests: what the user sees -----------------------------------------------------
     const DialogLayout& Layout() const { return layout_; }
     std::size_t ControlCount() const { return controls_.size(); }
-    // Sizes and places as created at the screen's DPI at that moment.
+    // Sizes and places at the DPI of the dialog's monitor.
     PixelRect ClientPixels() const { return client_; }
     PixelRect ControlPixels(std::size_t control) const { return controls_.at(control).pixels; }
     bool IsEnabled(std::size_t control) const { return controls_.at(control).enabled; }
@@ -69,8 +70,14 @@ public:
     void Enter();     // presses the default button
     void Escape();    // asks to close
     void CloseBox();  // the title bar's close box: asks to close
+    void DragTo(Point topLeft);  // the title bar dragged: the window moves there
 
 private:
+    LResult HandleMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
+                          LParam lParam) noexcept override;
+    // Client area and controls in pixels at `dpi`.
+    void Layout(std::int32_t dpi);
+
     struct Control {
         ControlKind kind;
         Text text;

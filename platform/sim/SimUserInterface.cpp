@@ -77,21 +77,25 @@ std::uint32_t SimUserInterface::TrackPopupMenu(const std::vector<MenuItem>& item
     return answer(call);
 }
 
-std::unique_ptr<Picture> SimUserInterface::LoadBuiltInPicture(BuiltInPicture which) {
-    HIcon handle = kProgramHandle;
-    switch (which) {
-        case BuiltInPicture::TrayFull: handle = kTrayFullHandle; break;
-        case BuiltInPicture::TrayEmpty: handle = kTrayEmptyHandle; break;
-        case BuiltInPicture::Program: handle = kProgramHandle; break;
-    }
+std::unique_ptr<Picture> SimUserInterface::LoadBuiltInPicture(BuiltInPicture which,
+                                                               std::int32_t size) {
+    const HIcon handle = BuiltInPictureHandle(which, size);
+    sizes_[handle] = size;
     return std::make_unique<SimPicture>(handle, livePictures_);
 }
 
-std::unique_ptr<Picture> SimUserInterface::LoadIconPicture(const std::vector<IconImage>& images) {
-    if (images.empty()) return nullptr;
-    auto [it, added] = iconHandles_.try_emplace(ImagesKey(images), nextIconHandle_);
+std::unique_ptr<Picture> SimUserInterface::LoadIconPicture(const std::vector<IconImage>& images,
+                                                           std::int32_t size) {
+    if (images.empty() || size <= 0) return nullptr;
+    auto [it, added] = iconHandles_.try_emplace({ImagesKey(images), size}, nextIconHandle_);
     if (added) ++nextIconHandle_;
+    sizes_[it->second] = size;
     return std::make_unique<SimPicture>(it->second, livePictures_);
+}
+
+std::int32_t SimUserInterface::SizeOf(HIcon handle) const {
+    const auto found = sizes_.find(handle);
+    return found != sizes_.end() ? found->second : 0;
 }
 
 void SimUserInterface::AnswerMessageBox(std::function<std::int32_t(const MessageBoxCall&)> answer) {

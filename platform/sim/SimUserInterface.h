@@ -10,11 +10,17 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/UserInterface.h"
 
 namespace dustvale::sim {
+
+// The handle the simulation gives a built-in picture of `size` pixels.
+constexpr HIcon BuiltInPictureHandle(BuiltInPicture which, std::int32_t size) {
+    return 0x00C10000 + static_cast<HIcon>(size) * 0x10 + static_cast<HIcon>(which) + 1;
+}
 
 class SimUserInterface final : public UserInterface {
 public:
@@ -23,8 +29,10 @@ public:
                             std::uint32_t style) override;
     std::uint32_t TrackPopupMenu(const std::vector<MenuItem>& items, Point position,
                                  Hwnd owner) override;
-    std::unique_ptr<Picture> LoadBuiltInPicture(BuiltInPicture which) override;
-    std::unique_ptr<Picture> LoadIconPicture(const std::vector<IconImage>& images) override;
+    std::unique_ptr<Picture> LoadBuiltInPicture(BuiltInPicture which,
+                                                 std::int32_t size) override;
+    std::unique_ptr<Picture> LoadIconPicture(const std::vector<IconImage>& images,
+                                             std::int32_t size) override;
 
     // --- for tests -------------------------------------------------------------------------
     struct MessageBoxCall {
@@ -45,13 +53,16 @@ public:
     const std::vector<MenuCall>& Menus() const;
     int OpenModalCount() const;  // boxes and menus open right now
 
-    // Any images make a picture (the simulation decodes nothing); equal images give one
-    // handle for the life of the simulation. Built-in pictures have fixed handles of their
-    // own (below), distinct from every file's.
+    // Any images make a picture (the simulation decodes nothing); equal images at one size
+    // give one handle for the life of the simulation. Built-in pictures have fixed handles of
+    // their own per size (below), distinct from every file's.
     std::uint32_t LivePictures() const;  // pictures not yet destroyed (leak check)
-    static constexpr HIcon kTrayFullHandle = 0x00C10001;
-    static constexpr HIcon kTrayEmptyHandle = 0x00C10002;
-    static constexpr HIcon kProgramHandle = 0x00C10003;
+    // The built-in pictures at 16 pixels, the small-icon size of 100 % scaling.
+    static constexpr HIcon kTrayFullHandle = BuiltInPictureHandle(BuiltInPicture::TrayFull, 16);
+    static constexpr HIcon kTrayEmptyHandle = BuiltInPictureHandle(BuiltInPicture::TrayEmpty, 16);
+    static constexpr HIcon kProgramHandle = BuiltInPictureHandle(BuiltInPicture::Program, 16);
+    // The size a picture handed out was loaded at, 0 for a handle never handed out.
+    std::int32_t SizeOf(HIcon handle) const;
 
 private:
     std::deque<std::function<std::int32_t(const MessageBoxCall&)>> boxAnswers_;
@@ -61,7 +72,8 @@ private:
     int openModal_ = 0;
     // Shared with the pictures, so a picture that outlives the simulation stays harmless.
     std::shared_ptr<std::uint32_t> livePictures_ = std::make_shared<std::uint32_t>(0);
-    std::map<std::string, HIcon> iconHandles_;
+    std::map<std::pair<std::string, std::int32_t>, HIcon> iconHandles_;
+    std::map<HIcon, std::int32_t> sizes_;
     HIcon nextIconHandle_ = 0x00C20001;
 };
 

@@ -121,11 +121,13 @@ bool SimWindowing::MoveWindow(Hwnd hwnd, Point topLeftPixels) {
     // may change it then, and hears where it went.
     WindowPos pos{hwnd, 0, topLeftPixels.x, topLeftPixels.y, 0, 0,
                   swp::kNoSize | swp::kNoZOrder | swp::kNoActivate};
+    const auto dpis = TopLevelDpis();
     SendSystemMessage(hwnd, msg::kWindowPosChanging, 0, AddressOf(pos));
     auto it = windows_.find(hwnd);
     if (it == windows_.end()) return false;
     if ((pos.flags & swp::kNoMove) == 0) it->second.position = {pos.x, pos.y};
     SendSystemMessage(hwnd, msg::kWindowPosChanged, 0, AddressOf(pos));
+    TellDpiChanges(dpis);
     return true;
 }
 

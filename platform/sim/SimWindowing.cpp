@@ -30,7 +30,15 @@ bool SameClassName(const Text& a, const Text& b) {
 SimWindowing::SimWindowing(SimClock& clock) : clock_(clock) {
     procs_[kDefaultProc] = nullptr;
     taskbar_ = NewHandle();
-    windows_[taskbar_] = Window{WindowKind::HiddenOwner, 0, kDefaultProc, {}, u"Shell_TrayWnd", true, {}};
+    windows_[taskbar_] = TaskbarWindow();
+}
+
+SimWindowing::Window SimWindowing::TaskbarWindow() {
+    Window taskbar;
+    taskbar.proc = kDefaultProc;
+    taskbar.className = u"Shell_TrayWnd";
+    taskbar.visible = true;
+    return taskbar;
 }
 
 Hwnd SimWindowing::NewHandle() {
@@ -382,7 +390,7 @@ const std::vector<Hwnd>& SimWindowing::ForegroundCalls() const { return foregrou
 Hwnd SimWindowing::CreateTaskbar() {
     if (taskbar_ != 0) DestroyTaskbar();
     taskbar_ = NewHandle();
-    windows_[taskbar_] = Window{WindowKind::HiddenOwner, 0, kDefaultProc, {}, u"Shell_TrayWnd", true, {}};
+    windows_[taskbar_] = TaskbarWindow();
     if (OnTaskbarCreated) OnTaskbarCreated();
     BroadcastFromShell(RegisterWindowMessage(u"TaskbarCreated"));
     return taskbar_;
@@ -401,7 +409,10 @@ Hwnd SimWindowing::Taskbar() const { return taskbar_; }
 
 void SimWindowing::SetCursorPos(Point p) { cursor_ = p; }
 
-void SimWindowing::SetScreenDpi(std::int32_t dpi) { dpi_ = dpi; }
+void SimWindowing::SetScreenDpi(std::int32_t dpi) {
+    dpi_ = dpi;
+    monitors_.front().dpi = dpi;
+}
 
 void SimWindowing::FailNextSubclass(int n) { failSubclass_ = n; }
 

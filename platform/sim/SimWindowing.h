@@ -13,6 +13,7 @@
 
 #include "platform/Windowing.h"
 #include "platform/sim/SimClock.h"
+#include "platform/sim/SimWindowRecords.h"
 
 namespace dustvale::sim {
 
@@ -41,6 +42,8 @@ public:
     LResult SendMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
                         LParam lParam) override;
     std::int32_t ScreenDpi() override;
+    std::int32_t GetDpiForWindow(Hwnd hwnd) override;
+    std::int32_t SmallIconSizeForDpi(std::int32_t dpi) override;
     Point GetCursorPos() override;
     Hwnd GetDesktopWindow() override;
     Hwnd GetWindow(Hwnd hwnd, WindowRelation relation) override;
@@ -111,7 +114,23 @@ public:
     void Hang(Hwnd hwnd);
 
     void SetCursorPos(Point p);
+    // The desktop as the user logged on at this scaling: the system's DPI, and the main
+    // monitor's.
     void SetScreenDpi(std::int32_t dpi);
+
+    // Monitors (SimWindowingDpi.cpp). The main one, 1920 x 1080 at (0, 0), exists from the
+    // start at the system's DPI. A window lies on the monitor that holds its top-left corner,
+    // else on the nearest one, as MonitorFromWindow finds it; a child window lies on its
+    // top-level window's. The program is aware of each monitor's DPI, as its manifest says,
+    // and so is the shell's taskbar: GetDpiForWindow answers with the window's monitor's.
+    std::size_t AddMonitor(Rect bounds, std::int32_t dpi);  // returns its number
+    // The user changes a monitor's scaling: every top-level window on it hears WM_DPICHANGED
+    // with the new DPI. The system's DPI stays that of the log-on. A window moved to a
+    // monitor of another DPI hears WM_DPICHANGED too, after the move.
+    void SetMonitorDpi(std::size_t monitor, std::int32_t dpi);
+    // WM_SETTINGCHANGE with `action` (an SPI_ value) sent to every top-level window, as
+    // SystemParametersInfo broadcasts a changed setting.
+    void BroadcastSettingChange(WParam action);
 
     // Makes the next n SubclassWindow / SetTimer calls fail.
     void FailNextSubclass(int n = 1);
@@ -148,6 +167,8 @@ private:
         bool hung = false;        // another program's window that no longer answers
         std::vector<std::int32_t> allowedFromLowerIntegrity;
     };
+    // The shell's taskbar: found by its class, shown.
+    static Window TaskbarWindow();
     struct Posted {
         Hwnd hwnd;
         std::int32_t message;
@@ -179,6 +200,13 @@ private:
     LResult SendSystemMessage(Hwnd hwnd, std::int32_t message, WParam wParam, LParam lParam);
     // The default window procedure.
     LResult DefaultProc(Hwnd hwnd, std::int32_t message, WParam wParam, LParam lParam);
+    // The monitor a window lies on now; the main one for a window that does not exist.
+    std::size_t MonitorOf(Hwnd hwnd) const;
+    // Each top-level window with its DPI now.
+    std::vector<std::pair<Hwnd, std::int32_t>> TopLevelDpis() const;
+    // Sends WM_DPICHANGED to each window of `before` that still exists and whose DPI is no
+    // longer the one given beside it.
+    void TellDpiChanges(const std::vector<std::pair<Hwnd, std::int32_t>>& before);
     // Fires the earliest timer or action due at or before `limit`; false when none is due.
     bool FireOneDue(std::uint64_t limit);
     std::optional<std::uint64_t> NextEventTime() const;
@@ -202,6 +230,11 @@ private:
     std::map<Hwnd, std::vector<SystemMessage>> systemMessages_;
     Point cursor_{0, 0};
     std::int32_t dpi_ = 96;
+    struct Monitor {
+        Rect bounds;
+        std::int32_t dpi = 96;
+    };
+    std::vector<Monitor> monitors_{Monitor{Rect{0, 0, 1920, 1080}, 96}};
     int failSubclass_ = 0;
     int failSetTimer_ = 0;
     bool quitPending_ = false;

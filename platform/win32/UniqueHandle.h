@@ -70,5 +70,6 @@ using unique_hmenu = unique_any<HMENU, &::DestroyMenu>;
 using unique_hkey = unique_any<HKEY, &::RegCloseKey>;
 using unique_screen_dc = unique_any<HDC, &detail::ReleaseScreenDc>;  // GetDC(nullptr)
 using unique_virtual_memory = unique_any<void*, &detail::ReleaseVirtualMemory>;  // VirtualAlloc
+using unique_actctx = unique_any<HANDLE, &::ReleaseActCtx>;  // an activation context's reference
 
 }  // namespace dustvale::win32

@@ -103,13 +103,6 @@ std::vector<WORD> BuildTemplate(const DialogLayout& layout) {
     return writer.Take();
 }
 
-std::int32_t ScreenDpi() {
-    const HDC screen = ::GetDC(nullptr);
-    const int dpi = screen != nullptr ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen != nullptr) ::ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
-}
-
 RECT PixelRect(const TwipsRect& twips, std::int32_t dpi) {
     const int left = TwipsToPixels(twips.left, dpi);
     const int top = TwipsToPixels(twips.top, dpi);
@@ -202,14 +195,19 @@ private:
     const DWORD* pixels_ = nullptr;
 };
 
+// The dialog font's height in pixels at `dpi`.
+int NaturalFontHeight(std::int32_t dpi) { return ::MulDiv(kDialogFontPoints, dpi, 72); }
+
 // The caption of `around` measured in the dialog's font at each height. A check box starts its
 // caption after the check square (13 pixels at 96 DPI as the button draws it, or the system's
 // check-mark size where that is larger) and a gap of half the width of "0".
-CaptionFont FitCaption(const Text& caption, const CaptionAround& around, std::int32_t dpi) {
-    const int natural = ::MulDiv(kDialogFontPoints, dpi, 72);
+CaptionFont FitCaption(const Text& caption, const CaptionAround& around, std::int32_t dpi,
+                       const DpiFunctions& dpiFunctions) {
+    const int natural = NaturalFontHeight(dpi);
     InkStrip strip(2 * around.width, 2 * natural + 8);
     if (!strip) return {natural, CaptionAlign::Left, false};
-    const int glyph = std::max(::GetSystemMetrics(SM_CXMENUCHECK), ::MulDiv(13, dpi, 96));
+    const int glyph = std::max(dpiFunctions.SystemMetric(SM_CXMENUCHECK, static_cast<UINT>(dpi)),
+                               ::MulDiv(13, dpi, 96));
     const Text before = caption.substr(0, around.blanks.first);
     return ChooseCaptionFont(
         around, natural, [&](std::int32_t height) -> std::optional<CaptionWidths> {
@@ -229,17 +227,21 @@ CaptionFont FitCaption(const Text& caption, const CaptionAround& around, std::in
         });
 }
 
-unique_hicon LoadIconResource(std::uint32_t id, int metricX, int metricY) {
+// The icon resource `id` at the side the metric gives at `dpi`.
+unique_hicon LoadIconResource(std::uint32_t id, int metric, UINT dpi,
+                              const DpiFunctions& dpiFunctions) {
     if (id == 0) return unique_hicon();
-    return unique_hicon(static_cast<HICON>(::LoadImageW(
-        ::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON,
-        ::GetSystemMetrics(metricX), ::GetSystemMetrics(metricY), LR_DEFAULTCOLOR)));
+    const int side = dpiFunctions.SystemMetric(metric, dpi);
+    return unique_hicon(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr),
+                                                        MAKEINTRESOURCEW(id), IMAGE_ICON, side,
+                                                        side, LR_DEFAULTCOLOR)));
 }
 
 class Win32Dialog final : public DialogWindow {
 public:
-    Win32Dialog(const DialogLayout& layout, DialogListener& listener)
-        : layout_(layout), listener_(listener) {}
+    Win32Dialog(const DialogLayout& layout, DialogListener& listener,
+                const DpiFunctions& dpiFunctions)
+        : layout_(layout), listener_(listener), dpiFunctions_(dpiFunctions) {}
 
     ~Win32Dialog() override {
         if (hwnd_ == nullptr) return;
@@ -261,15 +263,13 @@ public:
         for (std::size_t i = 0; i < layout_.controls.size(); ++i) {
             if (layout_.controls[i].digitsOnly) RefuseNonDigitPastes(Item(i));
         }
-        Arrange();
-        smallIcon_ = LoadIconResource(layout_.smallIcon, SM_CXSMICON, SM_CYSMICON);
-        bigIcon_ = LoadIconResource(layout_.smallIcon, SM_CXICON, SM_CYICON);
-        if (smallIcon_) {
-            ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
-        }
-        if (bigIcon_) {
-            ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
-        }
+        // Laid out here at the DPI of the monitor it is on, and again whenever that changes.
+        dpiFunctions_.LeaveDpiChangesToDialog(hwnd_);
+        const UINT dpi = dpiFunctions_.ForWindow(hwnd_);
+        const SIZE frame = Arrange(static_cast<std::int32_t>(dpi));
+        ::SetWindowPos(hwnd_, nullptr, 0, 0, frame.cx, frame.cy,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetIcons(dpi);
         return true;
     }
 
@@ -325,20 +325,45 @@ private:
         return ::GetDlgItem(hwnd_, kFirstControlId + static_cast<int>(control));
     }
 
-    // Client area and controls in pixels at the screen's DPI. A control never paints over one
-    // that follows it in the tab order: where they overlap (a check box caption that reads
-    // around a text box) the earlier control's window region leaves the later one out, so the
-    // later one shows and takes the clicks there while the tab order stays as laid out.
-    void Arrange() {
-        const std::int32_t dpi = ScreenDpi();
+    // The title bar's and the task switcher's icons, at the sizes of `dpi`. The window keeps
+    // using the icons it was given until it is given others: the old ones go only afterwards.
+    void SetIcons(UINT dpi) {
+        unique_hicon small = LoadIconResource(layout_.smallIcon, SM_CXSMICON, dpi, dpiFunctions_);
+        unique_hicon big = LoadIconResource(layout_.smallIcon, SM_CXICON, dpi, dpiFunctions_);
+        if (small) {
+            ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+            smallIcon_ = std::move(small);
+        }
+        if (big) {
+            ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+            bigIcon_ = std::move(big);
+        }
+    }
+
+    // The dialog moved to a monitor of another scaling, or its monitor's scaling changed: the
+    // layout, the fonts and the icons of the new DPI, in the place the system suggests.
+    void OnDpiChanged(UINT dpi, const RECT& suggested) {
+        const SIZE frame = Arrange(static_cast<std::int32_t>(dpi));
+        ::SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, frame.cx, frame.cy,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+        SetIcons(dpi);
+        ::InvalidateRect(hwnd_, nullptr, TRUE);
+    }
+
+    // Fonts and controls in pixels at `dpi`; returns the size of the window whose client area
+    // the layout gives. A control never paints over one that follows it in the tab order:
+    // where they overlap (a check box caption that reads around a text box) the earlier
+    // control's window region leaves the later one out, so the later one shows and takes the
+    // clicks there while the tab order stays as laid out.
+    SIZE Arrange(std::int32_t dpi) {
         if (const std::optional<CaptionAround> around = FindCaptionAround(layout_, dpi)) {
             UseCaptionFont(*around, dpi);
+        } else {
+            UseFont(NaturalFontHeight(dpi));
         }
         RECT frame{0, 0, TwipsToPixels(layout_.clientWidth, dpi),
                    TwipsToPixels(layout_.clientHeight, dpi)};
-        ::AdjustWindowRectEx(&frame, kDialogStyle, FALSE, kDialogExStyle);
-        ::SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        dpiFunctions_.AdjustWindowRect(frame, kDialogStyle, kDialogExStyle, static_cast<UINT>(dpi));
         std::vector<RECT> placed;
         for (std::size_t i = 0; i < layout_.controls.size(); ++i) {
             placed.push_back(PixelRect(layout_.controls[i].bounds, dpi));
@@ -362,27 +387,37 @@ private:
                 ::CombineRgn(region, region, hole, RGN_DIFF);
                 ::DeleteObject(hole);
             }
-            // The window owns its region from here on.
-            if (region != nullptr) ::SetWindowRgn(Item(i), region, FALSE);
+            // The window owns its region from here on; none, where nothing overlaps any more.
+            ::SetWindowRgn(Item(i), region, TRUE);
         }
+        return {frame.right - frame.left, frame.bottom - frame.top};
+    }
+
+    // Every control in the dialog font at a pixel height. The controls take the new font
+    // before the one they used goes.
+    void UseFont(int pixelHeight) {
+        unique_font font = DialogFont(pixelHeight);
+        if (!font) return;
+        for (std::size_t i = 0; i < layout_.controls.size(); ++i) {
+            ::SendMessageW(Item(i), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+        }
+        font_ = std::move(font);
     }
 
     // The dialog font, for every control, at the height at which a caption that reads around
     // another control stays readable, and that caption placed where its words keep clear of the
     // control (ChooseCaptionFont says how).
     void UseCaptionFont(const CaptionAround& around, std::int32_t dpi) {
-        const CaptionFont chosen = FitCaption(layout_.controls[around.checkBox].text, around, dpi);
-        font_ = DialogFont(chosen.pixelHeight);
-        if (!font_) return;
-        for (std::size_t i = 0; i < layout_.controls.size(); ++i) {
-            ::SendMessageW(Item(i), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-        }
-        if (chosen.align != CaptionAlign::Left) {
-            const HWND box = Item(around.checkBox);
-            const LONG_PTR align = chosen.align == CaptionAlign::Centre ? BS_CENTER : BS_RIGHT;
-            const LONG_PTR style = ::GetWindowLongPtrW(box, GWL_STYLE);
-            ::SetWindowLongPtrW(box, GWL_STYLE, (style & ~LONG_PTR{BS_CENTER}) | align);
-        }
+        const CaptionFont chosen =
+            FitCaption(layout_.controls[around.checkBox].text, around, dpi, dpiFunctions_);
+        UseFont(chosen.pixelHeight);
+        // The placement chosen at this DPI, which may differ from the one at the last.
+        LONG_PTR align = 0;  // left: the button's own
+        if (chosen.align == CaptionAlign::Centre) align = BS_CENTER;
+        if (chosen.align == CaptionAlign::Right) align = BS_RIGHT;
+        const HWND box = Item(around.checkBox);
+        const LONG_PTR style = ::GetWindowLongPtrW(box, GWL_STYLE);
+        ::SetWindowLongPtrW(box, GWL_STYLE, (style & ~LONG_PTR{BS_CENTER}) | align);
     }
 
     // What a command means; the listener may destroy the dialog, so nothing of it is touched
@@ -423,6 +458,10 @@ private:
         }
         auto* self = reinterpret_cast<Win32Dialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
         if (self == nullptr) return FALSE;
+        if (message == WM_DPICHANGED && lParam != 0) {
+            self->OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return TRUE;
+        }
         if (message != WM_COMMAND) return FALSE;
         // Nothing may escape a window procedure: a failure ends the handling of the command.
         try {
@@ -434,10 +473,11 @@ private:
 
     DialogLayout layout_;
     DialogListener& listener_;
+    const DpiFunctions& dpiFunctions_;
     HWND hwnd_ = nullptr;
     unique_hicon smallIcon_;
     unique_hicon bigIcon_;
-    unique_font font_;  // the controls' font when a caption reads around a control
+    unique_font font_;  // the controls' font, of the dialog's DPI
 };
 
 }  // namespace
@@ -459,7 +499,7 @@ Win32Dialogs::~Win32Dialogs() {
 
 std::unique_ptr<DialogWindow> Win32Dialogs::CreateDialogWindow(const DialogLayout& layout,
                                                                DialogListener& listener) {
-    auto dialog = std::make_unique<Win32Dialog>(layout, listener);
+    auto dialog = std::make_unique<Win32Dialog>(layout, listener, dpiFunctions_);
     if (!dialog->Create()) return nullptr;
     return dialog;
 }

@@ -5,10 +5,12 @@
 // TranslateDialogMessage.
 
 #include "platform/DialogWindow.h"
+#include "platform/win32/Win32Dpi.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace dustvale::win32 {
 
+// The dialogs made here must go before it.
 class Win32Dialogs final : public Dialogs {
 public:
     // Registers the check box class the dialogs use; the last step undoes it.
@@ -22,6 +24,7 @@ public:
 
 private:
     ATOM checkBoxClass_ = 0;  // 0 when another instance registered it first
+    DpiFunctions dpiFunctions_;
 };
 
 // For the message loop: when `message` is a key for one of the program's modeless dialogs, the

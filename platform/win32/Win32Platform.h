@@ -43,9 +43,9 @@ public:
     Win32Dialogs dialogs;
 };
 
-// The process draws at the screen's real DPI: the tray takes the 20, 24 or 32-pixel pictures
-// at 125-200 % scaling instead of a blurred 16-pixel one, and dialogs are laid out in pixels
-// at that DPI.
+// The executable's manifest makes the process DPI-aware, per monitor from Windows 8.1 on. Where
+// the system did not read that setting, the process declares itself aware of the system's DPI
+// instead, so that it still draws at the screen's real DPI rather than being stretched.
 void DeclareDpiAware();
 
 }  // namespace dustvale::win32

@@ -13,8 +13,8 @@ namespace {
 
 class Win32Picture final : public Picture {
 public:
-    // `owner` keeps the icon alive (and destroys it with the last picture that holds it); it
-    // is empty for the shared icons of the executable's resources, which the system owns.
+    // `owner` keeps the icon alive and destroys it with the last picture that holds it; it is
+    // empty only when there is no icon.
     Win32Picture(HICON icon, std::shared_ptr<void> owner)
         : icon_(icon), owner_(std::move(owner)) {}
 
@@ -25,9 +25,8 @@ private:
     std::shared_ptr<void> owner_;
 };
 
-// The tray's icon size, which follows the display scaling (16, 20, 24 or 32 pixels).
-SIZE SmallIconSize() {
-    return {::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON)};
+std::shared_ptr<void> OwnerOf(unique_hicon icon) {
+    return std::shared_ptr<void>(icon.release(), [](HICON held) { ::DestroyIcon(held); });
 }
 
 // The version of the icon format CreateIconFromResourceEx is to read (3.0, PNG images too).
@@ -105,51 +104,57 @@ std::uint32_t Win32UserInterface::TrackPopupMenu(const std::vector<MenuItem>& it
     return command > 0 ? static_cast<std::uint32_t>(command) : 0;
 }
 
-std::unique_ptr<Picture> Win32UserInterface::LoadBuiltInPicture(BuiltInPicture which) {
+std::unique_ptr<Picture> Win32UserInterface::LoadBuiltInPicture(BuiltInPicture which,
+                                                                 std::int32_t size) {
     int id = IDI_PROGRAM;
     switch (which) {
         case BuiltInPicture::TrayFull: id = IDI_TRAY_FULL; break;
         case BuiltInPicture::TrayEmpty: id = IDI_TRAY_EMPTY; break;
         case BuiltInPicture::Program: id = IDI_PROGRAM; break;
     }
-    const SIZE size = SmallIconSize();
-    // Shared: the system keeps one handle per resource and size, and frees it itself.
-    const HANDLE icon = ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
-                                     IMAGE_ICON, size.cx, size.cy, LR_SHARED);
+    // Not shared: the system keeps one shared icon per resource and hands it out again for
+    // any size asked later, where a new DPI needs the image of its own size.
+    unique_hicon icon(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr),
+                                                      MAKEINTRESOURCEW(id), IMAGE_ICON, size,
+                                                      size, LR_DEFAULTCOLOR)));
     // A missing resource gives handle 0, "no picture", which the tray control reports.
-    return std::make_unique<Win32Picture>(static_cast<HICON>(icon), nullptr);
+    if (!icon) return std::make_unique<Win32Picture>(nullptr, nullptr);
+    const HICON handle = icon.get();
+    return std::make_unique<Win32Picture>(handle, OwnerOf(std::move(icon)));
 }
 
-std::unique_ptr<Picture> Win32UserInterface::LoadIconPicture(
-    const std::vector<IconImage>& images) {
-    if (images.empty() || images.size() > kMostIconImages) return nullptr;
+std::unique_ptr<Picture> Win32UserInterface::LoadIconPicture(const std::vector<IconImage>& images,
+                                                             std::int32_t size) {
+    if (images.empty() || images.size() > kMostIconImages || size <= 0) return nullptr;
     for (const IconImage& image : images) {
         if (image.bytes.size() > kLargestIconImage) return nullptr;
     }
     std::string directory = GroupIconDirectory(images);
-    const SIZE size = SmallIconSize();
-    // The system's choice for the tray's size, made on the bytes in memory: what was checked
-    // is what gets decoded, even if the file changes meanwhile.
+    // The system's choice for the size, made on the bytes in memory: what was checked is what
+    // gets decoded, even if the file changes meanwhile.
     const int number = ::LookupIconIdFromDirectoryEx(reinterpret_cast<PBYTE>(directory.data()),
-                                                     TRUE, size.cx, size.cy, LR_DEFAULTCOLOR);
+                                                     TRUE, size, size, LR_DEFAULTCOLOR);
     if (number < 1 || static_cast<std::size_t>(number) > images.size()) return nullptr;
-    // The decoder reads its own copy of the image, which also keys the icon while it lives.
+    // The decoder reads its own copy of the image, which with the size also keys the icon
+    // while it lives.
     std::string image(images[static_cast<std::size_t>(number) - 1].bytes);
+    LoadedIconKey key{std::move(image), size};
 
     std::erase_if(loadedIcons_, [](const auto& entry) { return entry.second.expired(); });
-    if (auto found = loadedIcons_.find(image); found != loadedIcons_.end()) {
+    if (auto found = loadedIcons_.find(key); found != loadedIcons_.end()) {
         std::shared_ptr<void> owner = found->second.lock();
         return std::make_unique<Win32Picture>(static_cast<HICON>(owner.get()), owner);
     }
 
-    unique_hicon icon(::CreateIconFromResourceEx(reinterpret_cast<PBYTE>(image.data()),
-                                                 static_cast<DWORD>(image.size()), TRUE,
-                                                 kIconFormatVersion, size.cx, size.cy,
+    std::string& bytes = key.first;
+    unique_hicon icon(::CreateIconFromResourceEx(reinterpret_cast<PBYTE>(bytes.data()),
+                                                 static_cast<DWORD>(bytes.size()), TRUE,
+                                                 kIconFormatVersion, size, size,
                                                  LR_DEFAULTCOLOR));
     if (!icon) return nullptr;
     const HICON handle = icon.get();
-    const std::shared_ptr<void> owner(icon.release(), [](HICON held) { ::DestroyIcon(held); });
-    loadedIcons_.emplace(std::move(image), owner);
+    const std::shared_ptr<void> owner = OwnerOf(std::move(icon));
+    loadedIcons_.emplace(std::move(key), owner);
     return std::make_unique<Win32Picture>(handle, owner);
 }
 

@@ -183,9 +183,16 @@ LResult Win32Windowing::SendMessage(Hwnd hwnd, std::int32_t message, WParam wPar
 }
 
 std::int32_t Win32Windowing::ScreenDpi() {
-    const unique_screen_dc screen(::GetDC(nullptr));
-    if (!screen) return 96;
-    return ::GetDeviceCaps(screen.get(), LOGPIXELSY);
+    return static_cast<std::int32_t>(DpiFunctions::System());
+}
+
+std::int32_t Win32Windowing::GetDpiForWindow(Hwnd hwnd) {
+    return static_cast<std::int32_t>(dpi_.ForWindow(ToHwnd(hwnd)));
+}
+
+std::int32_t Win32Windowing::SmallIconSizeForDpi(std::int32_t dpi) {
+    if (dpi <= 0) return 0;
+    return dpi_.SystemMetric(SM_CXSMICON, static_cast<UINT>(dpi));
 }
 
 Hwnd Win32Windowing::GetDesktopWindow() { return FromHwnd(::GetDesktopWindow()); }

@@ -4,6 +4,7 @@
 // the window's MessageHandler, replaceable procedures, timers and the message loop.
 
 #include "platform/Windowing.h"
+#include "platform/win32/Win32Dpi.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace dustvale::win32 {
@@ -34,6 +35,8 @@ public:
     LResult SendMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
                         LParam lParam) override;
     std::int32_t ScreenDpi() override;
+    std::int32_t GetDpiForWindow(Hwnd hwnd) override;
+    std::int32_t SmallIconSizeForDpi(std::int32_t dpi) override;
     Point GetCursorPos() override;
     Hwnd GetDesktopWindow() override;
     Hwnd GetWindow(Hwnd hwnd, WindowRelation relation) override;
@@ -47,6 +50,7 @@ public:
 private:
     HINSTANCE instance_ = nullptr;
     ATOM windowClass_ = 0;
+    DpiFunctions dpi_;
 };
 
 }  // namespace dustvale::win32

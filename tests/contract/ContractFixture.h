@@ -6,11 +6,13 @@
 // (A typed suite has to be instantiated in the file that registers it, so the choice of
 // implementation is made at link time rather than by an instantiation per file.)
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "platform/Platform.h"
 
@@ -64,6 +66,16 @@ public:
     // A window of another thread that has stopped reading its messages, as a hung program's
     // window would; it goes with the fixture.
     Hwnd HungWindow();
+
+    // The side, in pixels, of the image a picture holds; 0 when it holds none.
+    std::int32_t PictureSide(const Picture& picture);
+
+    // Where a dialog's controls lie, in the layout's order: left, top, width and height in
+    // pixels of its client area.
+    std::vector<std::array<std::int32_t, 4>> ControlPlaces(const DialogWindow& dialog);
+    // The system tells a top-level window that its DPI is now `dpi` (WM_DPICHANGED, with the
+    // window's rectangle as the one suggested).
+    void TellDpiChanged(Hwnd window, std::int32_t dpi);
 
 private:
     struct State;

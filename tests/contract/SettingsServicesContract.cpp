@@ -65,6 +65,8 @@ TYPED_TEST_P(SettingsServicesContract, TheCommonControlsInitialise) {
     EXPECT_EQ(controls.InitCommonControlsEx(icc::kAllClasses), std::optional<bool>(true));
     EXPECT_EQ(controls.InitCommonControlsEx(icc::kUserExClasses), std::optional<bool>(true));
     controls.InitCommonControls();
+    // The executable's own manifest asks for the visual-styles controls, and gets them.
+    EXPECT_EQ(controls.LoadedVersion(), 6u);
 }
 
 TYPED_TEST_P(SettingsServicesContract, ADialogKeepsTheStateTheProgramGivesItSilently) {
@@ -95,9 +97,38 @@ TYPED_TEST_P(SettingsServicesContract, ADialogKeepsTheStateTheProgramGivesItSile
     EXPECT_EQ(listener.closes, 0);
 }
 
+// Laid out in pixels at the DPI of its monitor, and again at the new one when it changes (the
+// user drags it to another monitor, or changes the scaling of its own).
+TYPED_TEST_P(SettingsServicesContract, ADialogIsLaidOutAgainAtANewDpi) {
+    CountingListener listener;
+    const DialogLayout layout = ScratchLayout();
+    std::unique_ptr<DialogWindow> dialog =
+        this->platform.dialogs.CreateDialogWindow(layout, listener);
+    ASSERT_TRUE(dialog);
+    auto placesAt = [&layout](std::int32_t dpi) {
+        std::vector<std::array<std::int32_t, 4>> places;
+        for (const ControlLayout& control : layout.controls) {
+            const TwipsRect& b = control.bounds;
+            places.push_back({TwipsToPixels(b.left, dpi), TwipsToPixels(b.top, dpi),
+                              TwipsToPixels(b.width, dpi), TwipsToPixels(b.height, dpi)});
+        }
+        return places;
+    };
+    const std::int32_t dpi = this->platform.windows.GetDpiForWindow(dialog->Handle());
+    EXPECT_EQ(this->fixture.ControlPlaces(*dialog), placesAt(dpi));
+    for (const std::int32_t changed : {144, 120, dpi}) {
+        this->fixture.TellDpiChanged(dialog->Handle(), changed);
+        EXPECT_EQ(this->fixture.ControlPlaces(*dialog), placesAt(changed)) << changed;
+    }
+    dialog->SetText(1, u"7");
+    EXPECT_EQ(dialog->GetText(1), u"7");
+    EXPECT_EQ(listener.clicks, 0);
+}
+
 REGISTER_TYPED_TEST_SUITE_P(SettingsServicesContract, AMissingKeyIsNotCreatedByOpeningIt,
                             AStringValueIsSetAndDeletedOnce, TheCommonControlsInitialise,
-                            ADialogKeepsTheStateTheProgramGivesItSilently);
+                            ADialogKeepsTheStateTheProgramGivesItSilently,
+                            ADialogIsLaidOutAgainAtANewDpi);
 INSTANTIATE_TYPED_TEST_SUITE_P(Platform, SettingsServicesContract, PlatformUnderTest,
                                PlatformName);
 

@@ -30,7 +30,7 @@ protected:
         return record;
     }
 
-    std::unique_ptr<Picture> picture = platform.ui.LoadBuiltInPicture(BuiltInPicture::Program);
+    std::unique_ptr<Picture> picture = platform.ui.LoadBuiltInPicture(BuiltInPicture::Program, 16);
 };
 
 // Takes the test's icon out of the tray whatever happens to the test.

@@ -10,7 +10,9 @@
 #include <memory>
 #include <vector>
 
+#include "platform/sim/SimDialogs.h"
 #include "platform/sim/SimFileSystem.h"
+#include "platform/sim/SimUserInterface.h"
 #include "platform/sim/SimWindows.h"
 #include "tests/contract/ContractFixture.h"
 
@@ -84,6 +86,28 @@ bool PlatformUnderTest::UnderWine() { return kWineHandles; }
 void PlatformUnderTest::WaitForTimers(std::uint32_t ms) { state_->sim.Advance(ms); }
 
 bool PlatformUnderTest::HasTray() { return state_->sim.windows().Taskbar() != 0; }
+
+std::int32_t PlatformUnderTest::PictureSide(const Picture& picture) {
+    return state_->sim.ui().SizeOf(picture.Handle());
+}
+
+std::vector<std::array<std::int32_t, 4>> PlatformUnderTest::ControlPlaces(
+    const DialogWindow& dialog) {
+    const auto& simulated = dynamic_cast<const sim::SimDialog&>(dialog);
+    std::vector<std::array<std::int32_t, 4>> places;
+    for (std::size_t i = 0; i < simulated.ControlCount(); ++i) {
+        const sim::PixelRect r = simulated.ControlPixels(i);
+        places.push_back({r.left, r.top, r.width, r.height});
+    }
+    return places;
+}
+
+void PlatformUnderTest::TellDpiChanged(Hwnd window, std::int32_t dpi) {
+    sim::Rect suggested{};
+    const auto word = static_cast<WParam>(dpi & 0xFFFF);
+    state_->sim.windows().SendMessage(window, msg::kDpiChanged, word | word << 16,
+                                      reinterpret_cast<LParam>(&suggested));
+}
 
 Hwnd PlatformUnderTest::HungWindow() {
     const Hwnd window = state_->sim.windows().CreateForeignWindow(u"Static", u"hung");

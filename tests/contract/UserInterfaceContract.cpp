@@ -58,9 +58,9 @@ TYPED_TEST_SUITE_P(UserInterfaceContract);
 
 TYPED_TEST_P(UserInterfaceContract, BuiltInPicturesHaveDistinctHandles) {
     UserInterface& ui = this->platform.ui;
-    std::unique_ptr<Picture> full = ui.LoadBuiltInPicture(BuiltInPicture::TrayFull);
-    std::unique_ptr<Picture> empty = ui.LoadBuiltInPicture(BuiltInPicture::TrayEmpty);
-    std::unique_ptr<Picture> program = ui.LoadBuiltInPicture(BuiltInPicture::Program);
+    std::unique_ptr<Picture> full = ui.LoadBuiltInPicture(BuiltInPicture::TrayFull, 16);
+    std::unique_ptr<Picture> empty = ui.LoadBuiltInPicture(BuiltInPicture::TrayEmpty, 16);
+    std::unique_ptr<Picture> program = ui.LoadBuiltInPicture(BuiltInPicture::Program, 16);
     ASSERT_TRUE(full && empty && program);
     EXPECT_NE(full->Handle(), 0u);
     EXPECT_NE(empty->Handle(), 0u);
@@ -73,14 +73,34 @@ TYPED_TEST_P(UserInterfaceContract, BuiltInPicturesHaveDistinctHandles) {
 TYPED_TEST_P(UserInterfaceContract, CheckedIconImagesMakeAPicture) {
     const std::string file = SmallIcon(0x80);
     const std::vector<IconImage> images{{16, 16, 32, std::string_view(file).substr(22)}};
-    std::unique_ptr<Picture> loaded = this->platform.ui.LoadIconPicture(images);
+    std::unique_ptr<Picture> loaded = this->platform.ui.LoadIconPicture(images, 16);
     ASSERT_TRUE(loaded);
     EXPECT_NE(loaded->Handle(), 0u);
-    EXPECT_FALSE(this->platform.ui.LoadIconPicture({}));
+    EXPECT_FALSE(this->platform.ui.LoadIconPicture({}, 16));
+}
+
+// The tray takes its pictures at the small-icon size of its DPI, and again at a new size when
+// that changes: each load gives a picture of the size asked, also after one of another size.
+TYPED_TEST_P(UserInterfaceContract, PicturesAreLoadedAtTheSizeAsked) {
+    UserInterface& ui = this->platform.ui;
+    const std::string file = SmallIcon(0x40);
+    const std::vector<IconImage> images{{16, 16, 32, std::string_view(file).substr(22)}};
+    std::vector<std::unique_ptr<Picture>> held;  // kept, as a tray keeps the one it shows
+    for (const std::int32_t size : {16, 24, 20, 28, 32, 40, 48, 16}) {
+        SCOPED_TRACE(size);
+        for (const BuiltInPicture which : {BuiltInPicture::TrayFull, BuiltInPicture::TrayEmpty}) {
+            held.push_back(ui.LoadBuiltInPicture(which, size));
+            ASSERT_TRUE(held.back());
+            EXPECT_EQ(this->fixture.PictureSide(*held.back()), size);
+        }
+        held.push_back(ui.LoadIconPicture(images, size));
+        ASSERT_TRUE(held.back());
+        EXPECT_EQ(this->fixture.PictureSide(*held.back()), size) << "a 16-pixel image scaled";
+    }
 }
 
 REGISTER_TYPED_TEST_SUITE_P(UserInterfaceContract, BuiltInPicturesHaveDistinctHandles,
-                            CheckedIconImagesMakeAPicture);
+                            CheckedIconImagesMakeAPicture, PicturesAreLoadedAtTheSizeAsked);
 INSTANTIATE_TYPED_TEST_SUITE_P(Platform, UserInterfaceContract, PlatformUnderTest, PlatformName);
 
 }  // namespace

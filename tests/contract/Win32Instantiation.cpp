@@ -154,6 +154,39 @@ void PlatformUnderTest::WaitForTimers(std::uint32_t ms) {
 
 bool PlatformUnderTest::HasTray() { return ::FindWindowW(L"Shell_TrayWnd", nullptr) != nullptr; }
 
+std::vector<std::array<std::int32_t, 4>> PlatformUnderTest::ControlPlaces(
+    const DialogWindow& dialog) {
+    const HWND window = win32::ToHwnd(dialog.Handle());
+    std::vector<std::array<std::int32_t, 4>> places;
+    // The controls were made in the layout's order, which is their order among the children.
+    for (HWND control = ::GetWindow(window, GW_CHILD); control != nullptr;
+         control = ::GetWindow(control, GW_HWNDNEXT)) {
+        RECT r{};
+        ::GetWindowRect(control, &r);
+        ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+        places.push_back({r.left, r.top, r.right - r.left, r.bottom - r.top});
+    }
+    return places;
+}
+
+void PlatformUnderTest::TellDpiChanged(Hwnd window, std::int32_t dpi) {
+    RECT suggested{};
+    ::GetWindowRect(win32::ToHwnd(window), &suggested);
+    ::SendMessageW(win32::ToHwnd(window), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                   reinterpret_cast<LPARAM>(&suggested));
+}
+
+std::int32_t PlatformUnderTest::PictureSide(const Picture& picture) {
+    ICONINFO info{};
+    if (!::GetIconInfo(win32::ToHandle<HICON>(picture.Handle()), &info)) return 0;
+    BITMAP bitmap{};
+    // A colour icon's side is its colour bitmap's width (a monochrome one's mask is as wide).
+    ::GetObjectW(info.hbmColor != nullptr ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
+    if (info.hbmColor != nullptr) ::DeleteObject(info.hbmColor);
+    ::DeleteObject(info.hbmMask);
+    return bitmap.bmWidth;
+}
+
 Hwnd PlatformUnderTest::HungWindow() {
     state_->hungThreads.push_back(std::make_unique<HungThread>());
     return win32::FromHwnd(state_->hungThreads.back()->window());
@@ -336,27 +369,28 @@ TEST_F(Win32Side, CheckedImagesShowAsTheFileItselfWould) {
         green{24, 0xFF00FF00}, grey{20, 0xFF808080};
     for (const auto& images : std::vector<std::vector<std::pair<int, std::uint32_t>>>{
              {blue}, {red, blue, green}, {green, red}, {grey, red, blue, green}}) {
-        SCOPED_TRACE(images.size());
         const std::string file = SolidIconFile(images);
         ASSERT_TRUE(WriteFile(platform.files, path, file));
-        win32::unique_hicon fromFile(static_cast<HICON>(
-            ::LoadImageW(nullptr, win32::Wide(path), IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
-                         ::GetSystemMetrics(SM_CYSMICON), LR_LOADFROMFILE)));
-        std::unique_ptr<Picture> checked = platform.ui.LoadIconPicture(ImagesOf(file));
-        ASSERT_TRUE(fromFile && checked);
-        const std::vector<std::uint32_t> expected = IconPixels(fromFile.get());
-        ASSERT_EQ(expected.size(), static_cast<std::size_t>(::GetSystemMetrics(SM_CXSMICON) *
-                                                            ::GetSystemMetrics(SM_CYSMICON)));
-        EXPECT_EQ(IconPixels(win32::ToHandle<HICON>(checked->Handle())), expected);
+        // The tray's sizes at 100, 125, 150 and 200 %: an image of the size, or one scaled.
+        for (const int size : {16, 20, 24, 32}) {
+            SCOPED_TRACE(testing::Message() << images.size() << " images at " << size << " px");
+            win32::unique_hicon fromFile(static_cast<HICON>(::LoadImageW(
+                nullptr, win32::Wide(path), IMAGE_ICON, size, size, LR_LOADFROMFILE)));
+            std::unique_ptr<Picture> checked = platform.ui.LoadIconPicture(ImagesOf(file), size);
+            ASSERT_TRUE(fromFile && checked);
+            const std::vector<std::uint32_t> expected = IconPixels(fromFile.get());
+            ASSERT_EQ(expected.size(), static_cast<std::size_t>(size * size));
+            EXPECT_EQ(IconPixels(win32::ToHandle<HICON>(checked->Handle())), expected);
+        }
     }
 }
 
 TEST_F(Win32Side, EqualImagesShareOneIconUntilTheLastPictureGoes) {
     const std::string file = SolidIconFile({{16, 0xFF000040}}), copy = file;
     const std::string other = SolidIconFile({{16, 0xFF0000C0}});
-    std::unique_ptr<Picture> first = platform.ui.LoadIconPicture(ImagesOf(file));
-    std::unique_ptr<Picture> same = platform.ui.LoadIconPicture(ImagesOf(copy));
-    std::unique_ptr<Picture> different = platform.ui.LoadIconPicture(ImagesOf(other));
+    std::unique_ptr<Picture> first = platform.ui.LoadIconPicture(ImagesOf(file), 16);
+    std::unique_ptr<Picture> same = platform.ui.LoadIconPicture(ImagesOf(copy), 16);
+    std::unique_ptr<Picture> different = platform.ui.LoadIconPicture(ImagesOf(other), 16);
     ASSERT_TRUE(first && same && different);
     EXPECT_EQ(first->Handle(), same->Handle());
     EXPECT_NE(first->Handle(), different->Handle());

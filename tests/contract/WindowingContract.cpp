@@ -246,6 +246,25 @@ TYPED_TEST_P(WindowingContract, ARegisteredMessageIsOneForItsNameInAnyCase) {
     windows.DestroyWindow(hwnd);
 }
 
+TYPED_TEST_P(WindowingContract, SmallIconsGrowWithTheDpiOfTheWindowsMonitor) {
+    Windowing& windows = this->windows;
+    // The small-icon sizes of 100, 125, 150, 175, 200, 250 and 300 % scaling.
+    const std::pair<std::int32_t, std::int32_t> sizes[] = {
+        {96, 16}, {120, 20}, {144, 24}, {168, 28}, {192, 32}, {240, 40}, {288, 48}};
+    for (const auto& [dpi, side] : sizes) EXPECT_EQ(windows.SmallIconSizeForDpi(dpi), side) << dpi;
+
+    // One monitor, at the scaling of the log-on: a window's DPI is the system's.
+    const Hwnd hwnd = windows.CreateWindow(WindowKind::HiddenOwner, 0, nullptr);
+    ASSERT_NE(hwnd, 0u);
+    EXPECT_EQ(windows.GetDpiForWindow(hwnd), windows.ScreenDpi());
+    windows.DestroyWindow(hwnd);
+    EXPECT_EQ(windows.GetDpiForWindow(hwnd), 0) << "a window that is gone";
+    if (this->fixture.HasTray()) {
+        EXPECT_EQ(windows.GetDpiForWindow(windows.FindWindow(u"Shell_TrayWnd")),
+                  windows.ScreenDpi());
+    }
+}
+
 REGISTER_TYPED_TEST_SUITE_P(WindowingContract, SendMessageRunsTheProcedureAndReturnsItsAnswer,
                             SubclassingChainsToThePreviousProcedure, TheDefaultProcedureAnswersZero,
                             PostedMessagesWaitForTheLoop, TimersReachTheCurrentProcedureUntilKilled,
@@ -254,7 +273,8 @@ REGISTER_TYPED_TEST_SUITE_P(WindowingContract, SendMessageRunsTheProcedureAndRet
                             AWindowStillAnswersWhileHearingWmDestroy,
                             AWindowThatStoppedAnsweringCostsASecondNotAHang,
                             TheTaskbarIsFoundByItsClassName,
-                            ARegisteredMessageIsOneForItsNameInAnyCase);
+                            ARegisteredMessageIsOneForItsNameInAnyCase,
+                            SmallIconsGrowWithTheDpiOfTheWindowsMonitor);
 INSTANTIATE_TYPED_TEST_SUITE_P(Platform, WindowingContract, PlatformUnderTest, PlatformName);
 
 }  // namespace

@@ -26,8 +26,17 @@ import icofile  # noqa: E402
 import wine  # noqa: E402
 
 DESKTOP = (800, 600)
-# The first tray icon of an 800 x 600 "shell" desktop, as Wine 8 draws it: x, y, width, height.
-TRAY_FIRST_ICON = (782, 582, 16, 16)
+
+
+def tray_first_icon(dpi=96):
+    """The first tray icon of an 800 x 600 "shell" desktop at the prefix's DPI, as Wine 8 draws
+    it: x, y, width, height. Its side is the small-icon size of the DPI, with a 2-pixel border
+    to the desktop's bottom right corner."""
+    side = (16 * dpi + 48) // 96
+    return (DESKTOP[0] - side - 2, DESKTOP[1] - side - 2, side, side)
+
+
+TRAY_FIRST_ICON = tray_first_icon()
 # A point of the taskbar left of the tray that no icon covers.
 TASKBAR_SAMPLE = (700, 590)
 
@@ -210,13 +219,15 @@ class Session:
 
     beside: {file name: bytes} written into the application folder before the start.
     manifest: also place the hidden manifest beside the executable, as a later start finds it
-    (a first start without it writes it and ends).
+    (without it, the session is a first start, which writes it).
     before_start: called with the session once its prefix, HOME and display exist, before the
     program starts (to set registry values or lay out files with Wine's own tools).
     start_program: False starts the desktop alone, for programs started later (start_on_desktop).
 
     A subclass may place the prefix and the program elsewhere (prefix_path, APP_FOLDER), show
     them on another desktop (DESKTOP_NAME) and start them in another way (launch).
+
+    dpi: the prefix's screen resolution (LogPixels), set before the desktop starts.
     """
 
     # The program's folder on drive C: and the Wine desktop its windows live on.
@@ -224,7 +235,7 @@ class Session:
     DESKTOP_NAME = "shell"
 
     def __init__(self, name, exe, template, artifacts, beside=None, manifest=False,
-                 before_start=None, start_program=True):
+                 before_start=None, start_program=True, dpi=96):
         self.name = name
         self.exe = exe
         self.template = template
@@ -233,6 +244,7 @@ class Session:
         self.manifest = manifest
         self.before_start = before_start
         self.start_program = start_program
+        self.dpi = dpi
         self.later_programs = []
         self.shots = 0
         self.xvfb = None
@@ -287,6 +299,10 @@ class Session:
              str(self.xvfb.pid)], stdin=subprocess.PIPE, start_new_session=True)
         if self.manifest:
             self._place_manifest()
+        if self.dpi != 96:
+            _run(wine.tool("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t",
+                           "REG_DWORD", "/d", str(self.dpi), "/f"), self.env, 60, check=True,
+                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         if self.before_start is not None:
             self.before_start(self)
         self.log = open(os.path.join(self.artifacts, "wine.log"), "wb")
@@ -445,7 +461,7 @@ class Session:
         return [tuple(grab[i:i + 3]) for i in range(0, len(grab), 3)]
 
     def tray_icon(self, shot=None):
-        return self.pixels(TRAY_FIRST_ICON, shot)
+        return self.pixels(tray_first_icon(self.dpi), shot)
 
     def taskbar_colour(self):
         return self.pixels(TASKBAR_SAMPLE + (1, 1))[0]
@@ -453,7 +469,7 @@ class Session:
     def tray_shows_icon(self):
         """Whether something other than the plain taskbar shows where the first icon goes, both
         read from one grab (before the desktop is drawn, both are the bare screen's black)."""
-        x, y, w, h = TRAY_FIRST_ICON
+        x, y, w, h = tray_first_icon(self.dpi)
         left = TASKBAR_SAMPLE[0]
         strip = self.pixels((left, y, x + w - left, h))
         width = x + w - left
@@ -512,6 +528,12 @@ def composite(icon_pixels, background):
         k = a / 255.0
         out.append(tuple(round(c * k + bg * (1 - k)) for c, bg in zip((r, g, b), background)))
     return out
+
+
+def stretched(pixels, size, new_size):
+    """A square picture's pixels scaled to new_size, each taking its nearest source pixel."""
+    return [pixels[(y * size // new_size) * size + x * size // new_size]
+            for y in range(new_size) for x in range(new_size)]
 
 
 def difference(a, b):

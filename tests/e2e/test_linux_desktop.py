@@ -102,8 +102,7 @@ class PanelTrayTest(unittest.TestCase):
             s.note(f"launcher: {said.strip()}")
             self.assertIn("has a system tray", said)
             self.assertIn("without a Wine desktop", said)
-            self.assertEqual(asked, "starting it again" in said,
-                             "the launcher starts Dustvale again exactly when it asked for it")
+            self.assertFalse(asked, "the built-in manifest gives the visual styles: no restart")
             s.wait_for_app()
             wait_for_picture(s, "tray_empty.ico", "the built-in empty bin docked in the panel")
             s.screenshot("docked")

@@ -24,8 +24,7 @@ PICTURE_TOLERANCE = 12
 class TrayTest(unittest.TestCase):
 
     def session(self, name=None, **kw):
-        # A later start: the manifest written by the first start lies beside the executable
-        # (without it the program writes it, asks to be restarted and ends).
+        # A later start: the manifest written by the first start lies beside the executable.
         return harness.Session(name or self._testMethodName, os.environ["DUSTVALE_EXE"],
                                os.environ["DUSTVALE_E2E_TEMPLATE"],
                                os.environ["DUSTVALE_E2E_ARTIFACTS"], manifest=True, **kw)
@@ -55,6 +54,28 @@ class TrayTest(unittest.TestCase):
                 lambda: harness.difference(s.tray_icon(), empty) < PICTURE_TOLERANCE,
                 FOLLOW_TIMEOUT)
             s.note(f"screenshot {s.screenshot('empty-bin')}")
+            self.assertTrue(s.is_running())
+
+    def test_icon_at_150_percent_is_the_24_pixel_picture(self):
+        # At 144 DPI the tray shows 24-pixel icons: the program hands it its 24-pixel drawing,
+        # with lines of its own width, rather than a 16-pixel one the shell would stretch.
+        with self.session(dpi=144) as s:
+            s.wait_for_app()
+            self.wait_for_tray_icon(s)
+            background = s.taskbar_colour()
+            drawn = harness.composite(harness.built_in_picture("tray_empty.ico", 24), background)
+            stretched = harness.composite(
+                harness.stretched(harness.built_in_picture("tray_empty.ico", 16), 16, 24),
+                background)
+            harness.wait_until(
+                "the built-in empty bin of 24 pixels in the tray",
+                lambda: harness.difference(s.tray_icon(), drawn) < PICTURE_TOLERANCE,
+                FOLLOW_TIMEOUT)
+            shown = s.tray_icon(s.screenshot("empty-bin-144-dpi"))
+            s.note(f"difference to the 24-pixel drawing {harness.difference(shown, drawn):.1f}, "
+                   f"to the 16-pixel one stretched {harness.difference(shown, stretched):.1f}")
+            self.assertLess(2 * harness.difference(shown, drawn),
+                            harness.difference(shown, stretched))
             self.assertTrue(s.is_running())
 
     def test_undecodable_icon_file_keeps_built_in_picture(self):

@@ -32,22 +32,18 @@ def twips(value, dpi):
 
 
 class UiSession(harness.Session):
-    """A Session that can see the desktop's windows and drive them. dpi: the prefix's screen
-    resolution (LogPixels), set before the desktop starts."""
+    """A Session that can see the desktop's windows and drive them."""
 
     def __init__(self, name, exe, window_tree_exe, template, artifacts, dpi=96, **kw):
         own_hook = kw.pop("before_start", None)
 
         def before_start(session):
             session.window_tree = windows.WindowTree(session, window_tree_exe)
-            if dpi != 96:
-                session.wine("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels",
-                             "/t", "REG_DWORD", "/d", str(dpi), "/f", check=True)
             if own_hook is not None:
                 own_hook(session)
 
-        super().__init__(name, exe, template, artifacts, before_start=before_start, **kw)
-        self.dpi = dpi
+        super().__init__(name, exe, template, artifacts, before_start=before_start, dpi=dpi,
+                         **kw)
         self.later_launchers = []
 
     def __exit__(self, kind, value, tb):

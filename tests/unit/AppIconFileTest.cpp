@@ -239,7 +239,7 @@ TEST(PictureHolder, OnlyAFileThatPassesTheCheckReplacesTheBuiltInPicture) {
         if (c.place == Place::File || c.place == Place::InUse) sim.files().AddFile(path, c.bytes);
         if (c.place == Place::InUse) sim.files().SetInUse(path, true);
         if (c.place == Place::Folder) sim.files().AddFolder(path);
-        PictureHolder holder(sim.ui(), sim.files(), BuiltInPicture::TrayFull);
+        PictureHolder holder(sim.ui(), sim.files(), BuiltInPicture::TrayFull, 16);
         EXPECT_EQ(holder.LoadFile(path), c.replaced);
         EXPECT_EQ(holder.picture().Handle() != sim::SimUserInterface::kTrayFullHandle, c.replaced);
         EXPECT_EQ(sim.files().OpenFiles(), 0u);

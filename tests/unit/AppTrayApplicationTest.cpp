@@ -118,7 +118,7 @@ TEST(AppTrayApplication, IconFilesBesideTheExecutableReplaceTheBuiltInPictures) 
         auto handleOf = [&](IcoFile kind, char tag, HIcon builtIn) -> HIcon {
             if (kind != IcoFile::Valid) return builtIn;
             scene.sim.files().AddFile(u"C:\\probe.ico", apptest::IcoBytes(tag));
-            PictureHolder probe(scene.sim.ui(), scene.sim.files(), BuiltInPicture::Program);
+            PictureHolder probe(scene.sim.ui(), scene.sim.files(), BuiltInPicture::Program, 16);
             EXPECT_TRUE(probe.LoadFile(u"C:\\probe.ico"));
             scene.sim.files().DeleteFile(u"C:\\probe.ico");
             return probe.picture().Handle();

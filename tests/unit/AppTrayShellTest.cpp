@@ -58,7 +58,9 @@ TEST(AppTrayShell, AfterExplorerRestartsTheIconIsBackWithinHalfAMinuteOfTheTrayT
             const std::uint64_t takesIconsAt = scene.sim.clock().Now() + refusedMs;
 
             scene.sim.Pump();  // the broadcast, before the monitor's next tick
-            if (refusedMs == 0) EXPECT_TRUE(scene.ShownIcon().has_value()) << "not at once";
+            if (refusedMs == 0) {
+                EXPECT_TRUE(scene.ShownIcon().has_value()) << "not at once";
+            }
             while (!scene.ShownIcon() && scene.sim.clock().Now() < takesIconsAt + 60000) {
                 scene.sim.Advance(250);
             }

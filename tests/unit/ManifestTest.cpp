@@ -96,7 +96,21 @@ protected:
     ProgramWindows programWindows{platform.windows};
 };
 
-TEST_F(StartCommonControlsTest, FirstStartWritesTheHiddenManifestAsksForARestartAndEnds) {
+TEST_F(StartCommonControlsTest, FirstStartWithTheVisualStylesAlreadyThereWritesTheManifestAndGoesOn) {
+    FakeWindow window(programWindows);
+    Start();
+    EXPECT_EQ(sim.files().Contents(kManifest), kManifestBytes);
+    EXPECT_EQ(sim.files().Attributes(kManifest), attr::kHidden);
+    EXPECT_TRUE(sim.ui().MessageBoxes().empty());
+    EXPECT_EQ(window.closes, 0);
+    EXPECT_FALSE(sim.kernel().ExitCode().has_value());
+    EXPECT_EQ(sim.commonControls().ExCalls(), std::vector<std::uint32_t>{0xFFFF});
+    EXPECT_EQ(sim.files().OpenFiles(), 0u);
+}
+
+TEST_F(StartCommonControlsTest, FirstStartWithoutTheVisualStylesAsksForARestartAndEnds) {
+    // A system that did not read the manifest built into the executable.
+    sim.commonControls().SetLoadedVersion(5);
     FakeWindow window(programWindows);
     EXPECT_THROW(Start(), sim::ProcessExit);
 
@@ -116,7 +130,7 @@ TEST_F(StartCommonControlsTest, FirstStartWritesTheHiddenManifestAsksForARestart
 
 TEST_F(StartCommonControlsTest, The64BitProgramWritesAManifestOfItsOwnArchitecture) {
     sim.kernel().SetExecutableArchitecture(Architecture::Amd64);
-    EXPECT_THROW(Start(), sim::ProcessExit);
+    Start();
     const std::string expected = Amd64ManifestBytes();
     ASSERT_NE(expected, kManifestBytes);
     EXPECT_EQ(sim.files().Contents(kManifest), expected);
@@ -124,7 +138,7 @@ TEST_F(StartCommonControlsTest, The64BitProgramWritesAManifestOfItsOwnArchitectu
 
 TEST_F(StartCommonControlsTest, ManifestNamedAfterARenamedExecutableInADriveRoot) {
     sim.kernel().SetModuleFileName(u"C:\\Tray Bin.exe");
-    EXPECT_THROW(Start(), sim::ProcessExit);
+    Start();
     const std::optional<std::string> text = sim.files().Contents(u"C:\\Tray Bin.exe.manifest");
     ASSERT_TRUE(text.has_value());
     EXPECT_NE(text->find("name=\"Quillmere.Freeware.Tray Bin\"\r\n"), std::string::npos);

@@ -205,6 +205,7 @@ TEST_F(OptionsDialogTest, TheDialogKeepsTheProcessRunningAfterTheMainWindowClose
 }
 
 TEST_F(OptionsDialogTest, FirstOpeningAfterTheManifestWentRewritesItAndEndsWithoutTrayIcon) {
+    sim.commonControls().SetLoadedVersion(5);  // the restart would bring the visual styles
     TrayApplication app(platform, programWindows, files, startup, options);
     ASSERT_EQ(sim.shell().Icons().size(), 1u);
     sim.files().SetFileAttributes(kManifest, attr::kNormal);
@@ -231,7 +232,7 @@ TEST(OptionsDialogLayout, ControlsCaptionsAndTabOrder) {
     EXPECT_EQ(layout.controls[OptionsDialog::CloseButton].kind, ControlKind::DefaultButton);
 }
 
-TEST_F(OptionsDialogTest, ControlsArePlacedInPixelsAtTheScreensDpi) {
+TEST_F(OptionsDialogTest, ControlsArePlacedInPixelsAtTheDpiOfTheDialogsMonitor) {
     struct Case {
         std::int32_t dpi;
         sim::PixelRect client, autoEmpty, threshold, autostart, close;
@@ -243,16 +244,32 @@ TEST_F(OptionsDialogTest, ControlsArePlacedInPixelsAtTheScreensDpi) {
         {144, {0, 0, 468, 150}, {12, 12, 434, 26}, {336, 12, 50, 29}, {12, 60, 434, 26},
          {336, 96, 122, 50}},
     };
-    for (const Case& c : cases) {
-        sim.windows().SetScreenDpi(c.dpi);
-        sim::SimDialog& dialog = Open(u"OFF");
+    auto expectLaidOutAt = [](const sim::SimDialog& dialog, const Case& c) {
         EXPECT_EQ(dialog.ClientPixels(), c.client) << c.dpi;
         EXPECT_EQ(dialog.ControlPixels(OptionsDialog::AutoEmptyBox), c.autoEmpty) << c.dpi;
         EXPECT_EQ(dialog.ControlPixels(OptionsDialog::ThresholdBox), c.threshold) << c.dpi;
         EXPECT_EQ(dialog.ControlPixels(OptionsDialog::AutostartBox), c.autostart) << c.dpi;
         EXPECT_EQ(dialog.ControlPixels(OptionsDialog::CloseButton), c.close) << c.dpi;
+    };
+    for (const Case& c : cases) {
+        sim.windows().SetScreenDpi(c.dpi);
+        sim::SimDialog& dialog = Open(u"OFF");
+        expectLaidOutAt(dialog, c);
         dialog.CloseBox();
     }
+
+    // Open at 150 %, the dialog follows its monitor: dragged onto one at 100 %, then that
+    // monitor set to 150 %, with what the user typed kept.
+    const std::size_t second = sim.windows().AddMonitor(sim::Rect{3000, 0, 4920, 1080}, 96);
+    sim::SimDialog& dialog = Open(u"OFF");
+    dialog.Click(OptionsDialog::AutoEmptyBox);
+    dialog.Type(OptionsDialog::ThresholdBox, u"42");
+    dialog.DragTo({3200, 300});
+    expectLaidOutAt(dialog, cases[0]);
+    sim.windows().SetMonitorDpi(second, 144);
+    expectLaidOutAt(dialog, cases[1]);
+    EXPECT_EQ(dialog.GetText(OptionsDialog::ThresholdBox), u"42");
+    EXPECT_TRUE(dialog.IsChecked(OptionsDialog::AutoEmptyBox));
 }
 
 }  // namespace

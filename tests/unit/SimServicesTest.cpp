@@ -81,17 +81,17 @@ TEST(SimUserInterfaceTest, EqualIconImagesShareAHandleAndPicturesAreCounted) {
     const std::vector<IconImage> icon{{16, 16, 32, bytes}};
     SimUserInterface& ui = sim.ui();
     {
-        auto a = ui.LoadIconPicture(icon);
-        auto b = ui.LoadIconPicture({{16, 16, 32, copy}});
-        auto c = ui.LoadIconPicture({{16, 16, 32, bytes + "more"}});
-        auto d = ui.LoadIconPicture({{16, 16, 8, bytes}});
-        auto builtIn = ui.LoadBuiltInPicture(BuiltInPicture::TrayFull);
+        auto a = ui.LoadIconPicture(icon, 16);
+        auto b = ui.LoadIconPicture({{16, 16, 32, copy}}, 16);
+        auto c = ui.LoadIconPicture({{16, 16, 32, bytes + "more"}}, 16);
+        auto d = ui.LoadIconPicture({{16, 16, 8, bytes}}, 16);
+        auto builtIn = ui.LoadBuiltInPicture(BuiltInPicture::TrayFull, 16);
         ASSERT_TRUE(a && b && c && d && builtIn);
         EXPECT_EQ(a->Handle(), b->Handle());
         EXPECT_NE(a->Handle(), c->Handle());
         EXPECT_NE(a->Handle(), d->Handle());
         EXPECT_NE(a->Handle(), builtIn->Handle());
-        EXPECT_FALSE(ui.LoadIconPicture({}));
+        EXPECT_FALSE(ui.LoadIconPicture({}, 16));
         EXPECT_EQ(ui.LivePictures(), 5u);
     }
     EXPECT_EQ(ui.LivePictures(), 0u);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -107,6 +108,37 @@ public:
 private:
     Windowing& windows_;
 };
+
+// As MonitorFromWindow and GetDpiForWindow answer: a window lies on the monitor that holds its
+// corner, else on the nearest; a child on its parent's. A change of scaling, or a move to a
+// monitor of another scaling, is told to the top-level windows it concerns, after the move.
+TEST(SimSystemMessages, ADpiChangeReachesTheTopLevelWindowsOfTheMonitorItConcerns) {
+    SimWindows sim;
+    SimWindowing& windows = sim.windows();
+    const std::size_t right = windows.AddMonitor(Rect{1920, 0, 3840, 1080}, 144);
+    PassOn onMain(windows), moved(windows);
+    const Hwnd main = windows.CreateWindow(WindowKind::HiddenOwner, 0, &onMain);
+    const Hwnd traveller = windows.CreateWindow(WindowKind::HiddenOwner, 0, &moved);
+    const Hwnd child = windows.CreateWindow(WindowKind::Child, traveller, nullptr);
+    ASSERT_TRUE(windows.MoveWindow(main, {-5000, 500}));  // off every screen: the nearest one
+    EXPECT_EQ(windows.GetDpiForWindow(main), 96);
+
+    ASSERT_TRUE(windows.MoveWindow(traveller, {1919, 0}));
+    EXPECT_EQ(windows.GetDpiForWindow(child), 96);
+    ASSERT_TRUE(windows.MoveWindow(traveller, {1920, 0}));
+    EXPECT_EQ(windows.GetDpiForWindow(child), 144);
+    const auto log = windows.SystemMessages(traveller);
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back().message, msg::kDpiChanged);
+    EXPECT_EQ(log.back().wParam, WParam{144 | 144 << 16});
+    EXPECT_EQ(std::count(moved.heard.begin(), moved.heard.end(), msg::kDpiChanged), 1);
+
+    windows.SetMonitorDpi(right, 192);
+    EXPECT_EQ(std::count(moved.heard.begin(), moved.heard.end(), msg::kDpiChanged), 2);
+    EXPECT_EQ(std::count(onMain.heard.begin(), onMain.heard.end(), msg::kDpiChanged), 0);
+    EXPECT_EQ(windows.ScreenDpi(), 96) << "the system's DPI stays that of the log-on";
+    EXPECT_EQ(windows.GetDpiForWindow(0x7FFFFFFE), 0);
+}
 
 TEST(SimSystemMessagesDeathTest, AProcedureThatCutsAnAddressBringsTheProgramDown) {
     if (sizeof(LParam) < 8) GTEST_SKIP() << "addresses fit in 32 bits here";
