@@ -35,8 +35,10 @@ bool ForceDeleteFolder(FileSystem& files, HeldFolder& folder);
 // Deletes the entries listed in `folder`, the last listed first, each opened through the
 // folder's handle, checked and deleted through its own: files and links at once, sub-folders
 // (their guarding attributes cleared) through `deleteFolder`, and entries that lead elsewhere
-// or changed since the listing left alone. Each item that cannot go stays; the others still go.
-void DeleteListedEntries(FileSystem& files, const HeldFolder& folder,
+// or changed since the listing left alone. The first entry too deep to be named moves the
+// folder up (MoveFolderUp) and is opened again. Each item that cannot go stays; the others
+// still go.
+void DeleteListedEntries(FileSystem& files, HeldFolder& folder,
                          std::vector<DirectoryEntry> entries,
                          const std::function<void(HeldFolder&)>& deleteFolder);
 

@@ -135,4 +135,25 @@ bool SimEntryHandle::Delete() {
     return true;
 }
 
+bool SimEntryHandle::MoveInto(EntryHandle& folder, const Text& name) {
+    files_.BeforeCall([this] { return About(); });
+    auto* into = dynamic_cast<SimEntryHandle*>(&folder);
+    if (!into || &into->files_ != &files_ || !node::ValidName(name, false) || name == u"." ||
+        name == u"..") {
+        return false;
+    }
+    if (!files_.wineHandles_) {
+        return Has(rights::kDelete) && files_.MoveNode(node_.get(), into->node_.get(), name);
+    }
+    // Wine renames the path this handle took, a link at its end as itself, into the path the
+    // folder's handle took, links followed, whatever rights the handle has; then this handle
+    // takes the new path.
+    if (!wineFinalPath_ || !into->wineFinalPath_) return false;
+    const std::optional<SimFileSystem::Located> from = files_.Locate(*wineFinalPath_, false);
+    const std::optional<SimFileSystem::Located> to = files_.Locate(*into->wineFinalPath_, false);
+    if (!from || !to || !files_.MoveNode(from->node, files_.Follow(to->node), name)) return false;
+    wineFinalPath_ = files_.WinePath(*into->wineFinalPath_ + u"\\" + name);
+    return true;
+}
+
 }  // namespace dustvale::sim

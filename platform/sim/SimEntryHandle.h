@@ -26,6 +26,7 @@ public:
     std::unique_ptr<EntryHandle> OpenChild(const Text& name, std::uint32_t rights) override;
     bool SetAttributes(std::uint32_t attributes) override;
     bool Delete() override;
+    bool MoveInto(EntryHandle& folder, const Text& name) override;
 
 private:
     friend class SimFileSystem;  // sets what Wine records when it opens the entry

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "platform/win32/Win32Convert.h"
@@ -31,6 +32,19 @@ constexpr std::size_t kListingBytes = 64 * 1024;
 bool NotKnown(DWORD error) {
     return error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED ||
            error == ERROR_INVALID_FUNCTION;
+}
+
+// The DOS path within an object name as Wine gives it ("\??\C:\..." or "\??\UNC\..."),
+// the name GetFinalPathNameByHandleW itself makes its result from there; nullopt for a name
+// in Windows' device namespace ("\Device\HarddiskVolume3\..."), which names no drive.
+std::optional<Text> DosPathIn(const Text& objectName) {
+    constexpr std::u16string_view kDos = u"\\??\\";
+    constexpr std::u16string_view kUnc = u"\\??\\UNC\\";
+    if (objectName.starts_with(kUnc)) return u"\\\\" + objectName.substr(kUnc.size());
+    if (!objectName.starts_with(kDos)) return std::nullopt;
+    Text path = objectName.substr(kDos.size());
+    const bool drive = path.size() >= 3 && path[1] == u':' && path[2] == u'\\';
+    return drive ? std::optional<Text>(std::move(path)) : std::nullopt;
 }
 
 bool IsOneName(const Text& name) {
@@ -70,7 +84,12 @@ std::optional<Text> Win32EntryHandle::FinalPath() {
     for (int attempt = 0; attempt < 2; ++attempt) {
         length = ::GetFinalPathNameByHandleW(handle_.get(), buffer.data(),
                                              static_cast<DWORD>(buffer.size()), kFlags);
-        if (length == 0) return std::nullopt;
+        if (length == 0) {
+            // Wine reads the name into MAX_PATH characters of its own and fails for a longer
+            // one (ERROR_MORE_DATA), whatever the buffer: its object name holds the same path.
+            const std::optional<Text> name = context_->nt.ObjectName(handle_.get());
+            return name ? DosPathIn(*name) : std::nullopt;
+        }
         if (length < buffer.size()) break;
         buffer.assign(length, L'\0');
     }
@@ -145,6 +164,12 @@ bool Win32EntryHandle::SetAttributes(std::uint32_t attributes) {
     basic.FileAttributes = attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
     return ::SetFileInformationByHandle(handle_.get(), FileBasicInfo, &basic, sizeof(basic)) !=
            FALSE;
+}
+
+bool Win32EntryHandle::MoveInto(EntryHandle& folder, const Text& name) {
+    auto* into = dynamic_cast<Win32EntryHandle*>(&folder);
+    if (into == nullptr || !IsOneName(name)) return false;
+    return context_->nt.MoveInto(handle_.get(), into->handle_.get(), name);
 }
 
 bool Win32EntryHandle::Delete() {

@@ -30,6 +30,7 @@ public:
     std::unique_ptr<EntryHandle> OpenChild(const Text& name, std::uint32_t rights) override;
     bool SetAttributes(std::uint32_t attributes) override;
     bool Delete() override;
+    bool MoveInto(EntryHandle& folder, const Text& name) override;
 
 private:
     bool Fetch();  // the next batch of the listing into buffer_

@@ -1,8 +1,9 @@
 #pragma once
 
 // The native calls of ntdll that the file system needs and kernel32 does not offer: opening
-// an entry relative to a folder's handle, and reading a file's number on its volume. Looked
-// up at run time, since not every tool chain has an import library for ntdll.
+// an entry relative to a folder's handle, reading a file's number on its volume and its
+// object name, and moving an entry into a folder given by its handle. Looked up at run time,
+// since not every tool chain has an import library for ntdll.
 
 #include <cstdint>
 #include <optional>
@@ -27,9 +28,20 @@ public:
     // one a folder's listing gives as its FileId.
     std::optional<std::uint64_t> FileNumber(HANDLE file) const;
 
+    // NtQueryObject(ObjectNameInformation): the object's name in the system's own namespace,
+    // at any length ("\Device\HarddiskVolume3\..." on Windows, "\??\C:\..." under Wine);
+    // nullopt when it has none.
+    std::optional<Text> ObjectName(HANDLE object) const;
+
+    // NtSetInformationFile(FileRenameInformation): moves the entry held by `entry` into the
+    // folder `folder` (RootDirectory) under `name` (one name), not replacing an entry there.
+    bool MoveInto(HANDLE entry, HANDLE folder, const Text& name) const;
+
 private:
-    void* create_ = nullptr;  // NtCreateFile
-    void* query_ = nullptr;   // NtQueryInformationFile
+    void* create_ = nullptr;       // NtCreateFile
+    void* query_ = nullptr;        // NtQueryInformationFile
+    void* set_ = nullptr;          // NtSetInformationFile
+    void* queryObject_ = nullptr;  // NtQueryObject
 };
 
 }  // namespace dustvale::win32
