@@ -65,8 +65,23 @@ std::unique_ptr<EntryHandle> OpenFinalPath(FileSystem& files, const Text& finalP
     return files.OpenEntry(ExtendedLength(finalPath), rights, LinkAtEnd::Opened);
 }
 
-bool PathLeadsTo(FileSystem& files, const Text& finalPath, std::uint64_t fileId) {
-    const std::unique_ptr<EntryHandle> again = OpenFinalPath(files, finalPath, 0);
+const HeldFolder& TopOf(const HeldFolder& folder) {
+    const HeldFolder* top = &folder;
+    while (top->parent != nullptr) top = top->parent;
+    return *top;
+}
+
+bool PathLeadsTo(FileSystem& files, const HeldFolder& within, const Text& finalPath,
+                 std::uint64_t fileId) {
+    const Text& top = TopOf(within).finalPath;
+    const std::size_t below = top.ends_with(u'\\') ? top.size() : top.size() + 1;
+    const bool isTop = EqualsNoCase(finalPath, top);
+    if (!isTop && (finalPath.size() <= below ||
+                   !EqualsNoCase(ChildPath(top, finalPath.substr(below)), finalPath))) {
+        return false;
+    }
+    std::unique_ptr<EntryHandle> again = OpenFinalPath(files, top, rights::kListDirectory);
+    if (again && !isTop) again = again->OpenBelow(finalPath.substr(below), 0);
     const std::optional<EntryInfo> info = again ? again->Info() : std::nullopt;
     return info && info->fileId == fileId;
 }

@@ -68,10 +68,16 @@ CheckedEntry OpenListed(const HeldFolder& folder, const DirectoryEntry& listed,
 std::unique_ptr<EntryHandle> OpenFinalPath(FileSystem& files, const Text& finalPath,
                                            std::uint32_t rights);
 
-// True when `finalPath`, opened anew, leads to the entry numbered `fileId`: the check to make
-// before changing what a handle holds, since under Wine a link swapped in and out again while
-// the entry was opened may have given the handle another entry than its path names, and Wine
-// moves an entry by its path.
-bool PathLeadsTo(FileSystem& files, const Text& finalPath, std::uint64_t fileId);
+// The folder the walk holding `folder` started from.
+const HeldFolder& TopOf(const HeldFolder& folder);
+
+// True when `finalPath`, the path of an entry at or below the top folder of `within`'s walk,
+// looked up anew leads to the entry numbered `fileId`: the top folder by its full path, then
+// the names below it through that folder (a full path opens under Wine only short of the
+// length it can name). The check to make before changing what a handle holds, since under
+// Wine a link swapped in and out again while the entry was opened may have given the handle
+// another entry than its path names, and Wine moves an entry by its path.
+bool PathLeadsTo(FileSystem& files, const HeldFolder& within, const Text& finalPath,
+                 std::uint64_t fileId);
 
 }  // namespace dustvale

@@ -8,13 +8,6 @@
 namespace dustvale {
 namespace {
 
-// The folder the walk holding `folder` started from.
-const HeldFolder& TopOf(const HeldFolder& folder) {
-    const HeldFolder* top = &folder;
-    while (top->parent != nullptr) top = top->parent;
-    return *top;
-}
-
 // "Dustvale-" and the folder's number in hex: no two folders of a volume share it.
 Text MovedName(std::uint64_t fileId) {
     constexpr char16_t kDigits[] = u"0123456789ABCDEF";
@@ -50,7 +43,7 @@ bool MoveFolderUp(FileSystem& files, HeldFolder& folder) {
     if (folder.parent == nullptr || folder.parent->parent == nullptr) return false;
     const HeldFolder& top = TopOf(folder);
     const std::optional<EntryInfo> info = folder.handle->Info();
-    if (!info || !PathLeadsTo(files, folder.finalPath, info->fileId)) return false;
+    if (!info || !PathLeadsTo(files, folder, folder.finalPath, info->fileId)) return false;
     const Text name = MovedName(info->fileId);
     if (!folder.handle->MoveInto(*top.handle, name)) return false;
     // Held to its new place as an entry of the top folder is held to its listing.

@@ -26,16 +26,16 @@ CheckedEntry OpenForDeletion(const HeldFolder& folder, const DirectoryEntry& lis
                       listedAsFolder ? delete_rights::kFolder & ~rights::kDelete : rights::kDelete);
 }
 
-bool ClearAttributes(FileSystem& files, CheckedEntry& entry) {
+bool ClearAttributes(FileSystem& files, const HeldFolder& folder, CheckedEntry& entry) {
     constexpr std::uint32_t kGuarding = attr::kReadOnly | attr::kHidden | attr::kSystem;
     if ((entry.info.attributes & kGuarding) == 0) return true;
-    return PathLeadsTo(files, entry.finalPath, entry.info.fileId) &&
+    return PathLeadsTo(files, folder, entry.finalPath, entry.info.fileId) &&
            entry.handle->SetAttributes(kNoAttributes);
 }
 
-bool ForceDeleteEntry(FileSystem& files, CheckedEntry& entry) {
+bool ForceDeleteEntry(FileSystem& files, const HeldFolder& folder, CheckedEntry& entry) {
     // A failure to clear the attributes shows in the deletion that follows.
-    ClearAttributes(files, entry);
+    ClearAttributes(files, folder, entry);
     return entry.handle->Delete();
 }
 
@@ -58,10 +58,10 @@ void DeleteListedEntries(FileSystem& files, HeldFolder& folder,
                 break;
             case EntryKind::Link:
             case EntryKind::File:
-                ForceDeleteEntry(files, entry);
+                ForceDeleteEntry(files, folder, entry);
                 break;
             case EntryKind::Folder: {
-                ClearAttributes(files, entry);
+                ClearAttributes(files, folder, entry);
                 HeldFolder inner{std::move(entry.handle), std::move(entry.finalPath), &folder};
                 deleteFolder(inner);
                 break;

@@ -20,12 +20,13 @@ constexpr std::uint32_t kFile = rights::kWriteAttributes | rights::kDelete;
 constexpr std::uint32_t kFolder = rights::kListDirectory | kFile;
 }  // namespace delete_rights
 
-// Clears the read-only, hidden and system attributes of the checked entry, if it has any,
-// once its path is seen to lead to it still. False when they are left as they were.
-bool ClearAttributes(FileSystem& files, CheckedEntry& entry);
+// Clears the read-only, hidden and system attributes of the checked entry of `folder`, if it
+// has any, once its path is seen to lead to it still. False when they are left as they were.
+bool ClearAttributes(FileSystem& files, const HeldFolder& folder, CheckedEntry& entry);
 
-// Deletes the checked file or link, its attributes cleared first. True when it is gone.
-bool ForceDeleteEntry(FileSystem& files, CheckedEntry& entry);
+// Deletes the checked file or link of `folder`, its attributes cleared first. True when it is
+// gone.
+bool ForceDeleteEntry(FileSystem& files, const HeldFolder& folder, CheckedEntry& entry);
 
 // Deletes the folder held by `folder` with everything still in it, listed anew (without
 // letting messages run). Goes on past items that cannot be deleted; the folder itself then

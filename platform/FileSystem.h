@@ -122,6 +122,11 @@ public:
     // opened: missing, access denied, or in use by a program that does not share what
     // `rights` ask (kDelete for a file opened without FILE_SHARE_DELETE).
     virtual std::unique_ptr<EntryHandle> OpenChild(const Text& name, std::uint32_t rights) = 0;
+    // The same with `path`, names below this folder separated by "\" (no "." or ".."): the
+    // folders on the way are looked up as a path's are, links followed, and the entry at its
+    // end is opened as itself. Under Wine it opens at any depth it can name, where a full
+    // path stops short of that (Wine spells it through the prefix's "dosdevices").
+    virtual std::unique_ptr<EntryHandle> OpenBelow(const Text& path, std::uint32_t rights) = 0;
     // SetFileInformationByHandle(FileBasicInfo), the attributes alone (0 clears them all);
     // needs kWriteAttributes. On a link opened as itself it changes the link.
     virtual bool SetAttributes(std::uint32_t attributes) = 0;

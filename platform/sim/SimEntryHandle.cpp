@@ -106,6 +106,28 @@ std::unique_ptr<EntryHandle> SimEntryHandle::OpenChild(const Text& name, std::ui
     return files_.Handle(child, rights, openedBy);
 }
 
+std::unique_ptr<EntryHandle> SimEntryHandle::OpenBelow(const Text& path, std::uint32_t rights) {
+    files_.BeforeCall([&] { return About() + u"\\" + path; });
+    SimFileSystem::Node* node = node_.get();
+    for (std::size_t start = 0;;) {
+        const std::size_t end = path.find(u'\\', start);
+        const Text name = path.substr(start, end == Text::npos ? Text::npos : end - start);
+        // The folders on the way are followed as a path's are.
+        if (node != node_.get()) node = files_.Follow(node);
+        if (!node || !node->IsFolder() || (node == node_.get() && node->linkTarget) ||
+            !node::ValidName(name, false) || name == u"." || name == u"..") {
+            return nullptr;
+        }
+        node = node::ChildNamed(*node, name);
+        if (!node) return nullptr;
+        if (end == Text::npos) break;
+        start = end + 1;
+    }
+    std::optional<Text> openedBy;
+    if (wineFinalPath_) openedBy = *wineFinalPath_ + u"\\" + path;
+    return files_.Handle(node, rights, openedBy);
+}
+
 bool SimEntryHandle::SetAttributes(std::uint32_t attributes) {
     files_.BeforeCall([this] { return About(); });
     // Wine does not ask for the right to write attributes.

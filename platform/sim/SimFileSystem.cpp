@@ -15,6 +15,9 @@ using Node = SimFileSystem::Node;
 
 constexpr std::size_t kMaxPath = 260;
 constexpr int kMaxLinkDepth = 32;
+// How much longer Wine's Unix spelling of a full path is than the one it names entries by:
+// "dosdevices/c:" in place of "drive_c".
+constexpr std::size_t kDosDevicesLonger = 6;
 constexpr std::uint32_t kSettableAttributes = 0x01 | 0x02 | 0x04 | 0x20 | 0x100 | 0x1000 | 0x2000;
 
 // The upper-case form Windows compares names by, for the scripts the tests use.
@@ -448,7 +451,9 @@ std::unique_ptr<EntryHandle> SimFileSystem::OpenEntry(const Text& path, std::uin
     BeforeCall([&] { return path; });
     std::optional<Located> located = Locate(path, true);
     if (!located || !located->node) return nullptr;
-    if (wineHandles_ && Parse(path, true)->length > wineLongestPath_) return nullptr;
+    if (wineHandles_ && Parse(path, true)->length + kDosDevicesLonger > wineLongestPath_) {
+        return nullptr;
+    }
     Node* node = link == LinkAtEnd::Followed ? Follow(located->node) : located->node;
     return node ? Handle(node, rights, path) : nullptr;
 }

@@ -119,8 +119,9 @@ public:
     // The longest path Wine's handles can take (by default 4000 characters): Wine holds an
     // entry's path as a Unix path, which must fit in 4096 bytes with the prefix's own folder
     // before it. A handle on an entry whose path is longer has no final path, nor has any
-    // entry opened through it, and it deletes and moves nothing; OpenEntry of a longer path
-    // fails.
+    // entry opened through it, and it deletes and moves nothing. OpenEntry fails 6 characters
+    // sooner: Wine spells a full path through the prefix's "dosdevices\c:", where it names
+    // an entry through "drive_c".
     void LimitWinePaths(std::size_t longest);
 
     // --- for tests: looking at the result --------------------------------------------------

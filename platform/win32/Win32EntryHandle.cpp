@@ -77,6 +77,14 @@ std::optional<EntryInfo> Win32EntryHandle::Info() {
 }
 
 std::optional<Text> Win32EntryHandle::FinalPath() {
+    // Under Wine the object's name is the final path; elsewhere GetFinalPathNameByHandleW.
+    using ObjectNames = EntryHandleContext::ObjectNames;
+    if (context_->objectNames != ObjectNames::DevicePaths) {
+        const std::optional<Text> name = context_->nt.ObjectName(handle_.get());
+        std::optional<Text> path = name ? DosPathIn(*name) : std::nullopt;
+        if (name) context_->objectNames = path ? ObjectNames::DosPaths : ObjectNames::DevicePaths;
+        if (context_->objectNames == ObjectNames::DosPaths) return path;
+    }
     constexpr DWORD kFlags = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
     std::wstring buffer(MAX_PATH, L'\0');
     DWORD length = 0;
@@ -84,12 +92,7 @@ std::optional<Text> Win32EntryHandle::FinalPath() {
     for (int attempt = 0; attempt < 2; ++attempt) {
         length = ::GetFinalPathNameByHandleW(handle_.get(), buffer.data(),
                                              static_cast<DWORD>(buffer.size()), kFlags);
-        if (length == 0) {
-            // Wine reads the name into MAX_PATH characters of its own and fails for a longer
-            // one (ERROR_MORE_DATA), whatever the buffer: its object name holds the same path.
-            const std::optional<Text> name = context_->nt.ObjectName(handle_.get());
-            return name ? DosPathIn(*name) : std::nullopt;
-        }
+        if (length == 0) return std::nullopt;
         if (length < buffer.size()) break;
         buffer.assign(length, L'\0');
     }
@@ -156,6 +159,20 @@ std::unique_ptr<EntryHandle> Win32EntryHandle::OpenChild(const Text& name, std::
     unique_handle child = context_->nt.OpenRelative(handle_.get(), name, AccessFor(rights));
     if (!child) return nullptr;
     return std::make_unique<Win32EntryHandle>(std::move(child), context_);
+}
+
+std::unique_ptr<EntryHandle> Win32EntryHandle::OpenBelow(const Text& path, std::uint32_t rights) {
+    for (std::size_t start = 0;;) {
+        const std::size_t end = path.find(u'\\', start);
+        if (!IsOneName(path.substr(start, end == Text::npos ? Text::npos : end - start))) {
+            return nullptr;
+        }
+        if (end == Text::npos) break;
+        start = end + 1;
+    }
+    unique_handle entry = context_->nt.OpenRelative(handle_.get(), path, AccessFor(rights));
+    if (!entry) return nullptr;
+    return std::make_unique<Win32EntryHandle>(std::move(entry), context_);
 }
 
 bool Win32EntryHandle::SetAttributes(std::uint32_t attributes) {

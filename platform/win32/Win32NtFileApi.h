@@ -18,10 +18,10 @@ class NtFileApi {
 public:
     NtFileApi();  // looks the calls up in ntdll, which every process has loaded
 
-    // NtCreateFile of the entry `name` (one name) relative to the folder handle `folder`
-    // (RootDirectory), opened as itself (FILE_OPEN_REPARSE_POINT), with `access`, sharing
-    // everything, for backup where the caller holds that privilege, for synchronous use.
-    // Empty when it cannot be opened.
+    // NtCreateFile of the entry `name` (one name, or names separated by "\") relative to
+    // the folder handle `folder` (RootDirectory), opened as itself (FILE_OPEN_REPARSE_POINT),
+    // with `access`, sharing everything, for backup where the caller holds that privilege,
+    // for synchronous use. Empty when it cannot be opened.
     unique_handle OpenRelative(HANDLE folder, const Text& name, ACCESS_MASK access) const;
 
     // NtQueryInformationFile(FileInternalInformation): the file's number on its volume, the

@@ -506,7 +506,7 @@ TYPED_TEST_P(FileSystemContract, AHandleKeepsToItsEntryWhenAnotherTakesItsPlace)
 
 // Paths beyond MAX_PATH: a final path names an entry at any length the system holds (Wine's
 // GetFinalPathNameByHandleW alone stops at 260 characters), and it opens again when spelt
-// with the "\\?\" prefix.
+// with the "\\?\" prefix, or by its names below a folder.
 TYPED_TEST_P(FileSystemContract, AFinalPathNamesAnEntryBeyondMaxPath) {
     const Text name(100, u'n');
     std::vector<Text> folders{this->At(u"deep")};
@@ -533,9 +533,17 @@ TYPED_TEST_P(FileSystemContract, AFinalPathNamesAnEntryBeyondMaxPath) {
     std::unique_ptr<EntryHandle> byPath =
         this->files.OpenEntry(u"\\\\?\\" + expected, 0, LinkAtEnd::Opened);
     ASSERT_TRUE(byPath);
-    const std::optional<EntryInfo> again = byPath->Info(), walked = folder->Info();
-    ASSERT_TRUE(again && walked);
+    // Looked up by its names below a folder, as the cleaner checks a path before it acts.
+    std::unique_ptr<EntryHandle> below = scratch->OpenBelow(
+        expected.substr(top->size() + 1), 0);
+    ASSERT_TRUE(below);
+    const std::optional<EntryInfo> again = byPath->Info(), walked = folder->Info(),
+                                   lookedUp = below->Info();
+    ASSERT_TRUE(again && walked && lookedUp);
     EXPECT_EQ(again->fileId, walked->fileId);
+    EXPECT_EQ(lookedUp->fileId, walked->fileId);
+    const Text refused[] = {u"deep\\..\\deep", u"deep\\\\" + name, u"\\deep", u"deep\\", u""};
+    for (const Text& path : refused) EXPECT_FALSE(scratch->OpenBelow(path, 0)) << Narrow(path);
     {
         std::unique_ptr<EntryHandle> inner =
             folder->OpenChild(u"file.txt", rights::kWriteAttributes | rights::kDelete);
@@ -545,7 +553,7 @@ TYPED_TEST_P(FileSystemContract, AFinalPathNamesAnEntryBeyondMaxPath) {
     }
     EXPECT_FALSE(this->files.PathFileExists(file));
     // Wine removes a folder only once the last handle on it has closed.
-    for (auto* open : {&scratch, &folder, &byPath}) open->reset();
+    for (auto* open : {&scratch, &folder, &byPath, &below}) open->reset();
     EXPECT_TRUE(RemoveTree(this->files, u"\\\\?\\" + this->At(u"deep")));
 }
 

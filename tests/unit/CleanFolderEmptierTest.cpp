@@ -228,27 +228,34 @@ TEST_F(CleanFolderEmptier, AFolderSwappedForALinkWhileMessagesRunKeepsItsTargets
 // characters, in truth about 4,000): the folders above such entries move up into the emptied
 // folder, as often as the depth asks, and everything goes, read-only files included. Nothing
 // moves out of the emptied folder, and on Windows nothing moves at all.
+// Short names bring a folder to the very end of what Wine can name, where its full path no
+// longer opens.
 TEST_F(CleanFolderEmptier, ATreeTooDeepForWineToNameIsEmptiedByMovingItsFoldersUp) {
-    for (const bool wine : {true, false}) {
+    const struct {
+        bool wine;
+        Text name;
+    } cases[] = {{true, u"level-00"}, {true, u"d"}, {false, u"level-00"}};
+    for (const auto& c : cases) {
         sim::SimWindows fresh;
         auto& fs = fresh.files();
-        fs.UseWineHandles(wine);
+        fs.UseWineHandles(c.wine);
         fs.LimitWinePaths(100);
         fs.AddFile(u"C:\\Outside\\keep.dat", "precious");
         Text folder = u"C:\\T";
-        for (int level = 0; level < 30; ++level) {  // 30 levels of 12 characters
-            const std::string number = std::to_string(100000 + level).substr(1);
-            folder += u"\\level-" + Text(number.begin(), number.end());
-            fs.AddFile(folder + u"\\file.txt", "x", level % 3 ? attr::kArchive : attr::kReadOnly);
+        for (int level = 0; level < 60; ++level) {
+            folder += u"\\" + c.name;
+            fs.AddFile(folder + u"\\f", "x", level % 3 ? attr::kArchive : attr::kReadOnly);
         }
 
         EmptyIn(fresh.platform(), u"C:\\T");
 
-        EXPECT_EQ(fs.Tree(u"C:\\T"), std::vector<Text>{}) << (wine ? "Wine" : "Windows");
+        const std::string what = (c.wine ? "Wine, names of " : "Windows, names of ") +
+                                 std::to_string(c.name.size());
+        EXPECT_EQ(fs.Tree(u"C:\\T"), std::vector<Text>{}) << what;
         EXPECT_EQ(fs.OpenHandles(), 0u);
         EXPECT_TRUE(fs.Exists(u"C:\\Outside\\keep.dat"));
         for (const Text& moved : fs.Moves()) EXPECT_TRUE(moved.starts_with(u"C:\\T\\"));
-        EXPECT_EQ(fs.Moves().empty(), !wine);
+        EXPECT_EQ(fs.Moves().empty(), !c.wine) << what;
     }
 }
 
