@@ -17,7 +17,7 @@ namespace dustvale::win32 {
 struct EntryHandleContext {
     NtFileApi nt;
     bool posixDeletionRefused = false;
-    // How the system names an open entry's object: Wine by its DOS path ("\\??\\C:\\..."),
+    // How the system names an open entry's object: Wine by its DOS path ("\??\C:\..."),
     // which is then the final path in one call at any length Wine can name, and which its
     // GetFinalPathNameByHandleW fails to hold past MAX_PATH; Windows in its device
     // namespace. Told by the first entry named.
