@@ -1,11 +1,13 @@
 """Benchmark (by hand, not a test): how long the Temp Files clean of the real Dustvale.exe takes
 under Wine beside `cmd /c rd /s /q` on an identical tree, for 10,000 and 50,000 files, and what
-one file costs at each size, so that it shows whether the cost grows linearly; then the clean
-raced by another program swapping its folders for links to an outside folder, run after run,
-counting the outside files lost or changed (tests/e2e/link_race.py).
+one file costs at each size, so that it shows whether the cost grows linearly; then deep trees:
+300 levels with a file in each, and a 32,000-character path (128 levels of 250-character names,
+a file in each), which under Wine the clean empties by moving folders up on the way; then the
+clean raced by another program swapping its folders for links to an outside folder, run after
+run, counting the outside files lost or changed (tests/e2e/link_race.py).
 
     /usr/bin/python3 bench/cleaner.py [--build build/mingw-x64] [--files 10000 50000]
-                                      [--race-runs 50]
+                                      [--deep-runs 3] [--race-runs 50]
 
 The build folder is a MinGW build (cmake --preset mingw) holding Dustvale.exe and the helpers of
 the end-to-end tests. Both trees are generated before either deletion runs, in the same Wine
@@ -13,7 +15,10 @@ prefix; the clean is timed from the click on OK to the done box showing (seen wi
 by WindowTree.exe), rd from its start to its end (its process start included, printed apart).
 Each size runs twice (small, large, large, small) and the aims are checked on the means: the
 clean within 1.5 times rd's time, and the cost of one file at the largest size within 1.2 times
-its cost at the smallest. The race's aim: no outside file lost or changed in any run. Writes
+its cost at the smallest. The deep trees are timed the same way, each alone in the temporary
+folder, without rd: Wine 8's rd deletes nothing of the 300-level tree, and given the long path
+it deletes what lies in its current folder instead (docs/wine.md). The race's aim: no outside
+file lost or changed in any run. Writes
 cleaner.md and cleaner.json into <build>/bench; exits with 3 when an aim is missed.
 """
 
@@ -41,6 +46,9 @@ CLEAN_TIMEOUT = 1800
 RD_TIMEOUT = 1800
 AIM_TO_RD = 1.5
 AIM_PER_FILE_GROWTH = 1.2
+DEEP_LEVELS = 300
+LONG_LEVELS = 128
+LONG_NAME = 250
 
 
 def make_tree(root, files):
@@ -62,6 +70,56 @@ def make_tree(root, files):
 
 def count_files(root):
     return sum(len(files) for _, _, files in os.walk(root))
+
+
+def deep_trees():
+    """(label, folder names below the tree's own folder, Windows length of its deepest path below
+    C:\\Temp) of the deep trees: a file "f.txt" lies in every folder."""
+    long_names = [f"{n:03d}" + "x" * (LONG_NAME - 3) for n in range(LONG_LEVELS)]
+    trees = []
+    for label, names in ((f"{DEEP_LEVELS} levels", ["d"] * (DEEP_LEVELS - 1)),
+                         (f"{LONG_LEVELS} levels of {LONG_NAME} characters", long_names)):
+        length = len(TEMP) + len("\\tree") + sum(len(n) + 1 for n in names) + len("\\f.txt")
+        trees.append((label, names, length))
+    return trees
+
+
+def make_deep_tree(root, names):
+    temp_clean.make_chain(root, names, {level: "f.txt" for level in range(-1, len(names))})
+
+
+def time_deep(s, runs):
+    """Times the clean of each deep tree, `runs` times; one record per tree and run."""
+    temp_root = s.unix_path(TEMP)
+    records = []
+    for run in range(1, runs + 1):
+        for label, names, length in deep_trees():
+            make_deep_tree(os.path.join(temp_root, "tree"), names)
+            entries = len(temp_clean.deep_entries(temp_root))
+            clean = time_clean(s)
+            left = len(temp_clean.deep_entries(temp_root))
+            if left:
+                raise AssertionError(f"the clean left {left} of {entries} entries of {label}")
+            records.append({"tree": label, "run": run, "entries": entries, "path": length,
+                            "dustvale_s": clean})
+            print(f"{label} ({entries} entries, path of {length:,} characters), run {run}: "
+                  f"Dustvale {clean:.2f} s", flush=True)
+    return records
+
+
+def deep_table(records):
+    if not records:
+        return ""
+    lines = ["", "Deep trees, each alone in the temporary folder (a file in every folder):", "",
+             "| tree | entries | longest path (characters) | Dustvale (s, median) "
+             "| slowest (s) | runs |",
+             "|---|---:|---:|---:|---:|---:|"]
+    for label, _, _ in deep_trees():
+        mine = [r for r in records if r["tree"] == label]
+        lines.append(f"| {label} | {mine[0]['entries']:,} | {mine[0]['path']:,} "
+                     f"| {statistics.median(r['dustvale_s'] for r in mine):.2f} "
+                     f"| {max(r['dustvale_s'] for r in mine):.2f} | {len(mine)} |")
+    return "\n".join(lines) + "\n"
 
 
 def time_clean(s):
@@ -108,7 +166,9 @@ def time_rd(s, path):
 def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--build", default=os.path.join(HERE, "..", "build", "mingw-x64"))
-    parser.add_argument("--files", type=int, nargs="+", default=[10000, 50000])
+    parser.add_argument("--files", type=int, nargs="*", default=[10000, 50000])
+    parser.add_argument("--deep-runs", type=int, default=3,
+                        help="runs of the clean on each deep tree (0: none)")
     parser.add_argument("--race-runs", type=int, default=0,
                         help="runs of Temp Files raced by a link swapper (0: none)")
     args = parser.parse_args(argv)
@@ -143,8 +203,9 @@ def main(argv):
             rows.append((files, clean, rd))
             print(f"{files} files: Dustvale {clean:.2f} s, rd {rd:.2f} s, "
                   f"ratio {clean / rd:.2f}", flush=True)
+        deep = time_deep(s, args.deep_runs)
     races = race(args.race_runs) if args.race_runs > 0 else []
-    report = report_table(rows, start_cost) + race_table(races)
+    report = report_table(rows, start_cost) + deep_table(deep) + race_table(races)
     print()
     print(report)
     out = os.path.join(build, "bench")
@@ -154,6 +215,7 @@ def main(argv):
     with open(os.path.join(out, "cleaner.json"), "w") as f:
         json.dump({"rd_start_s": start_cost,
                    "rows": [{"files": n, "dustvale_s": c, "rd_s": r} for n, c, r in rows],
+                   "deep": deep,
                    "races": races}, f, indent=1)
     missed = missed_aims(rows) + [f"race run {r['run']}: {len(r['lost'])} outside files lost, "
                                   f"{len(r['changed'])} changed"
@@ -215,8 +277,10 @@ def by_size(rows):
 
 def report_table(rows, start_cost):
     lines = [f"{harness.wine.version()}; rd's times include starting cmd "
-             f"(about {start_cost:.2f} s); `/usr/bin/python3 bench/cleaner.py`", "",
-             "| files | Dustvale (s) | rd /s /q (s) | ratio | aim | Dustvale per file (ms) "
+             f"(about {start_cost:.2f} s); `/usr/bin/python3 bench/cleaner.py`"]
+    if not rows:
+        return lines[0] + "\n"
+    lines += ["", "| files | Dustvale (s) | rd /s /q (s) | ratio | aim | Dustvale per file (ms) "
              "| rd per file (ms) |",
              "|---:|---:|---:|---:|---:|---:|---:|"]
     for files, clean, rd in rows:

@@ -33,7 +33,7 @@ void DeleteLooseFiles(FileSystem& files, const Text& folder) {
         CheckedEntry entry = OpenListed(*held, listed, delete_rights::kFile);
         // A file that cannot be deleted stays; the others still go.
         if (entry.kind == EntryKind::File || entry.kind == EntryKind::Link) {
-            ForceDeleteEntry(files, entry);
+            ForceDeleteEntry(files, *held, entry);
         }
     }
 }

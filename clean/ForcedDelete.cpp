@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "clean/FolderMoveUp.h"
 #include "clean/HeldFolderListing.h"
 #include "common/FolderListing.h"
 
@@ -25,36 +26,43 @@ CheckedEntry OpenForDeletion(const HeldFolder& folder, const DirectoryEntry& lis
                       listedAsFolder ? delete_rights::kFolder & ~rights::kDelete : rights::kDelete);
 }
 
-bool ClearAttributes(FileSystem& files, CheckedEntry& entry) {
+bool ClearAttributes(FileSystem& files, const HeldFolder& folder, CheckedEntry& entry) {
     constexpr std::uint32_t kGuarding = attr::kReadOnly | attr::kHidden | attr::kSystem;
     if ((entry.info.attributes & kGuarding) == 0) return true;
-    return PathLeadsToEntry(files, entry) && entry.handle->SetAttributes(kNoAttributes);
+    return PathLeadsTo(files, folder, entry.finalPath, entry.info.fileId) &&
+           entry.handle->SetAttributes(kNoAttributes);
 }
 
-bool ForceDeleteEntry(FileSystem& files, CheckedEntry& entry) {
+bool ForceDeleteEntry(FileSystem& files, const HeldFolder& folder, CheckedEntry& entry) {
     // A failure to clear the attributes shows in the deletion that follows.
-    ClearAttributes(files, entry);
+    ClearAttributes(files, folder, entry);
     return entry.handle->Delete();
 }
 
-void DeleteListedEntries(FileSystem& files, const HeldFolder& folder,
+void DeleteListedEntries(FileSystem& files, HeldFolder& folder,
                          std::vector<DirectoryEntry> entries,
                          const std::function<void(HeldFolder&)>& deleteFolder) {
     // Last listed first (clang 14 cannot compile libstdc++ 12's views::reverse).
     std::reverse(entries.begin(), entries.end());
+    bool moveTried = false;
     for (const auto& listed : entries) {
         // The entry may have changed since it was listed: its own handle decides.
         CheckedEntry entry = OpenForDeletion(folder, listed);
+        if (entry.kind == EntryKind::Unnamed && !std::exchange(moveTried, true)) {
+            entry = {};  // nothing below the folder is held open while it moves
+            if (MoveFolderUp(files, folder)) entry = OpenForDeletion(folder, listed);
+        }
         switch (entry.kind) {
             case EntryKind::Elsewhere:
+            case EntryKind::Unnamed:
                 break;
             case EntryKind::Link:
             case EntryKind::File:
-                ForceDeleteEntry(files, entry);
+                ForceDeleteEntry(files, folder, entry);
                 break;
             case EntryKind::Folder: {
-                ClearAttributes(files, entry);
-                HeldFolder inner{std::move(entry.handle), std::move(entry.finalPath)};
+                ClearAttributes(files, folder, entry);
+                HeldFolder inner{std::move(entry.handle), std::move(entry.finalPath), &folder};
                 deleteFolder(inner);
                 break;
             }

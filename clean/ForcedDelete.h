@@ -20,12 +20,13 @@ constexpr std::uint32_t kFile = rights::kWriteAttributes | rights::kDelete;
 constexpr std::uint32_t kFolder = rights::kListDirectory | kFile;
 }  // namespace delete_rights
 
-// Clears the read-only, hidden and system attributes of the checked entry, if it has any,
-// once its path is seen to lead to it still. False when they are left as they were.
-bool ClearAttributes(FileSystem& files, CheckedEntry& entry);
+// Clears the read-only, hidden and system attributes of the checked entry of `folder`, if it
+// has any, once its path is seen to lead to it still. False when they are left as they were.
+bool ClearAttributes(FileSystem& files, const HeldFolder& folder, CheckedEntry& entry);
 
-// Deletes the checked file or link, its attributes cleared first. True when it is gone.
-bool ForceDeleteEntry(FileSystem& files, CheckedEntry& entry);
+// Deletes the checked file or link of `folder`, its attributes cleared first. True when it is
+// gone.
+bool ForceDeleteEntry(FileSystem& files, const HeldFolder& folder, CheckedEntry& entry);
 
 // Deletes the folder held by `folder` with everything still in it, listed anew (without
 // letting messages run). Goes on past items that cannot be deleted; the folder itself then
@@ -35,8 +36,10 @@ bool ForceDeleteFolder(FileSystem& files, HeldFolder& folder);
 // Deletes the entries listed in `folder`, the last listed first, each opened through the
 // folder's handle, checked and deleted through its own: files and links at once, sub-folders
 // (their guarding attributes cleared) through `deleteFolder`, and entries that lead elsewhere
-// or changed since the listing left alone. Each item that cannot go stays; the others still go.
-void DeleteListedEntries(FileSystem& files, const HeldFolder& folder,
+// or changed since the listing left alone. The first entry too deep to be named moves the
+// folder up (MoveFolderUp) and is opened again. Each item that cannot go stays; the others
+// still go.
+void DeleteListedEntries(FileSystem& files, HeldFolder& folder,
                          std::vector<DirectoryEntry> entries,
                          const std::function<void(HeldFolder&)>& deleteFolder);
 

@@ -94,7 +94,10 @@ struct EntryInfo {
 // it (CloseHandle); an entry marked for deletion is gone from its folder by then.
 //
 // Under Wine a Unix symbolic link is opened as what it leads to, whatever the call asks, and
-// a final path is the one the entry had when it was opened, links resolved.
+// a final path is the one the entry had when it was opened, links resolved. Wine can hold that
+// path only while it fits in a Unix path (4096 bytes, the prefix's own folder included): a
+// handle on an entry deeper than that has no final path, nor has any entry opened through it,
+// and it deletes and moves nothing. Wine deletes and moves by that path, not by the handle.
 class EntryHandle {
 public:
     virtual ~EntryHandle() = default;
@@ -103,7 +106,8 @@ public:
     // (NtQueryInformationFile, FileInternalInformation); nullopt when the handle cannot tell.
     virtual std::optional<EntryInfo> Info() = 0;
     // GetFinalPathNameByHandleW (normalised, DOS volume name) without the "\\?\" prefix: the
-    // entry's full path in stored long names, a link's own path for a link opened as itself.
+    // entry's full path in stored long names, a link's own path for a link opened as itself;
+    // any length the system can name. nullopt when it cannot.
     virtual std::optional<Text> FinalPath() = 0;
     // GetFileInformationByHandleEx(FileIdBothDirectoryInfo): the next entry of this folder,
     // "." and ".." included, in the order the file system keeps them. False at the end, and
@@ -119,6 +123,11 @@ public:
     // opened: missing, access denied, or in use by a program that does not share what
     // `rights` ask (kDelete for a file opened without FILE_SHARE_DELETE).
     virtual std::unique_ptr<EntryHandle> OpenChild(const Text& name, std::uint32_t rights) = 0;
+    // The same with `path`, names below this folder separated by "\" (no "." or ".."): the
+    // folders on the way are looked up as a path's are, links followed, and the entry at its
+    // end is opened as itself. Under Wine it opens at any depth it can name, where a full
+    // path stops short of that (Wine spells it through the prefix's "dosdevices").
+    virtual std::unique_ptr<EntryHandle> OpenBelow(const Text& path, std::uint32_t rights) = 0;
     // SetFileInformationByHandle(FileBasicInfo), the attributes alone (0 clears them all);
     // needs kWriteAttributes. On a link opened as itself it changes the link.
     virtual bool SetAttributes(std::uint32_t attributes) = 0;
@@ -128,6 +137,14 @@ public:
     // it closes. A link goes as a link; a folder only when empty. False when refused: a folder
     // that is not empty, a read-only entry where read-only is not ignored.
     virtual bool Delete() = 0;
+    // NtSetInformationFile(FileRenameInformation) relative to `folder`'s handle
+    // (RootDirectory): moves the entry into `folder` under `name` (one name), never replacing
+    // an entry there; needs kDelete (Wine asks for no right). Windows moves the entry held;
+    // Wine moves what the path the handle took at its opening leads to now (a link at its
+    // end moved as itself), and the handle's final path is the new place from then on,
+    // whatever moved. False when refused: the name taken, a folder moved into itself, another
+    // volume, a handle without a path under Wine.
+    virtual bool MoveInto(EntryHandle& folder, const Text& name) = 0;
 };
 
 // Whether opening a path opens a link at its end as itself or what the link leads to. Links

@@ -106,6 +106,28 @@ std::unique_ptr<EntryHandle> SimEntryHandle::OpenChild(const Text& name, std::ui
     return files_.Handle(child, rights, openedBy);
 }
 
+std::unique_ptr<EntryHandle> SimEntryHandle::OpenBelow(const Text& path, std::uint32_t rights) {
+    files_.BeforeCall([&] { return About() + u"\\" + path; });
+    SimFileSystem::Node* node = node_.get();
+    for (std::size_t start = 0;;) {
+        const std::size_t end = path.find(u'\\', start);
+        const Text name = path.substr(start, end == Text::npos ? Text::npos : end - start);
+        // The folders on the way are followed as a path's are.
+        if (node != node_.get()) node = files_.Follow(node);
+        if (!node || !node->IsFolder() || (node == node_.get() && node->linkTarget) ||
+            !node::ValidName(name, false) || name == u"." || name == u"..") {
+            return nullptr;
+        }
+        node = node::ChildNamed(*node, name);
+        if (!node) return nullptr;
+        if (end == Text::npos) break;
+        start = end + 1;
+    }
+    std::optional<Text> openedBy;
+    if (wineFinalPath_) openedBy = *wineFinalPath_ + u"\\" + path;
+    return files_.Handle(node, rights, openedBy);
+}
+
 bool SimEntryHandle::SetAttributes(std::uint32_t attributes) {
     files_.BeforeCall([this] { return About(); });
     // Wine does not ask for the right to write attributes.
@@ -132,6 +154,27 @@ bool SimEntryHandle::Delete() {
     } else {
         files_.Remove(node_.get());
     }
+    return true;
+}
+
+bool SimEntryHandle::MoveInto(EntryHandle& folder, const Text& name) {
+    files_.BeforeCall([this] { return About(); });
+    auto* into = dynamic_cast<SimEntryHandle*>(&folder);
+    if (!into || &into->files_ != &files_ || !node::ValidName(name, false) || name == u"." ||
+        name == u"..") {
+        return false;
+    }
+    if (!files_.wineHandles_) {
+        return Has(rights::kDelete) && files_.MoveNode(node_.get(), into->node_.get(), name);
+    }
+    // Wine renames the path this handle took, a link at its end as itself, into the path the
+    // folder's handle took, links followed, whatever rights the handle has; then this handle
+    // takes the new path.
+    if (!wineFinalPath_ || !into->wineFinalPath_) return false;
+    const std::optional<SimFileSystem::Located> from = files_.Locate(*wineFinalPath_, false);
+    const std::optional<SimFileSystem::Located> to = files_.Locate(*into->wineFinalPath_, false);
+    if (!from || !to || !files_.MoveNode(from->node, files_.Follow(to->node), name)) return false;
+    wineFinalPath_ = files_.WinePath(*into->wineFinalPath_ + u"\\" + name);
     return true;
 }
 

@@ -24,8 +24,10 @@ public:
     bool ReadDirectory(DirectoryEntry& entry) override;
     void RestartDirectory() override;
     std::unique_ptr<EntryHandle> OpenChild(const Text& name, std::uint32_t rights) override;
+    std::unique_ptr<EntryHandle> OpenBelow(const Text& path, std::uint32_t rights) override;
     bool SetAttributes(std::uint32_t attributes) override;
     bool Delete() override;
+    bool MoveInto(EntryHandle& folder, const Text& name) override;
 
 private:
     friend class SimFileSystem;  // sets what Wine records when it opens the entry

@@ -15,6 +15,9 @@ using Node = SimFileSystem::Node;
 
 constexpr std::size_t kMaxPath = 260;
 constexpr int kMaxLinkDepth = 32;
+// How much longer Wine's Unix spelling of a full path is than the one it names entries by:
+// "dosdevices/c:" in place of "drive_c".
+constexpr std::size_t kDosDevicesLonger = 6;
 constexpr std::uint32_t kSettableAttributes = 0x01 | 0x02 | 0x04 | 0x20 | 0x100 | 0x1000 | 0x2000;
 
 // The upper-case form Windows compares names by, for the scripts the tests use.
@@ -270,11 +273,10 @@ std::optional<SimFileSystem::Parsed> SimFileSystem::Parse(const Text& path, bool
         if (part.empty()) continue;
         parsed.components.push_back(part);
     }
-    if (forProgram && !longPath) {
-        std::size_t length = 2;
-        for (const Text& c : parsed.components) length += 1 + c.size();
-        if (length + 1 >= kMaxPath) return std::nullopt;
-    }
+    parsed.length = 2;
+    for (const Text& c : parsed.components) parsed.length += 1 + c.size();
+    if (parsed.components.empty()) ++parsed.length;  // "C:\"
+    if (forProgram && !longPath && parsed.length + 1 >= kMaxPath) return std::nullopt;
     return parsed;
 }
 
@@ -419,9 +421,35 @@ std::unique_ptr<EntryHandle> SimFileSystem::Handle(Node* node, std::uint32_t rig
     auto handle = std::make_unique<SimEntryHandle>(*this, node->shared_from_this(), rights);
     if (wineHandles_) {
         BeforeCall([&] { return openedBy.value_or(Text{}); });
-        handle->wineFinalPath_ = openedBy ? ResolvedPath(*openedBy) : std::nullopt;
+        handle->wineFinalPath_ = openedBy ? WinePath(*openedBy) : std::nullopt;
     }
     return handle;
+}
+
+std::optional<Text> SimFileSystem::WinePath(const Text& path) const {
+    std::optional<Text> resolved = ResolvedPath(path);
+    if (resolved && resolved->size() > wineLongestPath_) return std::nullopt;
+    return resolved;
+}
+
+bool SimFileSystem::MoveNode(Node* node, Node* into, const Text& name) {
+    if (!node || !into || node->IsRoot() || node->removed || !into->IsFolder() ||
+        into->linkTarget || into->removed) {
+        return false;
+    }
+    if (Node* there = ChildNamed(*into, name)) return there == node;  // moved onto itself
+    for (const Node* above = into; above; above = above->parent) {
+        if (above == node) return false;  // a folder into itself
+    }
+    moves_.push_back(RealPath(node));
+    const NodePtr kept = node->shared_from_this();
+    Detach(node);
+    node->removed = false;
+    node->name = name;
+    node->shortName.clear();
+    node->parent = into;
+    into->children.push_back(kept);
+    return true;
 }
 
 std::optional<Text> SimFileSystem::ResolvedPath(const Text& path) const {
@@ -435,6 +463,9 @@ std::unique_ptr<EntryHandle> SimFileSystem::OpenEntry(const Text& path, std::uin
     BeforeCall([&] { return path; });
     std::optional<Located> located = Locate(path, true);
     if (!located || !located->node) return nullptr;
+    if (wineHandles_ && Parse(path, true)->length + kDosDevicesLonger > wineLongestPath_) {
+        return nullptr;
+    }
     Node* node = link == LinkAtEnd::Followed ? Follow(located->node) : located->node;
     return node ? Handle(node, rights, path) : nullptr;
 }
@@ -678,6 +709,8 @@ const std::vector<Text>& SimFileSystem::Listings() const { return listings_; }
 
 const std::vector<Text>& SimFileSystem::AttributeChanges() const { return attributeChanges_; }
 
+const std::vector<Text>& SimFileSystem::Moves() const { return moves_; }
+
 std::uint32_t SimFileSystem::OpenSearches() const { return counters_->searches; }
 
 std::uint32_t SimFileSystem::OpenFiles() const { return counters_->files; }
@@ -697,5 +730,7 @@ void SimFileSystem::WatchCalls(std::function<void(std::uint64_t call, const Text
 std::uint64_t SimFileSystem::Calls() const { return calls_; }
 
 void SimFileSystem::UseWineHandles(bool wine) { wineHandles_ = wine; }
+
+void SimFileSystem::LimitWinePaths(std::size_t longest) { wineLongestPath_ = longest; }
 
 }  // namespace dustvale::sim

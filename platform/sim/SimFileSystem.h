@@ -33,7 +33,8 @@
 //   attributes carry the reparse bit and a tag (a junction for a folder link, a symbolic link
 //   for a file link). Deletion through a handle takes the entry out of its folder at once (as
 //   with POSIX semantics) and refuses a read-only entry (as FileDispositionInfo does) and a
-//   folder that is not empty. Opening with deletion rights fails on an entry in use.
+//   folder that is not empty. Opening with deletion rights fails on an entry in use. A move
+//   through a handle (MoveInto) takes the entry held. A final path has any length.
 // - With UseWineHandles, handles behave as Wine's instead (docs/wine.md): see UseWineHandles.
 // The scene-setting calls below throw std::invalid_argument for paths they cannot use.
 
@@ -115,8 +116,18 @@ public:
     // as a call; that path is its final path from then on, wherever the entry goes. Deletion
     // is only marked, and done when the handle closes (a call too): by that path, and only
     // when the path still leads to the entry. A restarted listing starts again from what was
-    // read the first time, and attributes change without the right to change them.
+    // read the first time, and attributes change without the right to change them. A move
+    // through a handle, with or without the right to delete, moves what that path leads to
+    // now (a link at its end as itself) into the path taken for the folder, links followed,
+    // and the handle then takes the new path, whatever moved.
     void UseWineHandles(bool wine);
+    // The longest path Wine's handles can take (by default 4000 characters): Wine holds an
+    // entry's path as a Unix path, which must fit in 4096 bytes with the prefix's own folder
+    // before it. A handle on an entry whose path is longer has no final path, nor has any
+    // entry opened through it, and it deletes and moves nothing. OpenEntry fails 6 characters
+    // sooner: Wine spells a full path through the prefix's "dosdevices\c:", where it names
+    // an entry through "drive_c".
+    void LimitWinePaths(std::size_t longest);
 
     // --- for tests: looking at the result --------------------------------------------------
     bool Exists(const Text& path) const;
@@ -131,6 +142,8 @@ public:
     // were set, in order, with its path at the time.
     const std::vector<Text>& Listings() const;
     const std::vector<Text>& AttributeChanges() const;
+    // Every move through a handle, in order, with the path the entry moved from.
+    const std::vector<Text>& Moves() const;
     std::uint32_t OpenSearches() const;  // searches not yet closed (leak check)
     std::uint32_t OpenFiles() const;     // files not yet closed (leak check)
     std::uint32_t OpenHandles() const;   // entry handles not yet closed (leak check)
@@ -149,6 +162,7 @@ private:
         char16_t drive = 0;
         std::vector<Text> components;
         bool trailingSeparator = false;
+        std::size_t length = 0;  // of the path as normalised: "C:\" and the components
     };
     struct Located {
         Node* folder = nullptr;  // the folder that holds the entry (links followed)
@@ -183,6 +197,12 @@ private:
     // The path `path` leads to, every link on the way and at its end followed; nullopt when
     // it leads nowhere.
     std::optional<Text> ResolvedPath(const Text& path) const;
+    // The path Wine's handle takes for an entry opened by `path`: the resolved path, nullopt
+    // when there is none or it is longer than Wine can hold.
+    std::optional<Text> WinePath(const Text& path) const;
+    // Moves `node` into the folder `into` under `name` (a move through a handle); false when
+    // refused: a root, a folder into itself, a name taken by another entry.
+    bool MoveNode(Node* node, Node* into, const Text& name);
 
     std::map<char16_t, NodePtr> drives_;
     // Shared with open searches and files, so one that outlives the simulation stays harmless.
@@ -190,12 +210,14 @@ private:
     std::vector<Text> deletions_;
     std::vector<Text> listings_;
     std::vector<Text> attributeChanges_;
+    std::vector<Text> moves_;
     std::uint64_t lastId_ = 0;
     std::uint64_t calls_ = 0;
     std::function<void(std::uint64_t)> change_;
     std::function<void(std::uint64_t, const Text&)> watch_;
     bool changing_ = false;  // a test's change is running
     bool wineHandles_ = false;
+    std::size_t wineLongestPath_ = 4000;
 };
 
 }  // namespace dustvale::sim

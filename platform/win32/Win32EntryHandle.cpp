@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "platform/win32/Win32Convert.h"
@@ -31,6 +32,19 @@ constexpr std::size_t kListingBytes = 64 * 1024;
 bool NotKnown(DWORD error) {
     return error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED ||
            error == ERROR_INVALID_FUNCTION;
+}
+
+// The DOS path within an object name as Wine gives it ("\??\C:\..." or "\??\UNC\..."),
+// the name GetFinalPathNameByHandleW itself makes its result from there; nullopt for a name
+// in Windows' device namespace ("\Device\HarddiskVolume3\..."), which names no drive.
+std::optional<Text> DosPathIn(const Text& objectName) {
+    constexpr std::u16string_view kDos = u"\\??\\";
+    constexpr std::u16string_view kUnc = u"\\??\\UNC\\";
+    if (objectName.starts_with(kUnc)) return u"\\\\" + objectName.substr(kUnc.size());
+    if (!objectName.starts_with(kDos)) return std::nullopt;
+    Text path = objectName.substr(kDos.size());
+    const bool drive = path.size() >= 3 && path[1] == u':' && path[2] == u'\\';
+    return drive ? std::optional<Text>(std::move(path)) : std::nullopt;
 }
 
 bool IsOneName(const Text& name) {
@@ -63,6 +77,14 @@ std::optional<EntryInfo> Win32EntryHandle::Info() {
 }
 
 std::optional<Text> Win32EntryHandle::FinalPath() {
+    // Under Wine the object's name is the final path; elsewhere GetFinalPathNameByHandleW.
+    using ObjectNames = EntryHandleContext::ObjectNames;
+    if (context_->objectNames != ObjectNames::DevicePaths) {
+        const std::optional<Text> name = context_->nt.ObjectName(handle_.get());
+        std::optional<Text> path = name ? DosPathIn(*name) : std::nullopt;
+        if (name) context_->objectNames = path ? ObjectNames::DosPaths : ObjectNames::DevicePaths;
+        if (context_->objectNames == ObjectNames::DosPaths) return path;
+    }
     constexpr DWORD kFlags = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
     std::wstring buffer(MAX_PATH, L'\0');
     DWORD length = 0;
@@ -139,12 +161,32 @@ std::unique_ptr<EntryHandle> Win32EntryHandle::OpenChild(const Text& name, std::
     return std::make_unique<Win32EntryHandle>(std::move(child), context_);
 }
 
+std::unique_ptr<EntryHandle> Win32EntryHandle::OpenBelow(const Text& path, std::uint32_t rights) {
+    for (std::size_t start = 0;;) {
+        const std::size_t end = path.find(u'\\', start);
+        if (!IsOneName(path.substr(start, end == Text::npos ? Text::npos : end - start))) {
+            return nullptr;
+        }
+        if (end == Text::npos) break;
+        start = end + 1;
+    }
+    unique_handle entry = context_->nt.OpenRelative(handle_.get(), path, AccessFor(rights));
+    if (!entry) return nullptr;
+    return std::make_unique<Win32EntryHandle>(std::move(entry), context_);
+}
+
 bool Win32EntryHandle::SetAttributes(std::uint32_t attributes) {
     FILE_BASIC_INFO basic{};  // times of 0 stay as they are
     // Attributes of 0 would mean "unchanged" here; FILE_ATTRIBUTE_NORMAL alone clears them.
     basic.FileAttributes = attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
     return ::SetFileInformationByHandle(handle_.get(), FileBasicInfo, &basic, sizeof(basic)) !=
            FALSE;
+}
+
+bool Win32EntryHandle::MoveInto(EntryHandle& folder, const Text& name) {
+    auto* into = dynamic_cast<Win32EntryHandle*>(&folder);
+    if (into == nullptr || !IsOneName(name)) return false;
+    return context_->nt.MoveInto(handle_.get(), into->handle_.get(), name);
 }
 
 bool Win32EntryHandle::Delete() {

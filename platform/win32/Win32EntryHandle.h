@@ -17,6 +17,11 @@ namespace dustvale::win32 {
 struct EntryHandleContext {
     NtFileApi nt;
     bool posixDeletionRefused = false;
+    // How the system names an open entry's object: Wine by its DOS path ("\??\C:\..."),
+    // which is then the final path in one call at any length Wine can name, and which its
+    // GetFinalPathNameByHandleW fails to hold past MAX_PATH; Windows in its device
+    // namespace. Told by the first entry named.
+    enum class ObjectNames { Unknown, DosPaths, DevicePaths } objectNames = ObjectNames::Unknown;
 };
 
 class Win32EntryHandle final : public EntryHandle {
@@ -28,8 +33,10 @@ public:
     bool ReadDirectory(DirectoryEntry& entry) override;
     void RestartDirectory() override;
     std::unique_ptr<EntryHandle> OpenChild(const Text& name, std::uint32_t rights) override;
+    std::unique_ptr<EntryHandle> OpenBelow(const Text& path, std::uint32_t rights) override;
     bool SetAttributes(std::uint32_t attributes) override;
     bool Delete() override;
+    bool MoveInto(EntryHandle& folder, const Text& name) override;
 
 private:
     bool Fetch();  // the next batch of the listing into buffer_

@@ -504,6 +504,111 @@ TYPED_TEST_P(FileSystemContract, AHandleKeepsToItsEntryWhenAnotherTakesItsPlace)
     EXPECT_EQ(this->files.PathFileExists(held + u"\\moved.txt"), TypeParam::UnderWine());
 }
 
+// Paths beyond MAX_PATH: a final path names an entry at any length the system holds (Wine's
+// GetFinalPathNameByHandleW alone stops at 260 characters), and it opens again when spelt
+// with the "\\?\" prefix, or by its names below a folder.
+TYPED_TEST_P(FileSystemContract, AFinalPathNamesAnEntryBeyondMaxPath) {
+    const Text name(100, u'n');
+    std::vector<Text> folders{this->At(u"deep")};
+    for (int level = 0; level < 10; ++level) folders.push_back(folders.back() + u"\\" + name);
+    for (const Text& folder : folders) ASSERT_TRUE(this->fixture.MakeFolder(u"\\\\?\\" + folder));
+    const Text file = u"\\\\?\\" + folders.back() + u"\\file.txt";
+    ASSERT_TRUE(WriteFile(this->files, file, "x"));
+    std::unique_ptr<EntryHandle> scratch =
+        this->files.OpenEntry(this->scratch, rights::kListDirectory, LinkAtEnd::Opened);
+    ASSERT_TRUE(scratch);
+    const std::optional<Text> top = scratch->FinalPath();
+    ASSERT_TRUE(top);
+
+    // Opened through handles down the tree, as the cleaner walks.
+    std::unique_ptr<EntryHandle> folder = scratch->OpenChild(u"deep", rights::kListDirectory);
+    Text expected = *top + u"\\deep";
+    for (int level = 0; folder && level < 10; ++level) {
+        folder = folder->OpenChild(name, rights::kListDirectory);
+        expected += u"\\" + name;
+    }
+    ASSERT_TRUE(folder);
+    ASSERT_GT(expected.size(), 1000u);
+    EXPECT_EQ(folder->FinalPath(), expected);
+    std::unique_ptr<EntryHandle> byPath =
+        this->files.OpenEntry(u"\\\\?\\" + expected, 0, LinkAtEnd::Opened);
+    ASSERT_TRUE(byPath);
+    // Looked up by its names below a folder, as the cleaner checks a path before it acts.
+    std::unique_ptr<EntryHandle> below = scratch->OpenBelow(
+        expected.substr(top->size() + 1), 0);
+    ASSERT_TRUE(below);
+    const std::optional<EntryInfo> again = byPath->Info(), walked = folder->Info(),
+                                   lookedUp = below->Info();
+    ASSERT_TRUE(again && walked && lookedUp);
+    EXPECT_EQ(again->fileId, walked->fileId);
+    EXPECT_EQ(lookedUp->fileId, walked->fileId);
+    const Text refused[] = {u"deep\\..\\deep", u"deep\\\\" + name, u"\\deep", u"deep\\", u""};
+    for (const Text& path : refused) EXPECT_FALSE(scratch->OpenBelow(path, 0)) << Narrow(path);
+    {
+        std::unique_ptr<EntryHandle> inner =
+            folder->OpenChild(u"file.txt", rights::kWriteAttributes | rights::kDelete);
+        ASSERT_TRUE(inner);
+        EXPECT_EQ(inner->FinalPath(), expected + u"\\file.txt");
+        EXPECT_TRUE(inner->Delete());
+    }
+    EXPECT_FALSE(this->files.PathFileExists(file));
+    // Wine removes a folder only once the last handle on it has closed.
+    for (auto* open : {&scratch, &folder, &byPath, &below}) open->reset();
+    EXPECT_TRUE(RemoveTree(this->files, u"\\\\?\\" + this->At(u"deep")));
+}
+
+// A handle moves its entry into a folder given by its handle, never over another entry.
+// Windows moves the entry held, with the right to delete it; Wine what the path it took at
+// the opening leads to now, with any right.
+TYPED_TEST_P(FileSystemContract, AHandleMovesItsEntryIntoAnotherFolder) {
+    const Text held = this->At(u"held");
+    for (const Text name : {u"", u"\\a", u"\\a\\inner", u"\\a\\inner\\deeper", u"\\taken"})
+        ASSERT_TRUE(this->fixture.MakeFolder(held + name));
+    ASSERT_TRUE(WriteFile(this->files, held + u"\\a\\inner\\deeper\\file.txt", "x"));
+    std::unique_ptr<EntryHandle> top =
+        this->files.OpenEntry(held, rights::kListDirectory, LinkAtEnd::Opened);
+    ASSERT_TRUE(top);
+    const std::optional<Text> final = top->FinalPath();
+    ASSERT_TRUE(final);
+    std::unique_ptr<EntryHandle> a = top->OpenChild(u"a", rights::kListDirectory);
+    ASSERT_TRUE(a);
+    {
+        std::unique_ptr<EntryHandle> inner =
+            a->OpenChild(u"inner", rights::kListDirectory | rights::kDelete);
+        ASSERT_TRUE(inner);
+        EXPECT_FALSE(inner->MoveInto(*top, u"taken"));
+        EXPECT_FALSE(inner->MoveInto(*top, u"two\\names"));
+        std::unique_ptr<EntryHandle> deeper = inner->OpenChild(u"deeper", rights::kListDirectory);
+        ASSERT_TRUE(deeper);
+        EXPECT_FALSE(inner->MoveInto(*deeper, u"into itself"));
+        deeper.reset();
+        std::unique_ptr<EntryHandle> taken = top->OpenChild(u"taken", rights::kListDirectory);
+        ASSERT_TRUE(taken);
+        EXPECT_EQ(taken->MoveInto(*a, u"taken"), TypeParam::UnderWine());
+
+        EXPECT_TRUE(inner->MoveInto(*top, u"moved"));
+        EXPECT_EQ(inner->FinalPath(), *final + u"\\moved");
+        std::unique_ptr<EntryHandle> below = inner->OpenChild(u"deeper", rights::kListDirectory);
+        ASSERT_TRUE(below);
+        EXPECT_EQ(below->FinalPath(), *final + u"\\moved\\deeper");
+    }
+    EXPECT_TRUE(this->files.PathFileExists(held + u"\\moved\\deeper\\file.txt"));
+    EXPECT_FALSE(this->files.PathFileExists(held + u"\\a\\inner"));
+
+    // Another program renames the entry and puts a new one under its name.
+    std::unique_ptr<EntryHandle> moved = top->OpenChild(u"moved", rights::kDelete);
+    ASSERT_TRUE(moved);
+    ASSERT_TRUE(this->fixture.Rename(held + u"\\moved", held + u"\\renamed"));
+    ASSERT_TRUE(this->fixture.MakeFolder(held + u"\\moved"));
+    EXPECT_TRUE(moved->MoveInto(*a, u"back"));
+    EXPECT_EQ(moved->FinalPath(), *final + u"\\a\\back");
+    // Windows moved the entry held, Wine the new one.
+    const Text stays = TypeParam::UnderWine() ? u"renamed" : u"moved";
+    EXPECT_TRUE(this->files.PathFileExists(held + u"\\" + stays));
+    EXPECT_EQ(this->files.PathFileExists(held + u"\\a\\back\\deeper\\file.txt"),
+              !TypeParam::UnderWine());
+}
+
 REGISTER_TYPED_TEST_SUITE_P(FileSystemContract, BytesComeBackAsWritten, OutputTruncatesThenAppends,
                             OpenRefusesWhatCannotBeOpened, AttributesAreReportedAndSet,
                             NamesIgnoreCaseButKeepTheirOwn, PatternsMatchAsFindFirstFileDoes,
@@ -514,7 +619,9 @@ REGISTER_TYPED_TEST_SUITE_P(FileSystemContract, BytesComeBackAsWritten, OutputTr
                             PathsAreNormalised, AnEightDotThreeAliasNamesTheEntryToo,
                             AFinalPathNamesTheEntryItself, AFolderHandleListsAndOpensItsOwnEntries,
                             AHandleChangesAndDeletesItsEntryWithItsRights,
-                            AHandleKeepsToItsEntryWhenAnotherTakesItsPlace);
+                            AHandleKeepsToItsEntryWhenAnotherTakesItsPlace,
+                            AFinalPathNamesAnEntryBeyondMaxPath,
+                            AHandleMovesItsEntryIntoAnotherFolder);
 INSTANTIATE_TYPED_TEST_SUITE_P(Platform, FileSystemContract, PlatformUnderTest, PlatformName);
 
 }  // namespace

@@ -7,6 +7,7 @@ tests) holds a file open without sharing.
 """
 
 import os
+import stat
 import subprocess
 
 import harness
@@ -206,3 +207,56 @@ def write(path, data=None):
     os.makedirs(os.path.dirname(path), exist_ok=True)
     with open(path, "wb") as f:
         f.write(data if data is not None else os.path.basename(path).encode() + b"\n")
+
+
+# ---- trees deeper than a Unix path holds (4096 bytes): made and read through folder descriptors
+
+def make_chain(root, names, files=None, guarded=()):
+    """Creates the folders root/names[0]/names[1]/... however long the path, and in the folder at
+    each level listed in `files` (a dict level -> file name; level -1 is root itself) a file
+    holding its own name. At the levels in `guarded`, the file is made read-only and hidden,
+    the folder hidden and system, as Wine marks them. Returns the length of the deepest file's
+    path below root, as Windows counts it."""
+    files = files or {}
+    os.makedirs(root, exist_ok=True)
+    fd = os.open(root, os.O_RDONLY | os.O_DIRECTORY)
+    try:
+        _write_in(fd, files.get(-1), -1 in guarded)
+        for level, name in enumerate(names):
+            os.mkdir(name, dir_fd=fd)
+            inner = os.open(name, os.O_RDONLY | os.O_DIRECTORY, dir_fd=fd)
+            if level in guarded:
+                os.setxattr(inner, "user.DOSATTRIB", b"0x6")
+            os.close(fd)
+            fd = inner
+            _write_in(fd, files.get(level), level in guarded)
+    finally:
+        os.close(fd)
+    return sum(len(n) + 1 for n in names) + max((len(f) + 1 for f in files.values()), default=0)
+
+
+def _write_in(folder_fd, name, guarded):
+    if name is None:
+        return
+    fd = os.open(name, os.O_WRONLY | os.O_CREAT | os.O_EXCL, 0o644, dir_fd=folder_fd)
+    try:
+        os.write(fd, name.encode() + b"\n")
+        if guarded:
+            os.setxattr(fd, "user.DOSATTRIB", b"0x2")
+            os.fchmod(fd, 0o444)
+    finally:
+        os.close(fd)
+
+
+def deep_entries(root):
+    """Every entry under root at any depth, links not followed: {path below root: "folder",
+    "file" or "link"}."""
+    found = {}
+    for folder, dirs, files, folder_fd in os.fwalk(root):
+        below = os.path.relpath(folder, root)
+        for name in dirs + files:
+            kind = os.stat(name, dir_fd=folder_fd, follow_symlinks=False).st_mode
+            what = ("link" if stat.S_ISLNK(kind) else "folder" if stat.S_ISDIR(kind)
+                    else "file")
+            found[os.path.normpath(os.path.join(below, name))] = what
+    return found

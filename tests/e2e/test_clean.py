@@ -160,6 +160,18 @@ class CleanTest(unittest.TestCase):
             os.symlink(os.path.join(outside, "keep.txt"),
                        os.path.join(root, "sub", "deeper", "nested-link.txt"))
             os.symlink(os.path.join(outside, "empty"), os.path.join(root, "sub", "nested-empty"))
+            # Deeper than Wine can name (20 levels of 250 characters): there the clean moves
+            # folders up before it can tell a link from a file.
+            names = [f"{n:03d}" + "y" * 247 for n in range(20)]
+            temp_clean.make_chain(os.path.join(root, "deep"), names, {19: "plain.txt"})
+            deepest = os.open(os.path.join(root, "deep"), os.O_RDONLY)
+            for name in names:
+                inner = os.open(name, os.O_RDONLY, dir_fd=deepest)
+                os.close(deepest)
+                deepest = inner
+            os.symlink(os.path.join(outside, "keep.txt"), "deep-link.txt", dir_fd=deepest)
+            os.symlink(os.path.join(outside, "full"), "deep-full", dir_fd=deepest)
+            os.close(deepest)
             outside_before = temp_clean.snapshot(outside)
 
             s.choose_temp_files()
@@ -168,8 +180,43 @@ class CleanTest(unittest.TestCase):
             s.screenshot("done")
             self.assertFalse(os.path.exists(os.path.join(root, "plain.txt")))
             self.assertFalse(os.path.exists(os.path.join(root, "sub", "deeper", "plain.txt")))
+            left = temp_clean.deep_entries(root)
+            self.assertFalse([p for p in left if p.endswith("plain.txt")], sorted(left))
             self.assertEqual(temp_clean.snapshot(outside), outside_before)
             s.click_button(box, "OK")
+
+    def test_deep_trees_emptied(self):
+        # Wine's own temporary folder (so the walk over C:\users crosses the trees too) holds
+        # a tree of 300 levels and a path of 32,000 characters, 128 levels of 250-character
+        # names: Wine names and deletes nothing past a Unix path's 4096 bytes, so the clean
+        # moves folders up on the way. Guarded files and folders lie at every depth.
+        with temp_clean.CleanSession(self._testMethodName) as s:
+            s.wait_for_app()
+            harness.wait_until("an icon in the tray", s.tray_shows_icon, 30)
+            temp = f"C:\\users\\{s.user_name()}\\Temp"
+            root = s.unix_path(temp)
+            temp_clean.make_chain(
+                os.path.join(root, "300 levels"), ["d"] * 299,
+                {-1: "top.txt", 100: "a.txt", 200: "b.txt", 298: "bottom.txt"},
+                guarded={150, 298})
+            long_path = temp_clean.make_chain(
+                os.path.join(root, "long"), [f"{n:03d}" + "x" * 247 for n in range(128)],
+                {10: "a.txt", 20: "b.txt", 64: "c.txt", 127: "deepest.txt"},
+                guarded={20, 64, 127})
+            self.assertGreater(len(temp) + len("\\long") + long_path, 32000)
+            outside = os.path.join(s.root, "outside")
+            write(os.path.join(outside, "keep.txt"), b"outside the temporary folder\n")
+            outside_before = temp_clean.snapshot(outside)
+
+            s.choose_temp_files()
+            s.answer_question("OK")
+            box, took = s.wait_for_box(temp_clean.DONE, 120)
+            s.note(f"done box {took:.2f} s after OK")
+            s.screenshot("done")
+            self.assertEqual(temp_clean.deep_entries(root), {})
+            self.assertEqual(temp_clean.snapshot(outside), outside_before)
+            s.click_button(box, "OK")
+            self.assertTrue(s.is_running())
 
     def test_race_with_links_loses_nothing_outside(self):
         # Another program keeps swapping each of the 40 folders being emptied for a link to an

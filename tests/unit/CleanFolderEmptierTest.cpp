@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 
 #include "clean/FolderEmptier.h"
 #include "clean/FolderOpening.h"
@@ -221,6 +222,60 @@ TEST_F(CleanFolderEmptier, AFolderSwappedForALinkWhileMessagesRunKeepsItsTargets
     });
     Empty(u"C:\\T");
     EXPECT_TRUE(files().Exists(u"C:\\P"));
+}
+
+// Wine names no entry whose path is longer than it can hold, and deletes none (here 100
+// characters, in truth about 4,000): the folders above such entries move up into the emptied
+// folder, as often as the depth asks, and everything goes, read-only files included. Nothing
+// moves out of the emptied folder, and on Windows nothing moves at all.
+// Short names bring a folder to the very end of what Wine can name, where its full path no
+// longer opens.
+TEST_F(CleanFolderEmptier, ATreeTooDeepForWineToNameIsEmptiedByMovingItsFoldersUp) {
+    const struct {
+        bool wine;
+        Text name;
+    } cases[] = {{true, u"level-00"}, {true, u"d"}, {false, u"level-00"}};
+    for (const auto& c : cases) {
+        sim::SimWindows fresh;
+        auto& fs = fresh.files();
+        fs.UseWineHandles(c.wine);
+        fs.LimitWinePaths(100);
+        fs.AddFile(u"C:\\Outside\\keep.dat", "precious");
+        Text folder = u"C:\\T";
+        for (int level = 0; level < 60; ++level) {
+            folder += u"\\" + c.name;
+            fs.AddFile(folder + u"\\f", "x", level % 3 ? attr::kArchive : attr::kReadOnly);
+        }
+
+        EmptyIn(fresh.platform(), u"C:\\T");
+
+        const std::string what = (c.wine ? "Wine, names of " : "Windows, names of ") +
+                                 std::to_string(c.name.size());
+        EXPECT_EQ(fs.Tree(u"C:\\T"), std::vector<Text>{}) << what;
+        EXPECT_EQ(fs.OpenHandles(), 0u);
+        EXPECT_TRUE(fs.Exists(u"C:\\Outside\\keep.dat"));
+        for (const Text& moved : fs.Moves()) EXPECT_TRUE(moved.starts_with(u"C:\\T\\"));
+        EXPECT_EQ(fs.Moves().empty(), !c.wine) << what;
+    }
+}
+
+// A folder moves up once, and only from two levels down: what is still too deep to be named
+// then stays where it is, and the clean ends.
+TEST_F(CleanFolderEmptier, EntriesTooDeepEvenAfterAMoveStay) {
+    files().UseWineHandles(true);
+    files().LimitWinePaths(40);
+    const Text deep = u"C:\\T\\x\\y\\" + Text(50, u'z');
+    files().AddFile(deep + u"\\file.txt");
+    files().AddFile(u"C:\\T\\" + Text(50, u'w') + u"\\file.txt");
+
+    Empty(u"C:\\T");
+
+    ASSERT_EQ(files().Moves(), std::vector<Text>{u"C:\\T\\x\\y"});
+    const std::vector<Text> left = files().Tree(u"C:\\T");
+    EXPECT_EQ(left.size(), 5u);
+    EXPECT_FALSE(files().Exists(u"C:\\T\\x"));
+    EXPECT_TRUE(files().Exists(u"C:\\T\\" + Text(50, u'w') + u"\\file.txt"));
+    EXPECT_EQ(files().OpenHandles(), 0u);
 }
 
 TEST_F(CleanFolderEmptier, LooseFilesGoButSubFoldersAndLinksStay) {
