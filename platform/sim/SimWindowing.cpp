@@ -52,6 +52,7 @@ Hwnd SimWindowing::CreateWindow(WindowKind kind, Hwnd parent, MessageHandler* ha
     w.kind = kind;
     w.parent = parent;
     w.proc = kDefaultProc;
+    w.className = kProgramWindowClass;
     windows_[h] = w;
     // As the program's window class does on Windows: WM_NCCREATE goes to the default procedure,
     // which takes the window's first text from the record, and binds the handler, which hears
@@ -146,6 +147,26 @@ Hwnd SimWindowing::FindWindow(const Text& className) {
     return 0;
 }
 
+std::int32_t SimWindowing::RegisterWindowMessage(const Text& name) {
+    constexpr std::size_t kLongestAtomName = 255;
+    constexpr std::int32_t kLastRegisteredMessage = 0xFFFF;
+    if (name.empty() || name.size() > kLongestAtomName) return 0;
+    Text key = name;
+    for (char16_t& c : key) c = AsciiUpper(c);
+    if (const auto found = registeredMessages_.find(key); found != registeredMessages_.end())
+        return found->second;
+    if (nextRegisteredMessage_ > kLastRegisteredMessage) return 0;
+    registeredMessages_[key] = nextRegisteredMessage_;
+    return nextRegisteredMessage_++;
+}
+
+bool SimWindowing::AllowMessageFromLowerIntegrity(Hwnd hwnd, std::int32_t message) {
+    const auto it = windows_.find(hwnd);
+    if (it == windows_.end()) return false;
+    it->second.allowedFromLowerIntegrity.push_back(message);
+    return true;
+}
+
 bool SimWindowing::PostMessage(Hwnd hwnd, std::int32_t message, WParam wParam, LParam lParam) {
     // hwnd 0 posts to the thread's own queue; no window procedure ever sees it.
     if (hwnd != 0 && !Exists(hwnd)) return false;
@@ -208,6 +229,27 @@ Text SimWindowing::GetClassName(Hwnd hwnd) {
     auto it = windows_.find(hwnd);
     if (it == windows_.end()) return {};
     return it->second.className.substr(0, 255);
+}
+
+std::vector<Hwnd> SimWindowing::FindWindows(const Text& className) {
+    // Top-level windows in z-order: the newest (highest handle) on top.
+    std::vector<Hwnd> found;
+    for (auto it = windows_.rbegin(); it != windows_.rend(); ++it)
+        if (it->second.kind != WindowKind::Child && SameClassName(it->second.className, className))
+            found.push_back(it->first);
+    return found;
+}
+
+Text SimWindowing::DesktopName() { return desktopName_; }
+
+void SimWindowing::SetDesktopName(const Text& name) { desktopName_ = name; }
+
+bool SimWindowing::AllowsFromLowerIntegrity(Hwnd hwnd, std::int32_t message) const {
+    const auto it = windows_.find(hwnd);
+    return it != windows_.end() &&
+           std::find(it->second.allowedFromLowerIntegrity.begin(),
+                     it->second.allowedFromLowerIntegrity.end(),
+                     message) != it->second.allowedFromLowerIntegrity.end();
 }
 
 Hwnd SimWindowing::CreateForeignWindow(const Text& className, const Text& text,

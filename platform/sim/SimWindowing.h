@@ -32,6 +32,9 @@ public:
     std::uint32_t SetTimer(Hwnd hwnd, std::uint32_t id, std::uint32_t periodMs) override;
     bool KillTimer(Hwnd hwnd, std::uint32_t id) override;
     Hwnd FindWindow(const Text& className) override;
+    // Names are case-insensitive atoms of at most 255 characters.
+    std::int32_t RegisterWindowMessage(const Text& name) override;
+    bool AllowMessageFromLowerIntegrity(Hwnd hwnd, std::int32_t message) override;
     bool SetForegroundWindow(Hwnd hwnd) override;
     bool MoveWindow(Hwnd hwnd, Point topLeftPixels) override;
     bool PostMessage(Hwnd hwnd, std::int32_t message, WParam wParam, LParam lParam) override;
@@ -41,7 +44,10 @@ public:
     Point GetCursorPos() override;
     Hwnd GetDesktopWindow() override;
     Hwnd GetWindow(Hwnd hwnd, WindowRelation relation) override;
+    // Every window that CreateWindow makes has the class kProgramWindowClass.
     Text GetClassName(Hwnd hwnd) override;
+    std::vector<Hwnd> FindWindows(const Text& className) override;
+    Text DesktopName() override;  // "Default" unless set
     Text SendGetText(Hwnd hwnd, std::int32_t bufferChars) override;
     std::int32_t RunMessageLoop() override;
     void PostQuitMessage(std::int32_t exitCode) override;
@@ -103,6 +109,9 @@ public:
     void Hang(Hwnd hwnd);
 
     void SetCursorPos(Point p);
+    void SetDesktopName(const Text& name);
+    // Whether the window lets `message` through from processes of lower integrity.
+    bool AllowsFromLowerIntegrity(Hwnd hwnd, std::int32_t message) const;
     void SetScreenDpi(std::int32_t dpi);
 
     // Makes the next n SubclassWindow / SetTimer calls fail.
@@ -138,6 +147,7 @@ private:
         bool destroying = false;  // hearing WM_DESTROY
         bool subclassed = false;  // one subclass at a time, as on the Win32 side
         bool hung = false;        // another program's window that no longer answers
+        std::vector<std::int32_t> allowedFromLowerIntegrity;
     };
     struct Posted {
         Hwnd hwnd;
@@ -184,10 +194,13 @@ private:
     std::uint64_t nextOrder_ = 0;
     std::vector<Action> actions_;
     Hwnd taskbar_ = 0;
+    std::map<Text, std::int32_t> registeredMessages_;  // keyed by the upper-case name
+    std::int32_t nextRegisteredMessage_ = 0xC000;
     Hwnd foreground_ = 0;
     std::vector<Hwnd> foregroundCalls_;
     std::map<Hwnd, std::vector<SystemMessage>> systemMessages_;
     Point cursor_{0, 0};
+    Text desktopName_ = u"Default";
     std::int32_t dpi_ = 96;
     int failSubclass_ = 0;
     int failSetTimer_ = 0;

@@ -26,6 +26,8 @@ public:
     std::uint32_t SetTimer(Hwnd hwnd, std::uint32_t id, std::uint32_t periodMs) override;
     bool KillTimer(Hwnd hwnd, std::uint32_t id) override;
     Hwnd FindWindow(const Text& className) override;
+    std::int32_t RegisterWindowMessage(const Text& name) override;
+    bool AllowMessageFromLowerIntegrity(Hwnd hwnd, std::int32_t message) override;
     bool SetForegroundWindow(Hwnd hwnd) override;
     bool MoveWindow(Hwnd hwnd, Point topLeftPixels) override;
     bool PostMessage(Hwnd hwnd, std::int32_t message, WParam wParam, LParam lParam) override;
@@ -36,6 +38,8 @@ public:
     Hwnd GetDesktopWindow() override;
     Hwnd GetWindow(Hwnd hwnd, WindowRelation relation) override;
     Text GetClassName(Hwnd hwnd) override;
+    std::vector<Hwnd> FindWindows(const Text& className) override;
+    Text DesktopName() override;
     Text SendGetText(Hwnd hwnd, std::int32_t bufferChars) override;
     void SetWindowText(Hwnd hwnd, const Text& text) override;
     std::int32_t RunMessageLoop() override;

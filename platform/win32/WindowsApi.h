@@ -20,6 +20,7 @@
 #endif
 
 #include <windows.h>
+#include <sddl.h>
 #include <shellapi.h>
 #include <shlobj.h>
 #include <shlwapi.h>
@@ -40,6 +41,7 @@
 #undef OpenFileMapping
 #undef PathFileExists
 #undef PostMessage
+#undef RegisterWindowMessage
 #undef RemoveDirectory
 #undef SendMessage
 #undef SetFileAttributes
