@@ -3,18 +3,25 @@
 #include "app/CommonControlsStartup.h"
 #include "app/OptionsDialog.h"
 #include "app/ProgramWindows.h"
+#include "app/SingleInstance.h"
 #include "app/TrayApplication.h"
 #include "common/NumberedFiles.h"
 
 namespace dustvale {
 
 std::int32_t RunApplication(Platform& platform) {
+    // Before anything a user or a file could see: a second start asks the running one for its
+    // balloon and ends here.
+    SingleInstance instance(platform);
+    if (!instance.Claim()) return 0;
+
     NumberedFiles files(platform.files);
     ProgramWindows programWindows(platform.windows);
     CommonControlsStartup initialization(StartupContext{platform, files, programWindows});
     SingleOptionsDialog options(platform, programWindows, files, initialization);
 
     TrayApplication app(platform, programWindows, files, initialization, options);
+    app.WhenClosed([&instance] { instance.Release(); });
     if (programWindows.Count() == 0) {
         return 1;  // the main window could not load: nothing would ever end the loop
     }

@@ -3,8 +3,10 @@
 #include <exception>
 #include <optional>
 #include <stdexcept>
+#include <utility>
 
 #include "app/OptionsDialogOpener.h"
+#include "app/SingleInstance.h"
 #include "app/SizeLine.h"
 #include "app/TempCleanReport.h"
 #include "app/WindowStartup.h"
@@ -25,6 +27,9 @@ constexpr std::uint32_t kMonitorTimerId = 1;
 constexpr std::uint32_t kMonitorIntervalMs = 1000;
 // Posted by the Recycle Bin worker each time it ends a request.
 constexpr std::int32_t kRecycleBinDoneMessage = msg::kApp + 1;
+// Posted to itself when another start asked for the balloon, which is shown once that start
+// has its answer.
+constexpr std::int32_t kShowAlreadyRunningMessage = msg::kApp + 2;
 
 // The hidden window is parked off-screen; the distance is in twips, as the dialogs are laid out.
 constexpr std::int32_t kOffScreenTwips = -1000;
@@ -40,6 +45,10 @@ const Text kCCleanerPaths[] = {
 };
 
 const Text kRecycleBinFolderArgument = u"/root,::{645FF040-5081-101B-9F08-00AA002F954E}";
+
+const Text kAlreadyRunningText = u"Dustvale is already running.";
+constexpr std::int32_t kInformationBalloon = 1;  // NIIF_INFO
+constexpr std::int32_t kAlreadyRunningBalloonMs = 10000;
 
 const Text kRecentFilesDone = u"The Recent Files list has been cleaned.";
 const Text kTempFilesQuestion =
@@ -74,6 +83,12 @@ TrayApplication::TrayApplication(Platform& platform, ProgramWindows& programWind
                            platform_.windows.CreateWindow(WindowKind::HiddenOwner, 0, this));
     if (!window_) {
         return;  // without its window nothing can load: it never counts as open
+    }
+    // Another start of the program finds this window and asks it for the balloon, also when
+    // this one runs elevated and it does not.
+    alreadyRunningMessage_ = RegisterAlreadyRunningMessage(platform_);
+    if (alreadyRunningMessage_ != 0) {
+        platform_.windows.AllowMessageFromLowerIntegrity(window_.get(), alreadyRunningMessage_);
     }
     trayWindow_ = UniqueWindow(platform_.windows, platform_.windows.CreateWindow(
                                                       WindowKind::Child, window_.get(), nullptr));
@@ -195,6 +210,7 @@ void TrayApplication::Close() {
     monitorTimer_->Stop();
     // The icon goes with the window even when the process is about to end at once.
     if (trayIcon_->IsRegistered()) trayIcon_->RemoveIcon();
+    if (whenClosed_) std::exchange(whenClosed_, nullptr)();
     programWindows_.Remove(*this);
 }
 
@@ -291,6 +307,11 @@ void TrayApplication::Exit() {
     Close();
 }
 
+void TrayApplication::ShowAlreadyRunning() {
+    trayIcon_->ShowBalloon(kApplicationTitle, kAlreadyRunningText, kInformationBalloon,
+                           kAlreadyRunningBalloonMs);
+}
+
 LResult TrayApplication::HandleMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
                                        LParam lParam) noexcept {
     // Nothing may leave a window procedure: a failed tick is skipped, the next one comes.
@@ -318,6 +339,16 @@ LResult TrayApplication::HandleMessage(Hwnd hwnd, std::int32_t message, WParam w
             // Asked to close from outside (the user never sees the window): it closes as the
             // program's windows do, rather than losing its window under the tray icon.
             Close();
+            return 0;
+        }
+        if (alreadyRunningMessage_ != 0 && message == alreadyRunningMessage_) {
+            // A window that has closed does not answer: the new start waits and takes over.
+            if (!open_) return 0;
+            platform_.windows.PostMessage(window_.get(), kShowAlreadyRunningMessage, 0, 0);
+            return kAlreadyRunningAnswer;
+        }
+        if (message == kShowAlreadyRunningMessage) {
+            if (open_) ShowAlreadyRunning();
             return 0;
         }
         return platform_.windows.DefWindowProc(hwnd, message, wParam, lParam);

@@ -5,6 +5,7 @@
 // runs the menu's commands. The user never sees its window.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -61,6 +62,9 @@ public:
     // one of its own handlers (a menu command, a message box).
     void Close() override;
     bool IsOpen() const { return open_; }
+    // Runs once the window has closed and the icon is gone: a new start of the program may
+    // then take over.
+    void WhenClosed(std::function<void()> closed) { whenClosed_ = std::move(closed); }
 
     Hwnd Window() const { return window_.get(); }
     const MenuTree& Menu() const { return menu_; }
@@ -94,6 +98,8 @@ private:
     void StartCCleaner();
     void ShowAbout();
     void Exit();
+    // Another start of the program on this desktop asked for this one: the balloon says so.
+    void ShowAlreadyRunning();
 
     LResult HandleMessage(Hwnd hwnd, std::int32_t message, WParam wParam,
                           LParam lParam) noexcept override;
@@ -126,6 +132,8 @@ private:
 
     bool open_ = false;
     bool menuOpen_ = false;
+    std::int32_t alreadyRunningMessage_ = 0;  // registered: 0 when the system gave none
+    std::function<void()> whenClosed_;
 };
 
 }  // namespace dustvale

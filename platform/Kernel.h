@@ -51,6 +51,10 @@ public:
     // The current user's profile folder as the system reports it (SHGetFolderPathW with
     // CSIDL_PROFILE), without a final backslash; nullopt when the system cannot tell.
     virtual std::optional<Text> UserProfileFolder() = 0;
+    // The signed-in user's security identifier in its text form ("S-1-5-21-..."), read from
+    // the process's token: the same for an elevated and a normal process of that user.
+    // nullopt when the system cannot tell.
+    virtual std::optional<Text> UserSid() = 0;
     // GetVersionExW with the extended record; nullopt when the call fails.
     virtual std::optional<OsVersion> GetVersion() = 0;
 
@@ -74,7 +78,8 @@ public:
     // failure.
     virtual KernelHandle CreateMutex(const Text& name) = 0;
     // WaitForSingleObject on a mutex: true when the thread now owns it (also when its
-    // previous owner ended without releasing it), false after `timeoutMs` or on failure.
+    // previous owner ended without releasing it), false after `timeoutMs` or on failure. A
+    // mutex owned by a process that has ended is never left owned: the next wait takes it.
     virtual bool WaitForMutex(KernelHandle mutex, std::uint32_t timeoutMs) = 0;
     virtual void ReleaseMutex(KernelHandle mutex) = 0;
     virtual void CloseHandle(KernelHandle handle) = 0;

@@ -3,6 +3,7 @@
 // Windows, window procedures, timers and the message loop (user32).
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/Types.h"
 
@@ -27,6 +28,10 @@ enum class WindowKind {
     HiddenOwner,  // top-level, never shown, no taskbar button: owns menus, timers and tray icons
     Child,        // a child of `parent`, as a user control's own window
 };
+
+// The class of every window the program creates: another process of the program finds them by
+// it on its desktop.
+inline constexpr char16_t kProgramWindowClass[] = u"DustvaleWindow";
 
 // GetWindow's relations (GW_HWNDNEXT, GW_CHILD).
 enum class WindowRelation : std::uint32_t { Next = 2, FirstChild = 5 };
@@ -96,6 +101,12 @@ public:
     virtual Hwnd GetWindow(Hwnd hwnd, WindowRelation relation) = 0;
     // GetClassNameW with a buffer of 256 characters; empty on failure.
     virtual Text GetClassName(Hwnd hwnd) = 0;
+    // The top-level windows of a class (its name in any letter case) on the caller's desktop,
+    // from the top of the z-order, as EnumWindows lists them at the time of the call.
+    virtual std::vector<Hwnd> FindWindows(const Text& className) = 0;
+    // The name of the caller's desktop ("Default" on an ordinary Windows log-on), from
+    // GetUserObjectInformationW(GetThreadDesktop, UOI_NAME); empty when the system cannot tell.
+    virtual Text DesktopName() = 0;
     // SendMessageW WM_GETTEXT with a buffer of `bufferChars` characters, NUL-filled before the
     // call, with SendMessage's time-out: the whole buffer afterwards (at most bufferChars - 1
     // characters of the text, then NULs). Empty when bufferChars is not positive.

@@ -196,13 +196,28 @@ KernelHandle SimKernel::CreateMutex(const Text& name) {
     return NewKernelHandle({true, name, false});
 }
 
-bool SimKernel::WaitForMutex(KernelHandle mutex, std::uint32_t /*timeoutMs*/) {
+bool SimKernel::TakeMutex(KernelHandle mutex) {
     SimSession::Mutex* found = MutexOf(mutex);
     if (found == nullptr) return false;
     if (found->owner != nullptr && found->owner != this) return false;
     found->owner = this;
     ++found->ownedTimes;
     return true;
+}
+
+bool SimKernel::WaitForMutex(KernelHandle mutex, std::uint32_t timeoutMs) {
+    if (TakeMutex(mutex)) return true;
+    if (MutexOf(mutex) == nullptr || !LetOthersRun || clock_ == nullptr) return false;
+    // The owner lets go at some moment of the wait: looked at in steps of this length.
+    constexpr std::uint32_t kStepMs = 10;
+    const std::uint64_t end = clock_->Now() + timeoutMs;
+    while (clock_->Now() < end) {
+        const std::uint64_t before = clock_->Now();
+        LetOthersRun(static_cast<std::uint32_t>(std::min<std::uint64_t>(kStepMs, end - before)));
+        if (TakeMutex(mutex)) return true;
+        if (clock_->Now() <= before) break;  // time no longer passes: nothing will change
+    }
+    return false;
 }
 
 void SimKernel::ReleaseMutex(KernelHandle mutex) {
@@ -264,6 +279,10 @@ bool SimKernel::OwnsMutex(const Text& name) const {
 void SimKernel::FailNextCreateFileMapping(int n) { failCreateMapping_ = n; }
 
 void SimKernel::FailNextMapView(int n) { failMapView_ = n; }
+
+std::optional<Text> SimKernel::UserSid() { return userSid_; }
+
+void SimKernel::SetUserSid(std::optional<Text> sid) { userSid_ = std::move(sid); }
 
 void SimKernel::SetUserProfileFolder(std::optional<Text> path) {
     userProfileFolder_ = std::move(path);

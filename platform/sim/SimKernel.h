@@ -48,6 +48,7 @@ public:
     std::optional<Text> GetTempPath() override;
     std::optional<Text> GetEnvironmentVariable(const Text& name) override;
     std::optional<Text> UserProfileFolder() override;  // default C:\Users\Bob
+    std::optional<Text> UserSid() override;            // Bob's, unless set
     std::optional<OsVersion> GetVersion() override;
     std::string ToAnsi(const Text& text) override;  // Windows-1252; others become '?'
     Text FromAnsi(std::string_view bytes) override;
@@ -58,8 +59,9 @@ public:
     bool ReadMapping(KernelHandle mapping, std::span<std::byte> bytes) override;
     bool WriteMapping(KernelHandle mapping, std::span<const std::byte> bytes) override;
     KernelHandle CreateMutex(const Text& name) override;
-    // One thread per process: a mutex owned by another process is never released during
-    // the wait, which fails at once.
+    // A mutex owned by another process: the wait lasts until that process lets go of it or
+    // ends, or until the time-out, while the rest of the machine runs (LetOthersRun). Without
+    // LetOthersRun nothing else can happen meanwhile, and the wait fails at once.
     bool WaitForMutex(KernelHandle mutex, std::uint32_t timeoutMs) override;
     void ReleaseMutex(KernelHandle mutex) override;
     void CloseHandle(KernelHandle handle) override;
@@ -74,6 +76,7 @@ public:
     void SetTempPath(std::optional<Text> path);
     void SetEnvironmentVariable(const Text& name, std::optional<Text> value);
     void SetUserProfileFolder(std::optional<Text> path);
+    void SetUserSid(std::optional<Text> sid);
     void SetVersion(std::optional<OsVersion> version);
     // An elevated process: the system then keeps the shell's broadcasts away from its windows
     // unless they let them through (SimWindowing asks here).
@@ -94,6 +97,9 @@ public:
     // Runs each time a view of a block is mapped, before the copy (to act in the middle of
     // an update, as another process could).
     std::function<void()> OnMapView;
+    // Lets `ms` of virtual time pass for the other processes while this one waits (SimWindows
+    // points it at its desktop: their timers, messages and scripted actions run).
+    std::function<void(std::uint32_t ms)> LetOthersRun;
 
 private:
     const SimClock* clock_;
@@ -105,6 +111,7 @@ private:
     std::optional<std::uint32_t> exitCode_;
     std::optional<Text> userProfileFolder_ = Text(u"C:\\Users\\Bob");
     bool elevated_ = false;
+    std::optional<Text> userSid_ = Text(u"S-1-5-21-3623811015-3361044348-30300820-1013");
 
     struct KernelObject {
         bool isMutex = false;
@@ -114,6 +121,8 @@ private:
     KernelHandle NewKernelHandle(KernelObject object);
     SimSession::Block* BlockOf(KernelHandle mapping);
     SimSession::Mutex* MutexOf(KernelHandle mutex);
+    // Takes the mutex when no other process owns it.
+    bool TakeMutex(KernelHandle mutex);
 
     std::shared_ptr<SimSession> session_ = std::make_shared<SimSession>();
     std::map<KernelHandle, KernelObject> kernelHandles_;

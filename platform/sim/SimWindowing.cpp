@@ -60,6 +60,7 @@ Hwnd SimWindowing::CreateWindow(WindowKind kind, Hwnd parent, MessageHandler* ha
     w.kind = kind;
     w.parent = parent;
     w.proc = kDefaultProc;
+    w.className = kProgramWindowClass;
     windows_[h] = w;
     // As the program's window class does on Windows: WM_NCCREATE goes to the default procedure,
     // which takes the window's first text from the record, and binds the handler, which hears
@@ -178,11 +179,7 @@ void SimWindowing::BroadcastFromShell(std::int32_t message) {
     const bool elevated = ProcessElevated && ProcessElevated();
     for (const auto& [h, w] : windows_) {
         if (w.kind == WindowKind::Child || h == taskbar_ || w.destroying) continue;
-        if (elevated && std::find(w.allowedFromLowerIntegrity.begin(),
-                                  w.allowedFromLowerIntegrity.end(),
-                                  message) == w.allowedFromLowerIntegrity.end()) {
-            continue;
-        }
+        if (elevated && !AllowsFromLowerIntegrity(h, message)) continue;
         queue_.push_back(Posted{h, message, 0, 0});
     }
 }
@@ -249,6 +246,27 @@ Text SimWindowing::GetClassName(Hwnd hwnd) {
     auto it = windows_.find(hwnd);
     if (it == windows_.end()) return {};
     return it->second.className.substr(0, 255);
+}
+
+std::vector<Hwnd> SimWindowing::FindWindows(const Text& className) {
+    // Top-level windows in z-order: the newest (highest handle) on top.
+    std::vector<Hwnd> found;
+    for (auto it = windows_.rbegin(); it != windows_.rend(); ++it)
+        if (it->second.kind != WindowKind::Child && SameClassName(it->second.className, className))
+            found.push_back(it->first);
+    return found;
+}
+
+Text SimWindowing::DesktopName() { return desktopName_; }
+
+void SimWindowing::SetDesktopName(const Text& name) { desktopName_ = name; }
+
+bool SimWindowing::AllowsFromLowerIntegrity(Hwnd hwnd, std::int32_t message) const {
+    const auto it = windows_.find(hwnd);
+    return it != windows_.end() &&
+           std::find(it->second.allowedFromLowerIntegrity.begin(),
+                     it->second.allowedFromLowerIntegrity.end(),
+                     message) != it->second.allowedFromLowerIntegrity.end();
 }
 
 Hwnd SimWindowing::CreateForeignWindow(const Text& className, const Text& text,

@@ -47,7 +47,10 @@ public:
     Point GetCursorPos() override;
     Hwnd GetDesktopWindow() override;
     Hwnd GetWindow(Hwnd hwnd, WindowRelation relation) override;
+    // Every window that CreateWindow makes has the class kProgramWindowClass.
     Text GetClassName(Hwnd hwnd) override;
+    std::vector<Hwnd> FindWindows(const Text& className) override;
+    Text DesktopName() override;  // "Default" unless set
     Text SendGetText(Hwnd hwnd, std::int32_t bufferChars) override;
     std::int32_t RunMessageLoop() override;
     void PostQuitMessage(std::int32_t exitCode) override;
@@ -114,6 +117,9 @@ public:
     void Hang(Hwnd hwnd);
 
     void SetCursorPos(Point p);
+    void SetDesktopName(const Text& name);
+    // Whether the window lets `message` through from processes of lower integrity.
+    bool AllowsFromLowerIntegrity(Hwnd hwnd, std::int32_t message) const;
     // The desktop as the user logged on at this scaling: the system's DPI, and the main
     // monitor's.
     void SetScreenDpi(std::int32_t dpi);
@@ -229,6 +235,7 @@ private:
     std::vector<Hwnd> foregroundCalls_;
     std::map<Hwnd, std::vector<SystemMessage>> systemMessages_;
     Point cursor_{0, 0};
+    Text desktopName_ = u"Default";
     std::int32_t dpi_ = 96;
     struct Monitor {
         Rect bounds;

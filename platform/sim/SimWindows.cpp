@@ -20,6 +20,8 @@ SimWindows::SimWindows()
     windows_->OnTaskbarCreated = [shell = shell_.get()] { shell->ForgetIcons(); };
     windows_->OnTaskbarDestroyed = [shell = shell_.get()] { shell->ForgetIcons(); };
     windows_->ProcessElevated = [kernel = kernel_.get()] { return kernel->RunsElevated(); };
+    // While this process waits for another, the rest of the machine goes on.
+    kernel_->LetOthersRun = [this](std::uint32_t ms) { Advance(ms); };
 
     const Text executable = kernel_->ModuleFileName();
     files_->AddFile(executable, "MZ");
@@ -37,6 +39,17 @@ SimWindows::~SimWindows() {
 
 Platform SimWindows::platform() {
     return Platform{*shell_, *windows_, *files_, *kernel_, *ui_, *registry_, *commonControls_, *dialogs_};
+}
+
+std::unique_ptr<SimKernel> SimWindows::StartOtherProcess() {
+    auto process = std::make_unique<SimKernel>(clock_.get());
+    process->JoinSession(*kernel_);
+    process->LetOthersRun = [this](std::uint32_t ms) { Advance(ms); };
+    return process;
+}
+
+Platform SimWindows::platform(SimKernel& process) {
+    return Platform{*shell_, *windows_, *files_, process, *ui_, *registry_, *commonControls_, *dialogs_};
 }
 
 SimClock& SimWindows::clock() { return *clock_; }

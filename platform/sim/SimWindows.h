@@ -48,6 +48,15 @@ public:
 
     Platform platform();
 
+    // Another process of the same user on this machine and desktop: a kernel of its own (its
+    // handles, its exit), sharing this one's named kernel objects. It runs with
+    // platform(process): this machine's desktop, shell, disk and registry. One thread serves
+    // both in the simulation, so a message sent to the other process's window is handled at
+    // once; while one waits for a mutex the other owns, virtual time passes on the desktop.
+    // The process must end (be destroyed) before this SimWindows.
+    std::unique_ptr<SimKernel> StartOtherProcess();
+    Platform platform(SimKernel& process);
+
     SimClock& clock();
     SimWindowing& windows();
     SimShell& shell();

@@ -60,12 +60,14 @@ private:
 namespace detail {
 inline void ReleaseScreenDc(HDC dc) noexcept { ::ReleaseDC(nullptr, dc); }
 inline void ReleaseVirtualMemory(void* address) noexcept { ::VirtualFree(address, 0, MEM_RELEASE); }
+inline void FreeLocalText(wchar_t* text) noexcept { ::LocalFree(text); }
 }  // namespace detail
 
 using unique_handle = unique_any<HANDLE, &::CloseHandle>;  // processes, threads, mappings
 using unique_file = unique_any<HANDLE, &::CloseHandle, MinusOneIsInvalid>;  // CreateFileW
 using unique_find = unique_any<HANDLE, &::FindClose, MinusOneIsInvalid>;    // FindFirstFileW
 using unique_hicon = unique_any<HICON, &::DestroyIcon>;
+using unique_local_text = unique_any<wchar_t*, &detail::FreeLocalText>;  // a text LocalAlloc gave
 using unique_hmenu = unique_any<HMENU, &::DestroyMenu>;
 using unique_hkey = unique_any<HKEY, &::RegCloseKey>;
 using unique_screen_dc = unique_any<HDC, &detail::ReleaseScreenDc>;  // GetDC(nullptr)

@@ -1,6 +1,7 @@
 #include "platform/win32/Win32Kernel.h"
 
 #include <cstring>
+#include <vector>
 
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32Convert.h"
@@ -76,6 +77,25 @@ std::optional<Text> Win32Kernel::UserProfileFolder() {
         return std::nullopt;
     }
     return FromWide(buffer);
+}
+
+std::optional<Text> Win32Kernel::UserSid() {
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return std::nullopt;
+    const unique_handle ownedToken(token);
+    DWORD size = 0;
+    ::GetTokenInformation(ownedToken.get(), TokenUser, nullptr, 0, &size);
+    if (size == 0) return std::nullopt;
+    // A TOKEN_USER with its SID behind it; held in pointer-sized units for its alignment.
+    std::vector<void*> record((size + sizeof(void*) - 1) / sizeof(void*));
+    if (!::GetTokenInformation(ownedToken.get(), TokenUser, record.data(), size, &size)) {
+        return std::nullopt;
+    }
+    const auto* user = reinterpret_cast<const TOKEN_USER*>(record.data());
+    wchar_t* text = nullptr;
+    if (!::ConvertSidToStringSidW(user->User.Sid, &text)) return std::nullopt;
+    const unique_local_text ownedText(text);
+    return FromWide(ownedText.get());
 }
 
 std::optional<OsVersion> Win32Kernel::GetVersion() {

@@ -15,6 +15,7 @@ public:
     std::optional<Text> GetTempPath() override;
     std::optional<Text> GetEnvironmentVariable(const Text& name) override;
     std::optional<Text> UserProfileFolder() override;
+    std::optional<Text> UserSid() override;
     std::optional<OsVersion> GetVersion() override;
     std::string ToAnsi(const Text& text) override;
     Text FromAnsi(std::string_view bytes) override;

@@ -1,6 +1,7 @@
 #include "platform/win32/Win32Windowing.h"
 
 #include <string>
+#include <vector>
 
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32Convert.h"
@@ -205,6 +206,45 @@ Text Win32Windowing::GetClassName(Hwnd hwnd) {
     wchar_t name[256] = {};
     const int length = ::GetClassNameW(ToHwnd(hwnd), name, 256);
     return length > 0 ? FromWide(name, static_cast<std::size_t>(length)) : Text{};
+}
+
+namespace {
+// A search of the desktop's top-level windows by class name.
+struct ClassSearch {
+    const Text& className;
+    std::vector<Hwnd> found;
+};
+
+BOOL CALLBACK CollectWindowOfClass(HWND window, LPARAM lParam) {
+    auto& search = *reinterpret_cast<ClassSearch*>(lParam);
+    wchar_t name[256] = {};
+    const int length = ::GetClassNameW(window, name, 256);
+    // Class names ignore letter case, as FindWindowW does.
+    if (length > 0 && ::CompareStringOrdinal(name, length, Wide(search.className),
+                                             static_cast<int>(search.className.size()),
+                                             TRUE) == CSTR_EQUAL) {
+        search.found.push_back(FromHwnd(window));
+    }
+    return TRUE;
+}
+}  // namespace
+
+std::vector<Hwnd> Win32Windowing::FindWindows(const Text& className) {
+    // EnumWindows takes its list of the desktop's windows first, so that windows made or
+    // destroyed meanwhile cannot send the walk round in circles, as a GetWindow walk may.
+    ClassSearch search{className, {}};
+    ::EnumWindows(CollectWindowOfClass, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+Text Win32Windowing::DesktopName() {
+    // The thread's desktop handle belongs to the system: it is not closed.
+    const HDESK desktop = ::GetThreadDesktop(::GetCurrentThreadId());
+    if (desktop == nullptr) return {};
+    wchar_t name[256] = {};
+    DWORD needed = 0;
+    if (!::GetUserObjectInformationW(desktop, UOI_NAME, name, sizeof(name), &needed)) return {};
+    return FromWide(name);
 }
 
 Text Win32Windowing::SendGetText(Hwnd hwnd, std::int32_t bufferChars) {

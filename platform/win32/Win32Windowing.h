@@ -41,6 +41,8 @@ public:
     Hwnd GetDesktopWindow() override;
     Hwnd GetWindow(Hwnd hwnd, WindowRelation relation) override;
     Text GetClassName(Hwnd hwnd) override;
+    std::vector<Hwnd> FindWindows(const Text& className) override;
+    Text DesktopName() override;
     Text SendGetText(Hwnd hwnd, std::int32_t bufferChars) override;
     void SetWindowText(Hwnd hwnd, const Text& text) override;
     std::int32_t RunMessageLoop() override;

@@ -20,6 +20,7 @@
 #endif
 
 #include <windows.h>
+#include <sddl.h>
 #include <shellapi.h>
 #include <shlobj.h>
 #include <shlwapi.h>
