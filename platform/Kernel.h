@@ -40,6 +40,8 @@ public:
     virtual Architecture ExecutableArchitecture() = 0;
     // GetTickCount64: milliseconds since the system started, for measuring how long things take.
     virtual std::uint64_t TickCount() = 0;
+    // GetSystemTimeAsFileTime: the time of day, UTC, in 100-nanosecond steps since 1601.
+    virtual std::int64_t SystemTime() = 0;
     // GetTempPathW: the path as reported (final backslash included); nullopt when the call
     // fails or reports a length above 260.
     virtual std::optional<Text> GetTempPath() = 0;

@@ -45,6 +45,11 @@ Architecture SimKernel::ExecutableArchitecture() { return architecture_; }
 
 std::uint64_t SimKernel::TickCount() { return clock_ != nullptr ? clock_->Now() : 0; }
 
+std::int64_t SimKernel::SystemTime() {
+    constexpr std::int64_t kStepsPerMs = 10'000;
+    return systemTimeAtStart_ + static_cast<std::int64_t>(TickCount()) * kStepsPerMs;
+}
+
 std::optional<Text> SimKernel::GetTempPath() {
     if (tempPath_ && tempPath_->size() > kMaxPath) return std::nullopt;
     return tempPath_;

@@ -11,6 +11,7 @@ public:
     Text ModuleFileName() override;
     Architecture ExecutableArchitecture() override;
     std::uint64_t TickCount() override;
+    std::int64_t SystemTime() override;
     std::optional<Text> GetTempPath() override;
     std::optional<Text> GetEnvironmentVariable(const Text& name) override;
     std::optional<Text> UserProfileFolder() override;
