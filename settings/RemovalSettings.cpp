@@ -169,7 +169,7 @@ std::string RemovalSettingsFile::Render(const RemovalSettings& settings) const {
     return out;
 }
 
-bool RemovalSettingsFile::Save(Platform& platform, NumberedFiles& files, const Text& appFolder,
+bool RemovalSettingsFile::Save(NumberedFiles& files, const Text& appFolder,
                                const RemovalSettings& settings) {
     const std::string bytes = Render(settings);
     ScopedFile file{files, kFileNumber, RemovalSettingsPath(appFolder), FileMode::Output};

@@ -57,8 +57,7 @@ public:
     // Writes `settings`: the known keys' lines take the new values in place, missing keys are
     // added at the end, every other line stays. False when the file could not be written;
     // the lines kept then are those of the file as it was.
-    bool Save(Platform& platform, NumberedFiles& files, const Text& appFolder,
-              const RemovalSettings& settings);
+    bool Save(NumberedFiles& files, const Text& appFolder, const RemovalSettings& settings);
     // The bytes Save writes.
     std::string Render(const RemovalSettings& settings) const;
 

@@ -1,5 +1,7 @@
 #include "platform/win32/Win32RecycleBinItems.h"
 
+#include "platform/win32/WindowsApi.h"
+
 #include <knownfolders.h>
 #include <shlguid.h>
 #include <shobjidl.h>

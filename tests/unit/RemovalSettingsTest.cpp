@@ -73,13 +73,13 @@ TEST(RemovalSettings, TheFileBesideTheProgramIsReadAndAFailedWriteIsTold) {
     EXPECT_TRUE(file.Settings().askBeforeEmptying);
     RemovalSettings settings = file.Settings();
     settings.keepBinUnderSize = true;
-    ASSERT_TRUE(file.Save(platform, files, folder, settings));
+    ASSERT_TRUE(file.Save(files, folder, settings));
     EXPECT_EQ(RemovalSettingsFile::Load(platform, files, folder).Settings(), settings);
     EXPECT_EQ(sim.files().Contents(path).value().substr(0, 12), "Theme=dark\r\n");
 
     sim.files().SetFileAttributes(path, attr::kReadOnly);
     settings.keepBinUnderSize = false;
-    EXPECT_FALSE(file.Save(platform, files, folder, settings));
+    EXPECT_FALSE(file.Save(files, folder, settings));
     EXPECT_TRUE(RemovalSettingsFile::Load(platform, files, folder).Settings().keepBinUnderSize);
     EXPECT_EQ(sim.files().OpenFiles(), 0u);
 }
