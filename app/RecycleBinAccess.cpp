@@ -51,4 +51,16 @@ RecycleBinWork ShellRecycleBin::EmptyEveryBin(Hwnd owner) {
     };
 }
 
+RecycleBinWork ShellRecycleBin::RemoveItems(RecycleBinTask task, RecycleBinItemChooser choose) {
+    return [&shell = shell_, task, choose = std::move(choose)] {
+        RecycleBinResult result;
+        result.task = task;
+        const std::optional<std::uint64_t> removed = shell.RemoveRecycleBinItems(choose);
+        constexpr std::int32_t kFailed = static_cast<std::int32_t>(0x80004005);  // E_FAIL
+        result.status = removed ? 0 : kFailed;
+        result.removed = removed.value_or(0);
+        return result;
+    };
+}
+
 }  // namespace dustvale

@@ -16,6 +16,9 @@ public:
     virtual RecycleBinWork CountEveryBin() = 0;
     // Work that empties every drive's bin: no question, no progress window, no sound.
     virtual RecycleBinWork EmptyEveryBin(Hwnd owner) = 0;
+    // Work that removes for good, one by one, the items `choose` picks among those the bins
+    // hold when it runs; its result tells how many went.
+    virtual RecycleBinWork RemoveItems(RecycleBinTask task, RecycleBinItemChooser choose) = 0;
 };
 
 // The bins as Windows keeps them, through the shell.
@@ -25,6 +28,7 @@ public:
 
     RecycleBinWork CountEveryBin() override;
     RecycleBinWork EmptyEveryBin(Hwnd owner) override;
+    RecycleBinWork RemoveItems(RecycleBinTask task, RecycleBinItemChooser choose) override;
 
 private:
     Shell& shell_;

@@ -33,10 +33,16 @@ void RecycleBinMonitor::StartWorker() {
     worker_ = shell_.StartRecycleBinWorker(window_, doneMessage_);
 }
 
+bool RecycleBinMonitor::EmptyingUnderWay() const {
+    return std::any_of(changes_.begin(), changes_.end(), [](const ChangeInFlight& change) {
+        return change.task == RecycleBinTask::Empty;
+    });
+}
+
 void RecycleBinMonitor::GiveUpWorker(std::uint64_t now) {
     worker_.reset();
     queryUnderWay_ = false;
-    emptyingUnderWay_ = false;
+    changes_.clear();
     pauseAfterHang_ = pauseAfterHang_ == 0
                           ? kFirstPauseAfterHangMs
                           : std::min(2 * pauseAfterHang_, kLongestPauseAfterHangMs);
@@ -46,12 +52,14 @@ void RecycleBinMonitor::GiveUpWorker(std::uint64_t now) {
 
 void RecycleBinMonitor::OnTick() {
     const std::uint64_t now = kernel_.TickCount();
+    // A request waiting behind another is not hanging: only the one the worker runs is timed,
+    // from when the one before it ended.
     const bool queryHangs = queryUnderWay_ && now - queryStartedAt_ >= kGiveUpAfterMs;
-    const bool emptyingHangs = emptyingUnderWay_ && now - emptyingStartedAt_ >= kGiveUpAfterMs;
-    if (queryHangs || emptyingHangs) GiveUpWorker(now);
-    // While the bin is being emptied a query would wait behind the emptying and tell nothing
+    const bool changeHangs = !changes_.empty() && now - changes_.front().askedAt >= kGiveUpAfterMs;
+    if (queryHangs || changeHangs) GiveUpWorker(now);
+    // While the bin is being changed a query would wait behind the change and tell nothing
     // new; the next tick after it asks.
-    if (queryUnderWay_ || emptyingUnderWay_) return;
+    if (queryUnderWay_ || !changes_.empty()) return;
     if (now < nextQueryAt_) return;
     queryUnderWay_ = true;
     queryOutdated_ = false;
@@ -63,14 +71,17 @@ void RecycleBinMonitor::OnRequestsDone() {
     for (const RecycleBinResult& result : worker_->TakeResults()) {
         const std::uint64_t now = kernel_.TickCount();
         pauseAfterHang_ = 0;  // the shell answers again
-        if (result.task == RecycleBinTask::Empty) {
-            // The bin has changed: the next tick asks, however long the last query took. Its
-            // status is not looked at; a bin that still holds items shows them then.
-            emptyingUnderWay_ = false;
+        if (result.task != RecycleBinTask::Query) {
+            // The bin has changed: the next tick asks, however long the last query took. An
+            // emptying's status is not looked at; a bin that still holds items shows them then.
+            if (!changes_.empty()) changes_.pop_front();
+            if (!changes_.empty()) changes_.front().askedAt = now;
             nextQueryAt_ = now;
+            if (result.task != RecycleBinTask::Empty) listener_.OnRemoved(result.task, result.removed);
             continue;
         }
         queryUnderWay_ = false;
+        if (!changes_.empty()) changes_.front().askedAt = now;
         // Figures from before an emptying would show items that are gone and could ask for
         // another emptying: the next query tells.
         if (queryOutdated_) continue;
@@ -85,11 +96,21 @@ void RecycleBinMonitor::OnRequestsDone() {
 }
 
 void RecycleBinMonitor::Empty() {
-    if (emptyingUnderWay_) return;
-    emptyingUnderWay_ = true;
-    emptyingStartedAt_ = kernel_.TickCount();
+    if (EmptyingUnderWay()) return;
+    Change(RecycleBinTask::Empty, bin_.EmptyEveryBin(window_));
+}
+
+bool RecycleBinMonitor::Remove(RecycleBinTask task, RecycleBinItemChooser choose) {
+    if (!changes_.empty()) return false;
+    Change(task, bin_.RemoveItems(task, std::move(choose)));
+    return true;
+}
+
+void RecycleBinMonitor::Change(RecycleBinTask task, RecycleBinWork work) {
+    // Timed from now, and again from the end of whatever the worker runs before it.
+    changes_.push_back(ChangeInFlight{task, kernel_.TickCount()});
     queryOutdated_ = queryUnderWay_;
-    worker_->Run(RecycleBinTask::Empty, bin_.EmptyEveryBin(window_));
+    worker_->Run(task, std::move(work));
 }
 
 }  // namespace dustvale

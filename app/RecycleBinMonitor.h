@@ -9,6 +9,7 @@
 // counting, and the tray keeps the last figures until it does.
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 
 #include "app/RecycleBinAccess.h"
@@ -30,6 +31,8 @@ public:
         // Figures of a query that began after every emptying asked for so far. A failed query
         // gives zero for both: an empty bin.
         virtual void OnFigures(const RecycleBinFigures& figures) = 0;
+        // A removal of items by a rule ended, having taken `removed` items.
+        virtual void OnRemoved(RecycleBinTask task, std::uint64_t removed) = 0;
 
     protected:
         ~Listener() = default;
@@ -48,11 +51,18 @@ public:
     // Empties the Recycle Bins of all drives: no question, no progress window, no sound. Asked
     // again while an emptying runs, it does nothing more.
     void Empty();
+    // Removes the items `choose` picks when the worker gets to it (see RecycleBinAccess), unless
+    // the bin is being changed already: false then, and nothing is asked for.
+    bool Remove(RecycleBinTask task, RecycleBinItemChooser choose);
 
     bool QueryUnderWay() const { return queryUnderWay_; }
-    bool EmptyingUnderWay() const { return emptyingUnderWay_; }
+    bool EmptyingUnderWay() const;
+    // An emptying or a removal asked for and not ended yet.
+    bool ChangeUnderWay() const { return !changes_.empty(); }
 
 private:
+    // Gives the worker a request that changes the bin.
+    void Change(RecycleBinTask task, RecycleBinWork work);
     void StartWorker();
     // The worker and what it was doing are dropped; a fresh one counts again after a pause
     // that grows while requests keep hanging, so that a shell that never answers does not
@@ -71,8 +81,11 @@ private:
     bool queryOutdated_ = false;  // the query under way began before the emptying asked since
     std::uint64_t queryStartedAt_ = 0;
     std::uint64_t nextQueryAt_ = 0;  // tick count before which no query starts
-    bool emptyingUnderWay_ = false;
-    std::uint64_t emptyingStartedAt_ = 0;
+    struct ChangeInFlight {
+        RecycleBinTask task;
+        std::uint64_t askedAt;
+    };
+    std::deque<ChangeInFlight> changes_;  // in the order the worker runs them
     std::uint64_t pauseAfterHang_ = 0;  // grows with each hang in a row
 };
 

@@ -17,10 +17,14 @@ Text Digits(std::uint64_t value) {
 
 }  // namespace
 
+Text FormatCount(std::uint64_t count) { return Digits(count); }
+
+Text FormatSize(std::uint64_t size) {
+    return size < kMegabyte ? Digits(size) + u" bytes" : Digits(size / kMegabyte) + u" Mb";
+}
+
 Text FormatSizeLine(std::uint64_t size, std::uint64_t items) {
-    const Text amount = size < kMegabyte ? Digits(size) + u" bytes. ("
-                                         : Digits(size / kMegabyte) + u" Mb. (";
-    return amount + Digits(items) + u" items)";
+    return FormatSize(size) + u". (" + Digits(items) + u" items)";
 }
 
 Text FormatTooltip(std::uint64_t items) {

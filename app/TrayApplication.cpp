@@ -34,6 +34,10 @@ constexpr std::int32_t kShowAlreadyRunningMessage = msg::kApp + 2;
 // The hidden window is parked off-screen; the distance is in twips, as the dialogs are laid out.
 constexpr std::int32_t kOffScreenTwips = -1000;
 
+// The balloon that tells of an automatic removal: information, 10 seconds.
+constexpr std::int32_t kBalloonInformation = 1;
+constexpr std::int32_t kRemovalBalloonMs = 10'000;
+
 const Text kFullIconFile = u"\\full.ico";
 const Text kEmptyIconFile = u"\\empty.ico";
 
@@ -104,6 +108,7 @@ TrayApplication::TrayApplication(Platform& platform, ProgramWindows& programWind
     RecycleBinMonitor::Listener& figuresListener = *this;
     monitor_ = std::make_unique<RecycleBinMonitor>(platform_, recycleBin_, window_.get(),
                                                    kRecycleBinDoneMessage, figuresListener);
+    automaticRemoval_ = std::make_unique<AutomaticRemoval>(platform_.kernel, *monitor_);
     monitorTimer_ = std::make_unique<WindowTimer>(platform_.windows, window_.get(), kMonitorTimerId,
                                                   kMonitorIntervalMs);
     monitorTimer_->Start();
@@ -147,6 +152,7 @@ void TrayApplication::Load() {
     trayIcon_->AddIcon();
 
     autoEmpty_.Set(LoadAutoClean(platform_, files_, appFolder));
+    automaticRemoval_->Use(RemovalSettingsFile::Load(platform_, files_, appFolder).Settings());
 
     MenuNode& ccleaner = menu_.Item("ccleaner");
     ccleaner.visible = CCleanerPath().has_value();
@@ -166,7 +172,8 @@ void TrayApplication::OnFigures(const RecycleBinFigures& figures) {
         ShowPicture(emptyPicture_);
         trayIcon_->SetTooltip(kApplicationTitle);
     }
-    AutoEmpty(figures.items);
+    lastFigures_ = figures;
+    if (!AutoEmpty(figures.items)) automaticRemoval_->OnFigures(figures);
 }
 
 void TrayApplication::ShowPicture(const PictureHolder& holder) {
@@ -184,7 +191,14 @@ void TrayApplication::RefreshTrayPictures() {
     ShowPicture(*shownPicture_);
 }
 
-void TrayApplication::AutoEmpty(std::uint64_t items) {
+void TrayApplication::OnRemoved(RecycleBinTask task, std::uint64_t removed) {
+    if (const std::optional<Text> report = automaticRemoval_->Report(task, removed)) {
+        trayIcon_->ShowBalloon(kApplicationTitle, *report, kBalloonInformation,
+                               kRemovalBalloonMs);
+    }
+}
+
+bool TrayApplication::AutoEmpty(std::uint64_t items) {
     const std::uint64_t now = platform_.kernel.TickCount();
     if (autoEmpty_.Value() != pacedSetting_) {
         autoEmptyPacing_.Reset();
@@ -196,7 +210,21 @@ void TrayApplication::AutoEmpty(std::uint64_t items) {
     if (items >= 1 && autoEmpty_.Due(items) && autoEmptyPacing_.MayEmpty(now)) {
         autoEmptyPacing_.Emptying(items, now);
         monitor_->Empty();
+        return true;
     }
+    return false;
+}
+
+void TrayApplication::EmptyOnRequest() {
+    if (automaticRemoval_->Settings().askBeforeEmptying) {
+        const Text question = u"Permanently delete these " + FormatCount(lastFigures_.items) +
+                              u" items (" + FormatSize(lastFigures_.bytes) + u")?";
+        const std::int32_t answer = ShowMessageBox(
+            question, mb::kYesNo | mb::kIconWarning | mb::kDefaultButton2, kApplicationTitle);
+        // Exit while the question was open: nothing more is done.
+        if (answer != mb::kIdYes || !open_) return;
+    }
+    EmptyRecycleBin();
 }
 
 void TrayApplication::EmptyRecycleBin() {
@@ -255,7 +283,7 @@ void TrayApplication::RunCommand(MenuCommand command) {
         case MenuCommand::SizeLine:
             return;
         case MenuCommand::EmptyBin:
-            return EmptyRecycleBin();
+            return EmptyOnRequest();
         case MenuCommand::OpenBin:
             return OpenRecycleBin();
         case MenuCommand::RecentFiles:

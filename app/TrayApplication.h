@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "app/AutoEmptyPacing.h"
+#include "app/AutomaticRemoval.h"
 #include "app/MenuTree.h"
 #include "app/PictureHolder.h"
 #include "app/ProgramWindows.h"
@@ -79,9 +80,15 @@ private:
     void Load();
     void OnMonitorTick();
     void ShowPicture(const PictureHolder& holder);
-    // A query's figures: the size line, the picture, the tooltip and the auto-empty decision.
+    // A query's figures: the size line, the picture, the tooltip, the auto-empty decision and
+    // the rules of automatic removal.
     void OnFigures(const RecycleBinFigures& figures) override;
-    void AutoEmpty(std::uint64_t items);
+    // An automatic removal ended: a balloon says what went, if the user asked for it.
+    void OnRemoved(RecycleBinTask task, std::uint64_t removed) override;
+    // True when an automatic emptying was asked for.
+    bool AutoEmpty(std::uint64_t items);
+    // The menu's Empty, after the question when the user asked for one.
+    void EmptyOnRequest();
 
     // The tray icon's events: the release of a mouse button opens the menu at the cursor,
     // the keyboard's selection and context menu open it at the icon.
@@ -126,6 +133,8 @@ private:
     ShellRecycleBin recycleBin_;
     std::unique_ptr<RecycleBinMonitor> monitor_;
     AutoEmptyPacing autoEmptyPacing_;
+    std::unique_ptr<AutomaticRemoval> automaticRemoval_;
+    RecycleBinFigures lastFigures_;  // of the last count, for the question before Empty
     Text pacedSetting_;  // the auto-empty setting the pacing has seen
     TempFolderCleaner cleaner_;
     AutoEmptySetting autoEmpty_;

@@ -43,6 +43,8 @@ public:
     // Whether the process runs elevated (its token's TokenElevation); false where the system
     // cannot tell.
     virtual bool RunsElevated() = 0;
+    // GetSystemTimeAsFileTime: the time of day, UTC, in 100-nanosecond steps since 1601.
+    virtual std::int64_t SystemTime() = 0;
     // GetTempPathW: the path as reported (final backslash included); nullopt when the call
     // fails or reports a length above 260.
     virtual std::optional<Text> GetTempPath() = 0;

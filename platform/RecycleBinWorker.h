@@ -13,13 +13,19 @@
 
 namespace dustvale {
 
-enum class RecycleBinTask { Query, Empty };
+enum class RecycleBinTask {
+    Query,
+    Empty,
+    RemoveOld,       // the items deleted longer ago than some days
+    RemoveOverSize,  // the oldest items, while the bin holds more than some megabytes
+};
 
 // What the worker did for one request.
 struct RecycleBinResult {
     RecycleBinTask task = RecycleBinTask::Query;
-    std::int32_t status = 0;  // an HRESULT
-    RecycleBinInfo info;      // a query's figures; all zero when it failed
+    std::int32_t status = 0;    // an HRESULT
+    RecycleBinInfo info;        // a query's figures; all zero when it failed
+    std::uint64_t removed = 0;  // the items a removal took
 };
 
 // A request's work, run on the worker's thread. It may go on after the worker is given up (a

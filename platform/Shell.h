@@ -3,9 +3,12 @@
 // The Windows shell (shell32) as the program uses it: tray icons, the Recycle Bin, starting
 // Explorer and other programs, and the recent-documents list.
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "platform/NotifyIconRecord.h"
 #include "platform/Types.h"
@@ -29,6 +32,21 @@ constexpr std::uint32_t kNoSound = 0x4;
 
 constexpr std::int32_t kShowNormal = 1;  // SW_SHOWNORMAL
 
+// 100-nanosecond steps since 1601, UTC, as FILETIME counts time.
+using FileTime = std::int64_t;
+inline constexpr FileTime kFileTimePerDay = 864'000'000'000;
+
+// One item of the Recycle Bin, as the shell lists it.
+struct RecycleBinItem {
+    Text name;  // as the Recycle Bin shows it
+    std::uint64_t bytes = 0;
+    std::optional<FileTime> deletedAt;  // nothing when the shell does not tell
+};
+
+// Picks, among the items a bin holds now, those to remove: their indexes.
+using RecycleBinItemChooser =
+    std::function<std::vector<std::size_t>(const std::vector<RecycleBinItem>&)>;
+
 class Shell {
 public:
     virtual ~Shell() = default;
@@ -51,8 +69,15 @@ public:
     virtual std::int32_t EmptyRecycleBin(Hwnd owner, const std::optional<Text>& root,
                                          std::uint32_t flags) = 0;
 
-    // A thread of its own for the two calls above, which reports each request's end by
-    // posting `doneMessage` to `window` (see RecycleBinWorker).
+    // Lists the items of every drive's bin, lets `choose` pick among them, and deletes the
+    // chosen ones for good through the shell, with no question, progress window or sound, on
+    // the very items listed. The number deleted; nullopt when the bin cannot be listed.
+    // Callable from any thread with COM started.
+    virtual std::optional<std::uint64_t> RemoveRecycleBinItems(
+        const RecycleBinItemChooser& choose) = 0;
+
+    // A thread of its own for the calls above, which reports each request's end by posting
+    // `doneMessage` to `window` (see RecycleBinWorker).
     virtual std::unique_ptr<RecycleBinWorker> StartRecycleBinWorker(Hwnd window,
                                                                     std::int32_t doneMessage) = 0;
 

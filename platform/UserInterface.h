@@ -16,10 +16,14 @@ namespace dustvale {
 namespace mb {
 constexpr std::uint32_t kOk = 0x00;
 constexpr std::uint32_t kOkCancel = 0x01;
+constexpr std::uint32_t kYesNo = 0x04;
+constexpr std::uint32_t kDefaultButton2 = 0x100;
 constexpr std::uint32_t kIconWarning = 0x30;
 constexpr std::uint32_t kIconInformation = 0x40;
 constexpr std::int32_t kIdOk = 1;
 constexpr std::int32_t kIdCancel = 2;
+constexpr std::int32_t kIdYes = 6;
+constexpr std::int32_t kIdNo = 7;
 }  // namespace mb
 
 // One item of a pop-up menu. An item with children opens a sub-menu; a separator has no

@@ -49,6 +49,11 @@ bool SimKernel::RunsElevated() { return elevated_; }
 
 void SimKernel::SetElevated(bool elevated) { elevated_ = elevated; }
 
+std::int64_t SimKernel::SystemTime() {
+    constexpr std::int64_t kStepsPerMs = 10'000;
+    return systemTimeAtStart_ + static_cast<std::int64_t>(TickCount()) * kStepsPerMs;
+}
+
 std::optional<Text> SimKernel::GetTempPath() {
     if (tempPath_ && tempPath_->size() > kMaxPath) return std::nullopt;
     return tempPath_;

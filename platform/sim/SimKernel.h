@@ -45,6 +45,10 @@ public:
     Architecture ExecutableArchitecture() override;  // X86 unless set
     std::uint64_t TickCount() override;              // the virtual clock
     bool RunsElevated() override;                    // false unless set
+    // The time of day: 9 December 2026, midnight UTC, when the simulated machine started, moved
+    // on with the virtual clock; SetSystemTime moves the start.
+    std::int64_t SystemTime() override;
+    void SetSystemTime(std::int64_t atStart) { systemTimeAtStart_ = atStart; }
     std::optional<Text> GetTempPath() override;
     std::optional<Text> GetEnvironmentVariable(const Text& name) override;
     std::optional<Text> UserProfileFolder() override;  // default C:\Users\Bob
@@ -103,6 +107,7 @@ public:
 
 private:
     const SimClock* clock_;
+    std::int64_t systemTimeAtStart_ = 134'412'480'000'000'000;
     Text moduleFileName_;
     Architecture architecture_ = Architecture::X86;
     std::optional<Text> tempPath_;

@@ -68,8 +68,9 @@ private:
 
 }  // namespace
 
-SimShell::SimShell(const SimClock& clock, SimWindowing& windows, SimFileSystem& files)
-    : clock_(clock), windows_(windows), files_(files) {}
+SimShell::SimShell(const SimClock& clock, SimWindowing& windows, SimFileSystem& files,
+                   Kernel& kernel)
+    : clock_(clock), windows_(windows), files_(files), kernel_(kernel) {}
 
 std::unique_ptr<RecycleBinWorker> SimShell::StartRecycleBinWorker(Hwnd window,
                                                                   std::int32_t doneMessage) {
@@ -212,20 +213,22 @@ std::int32_t SimShell::QueryRecycleBin(const Text& root, RecycleBinInfo& info) {
     ++queryCount_;
     if (failQueries_ || (root.empty() && failAllDrivesQueries_)) return kFail;
     if (info.cbSize != kQueryInfoSize) return kInvalidArg;
-    Bin total;
+    std::uint64_t items = 0;
+    std::uint64_t bytes = 0;
+    const auto add = [&](const Bin& bin) {
+        items += bin.items.size();
+        bytes += bin.bytes;
+    };
     if (root.empty()) {
-        for (const auto& [letter, bin] : bins_) {
-            total.items += bin.items;
-            total.bytes += bin.bytes;
-        }
+        for (const auto& [letter, bin] : bins_) add(bin);
     } else {
         char16_t drive = DriveOf(root);
         if (drive == 0 || !files_.HasDrive(drive)) return kPathNotFound;
         auto it = bins_.find(drive);
-        if (it != bins_.end()) total = it->second;
+        if (it != bins_.end()) add(it->second);
     }
-    info.i64Size = total.bytes;
-    info.i64NumItems = total.items;
+    info.i64Size = bytes;
+    info.i64NumItems = items;
     return kOk;
 }
 
@@ -234,11 +237,11 @@ std::int32_t SimShell::EmptyRecycleBin(Hwnd owner, const std::optional<Text>& ro
     std::uint64_t removed = 0;
     bool refused = false;
     const auto empty = [&](Bin& bin) {
-        if (bin.unremovable && bin.items > 0) {
+        if (bin.unremovable && !bin.items.empty()) {
             refused = true;
             return;
         }
-        removed += std::exchange(bin.items, 0);
+        removed += std::exchange(bin.items, {}).size();
         bin.bytes = 0;
     };
     if (!root || root->empty()) {
@@ -364,14 +367,51 @@ void SimShell::RefuseAddsFor(std::uint64_t ms) { refuseAddsUntil_ = clock_.Now()
 void SimShell::TimeOutNextAdd(int n) { timeOutAdd_ = n; }
 
 void SimShell::AddToRecycleBin(char16_t drive, std::uint64_t bytes) {
+    AddToRecycleBin(drive, bytes, kernel_.SystemTime());
+}
+
+void SimShell::AddToRecycleBin(char16_t drive, std::uint64_t bytes, FileTime deletedAt,
+                               bool dated) {
     Bin& bin = bins_[Upper(drive)];
-    ++bin.items;
+    RecycleBinItem item;
+    item.name = u"item" + Text(1, Upper(drive));
+    for (const char c : std::to_string(++itemsAdded_)) item.name += static_cast<char16_t>(c);
+    item.bytes = bytes;
+    if (dated) item.deletedAt = deletedAt;
+    bin.items.push_back(std::move(item));
     bin.bytes += bytes;
+}
+
+std::vector<RecycleBinItem> SimShell::RecycleBinContents() const {
+    std::vector<RecycleBinItem> all;
+    for (const auto& [letter, bin] : bins_) all.insert(all.end(), bin.items.begin(), bin.items.end());
+    return all;
+}
+
+std::optional<std::uint64_t> SimShell::RemoveRecycleBinItems(const RecycleBinItemChooser& choose) {
+    ++removeItemsCalls_;
+    if (failItemListing_) return std::nullopt;
+    const std::vector<RecycleBinItem> listed = RecycleBinContents();
+    std::vector<Text> chosen;
+    for (const std::size_t index : choose(listed)) {
+        if (index < listed.size()) chosen.push_back(listed[index].name);
+    }
+    std::uint64_t removed = 0;
+    for (auto& [letter, bin] : bins_) {
+        if (bin.unremovable) continue;
+        std::erase_if(bin.items, [&](const RecycleBinItem& item) {
+            if (std::find(chosen.begin(), chosen.end(), item.name) == chosen.end()) return false;
+            bin.bytes -= item.bytes;
+            ++removed;
+            return true;
+        });
+    }
+    return removed;
 }
 
 std::uint64_t SimShell::RecycleBinItems(char16_t drive) const {
     auto it = bins_.find(Upper(drive));
-    return it == bins_.end() ? 0 : it->second.items;
+    return it == bins_.end() ? 0 : it->second.items.size();
 }
 
 std::uint64_t SimShell::RecycleBinBytes(char16_t drive) const {

@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/Kernel.h"
 #include "platform/RecycleBinWorker.h"
 #include "platform/Shell.h"
 #include "platform/sim/SimClock.h"
@@ -20,7 +21,8 @@ namespace dustvale::sim {
 
 class SimShell final : public Shell {
 public:
-    SimShell(const SimClock& clock, SimWindowing& windows, SimFileSystem& files);
+    // Items put into a bin are dated by `kernel`'s time of day.
+    SimShell(const SimClock& clock, SimWindowing& windows, SimFileSystem& files, Kernel& kernel);
 
     // Shell
     bool NotifyIcon(NotifyMessage message, const NotifyIconRecord& record) override;
@@ -30,6 +32,8 @@ public:
     std::int32_t QueryRecycleBin(const Text& root, RecycleBinInfo& info) override;
     std::int32_t EmptyRecycleBin(Hwnd owner, const std::optional<Text>& root,
                                  std::uint32_t flags) override;
+    std::optional<std::uint64_t> RemoveRecycleBinItems(
+        const RecycleBinItemChooser& choose) override;
     std::unique_ptr<RecycleBinWorker> StartRecycleBinWorker(Hwnd window,
                                                             std::int32_t doneMessage) override;
     std::intptr_t ShellExecute(Hwnd owner, const Text& verb, const Text& file,
@@ -102,7 +106,16 @@ public:
     // fails with HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND). Emptying bins that are already
     // empty answers E_UNEXPECTED, as Windows does.
     // Puts an item of `bytes` into the bin of drive `drive` (a letter).
+    // Puts an item of `bytes` into the bin of drive `drive` (a letter), deleted now, or at
+    // `deletedAt`; `dated` false: an item whose deletion date the shell cannot tell.
     void AddToRecycleBin(char16_t drive, std::uint64_t bytes);
+    void AddToRecycleBin(char16_t drive, std::uint64_t bytes, FileTime deletedAt,
+                         bool dated = true);
+    // The items of every bin, in the order they were put in (the shell's listing order).
+    std::vector<RecycleBinItem> RecycleBinContents() const;
+    int RemoveItemsCalls() const { return removeItemsCalls_; }
+    // The listing of items fails, as when the shell cannot reach a drive.
+    void FailItemListing(bool fail) { failItemListing_ = fail; }
     std::uint64_t RecycleBinItems(char16_t drive) const;
     std::uint64_t RecycleBinBytes(char16_t drive) const;
     void FailQueries(bool fail);  // the query then returns an error and fills nothing
@@ -169,8 +182,8 @@ public:
 
 private:
     struct Bin {
-        std::uint64_t items = 0;
-        std::uint64_t bytes = 0;
+        std::vector<RecycleBinItem> items;
+        std::uint64_t bytes = 0;  // of the items, kept up to date
         bool unremovable = false;
     };
     bool Apply(NotifyMessage message, const NotifyIconRecord& record);
@@ -193,6 +206,10 @@ private:
     int timeOutAdd_ = 0;
     std::optional<std::pair<Hwnd, std::uint32_t>> focusedIcon_;
     std::map<char16_t, Bin> bins_;
+    Kernel& kernel_;
+    std::uint64_t itemsAdded_ = 0;
+    int removeItemsCalls_ = 0;
+    bool failItemListing_ = false;
     bool failQueries_ = false;
     bool failAllDrivesQueries_ = false;
     std::uint32_t queryCount_ = 0;

@@ -15,7 +15,7 @@ SimWindows::SimWindows()
       files_(std::make_unique<SimFileSystem>()),
       kernel_(std::make_unique<SimKernel>(clock_.get())),
       ui_(std::make_unique<SimUserInterface>()) {
-    shell_ = std::make_unique<SimShell>(*clock_, *windows_, *files_);
+    shell_ = std::make_unique<SimShell>(*clock_, *windows_, *files_, *kernel_);
     // Explorer's tray lives and dies with the taskbar.
     windows_->OnTaskbarCreated = [shell = shell_.get()] { shell->ForgetIcons(); };
     windows_->OnTaskbarDestroyed = [shell = shell_.get()] { shell->ForgetIcons(); };

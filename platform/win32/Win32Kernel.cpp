@@ -37,6 +37,13 @@ bool Win32Kernel::RunsElevated() {
     return elevation.TokenIsElevated != 0;
 }
 
+std::int64_t Win32Kernel::SystemTime() {
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    return static_cast<std::int64_t>(static_cast<std::uint64_t>(now.dwHighDateTime) << 32 |
+                                     now.dwLowDateTime);
+}
+
 Architecture Win32Kernel::ExecutableArchitecture() {
     // Known when this file is compiled: one executable is built for one architecture.
 #if defined(_M_X64) || defined(__x86_64__)

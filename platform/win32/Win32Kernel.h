@@ -12,6 +12,7 @@ public:
     Architecture ExecutableArchitecture() override;
     std::uint64_t TickCount() override;
     bool RunsElevated() override;
+    std::int64_t SystemTime() override;
     std::optional<Text> GetTempPath() override;
     std::optional<Text> GetEnvironmentVariable(const Text& name) override;
     std::optional<Text> UserProfileFolder() override;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/win32/UniqueHandle.h"
+#include "platform/win32/Win32RecycleBinItems.h"
 #include "platform/win32/Win32RecycleBinWorker.h"
 #include "platform/win32/Win32Convert.h"
 #include "platform/win32/WindowsApi.h"
@@ -117,6 +118,11 @@ std::int32_t Win32Shell::QueryRecycleBin(const Text& root, RecycleBinInfo& info)
 std::int32_t Win32Shell::EmptyRecycleBin(Hwnd owner, const std::optional<Text>& root,
                                          std::uint32_t flags) {
     return EmptyRecycleBinNow(owner, root, flags);
+}
+
+std::optional<std::uint64_t> Win32Shell::RemoveRecycleBinItems(
+    const RecycleBinItemChooser& choose) {
+    return RemoveRecycleBinItemsNow(choose);
 }
 
 std::unique_ptr<RecycleBinWorker> Win32Shell::StartRecycleBinWorker(Hwnd window,

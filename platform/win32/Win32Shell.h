@@ -20,6 +20,8 @@ public:
     std::int32_t QueryRecycleBin(const Text& root, RecycleBinInfo& info) override;
     std::int32_t EmptyRecycleBin(Hwnd owner, const std::optional<Text>& root,
                                  std::uint32_t flags) override;
+    std::optional<std::uint64_t> RemoveRecycleBinItems(
+        const RecycleBinItemChooser& choose) override;
     std::unique_ptr<RecycleBinWorker> StartRecycleBinWorker(Hwnd window,
                                                             std::int32_t doneMessage) override;
     std::intptr_t ShellExecute(Hwnd owner, const Text& verb, const Text& file,

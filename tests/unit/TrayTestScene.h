@@ -156,6 +156,10 @@ public:
         return inner_.RunProgram(path, show);
     }
     void ClearRecentDocs() override { inner_.ClearRecentDocs(); }
+    std::optional<std::uint64_t> RemoveRecycleBinItems(
+        const RecycleBinItemChooser& choose) override {
+        return inner_.RemoveRecycleBinItems(choose);
+    }
 
 private:
     Shell& inner_;
