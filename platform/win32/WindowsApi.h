@@ -38,6 +38,7 @@
 #undef GetTempPath
 #undef MessageBox
 #undef OpenFileMapping
+#undef OutputDebugString
 #undef PathFileExists
 #undef PostMessage
 #undef RemoveDirectory
