@@ -1,5 +1,7 @@
 #include "app/Application.h"
 
+#include <memory>
+
 #include "app/CommonControlsStartup.h"
 #include "app/OptionsDialog.h"
 #include "app/ProgramWindows.h"
@@ -9,12 +11,17 @@
 namespace dustvale {
 
 std::int32_t RunApplication(Platform& platform) {
+    const std::unique_ptr<RecycleBinAccess> recycleBin = RecycleBinAccessFor(platform);
+    return RunApplication(platform, *recycleBin);
+}
+
+std::int32_t RunApplication(Platform& platform, RecycleBinAccess& recycleBin) {
     NumberedFiles files(platform.files);
     ProgramWindows programWindows(platform.windows);
     CommonControlsStartup initialization(StartupContext{platform, files, programWindows});
     SingleOptionsDialog options(platform, programWindows, files, initialization);
 
-    TrayApplication app(platform, programWindows, files, initialization, options);
+    TrayApplication app(platform, programWindows, files, initialization, options, recycleBin);
     if (programWindows.Count() == 0) {
         return 1;  // the main window could not load: nothing would ever end the loop
     }

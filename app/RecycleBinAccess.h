@@ -2,6 +2,8 @@
 
 // How the Recycle Bin is counted and emptied: the work the monitor gives its worker thread.
 
+#include <memory>
+
 #include "platform/Platform.h"
 #include "platform/RecycleBinWorker.h"
 
@@ -30,6 +32,10 @@ private:
     Shell& shell_;
     FileSystem& files_;
 };
+
+// The access the program uses on `platform`: under Wine the Trash counted and emptied by the
+// program itself (WineTrashRecycleBin), on Windows the shell.
+std::unique_ptr<RecycleBinAccess> RecycleBinAccessFor(const Platform& platform);
 
 // The shell's count of every bin: an empty root answers for all drives together; where the
 // system refuses that, the bins of the fixed drives added up.

@@ -54,7 +54,7 @@ const Text kAboutText =
 
 TrayApplication::TrayApplication(Platform& platform, ProgramWindows& programWindows,
                                  NumberedFiles& files, WindowStartup& initialization,
-                                 OptionsDialogOpener& options)
+                                 OptionsDialogOpener& options, RecycleBinAccess& recycleBin)
     : platform_(platform),
       programWindows_(programWindows),
       files_(files),
@@ -62,7 +62,7 @@ TrayApplication::TrayApplication(Platform& platform, ProgramWindows& programWind
       options_(options),
       fullPicture_(platform.ui, platform.files, BuiltInPicture::TrayFull),
       emptyPicture_(platform.ui, platform.files, BuiltInPicture::TrayEmpty),
-      recycleBin_(platform),
+      recycleBin_(recycleBin),
       cleaner_(platform) {
     InitializeCommonControls();
 

@@ -205,7 +205,8 @@ TEST_F(OptionsDialogTest, TheDialogKeepsTheProcessRunningAfterTheMainWindowClose
 }
 
 TEST_F(OptionsDialogTest, FirstOpeningAfterTheManifestWentRewritesItAndEndsWithoutTrayIcon) {
-    TrayApplication app(platform, programWindows, files, startup, options);
+    ShellRecycleBin bin(platform);
+    TrayApplication app(platform, programWindows, files, startup, options, bin);
     ASSERT_EQ(sim.shell().Icons().size(), 1u);
     sim.files().SetFileAttributes(kManifest, attr::kNormal);
     sim.files().DeleteFile(kManifest);
