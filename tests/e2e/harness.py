@@ -240,7 +240,8 @@ class Session:
         os.makedirs(self.artifacts)
         self.root = tempfile.mkdtemp(prefix=f"dustvale-e2e-{self.name}-")
         self.home = os.path.join(self.root, "home")
-        self.data_home = os.path.join(self.root, "data")
+        # Inside HOME, where a desktop keeps it: the program leaves alone a Trash elsewhere.
+        self.data_home = os.path.join(self.home, ".local", "share")
         self.prefix = os.path.join(self.root, "prefix")
         self.trash_files = os.path.join(self.data_home, "Trash", "files")
         self.trash_info = os.path.join(self.data_home, "Trash", "info")
