@@ -1,5 +1,7 @@
 #include "app/Application.h"
 
+#include <memory>
+
 #include "app/CommonControlsStartup.h"
 #include "app/OptionsDialog.h"
 #include "app/ProgramWindows.h"
@@ -10,6 +12,11 @@
 namespace dustvale {
 
 std::int32_t RunApplication(Platform& platform) {
+    const std::unique_ptr<RecycleBinAccess> recycleBin = RecycleBinAccessFor(platform);
+    return RunApplication(platform, *recycleBin);
+}
+
+std::int32_t RunApplication(Platform& platform, RecycleBinAccess& recycleBin) {
     // Before anything a user or a file could see: a second start asks the running one for its
     // balloon and ends here.
     SingleInstance instance(platform);
@@ -20,7 +27,7 @@ std::int32_t RunApplication(Platform& platform) {
     CommonControlsStartup initialization(StartupContext{platform, files, programWindows});
     SingleOptionsDialog options(platform, programWindows, files, initialization);
 
-    TrayApplication app(platform, programWindows, files, initialization, options);
+    TrayApplication app(platform, programWindows, files, initialization, options, recycleBin);
     app.WhenClosed([&instance] { instance.Release(); });
     if (programWindows.Count() == 0) {
         return 1;  // the main window could not load: nothing would ever end the loop

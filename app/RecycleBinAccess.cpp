@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "app/WineTrashRecycleBin.h"
+
 namespace dustvale {
 
 namespace {
@@ -36,6 +38,11 @@ RecycleBinResult CountThroughShell(Shell& shell, FileSystem& files) {
         total.info.i64NumItems += one.i64NumItems;
     }
     return total;
+}
+
+std::unique_ptr<RecycleBinAccess> RecycleBinAccessFor(const Platform& platform) {
+    if (platform.kernel.RunsUnderWine()) return std::make_unique<WineTrashRecycleBin>(platform);
+    return std::make_unique<ShellRecycleBin>(platform);
 }
 
 RecycleBinWork ShellRecycleBin::CountEveryBin() {

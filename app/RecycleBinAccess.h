@@ -2,6 +2,8 @@
 
 // How the Recycle Bin is counted and emptied: the work the monitor gives its worker thread.
 
+#include <memory>
+
 #include "platform/Platform.h"
 #include "platform/RecycleBinWorker.h"
 
@@ -24,7 +26,9 @@ public:
 // The bins as Windows keeps them, through the shell.
 class ShellRecycleBin final : public RecycleBinAccess {
 public:
-    explicit ShellRecycleBin(const Platform& platform) : shell_(platform.shell), files_(platform.files) {}
+    explicit ShellRecycleBin(const Platform& platform)
+        : ShellRecycleBin(platform.shell, platform.files) {}
+    ShellRecycleBin(Shell& shell, FileSystem& files) : shell_(shell), files_(files) {}
 
     RecycleBinWork CountEveryBin() override;
     RecycleBinWork EmptyEveryBin(Hwnd owner) override;
@@ -34,6 +38,10 @@ private:
     Shell& shell_;
     FileSystem& files_;
 };
+
+// The access the program uses on `platform`: under Wine the Trash counted and emptied by the
+// program itself (WineTrashRecycleBin), on Windows the shell.
+std::unique_ptr<RecycleBinAccess> RecycleBinAccessFor(const Platform& platform);
 
 // The shell's count of every bin: an empty root answers for all drives together; where the
 // system refuses that, the bins of the fixed drives added up.

@@ -68,7 +68,7 @@ const Text kAboutText =
 
 TrayApplication::TrayApplication(Platform& platform, ProgramWindows& programWindows,
                                  NumberedFiles& files, WindowStartup& initialization,
-                                 OptionsDialogOpener& options)
+                                 OptionsDialogOpener& options, RecycleBinAccess& recycleBin)
     : platform_(platform),
       programWindows_(programWindows),
       files_(files),
@@ -78,7 +78,7 @@ TrayApplication::TrayApplication(Platform& platform, ProgramWindows& programWind
                    TrayPictureSize(platform.windows)),
       emptyPicture_(platform.ui, platform.files, BuiltInPicture::TrayEmpty,
                     TrayPictureSize(platform.windows)),
-      recycleBin_(platform),
+      recycleBin_(recycleBin),
       cleaner_(platform) {
     InitializeCommonControls();
 

@@ -37,9 +37,10 @@ class TrayApplication final : public ProgramWindow,
 public:
     // Starts the common controls, creates the window, the tray icon and the running monitor,
     // then loads (pictures, icon, settings, menu). The monitor's first tick comes after the
-    // load, once messages run.
+    // load, once messages run. `recycleBin` counts and empties the bins, and outlives this.
     TrayApplication(Platform& platform, ProgramWindows& programWindows, NumberedFiles& files,
-                    WindowStartup& initialization, OptionsDialogOpener& options);
+                    WindowStartup& initialization, OptionsDialogOpener& options,
+                    RecycleBinAccess& recycleBin);
     ~TrayApplication();
     TrayApplication(const TrayApplication&) = delete;
     TrayApplication& operator=(const TrayApplication&) = delete;
@@ -130,7 +131,7 @@ private:
     MenuTree menu_;
     std::unique_ptr<TrayIcon> trayIcon_;
     std::unique_ptr<WindowTimer> monitorTimer_;
-    ShellRecycleBin recycleBin_;
+    RecycleBinAccess& recycleBin_;
     std::unique_ptr<RecycleBinMonitor> monitor_;
     AutoEmptyPacing autoEmptyPacing_;
     std::unique_ptr<AutomaticRemoval> automaticRemoval_;

@@ -72,15 +72,47 @@ std::optional<HeldFolder> OpenFolderBelow(FileSystem& files, const Text& top, co
     if (!final) return std::nullopt;
     held.finalPath = *final;
     for (std::size_t i = 0; i < names->size(); ++i) {
-        const std::optional<DirectoryEntry> listed = FindListed(*held.handle, (*names)[i]);
-        if (!listed) return std::nullopt;
         const bool last = i + 1 == names->size();
-        CheckedEntry next = OpenListed(held, *listed, last ? rights : rights::kListDirectory);
-        if (next.kind != EntryKind::Folder) return std::nullopt;
-        held.handle = std::move(next.handle);
-        held.finalPath = std::move(next.finalPath);
+        SubFolderOpening next =
+            OpenSubFolder(held, (*names)[i], last ? rights : rights::kListDirectory);
+        if (!next.folder) return std::nullopt;
+        held = std::move(*next.folder);
     }
     return held;
+}
+
+SubFolderOpening OpenSubFolder(const HeldFolder& parent, const Text& name, std::uint32_t rights) {
+    SubFolderOpening opening;
+    // The parent's listing may have been read before, for another name.
+    parent.handle->RestartDirectory();
+    const std::optional<DirectoryEntry> listed = FindListed(*parent.handle, name);
+    if (!listed) return opening;
+    if ((listed->attributes & attr::kReparsePoint) != 0) {
+        opening.outcome = SubFolderOutcome::Link;
+        return opening;
+    }
+    if ((listed->attributes & attr::kDirectory) == 0) {
+        opening.outcome = SubFolderOutcome::NotAFolder;
+        return opening;
+    }
+    CheckedEntry entry = OpenListed(parent, *listed, rights);
+    switch (entry.kind) {
+        case EntryKind::Folder:
+            opening.outcome = SubFolderOutcome::Opened;
+            opening.folder = HeldFolder{std::move(entry.handle), std::move(entry.finalPath)};
+            break;
+        case EntryKind::Link:
+            opening.outcome = SubFolderOutcome::Link;
+            break;
+        case EntryKind::File:
+            opening.outcome = SubFolderOutcome::NotAFolder;
+            break;
+        case EntryKind::Elsewhere:
+        case EntryKind::Unnamed:
+            opening.outcome = SubFolderOutcome::Elsewhere;
+            break;
+    }
+    return opening;
 }
 
 }  // namespace dustvale

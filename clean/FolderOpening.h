@@ -21,4 +21,22 @@ namespace dustvale {
 std::optional<HeldFolder> OpenFolderBelow(FileSystem& files, const Text& top, const Text& folder,
                                           std::uint32_t rights);
 
+// How opening a folder inside a held one went.
+enum class SubFolderOutcome {
+    Opened,
+    Missing,     // no entry of that name
+    Link,        // a link, junction or mount point (under Wine, a Unix link to a folder)
+    NotAFolder,  // a file (under Wine, also a Unix link to a file)
+    Elsewhere,   // it changed between the listing and the opening, or could not be opened
+};
+
+struct SubFolderOpening {
+    SubFolderOutcome outcome = SubFolderOutcome::Missing;
+    std::optional<HeldFolder> folder;  // set when opened
+};
+
+// Opens the folder `name` (one name) of `parent` with `rights`: found in the parent's
+// listing, read again from its start, and opened through the parent's handle as itself.
+SubFolderOpening OpenSubFolder(const HeldFolder& parent, const Text& name, std::uint32_t rights);
+
 }  // namespace dustvale

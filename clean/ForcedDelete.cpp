@@ -70,12 +70,13 @@ void DeleteListedEntries(FileSystem& files, HeldFolder& folder,
     }
 }
 
-bool ForceDeleteFolder(FileSystem& files, HeldFolder& folder) {
+bool ForceDeleteFolder(FileSystem& files, HeldFolder& folder, std::size_t levels) {
     // Emptied just before, as a rule: then nothing needs listing again.
     if (folder.handle->Delete()) return true;
+    if (levels == 0) return false;
     folder.handle->RestartDirectory();
     DeleteListedEntries(files, folder, ListHeldFolder(*folder.handle, mask::kEverything),
-                        [&](HeldFolder& inner) { ForceDeleteFolder(files, inner); });
+                        [&](HeldFolder& inner) { ForceDeleteFolder(files, inner, levels - 1); });
     return folder.handle->Delete();
 }
 

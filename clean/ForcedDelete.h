@@ -5,8 +5,10 @@
 // nothing behind it is listed, changed or deleted. An entry that leads elsewhere without
 // showing as a link (as Wine shows Unix links) is left alone.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <vector>
 
 #include "clean/EntryCheck.h"
@@ -28,10 +30,14 @@ bool ClearAttributes(FileSystem& files, const HeldFolder& folder, CheckedEntry& 
 // gone.
 bool ForceDeleteEntry(FileSystem& files, const HeldFolder& folder, CheckedEntry& entry);
 
+constexpr std::size_t kAnyDepth = std::numeric_limits<std::size_t>::max();
+
 // Deletes the folder held by `folder` with everything still in it, listed anew (without
 // letting messages run). Goes on past items that cannot be deleted; the folder itself then
-// stays. True when the folder is gone.
-bool ForceDeleteFolder(FileSystem& files, HeldFolder& folder);
+// stays. Folders more than `levels` below it are not entered, so that a tree nested deeper
+// than the thread's stack allows is left standing instead of ending the program; they stay
+// with the folders that hold them. True when the folder is gone.
+bool ForceDeleteFolder(FileSystem& files, HeldFolder& folder, std::size_t levels = kAnyDepth);
 
 // Deletes the entries listed in `folder`, the last listed first, each opened through the
 // folder's handle, checked and deleted through its own: files and links at once, sub-folders

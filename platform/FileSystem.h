@@ -78,6 +78,7 @@ struct DirectoryEntry {
     Text name;                     // FileName: the long name as stored
     std::uint32_t attributes = 0;  // FileAttributes
     std::uint64_t fileId = 0;      // FileId: the entry's number on its volume
+    std::uint64_t size = 0;        // EndOfFile: a file's size in bytes; 0 for a folder
 };
 
 // What an open entry's own handle says it is (FILE_ATTRIBUTE_TAG_INFO and the file's number,
@@ -86,6 +87,15 @@ struct EntryInfo {
     std::uint32_t attributes = 0;
     std::uint32_t reparseTag = 0;  // 0 unless the attributes hold the reparse-point bit
     std::uint64_t fileId = 0;
+};
+
+// When an entry last changed (FILE_BASIC_INFO), in 100-nanosecond steps since 1601. A folder's
+// write time moves whenever an entry is created, renamed or removed in it; how fine its steps
+// are depends on the volume (and under Wine on the Unix clock, a few milliseconds).
+struct EntryTimes {
+    std::uint64_t lastWrite = 0;  // LastWriteTime
+    std::uint64_t change = 0;     // ChangeTime: also moves when attributes change
+    bool operator==(const EntryTimes&) const = default;
 };
 
 // An entry of the file system held open through a handle: what is learnt through the handle
@@ -105,6 +115,9 @@ public:
     // GetFileInformationByHandleEx(FileAttributeTagInfo) and the file's number
     // (NtQueryInformationFile, FileInternalInformation); nullopt when the handle cannot tell.
     virtual std::optional<EntryInfo> Info() = 0;
+    // GetFileInformationByHandleEx(FileBasicInfo): the entry's write and change times;
+    // nullopt when the handle cannot tell.
+    virtual std::optional<EntryTimes> Times() = 0;
     // GetFinalPathNameByHandleW (normalised, DOS volume name) without the "\\?\" prefix: the
     // entry's full path in stored long names, a link's own path for a link opened as itself;
     // any length the system can name. nullopt when it cannot.

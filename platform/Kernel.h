@@ -60,6 +60,17 @@ public:
     // GetVersionExW with the extended record; nullopt when the call fails.
     virtual std::optional<OsVersion> GetVersion() = 0;
 
+    // Whether the program runs under Wine on a Unix system: its ntdll exports wine_get_version.
+    virtual bool RunsUnderWine() = 0;
+    // Where Wine shows the Unix path `unixPath` (a full path, as the Unix environment spells
+    // it) to Windows programs (kernel32's wine_get_dos_file_name): "Z:\home\bob" for
+    // "/home/bob" where drive Z: is the Unix root, or a "\\?\unix\..." path where no drive
+    // leads there. Names need not exist. nullopt outside Wine and when Wine cannot map it.
+    virtual std::optional<Text> WindowsPathOfUnixPath(const Text& unixPath) = 0;
+    // OutputDebugStringW: a line for whoever watches the program's debug output (a debugger,
+    // DebugView; under Wine 8 its log with WINEDEBUG=warn+seh). Callable from any thread.
+    virtual void OutputDebugString(const Text& line) = 0;
+
     // The system's ANSI code page, for the program's single-byte text files.
     virtual std::string ToAnsi(const Text& text) = 0;
     virtual Text FromAnsi(std::string_view bytes) = 0;

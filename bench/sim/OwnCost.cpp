@@ -44,7 +44,8 @@ int main(int argc, char** argv) {
     ProgramWindows programWindows(platform.windows);
     CommonControlsStartup initialization(StartupContext{platform, files, programWindows});
     SingleOptionsDialog options(platform, programWindows, files, initialization);
-    TrayApplication app(platform, programWindows, files, initialization, options);
+    ShellRecycleBin bin(platform);
+    TrayApplication app(platform, programWindows, files, initialization, options, bin);
     if (!app.IsOpen()) {
         std::fprintf(stderr, "the main window did not load\n");
         return 1;

@@ -21,7 +21,8 @@ SimEntryHandle::SimEntryHandle(SimFileSystem& files, std::shared_ptr<SimFileSyst
 SimEntryHandle::~SimEntryHandle() {
     files_.BeforeCall([this] { return About(); });
     // Wine deletes by the path it took at the opening, once sure that it still leads here.
-    if (deleteOnClose_ && wineFinalPath_ && Deletable() &&
+    // Nor does it learn when the folder refuses to let the entry go.
+    if (deleteOnClose_ && wineFinalPath_ && Deletable() && files_.Removable(*node_) &&
         files_.ResolvedPath(*wineFinalPath_) == node::PathOf(*node_)) {
         files_.Remove(node_.get());
     }
@@ -31,12 +32,17 @@ SimEntryHandle::~SimEntryHandle() {
 std::optional<EntryInfo> SimEntryHandle::Info() {
     files_.BeforeCall([this] { return About(); });
     EntryInfo info;
-    info.attributes = node::Reported(*node_);
+    info.attributes = files_.Shown(*node_);
     if (node_->linkTarget) {
         info.reparseTag = node_->IsFolder() ? reparse::kMountPoint : reparse::kSymlink;
     }
     info.fileId = node_->id;
     return info;
+}
+
+std::optional<EntryTimes> SimEntryHandle::Times() {
+    files_.BeforeCall([this] { return About(); });
+    return EntryTimes{node_->lastWrite, node_->changeTime};
 }
 
 std::optional<Text> SimEntryHandle::FinalPath() {
@@ -58,7 +64,9 @@ std::vector<DirectoryEntry> SimEntryHandle::Snapshot() const {
     const auto add = [&](const Text& name, SimFileSystem::Node& shown) {
         // Wine lists a Unix link with the number of what it leads to, as stat() sees it.
         SimFileSystem::Node* numbered = shown.unixLink ? files_.Follow(&shown) : &shown;
-        entries.push_back({name, files_.Shown(shown), (numbered ? numbered : &shown)->id});
+        const SimFileSystem::Node& stat = numbered ? *numbered : shown;
+        entries.push_back({name, files_.Shown(shown), stat.id,
+                           stat.IsFolder() ? 0 : static_cast<std::uint64_t>(stat.bytes.size())});
     };
     if (!node_->IsRoot()) {
         add(u".", *node_);
@@ -135,6 +143,7 @@ bool SimEntryHandle::SetAttributes(std::uint32_t attributes) {
     if (node_->IsRoot() || node_->removed) return false;
     node_->attributes = (node_->attributes & (attr::kDirectory | attr::kReparsePoint)) |
                         (attributes & kSettableAttributes);
+    node_->changeTime = ++files_.lastTime_;
     files_.attributeChanges_.push_back(node::PathOf(*node_).value_or(Text{}));
     return true;
 }

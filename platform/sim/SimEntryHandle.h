@@ -20,6 +20,7 @@ public:
     SimEntryHandle& operator=(const SimEntryHandle&) = delete;
 
     std::optional<EntryInfo> Info() override;
+    std::optional<EntryTimes> Times() override;
     std::optional<Text> FinalPath() override;
     bool ReadDirectory(DirectoryEntry& entry) override;
     void RestartDirectory() override;

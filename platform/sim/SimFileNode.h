@@ -30,6 +30,10 @@ struct SimFileSystem::Node : std::enable_shared_from_this<Node> {
     bool readOnlyFolder = false;
     int openCount = 0;    // files the program has open on it
     int openWriters = 0;  // of which open for output
+    // FILETIMEs: the write time moves when a folder's entries or a file's bytes change, the
+    // change time also when attributes do.
+    std::uint64_t lastWrite = 0;
+    std::uint64_t changeTime = 0;
 
     bool IsFolder() const { return (attributes & attr::kDirectory) != 0; }
     bool IsRoot() const { return parent == nullptr && !removed; }

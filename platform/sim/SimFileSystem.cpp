@@ -365,6 +365,8 @@ std::uint32_t SimFileSystem::Shown(Node& node) const {
         Node* target = Follow(&node);
         return target ? Reported(*target) : attr::kArchive;
     }
+    // And a Unix folder without write permission as read-only.
+    if (wineHandles_ && node.readOnlyFolder) return Reported(node) | attr::kReadOnly;
     return Reported(node);
 }
 
@@ -378,6 +380,7 @@ bool SimFileSystem::SetFileAttributes(const Text& path, std::uint32_t attributes
     if (!target || target->IsRoot()) return false;
     Node& node = *target;
     node.attributes = (node.attributes & (attr::kDirectory | attr::kReparsePoint)) | (attributes & kSettableAttributes);
+    node.changeTime = ++lastTime_;
     attributeChanges_.push_back(RealPath(&node));
     return true;
 }
@@ -388,7 +391,17 @@ bool SimFileSystem::PathFileExists(const Text& path) {
     return located && located->node;
 }
 
+void SimFileSystem::Touch(Node& node) {
+    node.lastWrite = ++lastTime_;
+    node.changeTime = node.lastWrite;
+}
+
+bool SimFileSystem::Removable(const Node& node) const {
+    return node.parent == nullptr || !node.parent->readOnlyFolder;
+}
+
 SimFileSystem::Node* SimFileSystem::Detach(Node* node) {
+    Touch(*node->parent);
     auto& siblings = node->parent->children;
     std::erase_if(siblings, [node](const NodePtr& child) { return child.get() == node; });
     node->parent = nullptr;
@@ -418,6 +431,8 @@ std::unique_ptr<EntryHandle> SimFileSystem::Handle(Node* node, std::uint32_t rig
     if (node->unixLink) node = Follow(node);
     if (!node) return nullptr;
     if ((rights & rights::kDelete) && (node->inUse || node->openCount > 0)) return nullptr;
+    // Windows checks the right to delete at the opening; Wine only at the close.
+    if ((rights & rights::kDelete) && !wineHandles_ && !Removable(*node)) return nullptr;
     auto handle = std::make_unique<SimEntryHandle>(*this, node->shared_from_this(), rights);
     if (wineHandles_) {
         BeforeCall([&] { return openedBy.value_or(Text{}); });
@@ -481,6 +496,8 @@ bool SimFileSystem::DeleteFile(const Text& path) {
     if (node->IsFolder()) return false;                                // ERROR_ACCESS_DENIED
     if (node->attributes & attr::kReadOnly) return false;              // ERROR_ACCESS_DENIED
     if (node->inUse || node->openCount > 0) return false;              // ERROR_SHARING_VIOLATION
+    // Wine deletes at the close of its handle and does not learn that the folder refused.
+    if (!Removable(*node)) return wineHandles_;                        // ERROR_ACCESS_DENIED
     Remove(node);
     return true;
 }
@@ -498,6 +515,7 @@ bool SimFileSystem::RemoveDirectory(const Text& path) {
         if (node->attributes & attr::kReadOnly) return false;  // ERROR_ACCESS_DENIED
         if (node->inUse) return false;                         // ERROR_SHARING_VIOLATION
     }
+    if (!Removable(*node)) return wineHandles_;                // ERROR_ACCESS_DENIED
     Remove(node);
     return true;
 }
@@ -521,7 +539,9 @@ std::unique_ptr<OpenFile> SimFileSystem::Open(const Text& path, FileMode mode) {
         node->attributes |= attr::kArchive;
     } else {
         node = AddChild(*located->folder, located->name, attr::kArchive, ++lastId_);
+        Touch(*located->folder);
     }
+    Touch(*node);
     return std::make_unique<SimFile>(node->shared_from_this(), mode, counters_, counters_->files);
 }
 
@@ -561,7 +581,10 @@ SimFileSystem::Node* SimFileSystem::MakeFolders(const Text& path) {
         if (!folder || !folder->IsFolder()) throw std::invalid_argument("a file stands where a folder should be");
         if (!ValidName(part, false)) throw std::invalid_argument("a name Windows does not allow");
         node = ChildNamed(*folder, part);
-        if (!node) node = AddChild(*folder, part, attr::kDirectory, ++lastId_);
+        if (!node) {
+            node = AddChild(*folder, part, attr::kDirectory, ++lastId_);
+            Touch(*folder);
+        }
     }
     return node;
 }
@@ -582,7 +605,11 @@ void SimFileSystem::AddFile(const Text& path, std::string bytes, std::uint32_t a
     if (!folder || !folder->IsFolder()) throw std::invalid_argument("no folder to hold the file");
     Node* node = ChildNamed(*folder, name);
     if (node && node->IsFolder()) throw std::invalid_argument("a folder already has this name");
-    if (!node) node = AddChild(*folder, name, 0, ++lastId_);
+    if (!node) {
+        node = AddChild(*folder, name, 0, ++lastId_);
+        Touch(*folder);
+    }
+    Touch(*node);
     node->bytes = std::move(bytes);
     node->attributes = attributes & kSettableAttributes;
 }
@@ -601,6 +628,7 @@ SimFileSystem::Node* SimFileSystem::AddLink(const Text& path, const Text& target
     for (std::size_t i = 0; i < to->components.size(); ++i)
         canonical += (i ? u"\\" : u"") + to->components[i];
     Node* link = AddChild(*folder, name, attributes, ++lastId_);
+    Touch(*folder);
     link->linkTarget = canonical;
     return link;
 }
@@ -648,6 +676,7 @@ void SimFileSystem::MoveEntry(const Text& from, const Text& to) {
     node->name = name;
     node->parent = folder;
     folder->children.push_back(kept);
+    Touch(*folder);
 }
 
 void SimFileSystem::RemoveEntry(const Text& path) {

@@ -91,7 +91,12 @@ public:
     void AddEndlessFile(const Text& path, std::string repeated);
     void SetInUse(const Text& path, bool inUse);         // DeleteFile / Open fail while in use
     void SetDenyListing(const Text& folder, bool deny);  // FindFirstFile in it fails
-    void SetReadOnlyFolder(const Text& folder, bool readOnly);  // nothing can be created in it
+    // A folder whose entries cannot be created, renamed or removed: a folder whose access list
+    // forbids it, or under Wine a Unix folder without write permission. Opening an entry of it
+    // for deletion is refused, and DeleteFile and RemoveDirectory fail; with Wine's handles
+    // the folder shows the read-only attribute, a deletion is marked and then silently not
+    // done at the close, and DeleteFile and RemoveDirectory answer success and remove nothing.
+    void SetReadOnlyFolder(const Text& folder, bool readOnly);
     // What another program does meanwhile: renames or moves the entry at `from` (a link
     // itself, not what it leads to) to the free path `to`, keeping its number and its
     // contents; and removes the entry at `path` (a link itself) with everything in it.
@@ -181,6 +186,9 @@ private:
     Node* MakeFolders(const Text& path);     // for the scene-setting calls
     Node* Detach(Node* node);                // out of its folder, still held by handles
     void Remove(Node* node);                 // a deletion by the program
+    void Touch(Node& node);                  // its write and change times move
+    // Whether the entry's folder lets it go, and so whether the program may delete it.
+    bool Removable(const Node& node) const;
     // Counts a call and runs the test's watch and change; `about()` gives the path it concerns.
     template <class About>
     void BeforeCall(const About& about) {
@@ -212,6 +220,7 @@ private:
     std::vector<Text> attributeChanges_;
     std::vector<Text> moves_;
     std::uint64_t lastId_ = 0;
+    std::uint64_t lastTime_ = 133'000'000'000'000'000;  // FILETIME of the latest change
     std::uint64_t calls_ = 0;
     std::function<void(std::uint64_t)> change_;
     std::function<void(std::uint64_t, const Text&)> watch_;

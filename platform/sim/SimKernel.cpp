@@ -67,6 +67,29 @@ std::optional<Text> SimKernel::GetEnvironmentVariable(const Text& name) {
 
 std::optional<OsVersion> SimKernel::GetVersion() { return version_; }
 
+bool SimKernel::RunsUnderWine() { return wine_; }
+
+std::optional<Text> SimKernel::WindowsPathOfUnixPath(const Text& unixPath) {
+    if (!wine_ || unixPath.empty() || unixPath.front() != u'/') return std::nullopt;
+    // The longest mapped folder that holds the path: "/" holds everything.
+    const auto holds = [&](const Text& folder) {
+        return folder.empty() || unixPath == folder ||
+               (unixPath.starts_with(folder) && unixPath[folder.size()] == u'/');
+    };
+    const Text* best = nullptr;
+    for (const auto& [folder, windows] : unixFolders_) {
+        if (holds(folder) && (best == nullptr || folder.size() > best->size())) best = &folder;
+    }
+    Text rest = best != nullptr ? unixPath.substr(best->size()) : unixPath;
+    std::replace(rest.begin(), rest.end(), u'/', u'\\');
+    if (best == nullptr) return u"\\\\?\\unix" + rest;
+    Text windows = unixFolders_.at(*best);
+    if (windows.ends_with(u'\\') && rest.starts_with(u'\\')) rest.erase(0, 1);
+    return windows + rest;
+}
+
+void SimKernel::OutputDebugString(const Text& line) { debugOutput_.push_back(line); }
+
 std::string SimKernel::ToAnsi(const Text& text) {
     std::string bytes;
     bytes.reserve(text.size());
@@ -121,6 +144,16 @@ void SimKernel::SetEnvironmentVariable(const Text& name, std::optional<Text> val
 }
 
 void SimKernel::SetVersion(std::optional<OsVersion> version) { version_ = version; }
+
+void SimKernel::RunUnderWine(bool wine) { wine_ = wine; }
+
+void SimKernel::MapUnixFolder(const Text& unixFolder, const Text& windowsFolder) {
+    Text folder = unixFolder;
+    while (!folder.empty() && folder.back() == u'/') folder.pop_back();
+    unixFolders_[folder] = windowsFolder;
+}
+
+const std::vector<Text>& SimKernel::DebugOutput() const { return debugOutput_; }
 
 std::optional<std::uint32_t> SimKernel::ExitCode() const { return exitCode_; }
 

@@ -54,6 +54,11 @@ public:
     std::optional<Text> UserProfileFolder() override;  // default C:\Users\Bob
     std::optional<Text> UserSid() override;            // Bob's, unless set
     std::optional<OsVersion> GetVersion() override;
+    bool RunsUnderWine() override;  // false unless set
+    // Under Wine, the longest Unix folder mapped covers the path; without one, the path as
+    // Wine shows it through its "\\?\unix" prefix.
+    std::optional<Text> WindowsPathOfUnixPath(const Text& unixPath) override;
+    void OutputDebugString(const Text& line) override;  // kept for DebugOutput
     std::string ToAnsi(const Text& text) override;  // Windows-1252; others become '?'
     Text FromAnsi(std::string_view bytes) override;
     [[noreturn]] void ExitProcess(std::uint32_t exitCode) override;  // throws ProcessExit
@@ -86,6 +91,12 @@ public:
     // unless they let them through (SimWindowing asks here).
     void SetElevated(bool elevated);
     std::optional<std::uint32_t> ExitCode() const;  // set once ExitProcess ran
+    // The program runs under Wine, whose drives lead into the Unix file system: MapUnixFolder
+    // ("/", "Z:\") is Wine's own drive Z:. Wine's environment then carries WINEHOMEDIR (the
+    // Unix home as an NT path, "\??\Z:\home\bob") and hides HOME; tests set them.
+    void RunUnderWine(bool wine);
+    void MapUnixFolder(const Text& unixFolder, const Text& windowsFolder);
+    const std::vector<Text>& DebugOutput() const;
 
     // Named objects: this process shares those of `other` (another process of the same
     // log-on). Call before opening any named object.
@@ -117,6 +128,9 @@ private:
     std::optional<Text> userProfileFolder_ = Text(u"C:\\Users\\Bob");
     bool elevated_ = false;
     std::optional<Text> userSid_ = Text(u"S-1-5-21-3623811015-3361044348-30300820-1013");
+    bool wine_ = false;
+    std::map<Text, Text> unixFolders_;  // Unix folder (no final "/") to Windows folder
+    std::vector<Text> debugOutput_;
 
     struct KernelObject {
         bool isMutex = false;

@@ -76,6 +76,17 @@ std::optional<EntryInfo> Win32EntryHandle::Info() {
     return info;
 }
 
+std::optional<EntryTimes> Win32EntryHandle::Times() {
+    FILE_BASIC_INFO basic{};
+    if (!::GetFileInformationByHandleEx(handle_.get(), FileBasicInfo, &basic, sizeof(basic))) {
+        return std::nullopt;
+    }
+    EntryTimes times;
+    times.lastWrite = static_cast<std::uint64_t>(basic.LastWriteTime.QuadPart);
+    times.change = static_cast<std::uint64_t>(basic.ChangeTime.QuadPart);
+    return times;
+}
+
 std::optional<Text> Win32EntryHandle::FinalPath() {
     // Under Wine the object's name is the final path; elsewhere GetFinalPathNameByHandleW.
     using ObjectNames = EntryHandleContext::ObjectNames;
@@ -140,6 +151,9 @@ bool Win32EntryHandle::ReadDirectory(DirectoryEntry& entry) {
     std::memcpy(entry.name.data(), bytes + next_ + kNameAt, entry.name.size() * sizeof(char16_t));
     entry.attributes = record.FileAttributes;
     entry.fileId = static_cast<std::uint64_t>(record.FileId.QuadPart);
+    entry.size = (record.FileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                     ? 0
+                     : static_cast<std::uint64_t>(record.EndOfFile.QuadPart);
     if (record.NextEntryOffset == 0) {
         batchLeft_ = false;
     } else {

@@ -2,6 +2,7 @@
 
 // kernel32's and ntdll's calls on one open entry (see EntryHandle).
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -13,10 +14,10 @@ namespace dustvale::win32 {
 
 // What the handles of one file system share: the native calls, and whether the system has
 // turned down deletion with POSIX semantics (older Windows, Wine, volumes without it), after
-// which every deletion uses the older call.
+// which every deletion uses the older call. Handles of several threads share it.
 struct EntryHandleContext {
     NtFileApi nt;
-    bool posixDeletionRefused = false;
+    std::atomic<bool> posixDeletionRefused = false;
     // How the system names an open entry's object: Wine by its DOS path ("\??\C:\..."),
     // which is then the final path in one call at any length Wine can name, and which its
     // GetFinalPathNameByHandleW fails to hold past MAX_PATH; Windows in its device
@@ -29,6 +30,7 @@ public:
     Win32EntryHandle(unique_handle handle, std::shared_ptr<EntryHandleContext> context);
 
     std::optional<EntryInfo> Info() override;
+    std::optional<EntryTimes> Times() override;
     std::optional<Text> FinalPath() override;
     bool ReadDirectory(DirectoryEntry& entry) override;
     void RestartDirectory() override;

@@ -1,6 +1,7 @@
 #include "platform/win32/Win32Kernel.h"
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/win32/UniqueHandle.h"
@@ -121,6 +122,42 @@ std::optional<OsVersion> Win32Kernel::GetVersion() {
     version.platformId = static_cast<std::int32_t>(info.dwPlatformId);
     return version;
 }
+
+bool Win32Kernel::RunsUnderWine() {
+    // Windows' ntdll has no such export.
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+std::optional<Text> Win32Kernel::WindowsPathOfUnixPath(const Text& unixPath) {
+    // Wine's own export, looked up at run time: Windows has none.
+    using DosFileNameFunction = WCHAR*(CDECL*)(const char*);
+    const HMODULE kernel32 = ::GetModuleHandleW(L"kernel32.dll");
+    const auto dosFileName = kernel32 == nullptr
+                                 ? nullptr
+                                 : reinterpret_cast<DosFileNameFunction>(reinterpret_cast<void*>(
+                                       ::GetProcAddress(kernel32, "wine_get_dos_file_name")));
+    if (dosFileName == nullptr || unixPath.empty()) return std::nullopt;
+    // Wine turned the Unix environment into text through the Unix code page (CP_UNIXCP, a
+    // code page of Wine's own); the same page gives the Unix bytes back.
+    constexpr UINT kUnixCodePage = 65010;
+    const int length = static_cast<int>(unixPath.size());
+    const int bytes =
+        ::WideCharToMultiByte(kUnixCodePage, 0, Wide(unixPath), length, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) return std::nullopt;
+    std::string unixBytes(static_cast<std::size_t>(bytes), '\0');
+    ::WideCharToMultiByte(kUnixCodePage, 0, Wide(unixPath), length, unixBytes.data(), bytes,
+                          nullptr, nullptr);
+    // A NUL inside would cut the path short: Unix paths hold none.
+    if (unixBytes.find('\0') != std::string::npos) return std::nullopt;
+    WCHAR* const mapped = dosFileName(unixBytes.c_str());
+    if (mapped == nullptr) return std::nullopt;
+    Text result = FromWide(mapped);
+    ::HeapFree(::GetProcessHeap(), 0, mapped);  // Wine allocates it on the process heap
+    return result;
+}
+
+void Win32Kernel::OutputDebugString(const Text& line) { ::OutputDebugStringW(Wide(line)); }
 
 std::string Win32Kernel::ToAnsi(const Text& text) {
     if (text.empty()) return {};

@@ -18,6 +18,9 @@ public:
     std::optional<Text> UserProfileFolder() override;
     std::optional<Text> UserSid() override;
     std::optional<OsVersion> GetVersion() override;
+    bool RunsUnderWine() override;
+    std::optional<Text> WindowsPathOfUnixPath(const Text& unixPath) override;
+    void OutputDebugString(const Text& line) override;
     std::string ToAnsi(const Text& text) override;
     Text FromAnsi(std::string_view bytes) override;
     KernelHandle OpenFileMapping(const Text& name) override;

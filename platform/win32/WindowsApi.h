@@ -39,6 +39,7 @@
 #undef GetTempPath
 #undef MessageBox
 #undef OpenFileMapping
+#undef OutputDebugString
 #undef PathFileExists
 #undef PostMessage
 #undef RegisterWindowMessage

@@ -609,6 +609,37 @@ TYPED_TEST_P(FileSystemContract, AHandleMovesItsEntryIntoAnotherFolder) {
               !TypeParam::UnderWine());
 }
 
+// What counting a folder needs without opening its entries: each file's size from the
+// listing, and the folder's write time, read again through the same handle, moving when an
+// entry comes or goes (it moves in steps of a few milliseconds under Wine: the test waits).
+TYPED_TEST_P(FileSystemContract, AListingGivesFileSizesAndAFoldersWriteTimeMovesWithItsEntries) {
+    const Text held = this->At(u"counted");
+    ASSERT_TRUE(this->fixture.MakeFolder(held));
+    ASSERT_TRUE(this->fixture.MakeFolder(held + u"\\sub"));
+    ASSERT_TRUE(WriteFile(this->files, held + u"\\five.txt", "12345"));
+    std::unique_ptr<EntryHandle> folder =
+        this->files.OpenEntry(held, rights::kListDirectory, LinkAtEnd::Opened);
+    ASSERT_TRUE(folder);
+    std::map<Text, std::uint64_t> sizes;
+    DirectoryEntry entry;
+    while (folder->ReadDirectory(entry)) sizes[entry.name] = entry.size;
+    EXPECT_EQ(sizes[u"five.txt"], 5u);
+    EXPECT_EQ(sizes[u"sub"], 0u);
+
+    const std::optional<EntryTimes> before = folder->Times();
+    ASSERT_TRUE(before);
+    this->fixture.WaitForTimers(50);
+    ASSERT_TRUE(WriteFile(this->files, held + u"\\new.txt", ""));
+    const std::optional<EntryTimes> created = folder->Times();
+    ASSERT_TRUE(created);
+    EXPECT_GT(created->lastWrite, before->lastWrite);
+    this->fixture.WaitForTimers(50);
+    ASSERT_TRUE(this->files.DeleteFile(held + u"\\new.txt"));
+    const std::optional<EntryTimes> deleted = folder->Times();
+    ASSERT_TRUE(deleted);
+    EXPECT_GT(deleted->lastWrite, created->lastWrite);
+}
+
 REGISTER_TYPED_TEST_SUITE_P(FileSystemContract, BytesComeBackAsWritten, OutputTruncatesThenAppends,
                             OpenRefusesWhatCannotBeOpened, AttributesAreReportedAndSet,
                             NamesIgnoreCaseButKeepTheirOwn, PatternsMatchAsFindFirstFileDoes,
@@ -621,7 +652,8 @@ REGISTER_TYPED_TEST_SUITE_P(FileSystemContract, BytesComeBackAsWritten, OutputTr
                             AHandleChangesAndDeletesItsEntryWithItsRights,
                             AHandleKeepsToItsEntryWhenAnotherTakesItsPlace,
                             AFinalPathNamesAnEntryBeyondMaxPath,
-                            AHandleMovesItsEntryIntoAnotherFolder);
+                            AHandleMovesItsEntryIntoAnotherFolder,
+                            AListingGivesFileSizesAndAFoldersWriteTimeMovesWithItsEntries);
 INSTANTIATE_TYPED_TEST_SUITE_P(Platform, FileSystemContract, PlatformUnderTest, PlatformName);
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "tests/contract/ContractFixture.h"
 
 namespace dustvale::contract {
@@ -81,11 +83,30 @@ TYPED_TEST_P(KernelContract, LettersOutsideWindows1252BecomeQuestionMarks) {
     EXPECT_EQ(kernel.FromAnsi("\x80\xE9"), u"\u20AC\u00E9");
 }
 
+// Wine shows Unix paths through its drives; its environment names the Unix home as an NT
+// path. Windows has neither.
+TYPED_TEST_P(KernelContract, UnderWineUnixPathsMapThroughItsDrives) {
+    Kernel& kernel = this->platform.kernel;
+    if (!kernel.RunsUnderWine()) {
+        EXPECT_FALSE(kernel.WindowsPathOfUnixPath(u"/tmp"));
+        return;
+    }
+    // Drive Z: is the Unix root in every prefix Wine makes; names need not exist.
+    EXPECT_EQ(kernel.WindowsPathOfUnixPath(u"/"), u"Z:\\");
+    EXPECT_EQ(kernel.WindowsPathOfUnixPath(u"/no such/caf\u00E9 \u0416"),
+              u"Z:\\no such\\caf\u00E9 \u0416");
+    EXPECT_FALSE(kernel.WindowsPathOfUnixPath(u""));
+    const std::optional<Text> home = kernel.GetEnvironmentVariable(u"WINEHOMEDIR");
+    ASSERT_TRUE(home);
+    EXPECT_TRUE(home->starts_with(u"\\??\\")) << std::string(home->begin(), home->end());
+}
+
 REGISTER_TYPED_TEST_SUITE_P(KernelContract, TheExecutableIsAFileOnADrive,
                             TheTemporaryPathIsAFolderWithAFinalBackslash, TheProfileFolderHasNoFinalBackslash,
                             EnvironmentNamesIgnoreCase, TheSystemIsWindowsNt,
                             PlainTextCrossesTheAnsiCodePageUnchanged,
-                            LettersOutsideWindows1252BecomeQuestionMarks);
+                            LettersOutsideWindows1252BecomeQuestionMarks,
+                            UnderWineUnixPathsMapThroughItsDrives);
 INSTANTIATE_TYPED_TEST_SUITE_P(Platform, KernelContract, PlatformUnderTest, PlatformName);
 
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include "platform/sim/SimDialogs.h"
 #include "platform/sim/SimFileSystem.h"
+#include "platform/sim/SimKernel.h"
 #include "platform/sim/SimUserInterface.h"
 #include "platform/sim/SimWindows.h"
 #include "tests/contract/ContractFixture.h"
@@ -52,6 +53,13 @@ struct PlatformUnderTest::State {
 
 PlatformUnderTest::PlatformUnderTest() : state_(std::make_unique<State>()) {
     state_->sim.files().UseWineHandles(kWineHandles);
+    if (kWineHandles) {
+        // As in every prefix Wine makes: drive Z: is the Unix root.
+        state_->sim.files().AddDrive(u'Z');
+        state_->sim.kernel().RunUnderWine(true);
+        state_->sim.kernel().MapUnixFolder(u"/", u"Z:\\");
+        state_->sim.kernel().SetEnvironmentVariable(u"WINEHOMEDIR", u"\\??\\Z:\\home\\bob");
+    }
 }
 
 PlatformUnderTest::~PlatformUnderTest() = default;  // the whole machine goes with the test

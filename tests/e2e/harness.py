@@ -228,6 +228,9 @@ class Session:
     them on another desktop (DESKTOP_NAME) and start them in another way (launch).
 
     dpi: the prefix's screen resolution (LogPixels), set before the desktop starts.
+
+    wine_debug: the WINEDEBUG channels of the session's programs instead of none ("warn+seh"
+    writes the program's debug output into the session's wine.log).
     """
 
     # The program's folder on drive C: and the Wine desktop its windows live on.
@@ -235,7 +238,7 @@ class Session:
     DESKTOP_NAME = "shell"
 
     def __init__(self, name, exe, template, artifacts, beside=None, manifest=False,
-                 before_start=None, start_program=True, dpi=96):
+                 before_start=None, start_program=True, dpi=96, wine_debug=None):
         self.name = name
         self.exe = exe
         self.template = template
@@ -245,6 +248,7 @@ class Session:
         self.before_start = before_start
         self.start_program = start_program
         self.dpi = dpi
+        self.wine_debug = wine_debug
         self.later_programs = []
         self.shots = 0
         self.xvfb = None
@@ -259,7 +263,8 @@ class Session:
         os.makedirs(self.artifacts)
         self.root = tempfile.mkdtemp(prefix=f"dustvale-e2e-{self.name}-")
         self.home = os.path.join(self.root, "home")
-        self.data_home = os.path.join(self.root, "data")
+        # Inside HOME, where a desktop keeps it: the program leaves alone a Trash elsewhere.
+        self.data_home = os.path.join(self.home, ".local", "share")
         self.prefix = self.prefix_path()
         self.trash_files = os.path.join(self.data_home, "Trash", "files")
         self.trash_info = os.path.join(self.data_home, "Trash", "info")
@@ -287,6 +292,8 @@ class Session:
                         XDG_DATA_HOME=self.data_home,
                         XDG_CONFIG_HOME=os.path.join(self.home, ".config"),
                         XDG_CACHE_HOME=os.path.join(self.home, ".cache"), **WINE_ENV)
+        if self.wine_debug is not None:
+            self.env["WINEDEBUG"] = self.wine_debug
         self.app_dir = os.path.join(self.prefix, "drive_c", self.APP_FOLDER)
         os.makedirs(self.app_dir)
         shutil.copy(self.exe, os.path.join(self.app_dir, "Dustvale.exe"))
@@ -501,8 +508,29 @@ class Session:
             with open(os.path.join(self.trash_info, name + ".trashinfo"), "w") as f:
                 f.write(f"[Trash Info]\nPath={self.home}/{name}\nDeletionDate={stamp}\n")
 
+    def trash_folder(self, name, files):
+        """Creates the folder `name` in HOME holding `files` ({relative path: bytes}) and moves
+        it into the Trash with its .trashinfo, as a file manager does."""
+        original = os.path.join(self.home, name)
+        for relative, data in files.items():
+            path = os.path.join(original, relative)
+            os.makedirs(os.path.dirname(path), exist_ok=True)
+            with open(path, "wb") as f:
+                f.write(data)
+        stamp = datetime.datetime.now().strftime("%Y-%m-%dT%H:%M:%S")
+        with open(os.path.join(self.trash_info, name + ".trashinfo"), "w") as f:
+            f.write(f"[Trash Info]\nPath={urllib.parse.quote(original)}\nDeletionDate={stamp}\n")
+        os.rename(original, os.path.join(self.trash_files, name))
+
     def trashed(self):
         return sorted(os.listdir(self.trash_files))
+
+    def debug_output(self):
+        """The program's debug output lines so far (with wine_debug="warn+seh")."""
+        self.log.flush()
+        with open(os.path.join(self.artifacts, "wine.log"), "rb") as f:
+            text = f.read().decode("utf-8", "replace")
+        return [line for line in text.splitlines() if ":OutputDebugStringA " in line]
 
     def empty_trash_by_hand(self):
         for d in (self.trash_files, self.trash_info):

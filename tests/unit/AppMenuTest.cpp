@@ -251,8 +251,9 @@ TEST(AppMenu, OptionsShowsTheOneDialogAndBringsItForward) {
     scene.sim.files().AddFile(apptest::kSettingsFile, "15\r\n");
     SingleOptionsDialog options(scene.platform, scene.programWindows, scene.files,
                                 scene.initialization);
+    ShellRecycleBin bin(scene.platform);
     TrayApplication app(scene.platform, scene.programWindows, scene.files, scene.initialization,
-                        options);
+                        options, bin);
     const auto tray = app.Icon().Record();
     auto chooseOptions = [&] {
         scene.AnswerMenuWith({u"Options"});

@@ -137,8 +137,9 @@ TEST(AppMonitorWorker, AThresholdStoredFromTheDialogEmptiesAtTheNextTick) {
                               attr::kHidden);
     SingleOptionsDialog options(scene.platform, scene.programWindows, scene.files,
                                 scene.initialization);
+    ShellRecycleBin bin(scene.platform);
     TrayApplication app(scene.platform, scene.programWindows, scene.files, scene.initialization,
-                        options);
+                        options, bin);
     Trash(scene, 3);
     scene.sim.Advance(1000);
     EXPECT_TRUE(scene.sim.shell().EmptyCalls().empty());  // no settings file: off

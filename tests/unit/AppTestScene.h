@@ -75,8 +75,10 @@ struct AppScene {
     AppScene& operator=(const AppScene&) = delete;
 
     TrayApplication& Create() {
+        // Under the simulated Wine, the Trash access the program chooses there.
+        recycleBin = RecycleBinAccessFor(platform);
         app = std::make_unique<TrayApplication>(platform, programWindows, files, initialization,
-                                                options);
+                                                options, *recycleBin);
         return *app;
     }
 
@@ -116,6 +118,7 @@ struct AppScene {
     NumberedFiles files{sim.files()};
     RecordingInitialization initialization;
     RecordingOptions options;
+    std::unique_ptr<RecycleBinAccess> recycleBin;
     std::unique_ptr<TrayApplication> app;
 };
 

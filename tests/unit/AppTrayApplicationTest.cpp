@@ -79,7 +79,9 @@ TEST(AppTrayApplication, TheIconIsInTheTrayBeforeTheSettingsFileIsRead) {
     });
     Platform platform = WithFiles(scene.platform, files);
     NumberedFiles table{platform.files};
-    TrayApplication app(platform, scene.programWindows, table, scene.initialization, scene.options);
+    ShellRecycleBin bin(platform);
+    TrayApplication app(platform, scene.programWindows, table, scene.initialization, scene.options,
+                        bin);
     ASSERT_TRUE(iconsWhenRead.has_value());
     EXPECT_EQ(*iconsWhenRead, 1u);
     EXPECT_EQ(app.AutoClean(), u"15");

@@ -206,7 +206,8 @@ TEST_F(OptionsDialogTest, TheDialogKeepsTheProcessRunningAfterTheMainWindowClose
 
 TEST_F(OptionsDialogTest, FirstOpeningAfterTheManifestWentRewritesItAndEndsWithoutTrayIcon) {
     sim.commonControls().SetLoadedVersion(5);  // the restart would bring the visual styles
-    TrayApplication app(platform, programWindows, files, startup, options);
+    ShellRecycleBin bin(platform);
+    TrayApplication app(platform, programWindows, files, startup, options, bin);
     ASSERT_EQ(sim.shell().Icons().size(), 1u);
     sim.files().SetFileAttributes(kManifest, attr::kNormal);
     sim.files().DeleteFile(kManifest);

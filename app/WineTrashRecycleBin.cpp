@@ -1,0 +1,147 @@
+#include "app/WineTrashRecycleBin.h"
+
+#include <mutex>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "clean/TrashCount.h"
+#include "clean/TrashEmptier.h"
+#include "clean/TrashFolder.h"
+
+namespace dustvale {
+
+namespace {
+
+constexpr std::uint32_t kRecordSize = 20;  // the shell's record, in the layout of 32-bit programs
+constexpr std::int32_t kFailed = static_cast<std::int32_t>(0x80004005);        // E_FAIL
+constexpr std::int32_t kAccessDenied = static_cast<std::int32_t>(0x80070005);  // E_ACCESSDENIED
+
+const Text kLogPrefix = u"Dustvale: ";
+
+Text Number(std::uint64_t value) {
+    const std::string digits = std::to_string(value);
+    return Text(digits.begin(), digits.end());
+}
+
+}  // namespace
+
+struct WineTrashRecycleBin::Shared {
+    Shared(Shell& shell, FileSystem& files, Kernel& kernel)
+        : shell(shell), files(files), kernel(kernel) {}
+
+    Shell& shell;
+    FileSystem& files;
+    Kernel& kernel;
+
+    std::mutex mutex;  // guards what follows; never held during a count or an emptying
+    std::optional<TrashLocation> location;  // the environment does not change: looked up once
+    // Taken by the count under way. A count given up by the monitor may still run on its
+    // abandoned thread while a fresh worker counts: the fresh one then starts anew.
+    std::unique_ptr<TrashCounter> counter = std::make_unique<TrashCounter>();
+    Text lastRefusal;  // logged once for as long as it lasts
+
+    TrashLocation Location() {
+        const std::lock_guard lock(mutex);
+        if (!location) location = LocateTrash(kernel);
+        return *location;
+    }
+
+    // Counting runs every second: a refusal is logged when it starts, not at each count.
+    void LogRefusalOnce(const Text& refusal) {
+        {
+            const std::lock_guard lock(mutex);
+            if (refusal == lastRefusal) return;
+            lastRefusal = refusal;
+        }
+        Log(u"the Trash is left alone: " + refusal);
+    }
+
+    void Log(const Text& line) { kernel.OutputDebugString(kLogPrefix + line + u"\n"); }
+
+    std::unique_ptr<TrashCounter> TakeCounter() {
+        const std::lock_guard lock(mutex);
+        return counter ? std::move(counter) : std::make_unique<TrashCounter>();
+    }
+
+    void ReturnCounter(std::unique_ptr<TrashCounter> used) {
+        const std::lock_guard lock(mutex);
+        counter = std::move(used);
+    }
+
+    RecycleBinResult Count() {
+        const TrashLocation location = Location();
+        if (!location.place) return CountThroughShellInstead(location.refusal);
+        const TrashOpening opening = OpenTrash(files, *location.place);
+        RecycleBinResult result;
+        result.task = RecycleBinTask::Query;
+        result.info.cbSize = kRecordSize;
+        if (!opening.held) {
+            if (!opening.missing) return CountThroughShellInstead(opening.refusal);
+            return result;  // no Trash yet: an empty bin
+        }
+        {
+            const std::lock_guard lock(mutex);
+            lastRefusal.clear();
+        }
+        std::unique_ptr<TrashCounter> used = TakeCounter();
+        const TrashFigures figures = used->Count(kernel, *opening.held);
+        ReturnCounter(std::move(used));
+        result.info.i64NumItems = figures.items;
+        result.info.i64Size = figures.bytes;
+        return result;
+    }
+
+    // What Wine shows of a Trash the program leaves alone.
+    RecycleBinResult CountThroughShellInstead(const Text& refusal) {
+        LogRefusalOnce(refusal);
+        return CountThroughShell(shell, files);
+    }
+
+    RecycleBinResult Empty() {
+        RecycleBinResult result;
+        result.task = RecycleBinTask::Empty;
+        const TrashLocation location = Location();
+        if (!location.place) return Refused(location.refusal);
+        const TrashOpening opening = OpenTrash(files, *location.place);
+        if (!opening.held) return opening.missing ? result : Refused(opening.refusal);
+        const TrashEmptying emptying = EmptyTrash(files, *opening.held);
+        if (emptying.refused) return Refused(emptying.refusal);
+        if (emptying.kept + emptying.infoKept > 0) {
+            Log(Number(emptying.removed) + u" items of the Trash removed, " +
+                Number(emptying.kept) + u" could not go and stay, " + Number(emptying.infoKept) +
+                u" went without their .trashinfo");
+            result.status = kFailed;
+        }
+        return result;
+    }
+
+    RecycleBinResult Refused(const Text& refusal) {
+        Log(u"the Trash is not emptied: " + refusal);
+        RecycleBinResult result;
+        result.task = RecycleBinTask::Empty;
+        result.status = kAccessDenied;
+        return result;
+    }
+};
+
+WineTrashRecycleBin::WineTrashRecycleBin(const Platform& platform)
+    : shared_(std::make_shared<Shared>(platform.shell, platform.files, platform.kernel)) {}
+
+WineTrashRecycleBin::~WineTrashRecycleBin() = default;
+
+RecycleBinWork WineTrashRecycleBin::CountEveryBin() {
+    return [shared = shared_] { return shared->Count(); };
+}
+
+RecycleBinWork WineTrashRecycleBin::EmptyEveryBin(Hwnd /*owner*/) {
+    // The shell is not asked to empty anything: under Wine it would hide files (see above).
+    return [shared = shared_] { return shared->Empty(); };
+}
+
+RecycleBinWork WineTrashRecycleBin::RemoveItems(RecycleBinTask task, RecycleBinItemChooser choose) {
+    // Item by item through the shell, as on Windows.
+    return ShellRecycleBin(shared_->shell, shared_->files).RemoveItems(task, std::move(choose));
+}
+
+}  // namespace dustvale

@@ -1,0 +1,55 @@
+#include "clean/TrashItemRemoval.h"
+
+#include <optional>
+
+#include "clean/FolderOpening.h"
+#include "clean/ForcedDelete.h"
+
+namespace dustvale {
+namespace {
+
+// Deletes the checked entry of `folder`: a file or a link at once, a folder with what it
+// holds. One that cannot be vouched for stays.
+void DeleteEntry(FileSystem& files, const HeldFolder& folder, CheckedEntry& entry) {
+    switch (entry.kind) {
+        case EntryKind::Elsewhere:
+        case EntryKind::Unnamed:
+            break;
+        case EntryKind::Link:
+        case EntryKind::File:
+            ForceDeleteEntry(files, folder, entry);
+            break;
+        case EntryKind::Folder: {
+            ClearAttributes(files, folder, entry);
+            HeldFolder inner{std::move(entry.handle), std::move(entry.finalPath), &folder};
+            ForceDeleteFolder(files, inner, kTrashedFolderLevels);
+            break;
+        }
+    }
+}
+
+// Whether an entry named `name` stands in `folder`. Windows takes an entry out of its folder
+// when it is deleted, Wine only when the last handle on it closes, and without saying whether
+// the folder let it go: only a look afterwards tells. An entry put there under the same name
+// meanwhile counts as well: the item's .trashinfo now describes it.
+bool StillThere(const HeldFolder& folder, const Text& name) {
+    return folder.handle->OpenChild(name, 0) != nullptr;
+}
+
+}  // namespace
+
+TrashItemRemoval RemoveTrashItem(FileSystem& files, const HeldTrash& trash, const TrashItem& item) {
+    {
+        CheckedEntry entry = OpenForDeletion(trash.files, item.file);
+        DeleteEntry(files, trash.files, entry);
+    }  // closed here: under Wine the deletion happens now
+    if (StillThere(trash.files, item.file.name)) return TrashItemRemoval::Kept;
+    {
+        CheckedEntry info = OpenForDeletion(trash.info, item.info);
+        if (info.kind == EntryKind::File) ForceDeleteEntry(files, trash.info, info);
+    }
+    return StillThere(trash.info, item.info.name) ? TrashItemRemoval::InfoKept
+                                                  : TrashItemRemoval::Removed;
+}
+
+}  // namespace dustvale

@@ -1,0 +1,219 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "TrashTestScene.h"
+#include "clean/TrashCount.h"
+#include "clean/TrashEmptier.h"
+#include "clean/TrashFolder.h"
+#include "clean/TrashItemRemoval.h"
+
+namespace dustvale {
+namespace {
+
+using namespace trashtest;
+
+HeldTrash Open(sim::SimWindows& sim) {
+    const TrashLocation location = LocateTrash(sim.kernel());
+    EXPECT_TRUE(location.place) << std::string(location.refusal.begin(), location.refusal.end());
+    TrashOpening opening = OpenTrash(sim.files(), *location.place);
+    EXPECT_TRUE(opening.held);
+    return std::move(*opening.held);
+}
+
+std::ptrdiff_t PositionOf(const std::vector<Text>& deletions, const Text& path) {
+    const auto found = std::find(deletions.begin(), deletions.end(), path);
+    EXPECT_NE(found, deletions.end()) << std::string(path.begin(), path.end());
+    return found - deletions.begin();
+}
+
+TEST(TrashLocation, FoundWhereWineKeepsItAndRefusedOutsideTheHomeFolder) {
+    struct Case {
+        std::optional<Text> dataHome;
+        std::optional<Text> homeDir;
+        Text trash;          // empty when refused
+        Text refusalHolds;   // a part of the reason
+    } cases[] = {
+        {u"/home/bob/.local/share", u"\\??\\Z:\\home\\bob", kTrash, {}},
+        {std::nullopt, u"\\??\\Z:\\home\\bob", kTrash, {}},
+        // Wine takes only a full Unix path.
+        {u"relative/share", u"\\??\\Z:\\home\\bob", kTrash, {}},
+        {u"/home/bob/data", u"\\??\\Z:\\home\\bob\\", u"Z:\\home\\bob\\data\\Trash", {}},
+        {u"/srv/shared", u"\\??\\Z:\\home\\bob", {}, u"outside the home folder"},
+        {u"/home/bobby/share", u"\\??\\Z:\\home\\bob", {}, u"outside the home folder"},
+        {u"/home/bob/../eve/share", u"\\??\\Z:\\home\\bob", {}, u"outside the home folder"},
+        {u"/home/bob", u"\\??\\Z:\\home\\bob", kHome + u"\\Trash", {}},
+        {u"/home/bob/share", std::nullopt, {}, u"WINEHOMEDIR"},
+        {u"/home/bob/share", u"\\??\\unix\\home\\bob", {}, u"on no drive"},
+    };
+    for (const Case& c : cases) {
+        sim::SimWindows sim;
+        MakeWineWithTrash(sim);
+        sim.kernel().SetEnvironmentVariable(u"XDG_DATA_HOME", c.dataHome);
+        sim.kernel().SetEnvironmentVariable(u"WINEHOMEDIR", c.homeDir);
+        const TrashLocation location = LocateTrash(sim.kernel());
+        const Text dataHome = c.dataHome.value_or(u"-");
+        const std::string label(dataHome.begin(), dataHome.end());
+        if (c.trash.empty()) {
+            EXPECT_FALSE(location.place) << label;
+            EXPECT_NE(location.refusal.find(c.refusalHolds), Text::npos) << label;
+        } else {
+            ASSERT_TRUE(location.place) << label;
+            EXPECT_EQ(location.place->trash, c.trash) << label;
+            EXPECT_EQ(location.place->home, kHome) << label;
+        }
+    }
+}
+
+TEST(TrashOpening, ATrashThatIsALinkOrHoldsOneIsRefusedAndAMissingOneIsEmpty) {
+    {
+        sim::SimWindows sim;
+        MakeWineWithTrash(sim);
+        sim.files().AddFolder(u"Z:\\srv");
+        sim.files().MoveEntry(kTrash, u"Z:\\srv\\Trash");
+        sim.files().AddUnixLink(kTrash, u"Z:\\srv\\Trash");
+        const TrashOpening opening = OpenTrash(sim.files(), *LocateTrash(sim.kernel()).place);
+        EXPECT_FALSE(opening.held);
+        EXPECT_EQ(opening.refusal, kTrash + u" is a link");
+    }
+    {
+        sim::SimWindows sim;
+        MakeWineWithTrash(sim);
+        sim.files().RemoveEntry(kFiles);
+        sim.files().AddFolder(u"Z:\\srv\\files");
+        sim.files().AddUnixLink(kFiles, u"Z:\\srv\\files");
+        const TrashOpening opening = OpenTrash(sim.files(), *LocateTrash(sim.kernel()).place);
+        EXPECT_FALSE(opening.held);
+        EXPECT_EQ(opening.refusal, kFiles + u" is a link");
+    }
+    {
+        sim::SimWindows sim;
+        MakeWineWithTrash(sim);
+        sim.files().RemoveEntry(kTrash);
+        const TrashOpening opening = OpenTrash(sim.files(), *LocateTrash(sim.kernel()).place);
+        EXPECT_FALSE(opening.held);
+        EXPECT_TRUE(opening.missing);
+        EXPECT_TRUE(opening.refusal.empty());
+    }
+}
+
+// The same on Wine's handles, which delete at the close, and on Windows' own.
+class TrashEmptier : public ::testing::TestWithParam<bool> {
+protected:
+    TrashEmptier() { MakeWineWithTrash(sim, GetParam()); }
+    sim::SimWindows sim;
+};
+
+TEST_P(TrashEmptier, RemovesEveryItemFileBeforeItsTrashinfoAndTouchesNothingElse) {
+    TrashFolderAndFile(sim);
+    sim.files().AddFile(kTrash + u"\\directorysizes", "12 1765270800 olddir\n");
+    sim.files().AddFile(kFiles + u"\\stray.bin", "no .trashinfo describes it");
+    AddTrashInfo(sim, u"pending.txt");  // a trashing under way: its file is not there yet
+    sim.files().AddFile(kHome + u"\\olddir.keep", "beside the Trash");
+
+    const TrashEmptying emptying = EmptyTrash(sim.files(), Open(sim));
+
+    EXPECT_FALSE(emptying.refused);
+    EXPECT_EQ(emptying.removed, 2u);
+    EXPECT_EQ(emptying.kept + emptying.infoKept, 0u);
+    EXPECT_TRUE(sim.files().Tree(kFiles).empty());
+    EXPECT_EQ(sim.files().Tree(kInfo), std::vector<Text>{kInfo + u"\\pending.txt.trashinfo"});
+    EXPECT_FALSE(sim.files().Exists(kTrash + u"\\directorysizes"));
+    const std::vector<Text>& deleted = sim.files().Deletions();
+    for (const Text& path : deleted) {
+        EXPECT_TRUE(path.starts_with(kTrash + u"\\")) << std::string(path.begin(), path.end());
+    }
+    EXPECT_LT(PositionOf(deleted, kFiles + u"\\olddir\\sub\\f.txt"),
+              PositionOf(deleted, kFiles + u"\\olddir"));
+    EXPECT_LT(PositionOf(deleted, kFiles + u"\\olddir"),
+              PositionOf(deleted, kInfo + u"\\olddir.trashinfo"));
+    EXPECT_LT(PositionOf(deleted, kFiles + u"\\letter.txt"),
+              PositionOf(deleted, kInfo + u"\\letter.txt.trashinfo"));
+    EXPECT_EQ(sim.files().OpenHandles(), 0u);
+}
+
+TEST_P(TrashEmptier, AnItemThatCannotGoStaysWhole) {
+    TrashFolderAndFile(sim);
+    sim.files().SetInUse(kFiles + u"\\letter.txt", true);
+    // A trashed link: Wine 8 opens it as what it leads to and could only remove that.
+    sim.files().AddFile(kHome + u"\\precious\\thesis.odt", "years of work");
+    AddTrashInfo(sim, u"shortcut");
+    sim.files().AddUnixLink(kFiles + u"\\shortcut", kHome + u"\\precious");
+    // What a folder holds goes; a folder whose own folder lets it not go stays, and the item.
+    sim.files().SetReadOnlyFolder(kFiles + u"\\olddir\\sub", true);
+
+    const TrashEmptying emptying = EmptyTrash(sim.files(), Open(sim));
+
+    EXPECT_EQ(emptying.removed, 0u);
+    EXPECT_EQ(emptying.kept, 3u);
+    for (const Text name : {u"letter.txt", u"shortcut", u"olddir"}) {
+        EXPECT_TRUE(sim.files().Exists(kFiles + u"\\" + name));
+        EXPECT_TRUE(sim.files().Exists(kInfo + u"\\" + name + u".trashinfo"));
+    }
+    EXPECT_TRUE(sim.files().Exists(kFiles + u"\\olddir\\sub\\f.txt"));
+    EXPECT_EQ(sim.files().Contents(kHome + u"\\precious\\thesis.odt"), "years of work");
+}
+
+INSTANTIATE_TEST_SUITE_P(Handles, TrashEmptier, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "Wine" : "Windows"; });
+
+// Wine deletes at the close by path and does not say when the folder refuses: with files/
+// without write permission, its own emptying deletes every .trashinfo and keeps every file.
+TEST(TrashItemRemoval, UnderWineAFileTheFolderKeepsKeepsItsTrashinfo) {
+    sim::SimWindows sim;
+    MakeWineWithTrash(sim);
+    TrashFolderAndFile(sim);
+    sim.files().SetReadOnlyFolder(kFiles, true);
+    const HeldTrash trash = Open(sim);
+    DirectoryEntry file, info;
+    trash.files.handle->ReadDirectory(file);  // "." and ".." first
+    trash.files.handle->ReadDirectory(file);
+    ASSERT_TRUE(trash.files.handle->ReadDirectory(file));
+    ASSERT_EQ(file.name, u"olddir");
+    info.name = u"olddir.trashinfo";
+    trash.info.handle->ReadDirectory(info);
+    trash.info.handle->ReadDirectory(info);
+    ASSERT_TRUE(trash.info.handle->ReadDirectory(info));
+    ASSERT_EQ(info.name, u"olddir.trashinfo");
+
+    EXPECT_EQ(RemoveTrashItem(sim.files(), trash, TrashItem{file, info}), TrashItemRemoval::Kept);
+    EXPECT_TRUE(sim.files().Exists(kFiles + u"\\olddir"));
+    EXPECT_TRUE(sim.files().Exists(kInfo + u"\\olddir.trashinfo"));
+
+    // The emptying sees the folder's protection and touches nothing at all.
+    const std::size_t deletions = sim.files().Deletions().size();
+    const TrashEmptying emptying = EmptyTrash(sim.files(), Open(sim));
+    EXPECT_TRUE(emptying.refused);
+    EXPECT_EQ(emptying.refusal, kFiles + u" is write-protected: no item could go");
+    EXPECT_EQ(sim.files().Deletions().size(), deletions);
+}
+
+TEST(TrashCounter, CountsItemsWithTheirFilesAndWhatTheirFoldersHoldReadingTheFoldersOncePerChange) {
+    sim::SimWindows sim;
+    MakeWineWithTrash(sim);
+    TrashFolderAndFile(sim);                                   // 15 bytes in 2 items
+    AddTrashInfo(sim, u"pending.txt");                         // no file: no item
+    sim.files().AddFile(kFiles + u"\\stray.bin", "0123456789");  // no .trashinfo: no item
+    sim.files().AddFile(u"Z:\\srv\\big\\huge.iso", std::string(1000, 'x'));
+    AddTrashInfo(sim, u"link");
+    sim.files().AddUnixLink(kFiles + u"\\link", u"Z:\\srv\\big");  // the link, not its target
+
+    TrashCounter counter;
+    const auto count = [&] { return counter.Count(sim.kernel(), Open(sim)); };
+    EXPECT_EQ(count(), (TrashFigures{3, 15}));
+    EXPECT_EQ(count(), (TrashFigures{3, 15}));  // read again: a change in the same tick
+    const std::uint64_t recounts = counter.Recounts();
+    EXPECT_EQ(recounts, 2u);
+    EXPECT_EQ(count(), (TrashFigures{3, 15}));
+    EXPECT_EQ(counter.Recounts(), recounts) << "an unchanged Trash is not read again";
+    const auto& listed = sim.files().Listings();
+    EXPECT_EQ(std::count(listed.begin(), listed.end(), u"Z:\\srv\\big"), 0) << "a link followed";
+
+    TrashFile(sim, u"new.txt", "1234");
+    EXPECT_EQ(count(), (TrashFigures{4, 19}));
+    sim.files().RemoveEntry(kFiles + u"\\olddir");  // restored by a file manager
+    EXPECT_EQ(count(), (TrashFigures{3, 7}));
+}
+
+}  // namespace
+}  // namespace dustvale
