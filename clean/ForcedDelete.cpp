@@ -52,20 +52,25 @@ void DeleteListedEntries(FileSystem& files, HeldFolder& folder,
             entry = {};  // nothing below the folder is held open while it moves
             if (MoveFolderUp(files, folder)) entry = OpenForDeletion(folder, listed);
         }
-        switch (entry.kind) {
-            case EntryKind::Elsewhere:
-            case EntryKind::Unnamed:
-                break;
-            case EntryKind::Link:
-            case EntryKind::File:
-                ForceDeleteEntry(files, folder, entry);
-                break;
-            case EntryKind::Folder: {
-                ClearAttributes(files, folder, entry);
-                HeldFolder inner{std::move(entry.handle), std::move(entry.finalPath), &folder};
-                deleteFolder(inner);
-                break;
-            }
+        DeleteCheckedEntry(files, folder, entry, deleteFolder);
+    }
+}
+
+void DeleteCheckedEntry(FileSystem& files, const HeldFolder& folder, CheckedEntry& entry,
+                        const std::function<void(HeldFolder&)>& deleteFolder) {
+    switch (entry.kind) {
+        case EntryKind::Elsewhere:
+        case EntryKind::Unnamed:
+            break;
+        case EntryKind::Link:
+        case EntryKind::File:
+            ForceDeleteEntry(files, folder, entry);
+            break;
+        case EntryKind::Folder: {
+            ClearAttributes(files, folder, entry);
+            HeldFolder inner{std::move(entry.handle), std::move(entry.finalPath), &folder};
+            deleteFolder(inner);
+            break;
         }
     }
 }

@@ -30,6 +30,11 @@ bool ClearAttributes(FileSystem& files, const HeldFolder& folder, CheckedEntry& 
 // gone.
 bool ForceDeleteEntry(FileSystem& files, const HeldFolder& folder, CheckedEntry& entry);
 
+// Deletes the checked entry of `folder`: a file or a link at once, a folder (its guarding
+// attributes cleared) through `deleteFolder`. One that is not vouched for stays.
+void DeleteCheckedEntry(FileSystem& files, const HeldFolder& folder, CheckedEntry& entry,
+                        const std::function<void(HeldFolder&)>& deleteFolder);
+
 constexpr std::size_t kAnyDepth = std::numeric_limits<std::size_t>::max();
 
 // Deletes the folder held by `folder` with everything still in it, listed anew (without

@@ -51,13 +51,9 @@ void RemoveUndescribedFiles(FileSystem& files, const HeldTrash& trash) {
     ForEachListed(*folder.handle, [&](const DirectoryEntry& listed) {
         if (trash.info.handle->OpenChild(InfoNameOf(listed.name), 0) != nullptr) return;
         CheckedEntry entry = OpenForDeletion(folder, listed);
-        if (entry.kind == EntryKind::Folder) {
-            ClearAttributes(files, folder, entry);
-            HeldFolder inner{std::move(entry.handle), std::move(entry.finalPath), &folder};
+        DeleteCheckedEntry(files, folder, entry, [&files](HeldFolder& inner) {
             ForceDeleteFolder(files, inner, kTrashedFolderLevels);
-        } else if (entry.kind == EntryKind::File || entry.kind == EntryKind::Link) {
-            ForceDeleteEntry(files, folder, entry);
-        }
+        });
     });
 }
 

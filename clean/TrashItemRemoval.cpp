@@ -8,26 +8,6 @@
 namespace dustvale {
 namespace {
 
-// Deletes the checked entry of `folder`: a file or a link at once, a folder with what it
-// holds. One that cannot be vouched for stays.
-void DeleteEntry(FileSystem& files, const HeldFolder& folder, CheckedEntry& entry) {
-    switch (entry.kind) {
-        case EntryKind::Elsewhere:
-        case EntryKind::Unnamed:
-            break;
-        case EntryKind::Link:
-        case EntryKind::File:
-            ForceDeleteEntry(files, folder, entry);
-            break;
-        case EntryKind::Folder: {
-            ClearAttributes(files, folder, entry);
-            HeldFolder inner{std::move(entry.handle), std::move(entry.finalPath), &folder};
-            ForceDeleteFolder(files, inner, kTrashedFolderLevels);
-            break;
-        }
-    }
-}
-
 // Whether an entry named `name` stands in `folder`. Windows takes an entry out of its folder
 // when it is deleted, Wine only when the last handle on it closes, and without saying whether
 // the folder let it go: only a look afterwards tells. An entry put there under the same name
@@ -41,7 +21,9 @@ bool StillThere(const HeldFolder& folder, const Text& name) {
 TrashItemRemoval RemoveTrashItem(FileSystem& files, const HeldTrash& trash, const TrashItem& item) {
     {
         CheckedEntry entry = OpenForDeletion(trash.files, item.file);
-        DeleteEntry(files, trash.files, entry);
+        DeleteCheckedEntry(files, trash.files, entry, [&files](HeldFolder& inner) {
+            ForceDeleteFolder(files, inner, kTrashedFolderLevels);
+        });
     }  // closed here: under Wine the deletion happens now
     if (StillThere(trash.files, item.file.name)) return TrashItemRemoval::Kept;
     {

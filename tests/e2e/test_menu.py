@@ -24,11 +24,7 @@ LARGE_BIN = 50000
 class MenuTest(unittest.TestCase):
 
     def session(self, **kw):
-        # A later start: the manifest lies beside the executable.
-        return ui_session.UiSession(self._testMethodName, os.environ["DUSTVALE_EXE"],
-                                    os.environ["DUSTVALE_WINDOW_TREE_EXE"],
-                                    os.environ["DUSTVALE_E2E_TEMPLATE"],
-                                    os.environ["DUSTVALE_E2E_ARTIFACTS"], manifest=True, **kw)
+        return ui_session.later_start(self._testMethodName, **kw)
 
     def start(self, s):
         s.wait_for_app()

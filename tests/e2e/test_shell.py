@@ -8,7 +8,6 @@ Run one case: DUSTVALE_EXE=... DUSTVALE_WINDOW_TREE_EXE=... DUSTVALE_TRAY_SHELL_
     /usr/bin/python3 -m unittest test_shell.ShellTest.test_keyboard_opens_the_menu_once
 """
 
-import os
 import time
 import unittest
 
@@ -26,11 +25,7 @@ SECOND_ICON = (harness.TRAY_FIRST_ICON[0] - 20,) + harness.TRAY_FIRST_ICON[1:]
 class ShellTest(unittest.TestCase):
 
     def session(self, **kw):
-        # A later start: the manifest lies beside the executable.
-        return ui_session.UiSession(self._testMethodName, os.environ["DUSTVALE_EXE"],
-                                    os.environ["DUSTVALE_WINDOW_TREE_EXE"],
-                                    os.environ["DUSTVALE_E2E_TEMPLATE"],
-                                    os.environ["DUSTVALE_E2E_ARTIFACTS"], manifest=True, **kw)
+        return ui_session.later_start(self._testMethodName, **kw)
 
     def start(self, s):
         s.wait_for_app()

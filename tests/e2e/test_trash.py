@@ -27,11 +27,7 @@ def trash_folder_and_file(s):
 class TrashTest(unittest.TestCase):
 
     def session(self, **kw):
-        # A later start: the manifest lies beside the executable.
-        return ui_session.UiSession(self._testMethodName, os.environ["DUSTVALE_EXE"],
-                                    os.environ["DUSTVALE_WINDOW_TREE_EXE"],
-                                    os.environ["DUSTVALE_E2E_TEMPLATE"],
-                                    os.environ["DUSTVALE_E2E_ARTIFACTS"], manifest=True, **kw)
+        return ui_session.later_start(self._testMethodName, **kw)
 
     def tooltip(self, s, text):
         """Waits until the icon's tooltip, shown by resting the mouse on the icon, reads text."""

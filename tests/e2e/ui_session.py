@@ -4,6 +4,7 @@ person would: the mouse on the tray icon and in the menus, mouse and keyboard in
 The desktop's windows and their controls are read through windows.WindowTree.
 """
 
+import os
 import subprocess
 import time
 
@@ -187,3 +188,11 @@ class UiSession(harness.Session):
         return harness.wait_until(
             f"the sub-menu of {name!r}",
             lambda: [w for w in self.shown(windows.MENU_CLASS) if w.handle not in before], 5)[0]
+
+
+def later_start(name, **kw):
+    """A UiSession of the build's program started as on any day after the first: the manifest
+    the first start wrote lies beside the executable."""
+    return UiSession(name, os.environ["DUSTVALE_EXE"], os.environ["DUSTVALE_WINDOW_TREE_EXE"],
+                     os.environ["DUSTVALE_E2E_TEMPLATE"], os.environ["DUSTVALE_E2E_ARTIFACTS"],
+                     manifest=True, **kw)
