@@ -236,6 +236,9 @@ void TrayApplication::Close() {
     if (!open_) return;
     open_ = false;
     monitorTimer_->Stop();
+    // A Temp Files clean under way stops at its next yield: nothing more is deleted once the
+    // icon is gone, and the process may end at once.
+    cleaner_.Stop();
     // The icon goes with the window even when the process is about to end at once.
     if (trayIcon_->IsRegistered()) trayIcon_->RemoveIcon();
     if (whenClosed_) std::exchange(whenClosed_, nullptr)();
@@ -317,8 +320,8 @@ void TrayApplication::CleanTempFiles() {
     if (ShowMessageBox(kTempFilesQuestion, mb::kOkCancel, kApplicationTitle) != mb::kIdOk) return;
     if (!open_) return;
     const TempCleanResult result = cleaner_.CleanTempFolders();
-    // Exit during the clean: the window is closed, no box follows.
-    if (!open_) return;
+    // Exit during the clean stopped it: the window is closed, no box follows.
+    if (!open_ || result.stopped) return;
     ShowMessageBox(TempCleanReport(result), mb::kOk | mb::kIconInformation, kApplicationTitle);
 }
 

@@ -59,7 +59,8 @@ public:
     // monitor of another scaling (best before the icon is added to it again).
     void RefreshTrayPictures();
 
-    // Closing stops the monitor, takes the icon out of the tray and leaves the open windows.
+    // Closing stops the monitor and a Temp Files clean under way, takes the icon out of the
+    // tray and leaves the open windows.
     // Its objects stay in place until it is destroyed, since the closing may come from inside
     // one of its own handlers (a menu command, a message box).
     void Close() override;

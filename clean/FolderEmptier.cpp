@@ -11,25 +11,28 @@
 
 namespace dustvale {
 
-void DeleteFolderContents(const Platform& platform, HeldFolder& folder) {
+void DeleteFolderContents(FileSystem& files, HeldFolder& folder, const CleanYield& yield) {
     // A folder that cannot be listed gives no entries and stays untouched.
-    std::vector<DirectoryEntry> entries = ListHeldFolder(
-        *folder.handle, mask::kEverything, [&] { platform.windows.ProcessPendingMessages(); });
-    DeleteListedEntries(platform.files, folder, std::move(entries), [&](HeldFolder& inner) {
-        DeleteFolderContents(platform, inner);
-        ForceDeleteFolder(platform.files, inner);
-    });
+    std::vector<DirectoryEntry> entries = ListHeldFolder(*folder.handle, mask::kEverything, yield);
+    DeleteListedEntries(
+        files, folder, std::move(entries),
+        [&](HeldFolder& inner) {
+            DeleteFolderContents(files, inner, yield);
+            ForceDeleteFolder(files, inner);
+        },
+        yield);
 }
 
-void DeleteLooseFiles(FileSystem& files, const Text& folder) {
+void DeleteLooseFiles(FileSystem& files, const Text& folder, const CleanYield& yield) {
     // The folder as reported may hold 8.3 aliases; it is checked by its long names.
     const Text longFolder = NormalizePath(files, folder);
     if (longFolder.empty()) return;
     std::optional<HeldFolder> held =
         OpenFolderBelow(files, longFolder, longFolder, rights::kListDirectory);
     if (!held) return;
-    for (const auto& listed : ListHeldFolder(*held->handle, mask::kEverything)) {
+    for (const auto& listed : ListHeldFolder(*held->handle, mask::kEverything, yield)) {
         if ((listed.attributes & attr::kDirectory) != 0) continue;
+        yield();
         CheckedEntry entry = OpenListed(*held, listed, delete_rights::kFile);
         // A file that cannot be deleted stays; the others still go.
         if (entry.kind == EntryKind::File || entry.kind == EntryKind::Link) {

@@ -41,11 +41,13 @@ bool ForceDeleteEntry(FileSystem& files, const HeldFolder& folder, CheckedEntry&
 
 void DeleteListedEntries(FileSystem& files, HeldFolder& folder,
                          std::vector<DirectoryEntry> entries,
-                         const std::function<void(HeldFolder&)>& deleteFolder) {
+                         const std::function<void(HeldFolder&)>& deleteFolder,
+                         const std::function<void()>& beforeEachEntry) {
     // Last listed first (clang 14 cannot compile libstdc++ 12's views::reverse).
     std::reverse(entries.begin(), entries.end());
     bool moveTried = false;
     for (const auto& listed : entries) {
+        if (beforeEachEntry) beforeEachEntry();
         // The entry may have changed since it was listed: its own handle decides.
         CheckedEntry entry = OpenForDeletion(folder, listed);
         if (entry.kind == EntryKind::Unnamed && !std::exchange(moveTried, true)) {

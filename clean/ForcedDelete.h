@@ -49,10 +49,11 @@ bool ForceDeleteFolder(FileSystem& files, HeldFolder& folder, std::size_t levels
 // (their guarding attributes cleared) through `deleteFolder`, and entries that lead elsewhere
 // or changed since the listing left alone. The first entry too deep to be named moves the
 // folder up (MoveFolderUp) and is opened again. Each item that cannot go stays; the others
-// still go.
+// still go. `beforeEachEntry`, when given, runs before each entry is opened.
 void DeleteListedEntries(FileSystem& files, HeldFolder& folder,
                          std::vector<DirectoryEntry> entries,
-                         const std::function<void(HeldFolder&)>& deleteFolder);
+                         const std::function<void(HeldFolder&)>& deleteFolder,
+                         const std::function<void()>& beforeEachEntry = {});
 
 // Opens the entry `listed` of `folder` for deletion; a folder in use by another program is
 // opened for emptying alone, so that what it holds still goes, and a file whose attributes

@@ -39,11 +39,12 @@ bool HasProfileTemp(const HeldFolder& profile) {
 
 }  // namespace
 
-void CollectProfileTempFolders(const Platform& platform, Text& folder, TempFolderList& list) {
+void CollectProfileTempFolders(FileSystem& files, Text& folder, TempFolderList& list,
+                               const CleanYield& yield) {
     folder = EnsureTrailing(folder, u"\\");
     // The top folder is taken as its path says, links followed: it is the system's.
     HeldFolder top;
-    top.handle = platform.files.OpenEntry(folder, rights::kListDirectory, LinkAtEnd::Followed);
+    top.handle = files.OpenEntry(folder, rights::kListDirectory, LinkAtEnd::Followed);
     if (!top.handle) return;
     const std::optional<Text> final = top.handle->FinalPath();
     if (!final) return;
@@ -54,7 +55,7 @@ void CollectProfileTempFolders(const Platform& platform, Text& folder, TempFolde
     while (top.handle->ReadDirectory(entry)) {
         const Text name = Trim(TrimAtNull(entry.name));
         if (!IsSubFolder(entry, name)) continue;
-        platform.windows.ProcessPendingMessages();
+        yield();
         // Service accounts keep what their services still use in their temporary folders.
         if (EndsWithNoCase(name, kService)) continue;
         CheckedEntry profile = OpenListed(top, entry, rights::kListDirectory);

@@ -3,8 +3,9 @@
 // The look over the folder that holds the user profiles, collecting each profile's
 // "Local Settings\Temp" folder.
 
+#include "clean/CleanYield.h"
 #include "clean/TempFolderList.h"
-#include "platform/Platform.h"
+#include "platform/FileSystem.h"
 
 namespace dustvale {
 
@@ -15,8 +16,9 @@ namespace dustvale {
 // profile's own contents (documents, copies of old profiles, source trees) is ever listed or
 // collected. Links are never entered or collected, not even one put in a folder's place
 // meanwhile: on current systems each profile's Local Settings is a junction, and the user's
-// own temporary folder is emptied apart. On return `folder` ends with "\". Throws
-// TempFolderListFull when a folder is found while the list is full.
-void CollectProfileTempFolders(const Platform& platform, Text& folder, TempFolderList& list);
+// own temporary folder is emptied apart. Yields before each profile. On return `folder` ends
+// with "\". Throws TempFolderListFull when a folder is found while the list is full.
+void CollectProfileTempFolders(FileSystem& files, Text& folder, TempFolderList& list,
+                               const CleanYield& yield);
 
 }  // namespace dustvale

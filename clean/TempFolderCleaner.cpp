@@ -3,6 +3,7 @@
 #include <optional>
 #include <vector>
 
+#include "clean/CleanYield.h"
 #include "clean/FolderEmptier.h"
 #include "clean/FolderOpening.h"
 #include "clean/ProfileTempWalk.h"
@@ -18,6 +19,7 @@ struct TempFolderCleaner::Shared {
     explicit Shared(const Platform& p) : platform(p) {}
     Platform platform;
     bool running = false;
+    bool stopping = false;
 };
 
 namespace {
@@ -35,10 +37,14 @@ bool Holds(const TempFolderList& list, const Text& folder) {
     return false;
 }
 
-// One run of the Temp Files clean; everything it uses lives in the run itself.
-TempCleanResult RunClean(const Platform& platform) {
-    const auto yield = [&] { platform.windows.ProcessPendingMessages(); };
+TempCleanResult Stopped() {
+    TempCleanResult result;
+    result.stopped = true;
+    return result;
+}
 
+// One run of the Temp Files clean; everything it uses lives in the run itself.
+TempCleanResult RunClean(const Platform& platform, const CleanYield& yield) {
     const Text windowsFolder =
         RemoveTrailing(platform.kernel.GetEnvironmentVariable(u"WINDIR").value_or(Text{}),
                        kBackslash);
@@ -72,7 +78,7 @@ TempCleanResult RunClean(const Platform& platform) {
                 if (list.Count() == 0 && EqualsNoCase(top, windowsFolder)) list.Add(longTemp);
                 if (list.Count() == 0) {
                     try {
-                        CollectProfileTempFolders(platform, top, list);
+                        CollectProfileTempFolders(platform.files, top, list, yield);
                     } catch (const TempFolderListFull&) {
                         // A 52nd folder ends the walk; the 51 found so far are emptied.
                     }
@@ -86,7 +92,7 @@ TempCleanResult RunClean(const Platform& platform) {
                     // The program may have been started from another profile's temporary
                     // folder: its settings, pictures and manifest stay.
                     if (held && !HoldsProgramFolder(held->finalPath, program)) {
-                        DeleteFolderContents(platform, *held);
+                        DeleteFolderContents(platform.files, *held, yield);
                     }
                 };
                 for (std::int32_t i = 0; i < list.Count(); ++i) empty(list[i]);
@@ -97,7 +103,7 @@ TempCleanResult RunClean(const Platform& platform) {
             }
         }
     }
-    DeleteLooseFiles(platform.files, looseFilesFolder);
+    DeleteLooseFiles(platform.files, looseFilesFolder, yield);
     return result;
 }
 
@@ -111,6 +117,7 @@ TempFolderCleaner::~TempFolderCleaner() = default;
 TempCleanResult TempFolderCleaner::CleanTempFolders() {
     // The run holds the shared state itself, so the cleaner may go away while it yields.
     const std::shared_ptr<Shared> shared = shared_;
+    if (shared->stopping) return Stopped();
     if (shared->running) return {};
     struct RunningFlag {
         Shared& state;
@@ -119,9 +126,21 @@ TempCleanResult TempFolderCleaner::CleanTempFolders() {
         RunningFlag(const RunningFlag&) = delete;
         RunningFlag& operator=(const RunningFlag&) = delete;
     } flag(*shared);
-    return RunClean(shared->platform);
+    Shared& state = *shared;
+    const CleanYield yield = [&state] {
+        state.platform.windows.ProcessPendingMessages();
+        if (state.stopping) throw CleanStopped{};
+    };
+    try {
+        return RunClean(state.platform, yield);
+    } catch (const CleanStopped&) {
+        // Stopped between two entries: what is done stays done, the rest stays where it is.
+        return Stopped();
+    }
 }
 
 bool TempFolderCleaner::Running() const { return shared_->running; }
+
+void TempFolderCleaner::Stop() { shared_->stopping = true; }
 
 }  // namespace dustvale

@@ -5,9 +5,10 @@
 // deletes the loose files of the user's own temporary folder.
 //
 // A clean runs on the user-interface thread and lets pending messages run at fixed points,
-// so the tray, the polling timer and menu commands stay alive meanwhile. Everything one run
-// needs lives in the run itself: the cleaner object may be destroyed while a clean yields
-// (Exit during a clean) without pulling anything from under the running clean.
+// so the tray, the polling timer and menu commands stay alive meanwhile (see CleanYield.h).
+// Exit comes through those points too: once the program is ending, the clean stops at the
+// next one. Everything one run needs lives in the run itself: the cleaner object may be
+// destroyed while a clean yields without pulling anything from under the running clean.
 
 #include <memory>
 #include <optional>
@@ -25,6 +26,8 @@ struct TempCleanResult {
     std::optional<TempPathRefusal> refused;
     // The temporary path as the clean read it (trimmed, without its final "\").
     Text tempPath;
+    // The program began to end: the clean stopped where it was, or never started.
+    bool stopped = false;
 };
 
 class TempFolderCleaner {
@@ -41,6 +44,10 @@ public:
 
     // True while a clean runs.
     bool Running() const;
+
+    // The program is ending: a clean under way stops at its next yield, having deleted nothing
+    // more, and no clean starts from now on. Safe to call from inside the clean's yields.
+    void Stop();
 
 private:
     struct Shared;

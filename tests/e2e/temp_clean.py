@@ -9,6 +9,7 @@ tests) holds a file open without sharing.
 import os
 import stat
 import subprocess
+import time
 
 import harness
 import windows
@@ -22,8 +23,10 @@ HOLD_FILE = "HoldFile.exe"
 # Wine 8 pop-up menus: a 3-pixel frame above the first item, items 16 pixels high.
 MENU_FRAME = 3
 MENU_ITEM = 16
-# The tray menu's lines above "Clean": the size line and "Recycle Bin".
+# The tray menu's lines above "Clean": the size line and "Recycle Bin"; and above "Exit": five
+# lines and two separators of 9 pixels.
 CLEAN_LINE = 2
+EXIT_TOP = 5 * MENU_ITEM + 2 * 9
 TRAY_ICON_CENTRE = (harness.TRAY_FIRST_ICON[0] + 7, harness.TRAY_FIRST_ICON[1] + 8)
 
 
@@ -162,6 +165,18 @@ class CleanSession(harness.Session):
         sub = menus[-1]
         left, top, right, _ = sub.rect
         self.click(((left + right) // 2, top + MENU_FRAME + MENU_ITEM // 2))
+
+    def choose_exit(self, while_open=None):
+        """Right-clicks the tray icon and, once the menu shows and while_open (if given) has
+        run, clicks Exit, the menu's last line; returns the time.monotonic() of the click."""
+        self.click(TRAY_ICON_CENTRE, 3)
+        menu = harness.wait_until("the tray menu", self.menus, 10, 0.05)[0]
+        if while_open is not None:
+            while_open()
+        left, top, right, _ = menu.rect
+        clicked = time.monotonic()
+        self.click(((left + right) // 2, top + MENU_FRAME + EXIT_TOP + MENU_ITEM // 2))
+        return clicked
 
     def answer_question(self, caption):
         """Waits for the question box of Temp Files and clicks its button; returns the box."""

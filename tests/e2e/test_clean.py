@@ -7,6 +7,7 @@ Run one case: DUSTVALE_EXE=... DUSTVALE_WINDOW_TREE_EXE=... DUSTVALE_HOLD_FILE_E
 """
 
 import os
+import time
 import unittest
 
 import harness
@@ -16,6 +17,10 @@ from temp_clean import write
 
 # Runs of the race in one session: a few here; the benchmark runs many more.
 RACE_RUNS = int(os.environ.get("DUSTVALE_RACE_RUNS", "10"))
+
+# A temporary folder whose clean takes Wine several seconds.
+EXIT_FOLDERS = 300
+EXIT_FILES_PER_FOLDER = 100
 
 # What outlives the clean: a file another program holds open without sharing, and so its
 # folder; and the link to an outside folder, which the clean leaves alone because Wine 8 cannot
@@ -56,6 +61,10 @@ def lay_out_temp(s, temp):
     s.set_attributes(temp + "\\attrs\\system.txt", "+s")
     s.set_attributes(temp + "\\nested\\a\\b\\c\\deep.txt", "+h", "+s")
     return outside
+
+
+def count_files(root):
+    return sum(len(files) for _, _, files in os.walk(root))
 
 
 class CleanTest(unittest.TestCase):
@@ -255,6 +264,99 @@ class CleanTest(unittest.TestCase):
             self.assertEqual(temp_clean.snapshot(s.app_dir), before)
             s.click_button(box, "OK")
             self.assertTrue(s.is_running())
+
+    def test_exit_during_the_clean_ends_at_once(self):
+        # Exit chosen from the tray menu while a clean of 30,000 files runs: the clean stops at
+        # its next yield, the icon goes and the process ends within a second (so no closing
+        # box); nothing more is deleted.
+        with temp_clean.CleanSession(self._testMethodName) as s:
+            s.wait_for_app()
+            harness.wait_until("an icon in the tray", s.tray_shows_icon, 30)
+            root = s.unix_path(f"C:\\users\\{s.user_name()}\\Temp")
+            for folder in range(EXIT_FOLDERS):
+                for file in range(EXIT_FILES_PER_FOLDER):
+                    write(os.path.join(root, f"folder{folder:03d}", f"file{file:03d}.tmp"))
+            total = EXIT_FOLDERS * EXIT_FILES_PER_FOLDER
+
+            s.choose_temp_files()
+            s.answer_question("OK")
+            # Under way: the emptying (last listed first) has taken folders away.
+            harness.wait_until("the clean to delete folders",
+                               lambda: len(os.listdir(root)) <= EXIT_FOLDERS - 30, 60, 0.05)
+            # The menu's own loop runs inside the clean's yield: the clean waits while it shows.
+            shown = {}
+            clicked = s.choose_exit(
+                lambda: shown.update(left=count_files(root), shot=s.screenshot("menu")))
+            harness.wait_until("Dustvale.exe to end", lambda: not s.is_running(), 10, 0.02)
+            took = time.monotonic() - clicked
+            left = count_files(root)
+            s.note(f"process ended {took:.2f} s after the click on Exit; {total - left} of "
+                   f"{total} files deleted, {shown['left'] - left} of them after the menu showed")
+            shot = s.screenshot("exited")
+            self.assertLess(took, 1.0)
+            self.assertGreater(left, total // 2, "the clean was not stopped midway")
+            self.assertEqual(left, shown["left"])
+            # The icon's place shows the plain taskbar (Wine closes the desktop soon after its
+            # last program, so both are read from one screenshot).
+            background = s.pixels(harness.TASKBAR_SAMPLE + (1, 1), shot)[0]
+            self.assertGreaterEqual(harness.share_of(s.tray_icon(shot), background, 8), 0.99)
+
+    def test_vista_profiles_walk_lists_no_folder_inside_them(self):
+        # TEMP as Vista and later set it, C:\users\<user>\AppData\Local\Temp, so the walk
+        # runs over C:\users: 2,000 folders inside the profiles (the user's source trees,
+        # another user's documents with a copy of an old computer's profile) are never listed.
+        # A listing moves a folder's access time (ext4's relatime does so whenever the access
+        # time is older than the last change): each folder's is set back just before the clean
+        # and must stay; the emptied folder's, set back too, shows that the clock runs.
+        made = {}
+
+        def profiles(s):
+            user = s.user_name()
+            temp = f"C:\\users\\{user}\\AppData\\Local\\Temp"
+            for name in ("TEMP", "TMP"):
+                s.wine("reg", "add", "HKCU\\Environment", "/v", name, "/d", temp, "/f")
+            users = os.path.join(s.prefix, "drive_c", "users")
+            made["root"] = s.unix_path(temp)
+            write(os.path.join(made["root"], "setup.tmp"))
+            write(os.path.join(users, "Olga", "Local Settings", "Temp", "olga.tmp"))
+            made["copy"] = os.path.join(users, "Olga", "Documents", "OldPC",
+                                        "Documents and Settings", "Bob", "Local Settings", "Temp",
+                                        "thesis-draft.doc")
+            write(made["copy"])
+            for n in range(40):
+                for m in range(24):
+                    os.makedirs(os.path.join(users, user, "Projects", f"repo{n:02d}", f"d{m:02d}"))
+            for n in range(31):
+                for m in range(31):
+                    os.makedirs(os.path.join(users, "Olga", "Documents", "Photos", f"{n:02d}",
+                                             f"{m:02d}"))
+            made["folders"] = [f for top in (os.path.join(users, user, "Projects"),
+                                             os.path.join(users, "Olga", "Documents"))
+                               for f, _, _ in os.walk(top)]
+            made["olga"] = os.path.join(users, "Olga", "Local Settings", "Temp", "olga.tmp")
+
+        with temp_clean.CleanSession(self._testMethodName, None, profiles) as s:
+            root, folders = made["root"], made["folders"]
+            self.assertEqual(len(folders), 2000)
+            s.wait_for_app()
+            harness.wait_until("an icon in the tray", s.tray_shows_icon, 30)
+
+            long_ago = time.time_ns() - 3 * 86400 * 10**9
+            for folder in folders + [root]:
+                os.utime(folder, ns=(long_ago, os.stat(folder).st_mtime_ns))
+            s.choose_temp_files()
+            s.answer_question("OK")
+            box, took = s.wait_for_box(temp_clean.DONE, 30)
+            s.note(f"done box {took:.2f} s after OK")
+
+            self.assertGreater(os.stat(root).st_atime_ns, long_ago, "listings leave no trace")
+            self.assertEqual(os.listdir(root), [])
+            self.assertFalse(os.path.exists(made["olga"]))
+            listed = [f for f in folders if os.stat(f).st_atime_ns != long_ago]
+            s.note(f"{len(listed)} of {len(folders)} folders inside the profiles listed")
+            self.assertEqual(listed, [])
+            self.assertTrue(os.path.exists(made["copy"]))
+            s.click_button(box, "OK")
 
     def test_cancel_touches_nothing(self):
         with temp_clean.CleanSession(self._testMethodName, "C:\\Temp") as s:

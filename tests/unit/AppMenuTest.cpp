@@ -349,23 +349,45 @@ TEST(AppMenuReentry, ExitChosenWhileTheTempFilesQuestionIsOpenCleansNothing) {
     EXPECT_FALSE(scene.app->IsOpen());
 }
 
-TEST(AppMenuReentry, ExitDuringTheCleanShowsNoDoneBox) {
+TEST(AppMenuReentry, ExitDuringTheCleanStopsItThereAndEndsTheLoop) {
     AppScene scene;
-    scene.sim.files().AddFile(kTempFile, "x");
+    const Text temp = u"C:\\Users\\Bob\\AppData\\Local\\Temp\\";
+    for (int folder = 0; folder < 20; ++folder) {
+        for (int file = 0; file < 20; ++file) {
+            scene.sim.files().AddFile(temp + u"f" + Text(1, u'a' + folder) + u"\\" +
+                                      Text(1, u'a' + file) + u".tmp");
+        }
+    }
     scene.Create();
-    // The release waits in the queue; the clean's first yield lets it through.
+    // The user chooses Exit once the clean has deleted 100 entries: the release waits in the
+    // queue for the clean's next yield.
+    std::optional<std::size_t> deletedAtExit;
     scene.sim.ui().AnswerMessageBox([&](const auto&) {
-        scene.AnswerMenuWith({u"Exit"});
-        const auto tray = scene.app->Icon().Record();
-        scene.sim.windows().PostMessage(tray.hWnd, msg::kTrayCallback,
-                                        static_cast<std::int32_t>(tray.uID), msg::kRButtonUp);
+        scene.sim.ui().AnswerMenu([&](const SimUserInterface::MenuCall& call) {
+            deletedAtExit = scene.sim.files().Deletions().size();
+            return sim::FindCommand(call.items, {u"Exit"});
+        });
+        scene.sim.files().BeforeEachCall([&, posted = false](std::uint64_t) mutable {
+            if (posted || scene.sim.files().Deletions().size() < 100) return;
+            posted = true;
+            const auto tray = scene.app->Icon().Record();
+            scene.sim.windows().PostMessage(tray.hWnd, msg::kTrayCallback,
+                                            static_cast<std::int32_t>(tray.uID), msg::kRButtonUp);
+        });
         return mb::kIdOk;
     });
     ASSERT_TRUE(scene.Choose({u"Clean", u"Temp Files"}));
-    EXPECT_EQ(scene.sim.ui().Menus().size(), 2u);  // the Exit was chosen during the clean
+    ASSERT_EQ(deletedAtExit, 100u);
+    EXPECT_EQ(scene.sim.files().Deletions().size(), 100u);
+    EXPECT_EQ(scene.sim.files().Tree(temp).size(), 20u * 21u - 100u);
+    EXPECT_EQ(scene.sim.files().OpenHandles(), 0u);
     EXPECT_FALSE(scene.app->IsOpen());
     EXPECT_TRUE(scene.sim.shell().Icons().empty());
     EXPECT_EQ(BoxTexts(scene), std::vector<Text>{kQuestion});
+    // The message loop ends at once, without waiting for anything.
+    const std::uint64_t now = scene.sim.clock().Now();
+    EXPECT_EQ(scene.sim.windows().RunMessageLoop(), 0);
+    EXPECT_EQ(scene.sim.clock().Now(), now);
     scene.app.reset();
 }
 

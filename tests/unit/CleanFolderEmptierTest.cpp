@@ -17,7 +17,7 @@ namespace {
 void EmptyIn(const Platform& platform, const Text& folder) {
     auto held = OpenFolderBelow(platform.files, folder, folder, rights::kListDirectory);
     ASSERT_TRUE(held);
-    DeleteFolderContents(platform, *held);
+    DeleteFolderContents(platform.files, *held, [&] { platform.windows.ProcessPendingMessages(); });
 }
 
 class CleanFolderEmptier : public ::testing::Test {
@@ -289,7 +289,7 @@ TEST_F(CleanFolderEmptier, LooseFilesGoButSubFoldersAndLinksStay) {
     files().AddFile(u"C:\\Outside\\guarded.dat", "x", attr::kReadOnly);
     files().AddFileLink(u"C:\\T\\file link", u"C:\\Outside\\guarded.dat");
 
-    DeleteLooseFiles(files(), u"C:\\T");
+    DeleteLooseFiles(files(), u"C:\\T", [] {});
 
     const std::vector<Text> expected = {u"C:\\T\\link", u"C:\\T\\locked.tmp", u"C:\\T\\sub",
                                         u"C:\\T\\sub\\inner.tmp"};
@@ -305,7 +305,7 @@ TEST_F(CleanFolderEmptier, LooseFilesLeaveTheTargetsOfUnixLinksAlone) {
     files().AddUnixLink(u"C:\\T\\to file", u"C:\\Outside\\keep.dat");
     files().AddUnixLink(u"C:\\T\\to empty", u"C:\\Outside\\empty");
 
-    DeleteLooseFiles(files(), u"C:\\T");
+    DeleteLooseFiles(files(), u"C:\\T", [] {});
 
     EXPECT_FALSE(files().Exists(u"C:\\T\\plain.tmp"));
     EXPECT_EQ(files().Contents(u"C:\\Outside\\keep.dat"), "precious");

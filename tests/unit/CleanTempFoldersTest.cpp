@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
 
 #include "clean/TempFolderCleaner.h"
@@ -358,6 +361,95 @@ TEST_F(CleanTempFolders, ASecondCleanArrivingThroughAYieldDoesNothing) {
     Fill(kXpRoot + u"Alice" + kXpTemp);
     EXPECT_TRUE(cleaner.CleanTempFolders().emptied);
     EXPECT_TRUE(Emptied(kXpRoot + u"Alice" + kXpTemp));
+}
+
+// Stops the cleaner when its message comes, as the program's window does at Exit.
+class ExitWindow final : public MessageHandler {
+public:
+    explicit ExitWindow(std::function<void()> exit) : exit_(std::move(exit)) {}
+    LResult HandleMessage(Hwnd, std::int32_t message, WParam, LParam) noexcept override {
+        if (message == msg::kApp) exit_();
+        return 0;
+    }
+
+private:
+    std::function<void()> exit_;
+};
+
+TEST_F(CleanTempFolders, ExitArrivingAtAnyMomentStopsTheCleanWithNothingDeletedAfter) {
+    // Exit is posted before each file-system call of a whole clean in turn, with Windows' and
+    // with Wine's handles (which delete at the close); it is handled at the clean's next yield.
+    const auto layOut = [this](sim::SimWindows& w) {
+        auto& fs = w.files();
+        for (const Text profile : {u"Bob", u"Alice", u"LocalService"}) {
+            const Text temp = kXpRoot + profile + kXpTemp;
+            fs.AddFile(temp + u"\\a.tmp", "a");
+            fs.AddFile(temp + u"\\b.tmp", "b", attr::kHidden | attr::kReadOnly);
+            fs.AddFile(temp + u"\\sub\\c.tmp", "c");
+            fs.AddFile(temp + u"\\sub\\deeper\\d.tmp", "d", attr::kSystem);
+        }
+        w.kernel().SetTempPath(kXpRoot + u"Bob" + kXpTemp + u"\\");
+    };
+    for (const bool wine : {false, true}) {
+        std::uint64_t calls = 0;
+        std::size_t fullDeletions = 0;
+        {
+            sim::SimWindows whole;
+            layOut(whole);
+            whole.files().UseWineHandles(wine);
+            auto platform = whole.platform();
+            const std::uint64_t before = whole.files().Calls();
+            EXPECT_TRUE(TempFolderCleaner(platform).CleanTempFolders().emptied);
+            calls = whole.files().Calls() - before;
+            fullDeletions = whole.files().Deletions().size();
+        }
+        ASSERT_EQ(fullDeletions, 12u);  // six entries in each of two profiles
+        std::set<std::size_t> stoppedAfter;
+        for (std::uint64_t at = 0; at < calls; ++at) {
+            SCOPED_TRACE(testing::Message() << (wine ? "Wine" : "Windows") << ", Exit at call " << at);
+            sim::SimWindows w;
+            layOut(w);
+            w.files().UseWineHandles(wine);
+            auto platform = w.platform();
+            TempFolderCleaner cleaner(platform);
+            std::optional<std::size_t> deletedAtExit;
+            ExitWindow handler([&] {
+                cleaner.Stop();
+                deletedAtExit = w.files().Deletions().size();
+            });
+            const Hwnd window = w.windows().CreateWindow(WindowKind::HiddenOwner, 0, &handler);
+            const std::uint64_t first = w.files().Calls();
+            w.files().BeforeEachCall([&](std::uint64_t call) {
+                if (call == first + at) w.windows().PostMessage(window, msg::kApp, 0, 0);
+            });
+
+            const TempCleanResult result = cleaner.CleanTempFolders();
+
+            EXPECT_EQ(w.files().OpenHandles(), 0u);
+            if (!deletedAtExit) {  // posted after the last yield: the clean had ended
+                EXPECT_FALSE(result.stopped);
+                EXPECT_EQ(w.files().Deletions().size(), fullDeletions);
+                continue;
+            }
+            EXPECT_TRUE(result.stopped);
+            EXPECT_FALSE(result.emptied);
+            EXPECT_EQ(w.files().Deletions().size(), *deletedAtExit);
+            stoppedAfter.insert(*deletedAtExit);
+            // No file is left half-done: one whose attributes were cleared is gone.
+            for (const Text& changed : w.files().AttributeChanges()) {
+                if (w.files().Exists(changed)) {
+                    EXPECT_NE(w.files().Attributes(changed).value_or(0) & attr::kDirectory, 0u);
+                }
+            }
+            // The next clean does not start.
+            EXPECT_TRUE(cleaner.CleanTempFolders().stopped);
+            EXPECT_EQ(w.files().Deletions().size(), *deletedAtExit);
+        }
+        // Exit came before the first deletion, between deletions, and after the last one.
+        EXPECT_TRUE(stoppedAfter.contains(0));
+        EXPECT_TRUE(stoppedAfter.contains(fullDeletions / 2));
+        EXPECT_TRUE(stoppedAfter.contains(fullDeletions));
+    }
 }
 
 TEST_F(CleanTempFolders, TheCleanRunsOnWhenItsOwnerGoesAwayWhileItYields) {
