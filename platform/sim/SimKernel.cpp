@@ -70,9 +70,12 @@ std::int64_t SimKernel::SystemTime() {
 }
 
 std::optional<std::int64_t> SimKernel::LocalTimeToSystemTime(const CalendarTime& local) {
-    // What SystemTimeToFileTime accepts.
+    // What SystemTimeToFileTime accepts. Wine 8 also takes 29 February of a common year, as
+    // 1 March.
+    const bool wineLeapDay = wine_ && local.month == 2 && local.day == 29;
     if (local.year < 1601 || local.year > 30827 || local.month < 1 || local.month > 12 ||
-        local.day < 1 || local.day > DaysInMonth(local.year, local.month) || local.hour < 0 ||
+        local.day < 1 || (local.day > DaysInMonth(local.year, local.month) && !wineLeapDay) ||
+        local.hour < 0 ||
         local.hour > 23 || local.minute < 0 || local.minute > 59 || local.second < 0 ||
         local.second > 59) {
         return std::nullopt;

@@ -113,7 +113,14 @@ TYPED_TEST_P(KernelContract, LocalTimesBecomeUtcThroughTheTimeZoneAndImpossibleD
     EXPECT_EQ((*utc - kAsUtc) % (15 * kMinute), 0);
     EXPECT_EQ(kernel.LocalTimeToSystemTime({2026, 6, 1, 10, 0, 1}), *utc + 10'000'000);
     EXPECT_TRUE(kernel.LocalTimeToSystemTime({2024, 2, 29, 23, 59, 59}));
-    const CalendarTime impossible[] = {{2026, 2, 29, 0, 0, 0}, {2026, 4, 31, 0, 0, 0},
+    // Wine 8 takes 29 February of a common year for 1 March (docs/wine.md); Windows refuses it.
+    const std::optional<std::int64_t> leapDay = kernel.LocalTimeToSystemTime({2026, 2, 29, 0, 0, 0});
+    if (TypeParam::UnderWine()) {
+        EXPECT_EQ(leapDay, kernel.LocalTimeToSystemTime({2026, 3, 1, 0, 0, 0}));
+    } else {
+        EXPECT_FALSE(leapDay);
+    }
+    const CalendarTime impossible[] = {{2025, 2, 30, 0, 0, 0}, {2026, 4, 31, 0, 0, 0},
                                        {2026, 13, 1, 0, 0, 0}, {2026, 0, 1, 0, 0, 0},
                                        {2026, 1, 0, 0, 0, 0},  {2026, 1, 1, 24, 0, 0},
                                        {2026, 1, 1, 0, 60, 0}, {2026, 1, 1, 0, 0, 60},

@@ -101,6 +101,7 @@ TEST(WineTrashRemoval, AnItemWithoutAReadableDateIsNeverRemovedByAgeOrBySize) {
         {"no date", "[Trash Info]\nPath=/home/bob/x\n"},
         {"empty", ""},
         {"30 February", InfoWithDate("2026-02-30T10:00:00")},
+        {"29 February of a common year", InfoWithDate("2026-02-29T10:00:00")},  // Wine takes it
         {"a 24th hour", InfoWithDate("2026-01-01T24:00:00")},
         {"a blank for the T", InfoWithDate("2026-01-01 10:00:00")},
         {"a zone", InfoWithDate("2026-01-01T10:00:00Z")},
