@@ -4,7 +4,9 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
+#include "clean/DatedTrashItems.h"
 #include "clean/TrashCount.h"
 #include "clean/TrashEmptier.h"
 #include "clean/TrashFolder.h"
@@ -116,10 +118,62 @@ struct WineTrashRecycleBin::Shared {
         return result;
     }
 
+    // The items `choose` picks among those the Trash holds now, removed one by one as an
+    // emptying removes them. A Trash left alone loses nothing: no shell is asked instead.
+    RecycleBinResult Remove(RecycleBinTask task, const RecycleBinItemChooser& choose) {
+        RecycleBinResult result;
+        result.task = task;
+        const TrashLocation location = Location();
+        if (!location.place) return Refused(task, location.refusal);
+        const TrashOpening opening = OpenTrash(files, *location.place);
+        if (!opening.held) return opening.missing ? result : Refused(task, opening.refusal);
+        const std::vector<DatedTrashItem> listed = ListDatedTrashItems(kernel, *opening.held);
+        std::vector<RecycleBinItem> items;
+        items.reserve(listed.size());
+        for (const DatedTrashItem& dated : listed) {
+            items.push_back(RecycleBinItem{dated.item.file.name, dated.bytes, dated.deletedAt});
+        }
+        std::vector<bool> chosen(listed.size(), false);
+        for (const std::size_t index : choose(items)) {
+            if (index < chosen.size()) chosen[index] = true;
+        }
+        std::uint64_t kept = 0;
+        std::uint64_t infoKept = 0;
+        for (std::size_t i = 0; i < listed.size(); ++i) {
+            if (!chosen[i]) continue;
+            switch (RemoveTrashItem(files, *opening.held, listed[i].item)) {
+                case TrashItemRemoval::Removed:
+                    ++result.removed;
+                    break;
+                case TrashItemRemoval::Kept:
+                    ++kept;
+                    break;
+                case TrashItemRemoval::InfoKept:
+                    ++result.removed;  // gone from the Trash as every file manager shows it
+                    ++infoKept;
+                    break;
+            }
+        }
+        if (kept + infoKept > 0) {
+            Log(Number(result.removed) + u" chosen items of the Trash removed, " + Number(kept) +
+                u" could not go and stay, " + Number(infoKept) + u" went without their .trashinfo");
+            result.status = kFailed;
+        }
+        return result;
+    }
+
     RecycleBinResult Refused(const Text& refusal) {
         Log(u"the Trash is not emptied: " + refusal);
         RecycleBinResult result;
         result.task = RecycleBinTask::Empty;
+        result.status = kAccessDenied;
+        return result;
+    }
+
+    RecycleBinResult Refused(RecycleBinTask task, const Text& refusal) {
+        Log(u"no item of the Trash is removed: " + refusal);
+        RecycleBinResult result;
+        result.task = task;
         result.status = kAccessDenied;
         return result;
     }
@@ -140,8 +194,10 @@ RecycleBinWork WineTrashRecycleBin::EmptyEveryBin(Hwnd /*owner*/) {
 }
 
 RecycleBinWork WineTrashRecycleBin::RemoveItems(RecycleBinTask task, RecycleBinItemChooser choose) {
-    // Item by item through the shell, as on Windows.
-    return ShellRecycleBin(shared_->shell, shared_->files).RemoveItems(task, std::move(choose));
+    // Not through the shell: under Wine it would leave trashed folders behind (see above).
+    return [shared = shared_, task, choose = std::move(choose)] {
+        return shared->Remove(task, choose);
+    };
 }
 
 }  // namespace dustvale

@@ -6,7 +6,9 @@
 // files/ folder that lets nothing go it deletes the .trashinfo files and keeps the files,
 // which then no file manager shows. Wine's count reads every .trashinfo at every call: 17 s
 // for 100,000 items. Here the Trash is emptied item by item, each file before its .trashinfo,
-// and counted from its two folders' listings, once for each change.
+// and counted from its two folders' listings, once for each change. The rules of automatic
+// removal take items the same way, dated by the DeletionDate of their .trashinfo; an item
+// whose date cannot be read is never removed by them.
 //
 // A Trash that cannot be used (a link, outside the home folder) is left alone: it is neither
 // counted directly nor emptied, the shell's count still shows what it holds, and the reason

@@ -71,21 +71,20 @@ TrashFigures TrashCounter::Count(Kernel& kernel, const HeldTrash& trash) {
     return figures_;
 }
 
-TrashFigures TrashCounter::Recount(Kernel& kernel, const HeldTrash& trash, bool& complete) {
-    ++recounts_;
+TrashFilesRead ReadTrashFiles(Kernel& kernel, const HeldTrash& trash,
+                              const TrashedFolderBytes& known) {
     const std::uint64_t deadline = kernel.TickCount() + kWalkBudgetMs;
-    std::map<std::uint64_t, std::uint64_t> folderBytes;
-    TrashFileIndex index;
+    TrashFilesRead read;
     ForEachListed(*trash.files.handle, [&](const DirectoryEntry& listed) {
         if (!IsPlainFolder(listed)) {
             // A file, or a link to a folder (whose target is not the Trash's): the link alone.
-            index.Add(listed, (listed.attributes & attr::kDirectory) != 0 ? 0 : listed.size);
+            read.index.Add(listed, (listed.attributes & attr::kDirectory) != 0 ? 0 : listed.size);
             return;
         }
-        const auto known = folderBytes_.find(listed.fileId);
-        if (known != folderBytes_.end()) {
-            folderBytes.insert(*known);
-            index.Add(listed, known->second);
+        const auto found = known.find(listed.fileId);
+        if (found != known.end()) {
+            read.folderBytes.insert(*found);
+            read.index.Add(listed, found->second);
             return;
         }
         std::uint64_t bytes = 0;
@@ -93,21 +92,28 @@ TrashFigures TrashCounter::Recount(Kernel& kernel, const HeldTrash& trash, bool&
         if (folder.kind == EntryKind::Folder) {
             HeldFolder held{std::move(folder.handle), std::move(folder.finalPath)};
             if (AddFolderBytes(std::move(held), kernel, deadline, bytes)) {
-                folderBytes.emplace(listed.fileId, bytes);
+                read.folderBytes.emplace(listed.fileId, bytes);
             } else {
-                complete = false;
+                read.complete = false;
             }
         }
-        index.Add(listed, bytes);
+        read.index.Add(listed, bytes);
     });
-    index.Seal();
-    folderBytes_ = std::move(folderBytes);
+    read.index.Seal();
+    return read;
+}
+
+TrashFigures TrashCounter::Recount(Kernel& kernel, const HeldTrash& trash, bool& complete) {
+    ++recounts_;
+    TrashFilesRead read = ReadTrashFiles(kernel, trash, folderBytes_);
+    complete = read.complete;
+    folderBytes_ = std::move(read.folderBytes);
 
     TrashFigures figures;
     ForEachListed(*trash.info.handle, [&](const DirectoryEntry& info) {
         const std::optional<std::u16string_view> described = DescribedFile(info.name);
         if (!described || (info.attributes & attr::kDirectory) != 0) return;
-        const TrashFileIndex::Entry* file = index.Find(*described);
+        const TrashFileIndex::Entry* file = read.index.Find(*described);
         if (file == nullptr) return;
         ++figures.items;
         figures.bytes += file->bytes;

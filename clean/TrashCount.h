@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "clean/TrashFolder.h"
+#include "clean/TrashListing.h"
 #include "platform/FileSystem.h"
 #include "platform/Kernel.h"
 
@@ -20,6 +21,23 @@ struct TrashFigures {
     std::uint64_t bytes = 0;
     bool operator==(const TrashFigures&) const = default;
 };
+
+// The sizes of trashed folders, by their numbers.
+using TrashedFolderBytes = std::map<std::uint64_t, std::uint64_t>;
+
+// What a reading of files/ found: each entry with what it holds.
+struct TrashFilesRead {
+    TrashFileIndex index;  // sealed
+    TrashedFolderBytes folderBytes;  // of the folders walked to their end, or known before
+    bool complete = true;            // false when a walk ran out of time: sizes fall short
+};
+
+// Reads the held files/ folder: a file holds its size, a link (never followed) nothing, a
+// folder what the files in it and its folders hold, taken from `known` by its number when it
+// is there, else walked through handles. Walking stops after some seconds: the folders not
+// walked by then count what was found so far. Lets no messages run.
+TrashFilesRead ReadTrashFiles(Kernel& kernel, const HeldTrash& trash,
+                              const TrashedFolderBytes& known);
 
 class TrashCounter {
 public:
@@ -51,7 +69,7 @@ private:
     TrashFigures figures_;
     // The sizes of the trashed folders of the last count, by their numbers: the contents of a
     // trashed folder do not change, and walking them is the dear part of a count.
-    std::map<std::uint64_t, std::uint64_t> folderBytes_;
+    TrashedFolderBytes folderBytes_;
     std::uint64_t recounts_ = 0;
 };
 

@@ -38,6 +38,7 @@ constexpr std::uint32_t kSymlink = 0xA000000C;     // IO_REPARSE_TAG_SYMLINK
 // the entry's attributes (FILE_READ_ATTRIBUTES | SYNCHRONIZE).
 namespace rights {
 constexpr std::uint32_t kListDirectory = 0x0001;    // FILE_LIST_DIRECTORY
+constexpr std::uint32_t kReadData = 0x0001;         // FILE_READ_DATA: the same bit, for a file
 constexpr std::uint32_t kWriteAttributes = 0x0100;  // FILE_WRITE_ATTRIBUTES
 constexpr std::uint32_t kDelete = 0x00010000;       // DELETE
 }  // namespace rights
@@ -127,6 +128,10 @@ public:
     // when the handle lists nothing (no kListDirectory, a file, a link opened as itself, a
     // folder that refuses listing).
     virtual bool ReadDirectory(DirectoryEntry& entry) = 0;
+    // ReadFile: the file's next bytes, at most `limit` of them (fewer at its end; none at its
+    // end); needs kReadData. nullopt when the read fails: a folder, a handle without the
+    // right.
+    virtual std::optional<std::string> Read(std::size_t limit) = 0;
     // The next ReadDirectory starts from the first entry again, reading the folder as it is
     // now (FileIdBothDirectoryRestartInfo).
     virtual void RestartDirectory() = 0;

@@ -21,6 +21,16 @@ struct OsVersion {
     std::int32_t platformId = 0;  // 2 is VER_PLATFORM_WIN32_NT
 };
 
+// A date and a time of day to the second, as SYSTEMTIME holds them (no day of the week).
+struct CalendarTime {
+    int year = 0;
+    int month = 0;  // 1 to 12
+    int day = 0;    // 1 to the month's last day
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
+
 // The processor architecture an executable is built for. The manifest of the program names
 // its own: Windows refuses to start a 64-bit program that asks for x86 libraries.
 enum class Architecture : std::uint8_t { X86, Amd64 };
@@ -45,6 +55,12 @@ public:
     virtual bool RunsElevated() = 0;
     // GetSystemTimeAsFileTime: the time of day, UTC, in 100-nanosecond steps since 1601.
     virtual std::int64_t SystemTime() = 0;
+    // TzSpecificLocalTimeToSystemTime with the system's current time zone, then
+    // SystemTimeToFileTime: the UTC moment of `local`, a time of day in that zone (its daylight
+    // saving time as the zone's rules have it on that date), in FileTime's steps. nullopt for a
+    // date or time Windows does not hold (a month 13, 30 February, a 24th hour, a year before
+    // 1601 or after 30827).
+    virtual std::optional<std::int64_t> LocalTimeToSystemTime(const CalendarTime& local) = 0;
     // GetTempPathW: the path as reported (final backslash included); nullopt when the call
     // fails or reports a length above 260.
     virtual std::optional<Text> GetTempPath() = 0;

@@ -9,6 +9,8 @@
 #      Recycle Bin worker (bench/earlier/, a run on a 2-core machine like CI's);
 #   2. the Temp Files clean beside `rd /s /q` at 10,000 and 50,000 files, and 50 runs of it
 #      raced by a process swapping its folders for links to an outside folder (bench/cleaner.py);
+#      one run of removal by age on a Trash of 10,000 and 50,000 items, half of them past the
+#      limit: time and CPU, the program's and the Wine server's (bench/removal.py);
 #   3. Dustvale's own code in the simulated Windows under valgrind: instructions per tick and
 #      the heap's peak (bench/own_cost.py, on a Linux build in build/linux-bench);
 #   4. start-up as a Linux user meets it: from scripts/run.sh to the icon in the tray, docked
@@ -82,6 +84,8 @@ run_step "cleaner" /usr/bin/python3 "$repo/bench/cleaner.py" --build "$build" \
   --files 10000 50000 --race-runs 50
 run_step "stubborn bin" /usr/bin/python3 "$repo/bench/stubborn_bin.py" --build "$build" \
   --items 20000 --seconds 300
+run_step "removal by age" /usr/bin/python3 "$repo/bench/removal.py" --build "$build" \
+  --items 10000 50000 --runs 3
 run_step "own cost" /usr/bin/python3 "$repo/bench/own_cost.py" --build "$repo/build/linux-bench" \
   --out "$build/bench"
 run_step "start-up to the tray" /usr/bin/python3 "$repo/bench/startup_tray.py" --runs 5 \
@@ -90,7 +94,7 @@ run_step "fuzzing" "$repo/scripts/fuzz.sh" "$fuzz_seconds"
 
 echo
 echo "== summary ($(( $(date +%s) - started )) s)"
-for table in footprint.md cleaner.md stubborn_bin.md own_cost.md startup_tray.md; do
+for table in footprint.md cleaner.md stubborn_bin.md removal.md own_cost.md startup_tray.md; do
   [ -e "$build/bench/$table" ] && { echo; cat "$build/bench/$table"; }
 done
 echo

@@ -1,5 +1,6 @@
 #include "platform/sim/SimEntryHandle.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/sim/SimFileNode.h"
@@ -89,6 +90,23 @@ bool SimEntryHandle::ReadDirectory(DirectoryEntry& entry) {
     if (next_ >= listing_.size()) return false;
     entry = listing_[next_++];
     return true;
+}
+
+std::optional<std::string> SimEntryHandle::Read(std::size_t limit) {
+    files_.BeforeCall([this] { return About(); });
+    // A link opened as itself holds no data of its own to read.
+    if (!Has(rights::kReadData) || node_->IsFolder() || node_->linkTarget) return std::nullopt;
+    const std::string& bytes = node_->bytes;
+    std::string read;
+    if (node_->endless) {  // a device's bytes never end
+        if (bytes.empty()) return read;
+        read.reserve(std::min<std::size_t>(limit, 1 << 20));
+        while (read.size() < limit) read += bytes[readAt_++ % bytes.size()];
+        return read;
+    }
+    if (readAt_ < bytes.size()) read = bytes.substr(readAt_, limit);
+    readAt_ += read.size();
+    return read;
 }
 
 void SimEntryHandle::RestartDirectory() {

@@ -3,6 +3,7 @@
 // A handle of the simulated file system on one entry (see SimFileSystem for the rules).
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/FileSystem.h"
@@ -23,6 +24,7 @@ public:
     std::optional<EntryTimes> Times() override;
     std::optional<Text> FinalPath() override;
     bool ReadDirectory(DirectoryEntry& entry) override;
+    std::optional<std::string> Read(std::size_t limit) override;
     void RestartDirectory() override;
     std::unique_ptr<EntryHandle> OpenChild(const Text& name, std::uint32_t rights) override;
     std::unique_ptr<EntryHandle> OpenBelow(const Text& path, std::uint32_t rights) override;
@@ -45,6 +47,7 @@ private:
     std::uint32_t rights_;
     std::vector<DirectoryEntry> listing_;
     std::size_t next_ = 0;
+    std::size_t readAt_ = 0;  // the file's next byte to read
     bool listed_ = false;  // the listing has been read since the start or a restart
     // As Wine's handles: the path taken when the entry was opened, and a deletion to be done
     // when the handle closes.

@@ -27,6 +27,21 @@ Text UpperName(const Text& name) {
     return upper;
 }
 
+bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int DaysInMonth(int year, int month) {
+    constexpr std::array<int, 12> kDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && IsLeapYear(year) ? 29 : kDays[static_cast<std::size_t>(month - 1)];
+}
+
+// The days from 1 January 1601 to the given date (proleptic Gregorian, as FILETIME counts).
+std::int64_t DaysSince1601(int year, int month, int day) {
+    const std::int64_t years = year - 1601;
+    std::int64_t days = years * 365 + years / 4 - years / 100 + years / 400;
+    for (int m = 1; m < month; ++m) days += DaysInMonth(year, m);
+    return days + day - 1;
+}
+
 }  // namespace
 
 SimKernel::SimKernel(const SimClock* clock)
@@ -52,6 +67,25 @@ void SimKernel::SetElevated(bool elevated) { elevated_ = elevated; }
 std::int64_t SimKernel::SystemTime() {
     constexpr std::int64_t kStepsPerMs = 10'000;
     return systemTimeAtStart_ + static_cast<std::int64_t>(TickCount()) * kStepsPerMs;
+}
+
+std::optional<std::int64_t> SimKernel::LocalTimeToSystemTime(const CalendarTime& local) {
+    // What SystemTimeToFileTime accepts. Wine 8 also takes 29 February of a common year, as
+    // 1 March.
+    const bool wineLeapDay = wine_ && local.month == 2 && local.day == 29;
+    if (local.year < 1601 || local.year > 30827 || local.month < 1 || local.month > 12 ||
+        local.day < 1 || (local.day > DaysInMonth(local.year, local.month) && !wineLeapDay) ||
+        local.hour < 0 ||
+        local.hour > 23 || local.minute < 0 || local.minute > 59 || local.second < 0 ||
+        local.second > 59) {
+        return std::nullopt;
+    }
+    constexpr std::int64_t kStepsPerSecond = 10'000'000;
+    const std::int64_t seconds = DaysSince1601(local.year, local.month, local.day) * 86'400 +
+                                 local.hour * 3600 + local.minute * 60 + local.second -
+                                 std::int64_t{utcOffsetMinutes_} * 60;
+    if (seconds < 0) return std::nullopt;  // before 1601 in UTC
+    return seconds * kStepsPerSecond;
 }
 
 std::optional<Text> SimKernel::GetTempPath() {

@@ -49,6 +49,9 @@ public:
     // on with the virtual clock; SetSystemTime moves the start.
     std::int64_t SystemTime() override;
     void SetSystemTime(std::int64_t atStart) { systemTimeAtStart_ = atStart; }
+    // A time zone of fixed offset, without daylight saving time: UTC unless set.
+    std::optional<std::int64_t> LocalTimeToSystemTime(const CalendarTime& local) override;
+    void SetUtcOffsetMinutes(int minutesEast) { utcOffsetMinutes_ = minutesEast; }
     std::optional<Text> GetTempPath() override;
     std::optional<Text> GetEnvironmentVariable(const Text& name) override;
     std::optional<Text> UserProfileFolder() override;  // default C:\Users\Bob
@@ -119,6 +122,7 @@ public:
 private:
     const SimClock* clock_;
     std::int64_t systemTimeAtStart_ = 134'412'480'000'000'000;
+    int utcOffsetMinutes_ = 0;
     Text moduleFileName_;
     Architecture architecture_ = Architecture::X86;
     std::optional<Text> tempPath_;

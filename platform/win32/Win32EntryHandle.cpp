@@ -1,5 +1,6 @@
 #include "platform/win32/Win32EntryHandle.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <string>
@@ -11,7 +12,7 @@
 namespace dustvale::win32 {
 namespace {
 
-static_assert(rights::kListDirectory == FILE_LIST_DIRECTORY &&
+static_assert(rights::kListDirectory == FILE_LIST_DIRECTORY && rights::kReadData == FILE_READ_DATA &&
                   rights::kWriteAttributes == FILE_WRITE_ATTRIBUTES && rights::kDelete == DELETE,
               "the program's rights are Windows' own numbers");
 
@@ -160,6 +161,23 @@ bool Win32EntryHandle::ReadDirectory(DirectoryEntry& entry) {
         next_ += record.NextEntryOffset;
     }
     return true;
+}
+
+std::optional<std::string> Win32EntryHandle::Read(std::size_t limit) {
+    std::string bytes;
+    while (bytes.size() < limit) {
+        constexpr std::size_t kChunk = 64 * 1024;
+        const std::size_t done = bytes.size();
+        const DWORD wanted = static_cast<DWORD>(std::min(limit - done, kChunk));
+        bytes.resize(done + wanted);
+        DWORD read = 0;
+        if (!::ReadFile(handle_.get(), bytes.data() + done, wanted, &read, nullptr)) {
+            return std::nullopt;
+        }
+        bytes.resize(done + read);
+        if (read == 0) break;  // the end of the file
+    }
+    return bytes;
 }
 
 void Win32EntryHandle::RestartDirectory() {

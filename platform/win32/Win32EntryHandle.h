@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/FileSystem.h"
@@ -33,6 +34,7 @@ public:
     std::optional<EntryTimes> Times() override;
     std::optional<Text> FinalPath() override;
     bool ReadDirectory(DirectoryEntry& entry) override;
+    std::optional<std::string> Read(std::size_t limit) override;
     void RestartDirectory() override;
     std::unique_ptr<EntryHandle> OpenChild(const Text& name, std::uint32_t rights) override;
     std::unique_ptr<EntryHandle> OpenBelow(const Text& path, std::uint32_t rights) override;

@@ -56,6 +56,33 @@ Architecture Win32Kernel::ExecutableArchitecture() {
 #endif
 }
 
+std::optional<std::int64_t> Win32Kernel::LocalTimeToSystemTime(const CalendarTime& local) {
+    const auto field = [](int value) -> std::optional<WORD> {
+        if (value < 0 || value > 0xFFFF) return std::nullopt;
+        return static_cast<WORD>(value);
+    };
+    const std::optional<WORD> year = field(local.year), month = field(local.month),
+                              day = field(local.day), hour = field(local.hour),
+                              minute = field(local.minute), second = field(local.second);
+    if (!year || !month || !day || !hour || !minute || !second) return std::nullopt;
+    SYSTEMTIME inZone{};
+    inZone.wYear = *year;
+    inZone.wMonth = *month;
+    inZone.wDay = *day;
+    inZone.wHour = *hour;
+    inZone.wMinute = *minute;
+    inZone.wSecond = *second;
+    // The day of the week is not read; the date's own fields are checked by both calls.
+    SYSTEMTIME utc{};
+    FILETIME moment{};
+    if (!::TzSpecificLocalTimeToSystemTime(nullptr, &inZone, &utc) ||
+        !::SystemTimeToFileTime(&utc, &moment)) {
+        return std::nullopt;
+    }
+    return static_cast<std::int64_t>((std::uint64_t{moment.dwHighDateTime} << 32) |
+                                     moment.dwLowDateTime);
+}
+
 std::optional<Text> Win32Kernel::GetTempPath() {
     wchar_t buffer[MAX_PATH + 1] = {};
     const DWORD length = ::GetTempPathW(MAX_PATH + 1, buffer);

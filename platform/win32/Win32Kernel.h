@@ -13,6 +13,7 @@ public:
     std::uint64_t TickCount() override;
     bool RunsElevated() override;
     std::int64_t SystemTime() override;
+    std::optional<std::int64_t> LocalTimeToSystemTime(const CalendarTime& local) override;
     std::optional<Text> GetTempPath() override;
     std::optional<Text> GetEnvironmentVariable(const Text& name) override;
     std::optional<Text> UserProfileFolder() override;

@@ -640,6 +640,22 @@ TYPED_TEST_P(FileSystemContract, AListingGivesFileSizesAndAFoldersWriteTimeMoves
     EXPECT_GT(deleted->lastWrite, created->lastWrite);
 }
 
+TYPED_TEST_P(FileSystemContract, AFileHandleReadsWithItsRightAndAtMostTheLimit) {
+    const Text held = this->At(u"Read");
+    ASSERT_TRUE(this->fixture.MakeFolder(held));
+    ASSERT_TRUE(WriteFile(this->files, held + u"\\item.trashinfo", "abcdefgh"));
+    std::unique_ptr<EntryHandle> folder =
+        this->files.OpenEntry(held, rights::kListDirectory, LinkAtEnd::Opened);
+    ASSERT_TRUE(folder);
+    std::unique_ptr<EntryHandle> file = folder->OpenChild(u"item.trashinfo", rights::kReadData);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->Read(5), "abcde");
+    EXPECT_EQ(file->Read(100), "fgh");
+    EXPECT_EQ(file->Read(100), "");
+    EXPECT_FALSE(folder->OpenChild(u"item.trashinfo", 0)->Read(100)) << "without the right";
+    EXPECT_FALSE(folder->Read(100)) << "a folder";
+}
+
 REGISTER_TYPED_TEST_SUITE_P(FileSystemContract, BytesComeBackAsWritten, OutputTruncatesThenAppends,
                             OpenRefusesWhatCannotBeOpened, AttributesAreReportedAndSet,
                             NamesIgnoreCaseButKeepTheirOwn, PatternsMatchAsFindFirstFileDoes,
@@ -653,7 +669,8 @@ REGISTER_TYPED_TEST_SUITE_P(FileSystemContract, BytesComeBackAsWritten, OutputTr
                             AHandleKeepsToItsEntryWhenAnotherTakesItsPlace,
                             AFinalPathNamesAnEntryBeyondMaxPath,
                             AHandleMovesItsEntryIntoAnotherFolder,
-                            AListingGivesFileSizesAndAFoldersWriteTimeMovesWithItsEntries);
+                            AListingGivesFileSizesAndAFoldersWriteTimeMovesWithItsEntries,
+                            AFileHandleReadsWithItsRightAndAtMostTheLimit);
 INSTANTIATE_TYPED_TEST_SUITE_P(Platform, FileSystemContract, PlatformUnderTest, PlatformName);
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "tests/contract/ContractFixture.h"
@@ -101,12 +102,43 @@ TYPED_TEST_P(KernelContract, UnderWineUnixPathsMapThroughItsDrives) {
     EXPECT_TRUE(home->starts_with(u"\\??\\")) << std::string(home->begin(), home->end());
 }
 
+TYPED_TEST_P(KernelContract, LocalTimesBecomeUtcThroughTheTimeZoneAndImpossibleDatesAreRefused) {
+    Kernel& kernel = this->platform.kernel;
+    constexpr std::int64_t kMinute = 600'000'000;
+    constexpr std::int64_t kAsUtc = 134'247'816'000'000'000;  // 2026-06-01T10:00:00Z
+    const std::optional<std::int64_t> utc = kernel.LocalTimeToSystemTime({2026, 6, 1, 10, 0, 0});
+    ASSERT_TRUE(utc);
+    // Time zones lie within 14 hours of UTC, in steps of a quarter of an hour.
+    EXPECT_LE(std::abs(*utc - kAsUtc), 14 * 60 * kMinute);
+    EXPECT_EQ((*utc - kAsUtc) % (15 * kMinute), 0);
+    EXPECT_EQ(kernel.LocalTimeToSystemTime({2026, 6, 1, 10, 0, 1}), *utc + 10'000'000);
+    EXPECT_TRUE(kernel.LocalTimeToSystemTime({2024, 2, 29, 23, 59, 59}));
+    // Wine 8 takes 29 February of a common year for 1 March (docs/wine.md); Windows refuses it.
+    const std::optional<std::int64_t> leapDay = kernel.LocalTimeToSystemTime({2026, 2, 29, 0, 0, 0});
+    if (TypeParam::UnderWine()) {
+        EXPECT_EQ(leapDay, kernel.LocalTimeToSystemTime({2026, 3, 1, 0, 0, 0}));
+    } else {
+        EXPECT_FALSE(leapDay);
+    }
+    const CalendarTime impossible[] = {{2025, 2, 30, 0, 0, 0}, {2026, 4, 31, 0, 0, 0},
+                                       {2026, 13, 1, 0, 0, 0}, {2026, 0, 1, 0, 0, 0},
+                                       {2026, 1, 0, 0, 0, 0},  {2026, 1, 1, 24, 0, 0},
+                                       {2026, 1, 1, 0, 60, 0}, {2026, 1, 1, 0, 0, 60},
+                                       {1600, 12, 31, 0, 0, 0}, {70000, 1, 1, 0, 0, 0}};
+    for (const CalendarTime& date : impossible) {
+        EXPECT_FALSE(kernel.LocalTimeToSystemTime(date))
+            << date.year << "-" << date.month << "-" << date.day << " " << date.hour << ":"
+            << date.minute << ":" << date.second;
+    }
+}
+
 REGISTER_TYPED_TEST_SUITE_P(KernelContract, TheExecutableIsAFileOnADrive,
                             TheTemporaryPathIsAFolderWithAFinalBackslash, TheProfileFolderHasNoFinalBackslash,
                             EnvironmentNamesIgnoreCase, TheSystemIsWindowsNt,
                             PlainTextCrossesTheAnsiCodePageUnchanged,
                             LettersOutsideWindows1252BecomeQuestionMarks,
-                            UnderWineUnixPathsMapThroughItsDrives);
+                            UnderWineUnixPathsMapThroughItsDrives,
+                            LocalTimesBecomeUtcThroughTheTimeZoneAndImpossibleDatesAreRefused);
 INSTANTIATE_TYPED_TEST_SUITE_P(Platform, KernelContract, PlatformUnderTest, PlatformName);
 
 }  // namespace
