@@ -10,6 +10,24 @@ namespace {
 
 constexpr std::uint32_t kSettableAttributes = 0x01 | 0x02 | 0x04 | 0x20 | 0x100 | 0x1000 | 0x2000;
 
+class SimFolderWatch final : public FolderWatch {
+public:
+    explicit SimFolderWatch(std::shared_ptr<SimFileSystem::WatchQueue> queue)
+        : queue_(std::move(queue)) {}
+
+    std::optional<std::vector<FolderChange>> TakeChanges() override {
+        if (queue_->lost) {
+            queue_->lost = false;
+            queue_->changes.clear();
+            return std::nullopt;
+        }
+        return std::exchange(queue_->changes, {});
+    }
+
+private:
+    std::shared_ptr<SimFileSystem::WatchQueue> queue_;  // the folder holds it weakly
+};
+
 }  // namespace
 
 SimEntryHandle::SimEntryHandle(SimFileSystem& files, std::shared_ptr<SimFileSystem::Node> node,
@@ -112,6 +130,14 @@ std::unique_ptr<EntryHandle> SimEntryHandle::OpenChild(const Text& name, std::ui
     std::optional<Text> openedBy;
     if (wineFinalPath_) openedBy = *wineFinalPath_ + u"\\" + name;
     return files_.Handle(child, rights, openedBy);
+}
+
+std::unique_ptr<FolderWatch> SimEntryHandle::Watch() {
+    files_.BeforeCall([this] { return About(); });
+    if (!Listable() || files_.watchCapacity_ == 0) return nullptr;
+    auto queue = std::make_shared<SimFileSystem::WatchQueue>();
+    node_->watches.push_back(queue);
+    return std::make_unique<SimFolderWatch>(std::move(queue));
 }
 
 bool SimEntryHandle::SetAttributes(std::uint32_t attributes) {

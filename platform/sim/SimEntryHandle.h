@@ -25,6 +25,7 @@ public:
     bool ReadDirectory(DirectoryEntry& entry) override;
     void RestartDirectory() override;
     std::unique_ptr<EntryHandle> OpenChild(const Text& name, std::uint32_t rights) override;
+    std::unique_ptr<FolderWatch> Watch() override;
     bool SetAttributes(std::uint32_t attributes) override;
     bool Delete() override;
 

@@ -122,6 +122,10 @@ public:
     // when the path still leads to the entry. A restarted listing starts again from what was
     // read the first time, and attributes change without the right to change them.
     void UseWineHandles(bool wine);
+    // How many changes a folder's watch holds between two looks (a 64 KB buffer holds about
+    // 1,500 of short names); beyond that it reports them lost. 0: folders cannot be watched
+    // (as some network folders cannot).
+    void SetWatchCapacity(std::size_t changes);
 
     // --- for tests: looking at the result --------------------------------------------------
     bool Exists(const Text& path) const;
@@ -141,6 +145,7 @@ public:
     std::uint32_t OpenHandles() const;   // entry handles not yet closed (leak check)
 
     struct Node;  // one file, folder or link
+    struct WatchQueue;
 
 private:
     friend class SimEntryHandle;
@@ -173,6 +178,8 @@ private:
     Node* Detach(Node* node);                // out of its folder, still held by handles
     void Remove(Node* node);                 // a deletion by the program
     void Touch(Node& node);                  // its write and change times move
+    // Tells the watches of `folder` of a change to its entry `name`.
+    void Notify(Node& folder, FolderChange::Action action, const Text& name);
     // Whether the entry's folder lets it go, and so whether the program may delete it.
     bool Removable(const Node& node) const;
     // Counts a call and runs the test's watch and change; `about()` gives the path it concerns.
@@ -195,6 +202,8 @@ private:
     std::map<char16_t, NodePtr> drives_;
     // Shared with open searches and files, so one that outlives the simulation stays harmless.
     std::shared_ptr<Counters> counters_ = std::make_shared<Counters>();
+    // Gone with the file system: what outlives it (an open file) then tells it nothing.
+    std::shared_ptr<void> alive_ = std::make_shared<int>(0);
     std::vector<Text> deletions_;
     std::vector<Text> listings_;
     std::vector<Text> attributeChanges_;
@@ -205,6 +214,7 @@ private:
     std::function<void(std::uint64_t, const Text&)> watch_;
     bool changing_ = false;  // a test's change is running
     bool wineHandles_ = false;
+    std::size_t watchCapacity_ = 1500;
 };
 
 }  // namespace dustvale::sim

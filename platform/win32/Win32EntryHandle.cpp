@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/win32/Win32Convert.h"
+#include "platform/win32/Win32FolderWatch.h"
 
 namespace dustvale::win32 {
 namespace {
@@ -151,6 +152,10 @@ std::unique_ptr<EntryHandle> Win32EntryHandle::OpenChild(const Text& name, std::
     unique_handle child = context_->nt.OpenRelative(handle_.get(), name, AccessFor(rights));
     if (!child) return nullptr;
     return std::make_unique<Win32EntryHandle>(std::move(child), context_);
+}
+
+std::unique_ptr<FolderWatch> Win32EntryHandle::Watch() {
+    return Win32FolderWatch::Start(handle_.get());
 }
 
 bool Win32EntryHandle::SetAttributes(std::uint32_t attributes) {
