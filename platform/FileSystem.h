@@ -115,6 +115,8 @@ public:
     // nullopt when some were lost (more came than the watch holds between two calls) or the
     // watch failed: then only a new look at the folder tells. A move between two folders is
     // Removed from one and Added to the other, a rename inside one RenamedFrom and RenamedTo.
+    // One thread at a time; the watch's read belongs to the thread that armed it, and when that
+    // thread ends so does the read: the next call tells the changes as lost and arms it anew.
     virtual std::optional<std::vector<FolderChange>> TakeChanges() = 0;
 };
 

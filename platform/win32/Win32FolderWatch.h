@@ -3,8 +3,8 @@
 // ReadDirectoryChangesW kept armed on a folder: one overlapped read always pending, whose
 // records are taken without waiting (see FolderWatch). Between two reads the system keeps the
 // changes for the handle. Any thread may take the changes, one at a time; a read ends with
-// the thread that armed it (Windows cancels a thread's reads when it exits), which reads as
-// changes lost.
+// the thread that armed it (Windows and Wine cancel a thread's reads when it exits), which
+// reads as changes lost.
 
 #include <cstdint>
 #include <memory>

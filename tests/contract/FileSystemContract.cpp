@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/contract/ContractFiles.h"
@@ -590,6 +591,19 @@ TYPED_TEST_P(FileSystemContract, AWatchedFolderTellsItsEntriesComingRenamedAndGo
         this->fixture.WaitForTimers(50);
     }
     EXPECT_TRUE(told);
+
+    // A watch started by a thread that has ended: Windows ends its read with the thread.
+    std::unique_ptr<FolderWatch> orphan;
+    std::thread([&] { orphan = folder->Watch(); }).join();
+    ASSERT_TRUE(orphan);
+    ASSERT_TRUE(this->fixture.MakeFolder(held + u"\\orphaned"));
+    bool orphanLost = false;
+    for (int wait = 0; wait < 40 && !orphanLost; ++wait) {
+        orphanLost = !orphan->TakeChanges();
+        this->fixture.WaitForTimers(50);
+    }
+    EXPECT_TRUE(orphanLost);
+    orphan.reset();
 
     // A file cannot be watched.
     ASSERT_TRUE(WriteFile(this->files, held + u"\\c.txt", "c"));
