@@ -87,7 +87,7 @@ struct WineTrashRecycleBin::Shared {
             lastRefusal.clear();
         }
         std::unique_ptr<TrashCounter> used = TakeCounter();
-        const TrashFigures figures = used->Count(kernel, *opening.held);
+        const TrashFigures figures = used->Count(files, kernel, *opening.held);
         ReturnCounter(std::move(used));
         result.info.i64NumItems = figures.items;
         result.info.i64Size = figures.bytes;

@@ -9,8 +9,14 @@ namespace {
 
 constexpr std::u16string_view kInfoExtension = u".trashinfo";
 
-// FNV-1a over the name's UTF-16 code units.
-std::uint64_t NameHash(std::u16string_view name) {
+bool ByHash(const TrashFileIndex::Entry& a, const TrashFileIndex::Entry& b) {
+    return a.nameHash < b.nameHash;
+}
+
+}  // namespace
+
+std::uint64_t TrashNameHash(std::u16string_view name) {
+    // FNV-1a over the name's UTF-16 code units.
     std::uint64_t hash = 0xcbf29ce484222325ULL;
     for (const char16_t unit : name) {
         hash ^= static_cast<std::uint64_t>(unit);
@@ -18,12 +24,6 @@ std::uint64_t NameHash(std::u16string_view name) {
     }
     return hash;
 }
-
-bool ByHash(const TrashFileIndex::Entry& a, const TrashFileIndex::Entry& b) {
-    return a.nameHash < b.nameHash;
-}
-
-}  // namespace
 
 std::optional<std::u16string_view> DescribedFile(std::u16string_view infoName) {
     if (infoName.size() <= kInfoExtension.size() || !infoName.ends_with(kInfoExtension)) {
@@ -45,13 +45,13 @@ void ForEachListed(EntryHandle& folder, const std::function<void(const Directory
 }
 
 void TrashFileIndex::Add(const DirectoryEntry& listed, std::uint64_t bytes) {
-    entries_.push_back({NameHash(listed.name), listed.fileId, bytes, listed.attributes});
+    entries_.push_back({TrashNameHash(listed.name), listed.fileId, bytes, listed.attributes});
 }
 
 void TrashFileIndex::Seal() { std::sort(entries_.begin(), entries_.end(), ByHash); }
 
 const TrashFileIndex::Entry* TrashFileIndex::Find(std::u16string_view name) const {
-    const Entry wanted{NameHash(name)};
+    const Entry wanted{TrashNameHash(name)};
     const auto found = std::lower_bound(entries_.begin(), entries_.end(), wanted, ByHash);
     return found != entries_.end() && found->nameHash == wanted.nameHash ? &*found : nullptr;
 }

@@ -20,6 +20,9 @@ namespace dustvale {
 std::optional<std::u16string_view> DescribedFile(std::u16string_view infoName);
 Text InfoNameOf(const Text& fileName);
 
+// The 64-bit hash a name is kept by.
+std::uint64_t TrashNameHash(std::u16string_view name);
+
 // Reads the held folder's listing from its start, every entry but "." and "..", and hands
 // each to `each` as it comes.
 void ForEachListed(EntryHandle& folder, const std::function<void(const DirectoryEntry&)>& each);

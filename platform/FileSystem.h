@@ -99,6 +99,28 @@ struct EntryTimes {
     bool operator==(const EntryTimes&) const = default;
 };
 
+// A change to the entries of a watched folder (FILE_NOTIFY_INFORMATION).
+struct FolderChange {
+    enum class Action : std::uint8_t { Added, Removed, Modified, RenamedFrom, RenamedTo };
+    Action action = Action::Added;
+    Text name;  // the entry's name in the folder
+    bool operator==(const FolderChange&) const = default;
+};
+
+// A folder watched for its entries coming, going, being renamed and changing size: its own
+// entries, not what lies below them. Destroying it ends the watch.
+class FolderWatch {
+public:
+    virtual ~FolderWatch() = default;
+    // The changes since the watch began or since the last call, oldest first, without waiting.
+    // nullopt when some were lost (more came than the watch holds between two calls) or the
+    // watch failed: then only a new look at the folder tells. A move between two folders is
+    // Removed from one and Added to the other, a rename inside one RenamedFrom and RenamedTo.
+    // One thread at a time; the watch's read belongs to the thread that armed it, and when that
+    // thread ends so does the read: the next call tells the changes as lost and arms it anew.
+    virtual std::optional<std::vector<FolderChange>> TakeChanges() = 0;
+};
+
 // An entry of the file system held open through a handle: what is learnt through the handle
 // and what is done through it concern the same entry, whatever happens to its path
 // meanwhile. Handles share reading, writing and deletion with everyone. Destroying one closes
@@ -146,6 +168,11 @@ public:
     // end is opened as itself. Under Wine it opens at any depth it can name, where a full
     // path stops short of that (Wine spells it through the prefix's "dosdevices").
     virtual std::unique_ptr<EntryHandle> OpenBelow(const Text& path, std::uint32_t rights) = 0;
+    // ReadDirectoryChangesW on this folder, reopened for overlapped reading (ReOpenFile): the
+    // changes to its entries from now on (names, folder names, sizes); the handle needs
+    // kListDirectory. nullptr when it cannot be watched: a file, a link opened as itself, a
+    // folder the system does not watch (some network folders).
+    virtual std::unique_ptr<FolderWatch> Watch() = 0;
     // SetFileInformationByHandle(FileBasicInfo), the attributes alone (0 clears them all);
     // needs kWriteAttributes. On a link opened as itself it changes the link.
     virtual bool SetAttributes(std::uint32_t attributes) = 0;

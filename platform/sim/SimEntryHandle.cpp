@@ -1,6 +1,7 @@
 #include "platform/sim/SimEntryHandle.h"
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 
 #include "platform/sim/SimFileNode.h"
@@ -10,6 +11,32 @@ namespace dustvale::sim {
 namespace {
 
 constexpr std::uint32_t kSettableAttributes = 0x01 | 0x02 | 0x04 | 0x20 | 0x100 | 0x1000 | 0x2000;
+
+// Lives as long as the calling thread: Windows ends a thread's pending reads when it ends.
+std::weak_ptr<void> ThisThreadsLife() {
+    thread_local const std::shared_ptr<void> life = std::make_shared<int>(0);
+    return life;
+}
+
+class SimFolderWatch final : public FolderWatch {
+public:
+    explicit SimFolderWatch(std::shared_ptr<SimFileSystem::WatchQueue> queue)
+        : queue_(std::move(queue)), armedBy_(ThisThreadsLife()) {}
+
+    std::optional<std::vector<FolderChange>> TakeChanges() override {
+        if (queue_->lost || armedBy_.expired()) {
+            queue_->lost = false;
+            queue_->changes.clear();
+            armedBy_ = ThisThreadsLife();  // armed again by this thread
+            return std::nullopt;
+        }
+        return std::exchange(queue_->changes, {});
+    }
+
+private:
+    std::shared_ptr<SimFileSystem::WatchQueue> queue_;  // the folder holds it weakly
+    std::weak_ptr<void> armedBy_;                       // the thread whose read is pending
+};
 
 }  // namespace
 
@@ -152,6 +179,14 @@ std::unique_ptr<EntryHandle> SimEntryHandle::OpenBelow(const Text& path, std::ui
     std::optional<Text> openedBy;
     if (wineFinalPath_) openedBy = *wineFinalPath_ + u"\\" + path;
     return files_.Handle(node, rights, openedBy);
+}
+
+std::unique_ptr<FolderWatch> SimEntryHandle::Watch() {
+    files_.BeforeCall([this] { return About(); });
+    if (!Listable() || files_.watchCapacity_ == 0) return nullptr;
+    auto queue = std::make_shared<SimFileSystem::WatchQueue>();
+    node_->watches.push_back(queue);
+    return std::make_unique<SimFolderWatch>(std::move(queue));
 }
 
 bool SimEntryHandle::SetAttributes(std::uint32_t attributes) {

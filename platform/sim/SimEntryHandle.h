@@ -28,6 +28,7 @@ public:
     void RestartDirectory() override;
     std::unique_ptr<EntryHandle> OpenChild(const Text& name, std::uint32_t rights) override;
     std::unique_ptr<EntryHandle> OpenBelow(const Text& path, std::uint32_t rights) override;
+    std::unique_ptr<FolderWatch> Watch() override;
     bool SetAttributes(std::uint32_t attributes) override;
     bool Delete() override;
     bool MoveInto(EntryHandle& folder, const Text& name) override;

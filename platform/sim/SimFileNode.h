@@ -13,6 +13,12 @@
 
 namespace dustvale::sim {
 
+// The changes a watch of a folder has not taken yet.
+struct SimFileSystem::WatchQueue {
+    std::vector<FolderChange> changes;
+    bool lost = false;  // more came than the watch holds
+};
+
 struct SimFileSystem::Node : std::enable_shared_from_this<Node> {
     Text name;  // "C:" for a drive's root
     Text shortName;
@@ -34,6 +40,7 @@ struct SimFileSystem::Node : std::enable_shared_from_this<Node> {
     // change time also when attributes do.
     std::uint64_t lastWrite = 0;
     std::uint64_t changeTime = 0;
+    std::vector<std::weak_ptr<WatchQueue>> watches;  // of a folder: the watches on it
 
     bool IsFolder() const { return (attributes & attr::kDirectory) != 0; }
     bool IsRoot() const { return parent == nullptr && !removed; }

@@ -1,6 +1,7 @@
 #include "platform/sim/SimFileSystem.h"
 
 #include <algorithm>
+#include <functional>
 #include <stdexcept>
 #include <utility>
 
@@ -129,8 +130,11 @@ private:
 
 class SimFile final : public OpenFile {
 public:
-    SimFile(std::shared_ptr<Node> node, FileMode mode, std::shared_ptr<void> counters, std::uint32_t& count)
-        : node_(std::move(node)), mode_(mode), keepAlive_(std::move(counters)), count_(count) {
+    // `written` runs after each write, with the file system still there.
+    SimFile(std::shared_ptr<Node> node, FileMode mode, std::shared_ptr<void> counters, std::uint32_t& count,
+            std::function<void()> written = {})
+        : node_(std::move(node)), mode_(mode), keepAlive_(std::move(counters)), count_(count),
+          written_(std::move(written)) {
         ++count_;
         ++node_->openCount;
         if (mode_ == FileMode::Output) ++node_->openWriters;
@@ -157,6 +161,7 @@ public:
     bool Write(std::string_view bytes) override {
         if (mode_ != FileMode::Output) return false;
         node_->bytes.append(bytes);
+        if (written_ && !bytes.empty()) written_();
         return true;
     }
 
@@ -177,6 +182,7 @@ private:
     std::size_t position_ = 0;
     std::shared_ptr<void> keepAlive_;
     std::uint32_t& count_;
+    std::function<void()> written_;
 };
 
 Node* AddChild(Node& folder, const Text& name, std::uint32_t attributes, std::uint64_t id) {
@@ -396,12 +402,27 @@ void SimFileSystem::Touch(Node& node) {
     node.changeTime = node.lastWrite;
 }
 
+void SimFileSystem::Notify(Node& folder, FolderChange::Action action, const Text& name) {
+    std::erase_if(folder.watches, [](const auto& watch) { return watch.expired(); });
+    for (const auto& weak : folder.watches) {
+        const std::shared_ptr<WatchQueue> queue = weak.lock();
+        if (queue->changes.size() >= watchCapacity_) {
+            queue->lost = true;
+        } else {
+            queue->changes.push_back({action, name});
+        }
+    }
+}
+
+void SimFileSystem::SetWatchCapacity(std::size_t changes) { watchCapacity_ = changes; }
+
 bool SimFileSystem::Removable(const Node& node) const {
     return node.parent == nullptr || !node.parent->readOnlyFolder;
 }
 
 SimFileSystem::Node* SimFileSystem::Detach(Node* node) {
     Touch(*node->parent);
+    Notify(*node->parent, FolderChange::Action::Removed, node->name);
     auto& siblings = node->parent->children;
     std::erase_if(siblings, [node](const NodePtr& child) { return child.get() == node; });
     node->parent = nullptr;
@@ -535,14 +556,28 @@ std::unique_ptr<OpenFile> SimFileSystem::Open(const Text& path, FileMode mode) {
     if (node) {
         if (node->attributes & (attr::kReadOnly | attr::kHidden | attr::kSystem)) return nullptr;
         if (node->openCount > 0) return nullptr;
+        if (!node->bytes.empty()) Notify(*located->folder, FolderChange::Action::Modified, node->name);
         node->bytes.clear();
         node->attributes |= attr::kArchive;
     } else {
         node = AddChild(*located->folder, located->name, attr::kArchive, ++lastId_);
         Touch(*located->folder);
+        Notify(*located->folder, FolderChange::Action::Added, node->name);
     }
     Touch(*node);
-    return std::make_unique<SimFile>(node->shared_from_this(), mode, counters_, counters_->files);
+    // The file system outlives the program's files while the test runs; a file kept beyond it
+    // tells nobody.
+    const std::weak_ptr<void> alive = alive_;
+    const std::weak_ptr<Node> folder = located->folder->shared_from_this();
+    const std::weak_ptr<Node> file = node->shared_from_this();
+    auto written = [this, alive, folder, file] {
+        const NodePtr into = folder.lock(), written = file.lock();
+        if (!alive.expired() && into && written && written->parent == into.get()) {
+            Notify(*into, FolderChange::Action::Modified, written->name);
+        }
+    };
+    return std::make_unique<SimFile>(node->shared_from_this(), mode, counters_, counters_->files,
+                                     written);
 }
 
 // --- setting the scene ---------------------------------------------------------------------
@@ -584,6 +619,7 @@ SimFileSystem::Node* SimFileSystem::MakeFolders(const Text& path) {
         if (!node) {
             node = AddChild(*folder, part, attr::kDirectory, ++lastId_);
             Touch(*folder);
+            Notify(*folder, FolderChange::Action::Added, part);
         }
     }
     return node;
@@ -608,6 +644,9 @@ void SimFileSystem::AddFile(const Text& path, std::string bytes, std::uint32_t a
     if (!node) {
         node = AddChild(*folder, name, 0, ++lastId_);
         Touch(*folder);
+        Notify(*folder, FolderChange::Action::Added, name);
+    } else {
+        Notify(*folder, FolderChange::Action::Modified, node->name);
     }
     Touch(*node);
     node->bytes = std::move(bytes);
@@ -629,6 +668,7 @@ SimFileSystem::Node* SimFileSystem::AddLink(const Text& path, const Text& target
         canonical += (i ? u"\\" : u"") + to->components[i];
     Node* link = AddChild(*folder, name, attributes, ++lastId_);
     Touch(*folder);
+    Notify(*folder, FolderChange::Action::Added, name);
     link->linkTarget = canonical;
     return link;
 }
@@ -671,12 +711,22 @@ void SimFileSystem::MoveEntry(const Text& from, const Text& to) {
         if (above == node) throw std::invalid_argument("a folder cannot move into itself");
     }
     const NodePtr kept = node->shared_from_this();
+    Node* const oldFolder = node->parent;
+    // A rename inside one folder is one change there; a move, a removal and an addition.
+    std::vector<std::weak_ptr<WatchQueue>> watching;
+    if (oldFolder == folder) watching = std::exchange(oldFolder->watches, {});
     Detach(node);
+    if (oldFolder == folder) {
+        oldFolder->watches = std::move(watching);
+        Notify(*oldFolder, FolderChange::Action::RenamedFrom, node->name);
+    }
     node->removed = false;
     node->name = name;
     node->parent = folder;
     folder->children.push_back(kept);
     Touch(*folder);
+    Notify(*folder, oldFolder == folder ? FolderChange::Action::RenamedTo : FolderChange::Action::Added,
+           name);
 }
 
 void SimFileSystem::RemoveEntry(const Text& path) {

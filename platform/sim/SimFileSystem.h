@@ -133,6 +133,10 @@ public:
     // sooner: Wine spells a full path through the prefix's "dosdevices\c:", where it names
     // an entry through "drive_c".
     void LimitWinePaths(std::size_t longest);
+    // How many changes a folder's watch holds between two looks (a 64 KB buffer holds about
+    // 1,500 of short names); beyond that it reports them lost. 0: folders cannot be watched
+    // (as some network folders cannot).
+    void SetWatchCapacity(std::size_t changes);
 
     // --- for tests: looking at the result --------------------------------------------------
     bool Exists(const Text& path) const;
@@ -154,6 +158,7 @@ public:
     std::uint32_t OpenHandles() const;   // entry handles not yet closed (leak check)
 
     struct Node;  // one file, folder or link
+    struct WatchQueue;
 
 private:
     friend class SimEntryHandle;
@@ -187,6 +192,8 @@ private:
     Node* Detach(Node* node);                // out of its folder, still held by handles
     void Remove(Node* node);                 // a deletion by the program
     void Touch(Node& node);                  // its write and change times move
+    // Tells the watches of `folder` of a change to its entry `name`.
+    void Notify(Node& folder, FolderChange::Action action, const Text& name);
     // Whether the entry's folder lets it go, and so whether the program may delete it.
     bool Removable(const Node& node) const;
     // Counts a call and runs the test's watch and change; `about()` gives the path it concerns.
@@ -215,6 +222,8 @@ private:
     std::map<char16_t, NodePtr> drives_;
     // Shared with open searches and files, so one that outlives the simulation stays harmless.
     std::shared_ptr<Counters> counters_ = std::make_shared<Counters>();
+    // Gone with the file system: what outlives it (an open file) then tells it nothing.
+    std::shared_ptr<void> alive_ = std::make_shared<int>(0);
     std::vector<Text> deletions_;
     std::vector<Text> listings_;
     std::vector<Text> attributeChanges_;
@@ -227,6 +236,7 @@ private:
     bool changing_ = false;  // a test's change is running
     bool wineHandles_ = false;
     std::size_t wineLongestPath_ = 4000;
+    std::size_t watchCapacity_ = 1500;
 };
 
 }  // namespace dustvale::sim

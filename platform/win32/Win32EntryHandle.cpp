@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/win32/Win32Convert.h"
+#include "platform/win32/Win32FolderWatch.h"
 
 namespace dustvale::win32 {
 namespace {
@@ -205,6 +206,10 @@ std::unique_ptr<EntryHandle> Win32EntryHandle::OpenBelow(const Text& path, std::
     unique_handle entry = context_->nt.OpenRelative(handle_.get(), path, AccessFor(rights));
     if (!entry) return nullptr;
     return std::make_unique<Win32EntryHandle>(std::move(entry), context_);
+}
+
+std::unique_ptr<FolderWatch> Win32EntryHandle::Watch() {
+    return Win32FolderWatch::Start(handle_.get());
 }
 
 bool Win32EntryHandle::SetAttributes(std::uint32_t attributes) {

@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/contract/ContractFiles.h"
@@ -656,6 +657,83 @@ TYPED_TEST_P(FileSystemContract, AFileHandleReadsWithItsRightAndAtMostTheLimit) 
     EXPECT_FALSE(folder->Read(100)) << "a folder";
 }
 
+// A watched folder tells its entries coming, being renamed and going, in order; the system
+// may tell a little after the change (Wine hears of it from the Unix kernel), so the test
+// waits a moment for them.
+TYPED_TEST_P(FileSystemContract, AWatchedFolderTellsItsEntriesComingRenamedAndGoing) {
+    const Text held = this->At(u"watched");
+    ASSERT_TRUE(this->fixture.MakeFolder(held));
+    std::unique_ptr<EntryHandle> folder =
+        this->files.OpenEntry(held, rights::kListDirectory, LinkAtEnd::Opened);
+    ASSERT_TRUE(folder);
+    std::unique_ptr<FolderWatch> watch = folder->Watch();
+    ASSERT_TRUE(watch);
+    EXPECT_EQ(watch->TakeChanges(), std::vector<FolderChange>{});
+
+    ASSERT_TRUE(WriteFile(this->files, held + u"\\a.txt", "abc"));
+    ASSERT_TRUE(this->fixture.Rename(held + u"\\a.txt", held + u"\\b.txt"));
+    ASSERT_TRUE(this->files.DeleteFile(held + u"\\b.txt"));
+    ASSERT_TRUE(this->fixture.MakeFolder(held + u"\\sub"));
+    using Action = FolderChange::Action;
+    const std::vector<FolderChange> expected = {{Action::Added, u"a.txt"},
+                                                {Action::RenamedFrom, u"a.txt"},
+                                                {Action::RenamedTo, u"b.txt"},
+                                                {Action::Removed, u"b.txt"},
+                                                {Action::Added, u"sub"}};
+    std::vector<FolderChange> seen;
+    for (int wait = 0; wait < 40 && seen.size() < expected.size(); ++wait) {
+        std::optional<std::vector<FolderChange>> changes = watch->TakeChanges();
+        ASSERT_TRUE(changes);
+        // A file's writing may also be told, as a change of its size.
+        for (FolderChange& change : *changes) {
+            if (change.action != Action::Modified) seen.push_back(std::move(change));
+        }
+        this->fixture.WaitForTimers(50);
+    }
+    EXPECT_EQ(seen, expected);
+
+    // More changes than the watch holds between two looks are told as lost, and it goes on.
+    for (int file = 0; file < 5000; ++file) {
+        const std::string digits = std::to_string(10000 + file);
+        ASSERT_TRUE(WriteFile(this->files, held + u"\\" + Text(digits.begin(), digits.end()), ""));
+    }
+    bool lost = false;
+    for (int wait = 0; wait < 40 && !lost; ++wait) {
+        lost = !watch->TakeChanges();
+        this->fixture.WaitForTimers(50);
+    }
+    EXPECT_TRUE(lost);
+    ASSERT_TRUE(this->fixture.MakeFolder(held + u"\\after"));
+    bool told = false;
+    for (int wait = 0; wait < 40 && !told; ++wait) {
+        const std::optional<std::vector<FolderChange>> changes = watch->TakeChanges();
+        told = changes && std::find(changes->begin(), changes->end(),
+                                    FolderChange{Action::Added, u"after"}) != changes->end();
+        this->fixture.WaitForTimers(50);
+    }
+    EXPECT_TRUE(told);
+
+    // A watch started by a thread that has ended: Windows ends its read with the thread.
+    std::unique_ptr<FolderWatch> orphan;
+    std::thread([&] { orphan = folder->Watch(); }).join();
+    ASSERT_TRUE(orphan);
+    ASSERT_TRUE(this->fixture.MakeFolder(held + u"\\orphaned"));
+    bool orphanLost = false;
+    for (int wait = 0; wait < 40 && !orphanLost; ++wait) {
+        orphanLost = !orphan->TakeChanges();
+        this->fixture.WaitForTimers(50);
+    }
+    EXPECT_TRUE(orphanLost);
+    orphan.reset();
+
+    // A file cannot be watched.
+    ASSERT_TRUE(WriteFile(this->files, held + u"\\c.txt", "c"));
+    std::unique_ptr<EntryHandle> file =
+        this->files.OpenEntry(held + u"\\c.txt", rights::kListDirectory, LinkAtEnd::Opened);
+    ASSERT_TRUE(file);
+    EXPECT_FALSE(file->Watch());
+}
+
 REGISTER_TYPED_TEST_SUITE_P(FileSystemContract, BytesComeBackAsWritten, OutputTruncatesThenAppends,
                             OpenRefusesWhatCannotBeOpened, AttributesAreReportedAndSet,
                             NamesIgnoreCaseButKeepTheirOwn, PatternsMatchAsFindFirstFileDoes,
@@ -670,7 +748,8 @@ REGISTER_TYPED_TEST_SUITE_P(FileSystemContract, BytesComeBackAsWritten, OutputTr
                             AFinalPathNamesAnEntryBeyondMaxPath,
                             AHandleMovesItsEntryIntoAnotherFolder,
                             AListingGivesFileSizesAndAFoldersWriteTimeMovesWithItsEntries,
-                            AFileHandleReadsWithItsRightAndAtMostTheLimit);
+                            AFileHandleReadsWithItsRightAndAtMostTheLimit,
+                            AWatchedFolderTellsItsEntriesComingRenamedAndGoing);
 INSTANTIATE_TYPED_TEST_SUITE_P(Platform, FileSystemContract, PlatformUnderTest, PlatformName);
 
 }  // namespace

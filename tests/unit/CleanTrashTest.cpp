@@ -188,7 +188,7 @@ TEST(TrashItemRemoval, UnderWineAFileTheFolderKeepsKeepsItsTrashinfo) {
     EXPECT_EQ(sim.files().Deletions().size(), deletions);
 }
 
-TEST(TrashCounter, CountsItemsWithTheirFilesAndWhatTheirFoldersHoldReadingTheFoldersOncePerChange) {
+TEST(TrashCounter, CountsItemsWithTheirFilesAndWhatTheirFoldersHoldReadingTheFoldersOnce) {
     sim::SimWindows sim;
     MakeWineWithTrash(sim);
     TrashFolderAndFile(sim);                                   // 15 bytes in 2 items
@@ -199,20 +199,78 @@ TEST(TrashCounter, CountsItemsWithTheirFilesAndWhatTheirFoldersHoldReadingTheFol
     sim.files().AddUnixLink(kFiles + u"\\link", u"Z:\\srv\\big");  // the link, not its target
 
     TrashCounter counter;
-    const auto count = [&] { return counter.Count(sim.kernel(), Open(sim)); };
+    const auto count = [&] { return counter.Count(sim.files(), sim.kernel(), Open(sim)); };
     EXPECT_EQ(count(), (TrashFigures{3, 15}));
-    EXPECT_EQ(count(), (TrashFigures{3, 15}));  // read again: a change in the same tick
-    const std::uint64_t recounts = counter.Recounts();
-    EXPECT_EQ(recounts, 2u);
-    EXPECT_EQ(count(), (TrashFigures{3, 15}));
-    EXPECT_EQ(counter.Recounts(), recounts) << "an unchanged Trash is not read again";
     const auto& listed = sim.files().Listings();
     EXPECT_EQ(std::count(listed.begin(), listed.end(), u"Z:\\srv\\big"), 0) << "a link followed";
+    EXPECT_EQ(count(), (TrashFigures{3, 15}));
 
+    // A file arriving, and the file that completes a .trashinfo waiting for it: added up.
     TrashFile(sim, u"new.txt", "1234");
-    EXPECT_EQ(count(), (TrashFigures{4, 19}));
-    sim.files().RemoveEntry(kFiles + u"\\olddir");  // restored by a file manager
-    EXPECT_EQ(count(), (TrashFigures{3, 7}));
+    sim.files().AddFile(kFiles + u"\\pending.txt", "12");
+    EXPECT_EQ(count(), (TrashFigures{5, 21}));
+    AddTrashInfo(sim, u"newdir");
+    sim.files().AddFile(kFiles + u"\\newdir\\inner\\x.bin", "123456");
+    EXPECT_EQ(count(), (TrashFigures{6, 27}));
+    // Still being written when it was counted: measured again. A file no item holds goes.
+    sim.files().AddFile(kFiles + u"\\new.txt", "123456789");
+    sim.files().RemoveEntry(kFiles + u"\\stray.bin");
+    EXPECT_EQ(count(), (TrashFigures{6, 32}));
+    EXPECT_EQ(counter.Recounts(), 1u) << "arrivals are looked at alone";
+
+    // An item restored by a file manager: counted anew.
+    sim.files().RemoveEntry(kFiles + u"\\olddir");
+    EXPECT_EQ(count(), (TrashFigures{5, 20}));
+    EXPECT_EQ(counter.Recounts(), 2u);
+    // A file counted by that reading that changes size: counted anew.
+    sim.files().AddFile(kFiles + u"\\new.txt", "1");
+    EXPECT_EQ(count(), (TrashFigures{5, 12}));
+    EXPECT_EQ(counter.Recounts(), 3u);
+    // More changes than a watch holds between two looks: counted anew.
+    sim.files().SetWatchCapacity(2);
+    for (const Text name : {u"p.txt", u"q.txt", u"r.txt"}) TrashFile(sim, name, "x");
+    EXPECT_EQ(count(), (TrashFigures{8, 15}));
+    EXPECT_EQ(counter.Recounts(), 4u);
+}
+
+// A file trashed while the folders are read is in the listing and among the arrivals: it
+// counts once.
+TEST(TrashCounter, AFileTrashedDuringTheCountCountsOnce) {
+    sim::SimWindows sim;
+    MakeWineWithTrash(sim);
+    TrashFolderAndFile(sim);
+    bool reading = false, trashed = false;
+    sim.files().WatchCalls([&](std::uint64_t, const Text& about) {
+        reading = about == kFiles + u"\\*";
+    });
+    sim.files().BeforeEachCall([&](std::uint64_t) {
+        if (!reading || trashed) return;
+        trashed = true;
+        TrashFile(sim, u"during.txt", "12345");
+    });
+    TrashCounter counter;
+    EXPECT_EQ(counter.Count(sim.files(), sim.kernel(), Open(sim)), (TrashFigures{3, 20}));
+    ASSERT_TRUE(trashed);
+    EXPECT_EQ(counter.Count(sim.files(), sim.kernel(), Open(sim)), (TrashFigures{3, 20}));
+    EXPECT_EQ(counter.Recounts(), 1u);
+}
+
+// Where folders cannot be watched, their times tell: read again while they move, and once more
+// after, since a change in the same step of their clock leaves them as they were.
+TEST(TrashCounter, WithoutWatchesTheFoldersTimesTellAChange) {
+    sim::SimWindows sim;
+    MakeWineWithTrash(sim);
+    TrashFolderAndFile(sim);
+    sim.files().SetWatchCapacity(0);
+    TrashCounter counter;
+    const auto count = [&] { return counter.Count(sim.files(), sim.kernel(), Open(sim)); };
+    EXPECT_EQ(count(), (TrashFigures{2, 15}));
+    EXPECT_EQ(count(), (TrashFigures{2, 15}));
+    EXPECT_EQ(count(), (TrashFigures{2, 15}));
+    EXPECT_EQ(counter.Recounts(), 2u);
+    TrashFile(sim, u"new.txt", "1234");
+    EXPECT_EQ(count(), (TrashFigures{3, 19}));
+    EXPECT_EQ(counter.Recounts(), 3u);
 }
 
 }  // namespace
