@@ -21,30 +21,37 @@ Text Items(std::uint64_t count) { return Digits(count) + (count == 1 ? u" item" 
 
 }  // namespace
 
-AutomaticRemoval::AutomaticRemoval(Kernel& kernel, RecycleBinMonitor& monitor)
-    : kernel_(kernel), monitor_(monitor) {}
+AutomaticRemoval::AutomaticRemoval(Kernel& kernel, RecycleBinMonitor& monitor,
+                                   const RemovalSettingsInUse& settings)
+    : kernel_(kernel), monitor_(monitor), settings_(settings), seen_(settings.Value()) {}
 
-void AutomaticRemoval::Use(const RemovalSettings& settings) {
-    if (settings.keepBinUnderSize != settings_.keepBinUnderSize ||
-        settings.binSizeLimitMb != settings_.binSizeLimitMb) {
+void AutomaticRemoval::FollowChanges() {
+    const RemovalSettings& now = settings_.Value();
+    // The user who has just set a rule expects it to act at once, not within the hour.
+    if (now.emptyOldItems != seen_.emptyOldItems || now.oldItemDays != seen_.oldItemDays) {
+        nextRunByAge_ = 0;
+    }
+    if (now.keepBinUnderSize != seen_.keepBinUnderSize ||
+        now.binSizeLimitMb != seen_.binSizeLimitMb) {
         sizePacing_.Reset();
     }
-    settings_ = settings;
+    seen_ = now;
 }
 
 void AutomaticRemoval::OnFigures(const RecycleBinFigures& figures) {
     const std::uint64_t now = kernel_.TickCount();
     sizePacing_.Counted(figures.bytes, now);
-    if (monitor_.ChangeUnderWay()) return;
+    if (settings_.Held() || monitor_.ChangeUnderWay()) return;
+    FollowChanges();
     if (RemoveOld(now)) return;
     RemoveOverSize(figures, now);
 }
 
 bool AutomaticRemoval::RemoveOld(std::uint64_t now) {
-    if (!settings_.emptyOldItems || now < nextRunByAge_) return false;
+    if (!settings_.Value().emptyOldItems || now < nextRunByAge_) return false;
     // The age is judged on the worker, against the time of day when it lists the items.
     Kernel& kernel = kernel_;
-    const std::uint32_t days = settings_.oldItemDays;
+    const std::uint32_t days = settings_.Value().oldItemDays;
     if (!monitor_.Remove(RecycleBinTask::RemoveOld,
                          [&kernel, days](const std::vector<RecycleBinItem>& items) {
                              return ItemsOlderThan(items, kernel.SystemTime(), days);
@@ -56,8 +63,8 @@ bool AutomaticRemoval::RemoveOld(std::uint64_t now) {
 }
 
 bool AutomaticRemoval::RemoveOverSize(const RecycleBinFigures& figures, std::uint64_t now) {
-    if (!settings_.keepBinUnderSize) return false;
-    const std::uint64_t limit = settings_.binSizeLimitMb * kMegabyte;
+    if (!settings_.Value().keepBinUnderSize) return false;
+    const std::uint64_t limit = settings_.Value().binSizeLimitMb * kMegabyte;
     if (figures.bytes <= limit || !sizePacing_.MayEmpty(now)) return false;
     if (!monitor_.Remove(RecycleBinTask::RemoveOverSize,
                          [limit](const std::vector<RecycleBinItem>& items) {
@@ -71,14 +78,15 @@ bool AutomaticRemoval::RemoveOverSize(const RecycleBinFigures& figures, std::uin
 }
 
 std::optional<Text> AutomaticRemoval::Report(RecycleBinTask task, std::uint64_t removed) const {
-    if (!settings_.tellAutomaticRemovals || removed == 0) return std::nullopt;
+    const RemovalSettings& settings = settings_.Value();
+    if (!settings.tellAutomaticRemovals || removed == 0) return std::nullopt;
     if (task == RecycleBinTask::RemoveOld) {
         return kApplicationTitle + u" removed " + Items(removed) + u" deleted more than " +
-               Digits(settings_.oldItemDays) + u" days ago";
+               Digits(settings.oldItemDays) + u" days ago";
     }
     if (task == RecycleBinTask::RemoveOverSize) {
         return kApplicationTitle + u" removed " + Items(removed) +
-               u" to keep the Recycle Bin under " + Digits(settings_.binSizeLimitMb) + u" MB";
+               u" to keep the Recycle Bin under " + Digits(settings.binSizeLimitMb) + u" MB";
     }
     return std::nullopt;
 }

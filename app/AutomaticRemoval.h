@@ -4,7 +4,8 @@
 // at start and then at most once an hour; removal by size when a count finds the bin above its
 // limit, and, when a run left the bin above it, not again before a minute, then twice as long
 // each time, at most an hour. Both run on the Recycle Bin worker, never while the bin is being
-// changed otherwise, and never in the same round as an automatic emptying.
+// changed otherwise, and never in the same round as an automatic emptying. A rule the user
+// changes starts afresh, and no rule starts while the settings are held.
 
 #include <cstdint>
 #include <optional>
@@ -13,17 +14,15 @@
 #include "app/RecycleBinMonitor.h"
 #include "platform/Kernel.h"
 #include "platform/Types.h"
-#include "settings/RemovalSettings.h"
+#include "settings/RemovalSettingsInUse.h"
 
 namespace dustvale {
 
 class AutomaticRemoval {
 public:
-    AutomaticRemoval(Kernel& kernel, RecycleBinMonitor& monitor);
-
-    // The settings to go by from now on; a changed size rule starts its pacing afresh.
-    void Use(const RemovalSettings& settings);
-    const RemovalSettings& Settings() const { return settings_; }
+    // Goes by `settings`, which outlives it, as they are at each count.
+    AutomaticRemoval(Kernel& kernel, RecycleBinMonitor& monitor,
+                     const RemovalSettingsInUse& settings);
 
     // A count of the bin: starts a removal when one is due and the worker is free.
     void OnFigures(const RecycleBinFigures& figures);
@@ -33,12 +32,15 @@ public:
     std::optional<Text> Report(RecycleBinTask task, std::uint64_t removed) const;
 
 private:
+    // A rule whose settings changed since the last count starts afresh.
+    void FollowChanges();
     bool RemoveOld(std::uint64_t now);
     bool RemoveOverSize(const RecycleBinFigures& figures, std::uint64_t now);
 
     Kernel& kernel_;
     RecycleBinMonitor& monitor_;
-    RemovalSettings settings_;
+    const RemovalSettingsInUse& settings_;
+    RemovalSettings seen_;            // the settings of the last count
     std::uint64_t nextRunByAge_ = 0;  // tick count; 0: at the first count
     AutoEmptyPacing sizePacing_;      // paced on the bin's bytes
 };

@@ -108,7 +108,8 @@ TrayApplication::TrayApplication(Platform& platform, ProgramWindows& programWind
     RecycleBinMonitor::Listener& figuresListener = *this;
     monitor_ = std::make_unique<RecycleBinMonitor>(platform_, recycleBin_, window_.get(),
                                                    kRecycleBinDoneMessage, figuresListener);
-    automaticRemoval_ = std::make_unique<AutomaticRemoval>(platform_.kernel, *monitor_);
+    automaticRemoval_ = std::make_unique<AutomaticRemoval>(platform_.kernel, *monitor_,
+                                                           removalSettings_);
     monitorTimer_ = std::make_unique<WindowTimer>(platform_.windows, window_.get(), kMonitorTimerId,
                                                   kMonitorIntervalMs);
     monitorTimer_->Start();
@@ -152,7 +153,7 @@ void TrayApplication::Load() {
     trayIcon_->AddIcon();
 
     autoEmpty_.Set(LoadAutoClean(platform_, files_, appFolder));
-    automaticRemoval_->Use(RemovalSettingsFile::Load(platform_, files_, appFolder).Settings());
+    removalSettings_.Set(RemovalSettingsFile::Load(platform_, files_, appFolder).Settings());
 
     MenuNode& ccleaner = menu_.Item("ccleaner");
     ccleaner.visible = CCleanerPath().has_value();
@@ -216,7 +217,7 @@ bool TrayApplication::AutoEmpty(std::uint64_t items) {
 }
 
 void TrayApplication::EmptyOnRequest() {
-    if (automaticRemoval_->Settings().askBeforeEmptying) {
+    if (removalSettings_.Value().askBeforeEmptying) {
         const Text question = u"Permanently delete these " + FormatCount(lastFigures_.items) +
                               u" items (" + FormatSize(lastFigures_.bytes) + u")?";
         const std::int32_t answer = ShowMessageBox(
@@ -296,7 +297,7 @@ void TrayApplication::RunCommand(MenuCommand command) {
         case MenuCommand::CCleaner:
             return StartCCleaner();
         case MenuCommand::Options:
-            return options_.ShowOptions(autoEmpty_);
+            return options_.ShowOptions(autoEmpty_, removalSettings_);
         case MenuCommand::About:
             return ShowAbout();
         case MenuCommand::Exit:

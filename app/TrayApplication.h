@@ -22,6 +22,7 @@
 #include "platform/Platform.h"
 #include "platform/UniqueWindow.h"
 #include "settings/AutoEmptySetting.h"
+#include "settings/RemovalSettingsInUse.h"
 #include "tray/TrayEvents.h"
 #include "tray/TrayIcon.h"
 
@@ -135,6 +136,8 @@ private:
     RecycleBinAccess& recycleBin_;
     std::unique_ptr<RecycleBinMonitor> monitor_;
     AutoEmptyPacing autoEmptyPacing_;
+    // Read while loading, then what the Options dialog stores; before the removal that uses it.
+    RemovalSettingsInUse removalSettings_;
     std::unique_ptr<AutomaticRemoval> automaticRemoval_;
     RecycleBinFigures lastFigures_;  // of the last count, for the question before Empty
     Text pacedSetting_;  // the auto-empty setting the pacing has seen

@@ -4,8 +4,9 @@
 // area and a few standard controls, all measured in twips (1/1440 inch) and placed in pixels
 // at the screen's actual DPI. The window has an ordinary resizable frame with minimise,
 // maximise and close boxes, and the keyboard works as in any dialog: Tab and Shift+Tab follow
-// the controls' order, Space toggles a focused check box or presses a focused button, Enter
-// presses the default button, Esc asks to close.
+// the controls' order, Space toggles a focused check box or presses a focused button, Alt and
+// the letter a caption underlines ("&Keep") acts on that control, Enter presses the default
+// button, Esc asks to close.
 
 #include <cstddef>
 #include <cstdint>
@@ -30,6 +31,7 @@ enum class ControlKind {
     CheckBox,       // two states, toggled by the user
     TextBox,        // one line of editable text
     DefaultButton,  // push button that Enter presses
+    Label,          // one line of text beside another control; never focused nor reporting
 };
 
 struct TwipsRect {
@@ -42,7 +44,7 @@ struct TwipsRect {
 
 struct ControlLayout {
     ControlKind kind = ControlKind::CheckBox;
-    Text text;  // caption, or the initial text of a text box
+    Text text;  // caption ("&" before a letter underlines it), or a text box's initial text
     TwipsRect bounds;
     // A text box that takes digits only (ES_NUMBER): the system refuses any other character
     // typed, and a paste that is not digits alone, and says so in a balloon at the box. The
@@ -89,6 +91,9 @@ public:
     virtual Text GetText(std::size_t control) const = 0;
     virtual void SetText(std::size_t control, const Text& text) = 0;
     virtual void SetEnabled(std::size_t control, bool enabled) = 0;
+    // Gives the keyboard focus to a control, as Tab would: a text box's text is selected, so
+    // that what the user types next replaces it.
+    virtual void Focus(std::size_t control) = 0;
 };
 
 class Dialogs {

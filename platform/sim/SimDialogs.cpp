@@ -76,9 +76,17 @@ void SimDialog::SetEnabled(std::size_t control, bool enabled) {
     controls_.at(control).enabled = enabled;
 }
 
+void SimDialog::Focus(std::size_t control) {
+    controls_.at(control);  // an index the dialog has
+    focused_ = control;
+}
+
 void SimDialog::Click(std::size_t control) {
     Control& target = controls_.at(control);
-    if (!target.enabled || target.kind == ControlKind::TextBox) return;
+    if (!target.enabled || target.kind == ControlKind::TextBox ||
+        target.kind == ControlKind::Label) {
+        return;
+    }
     if (target.kind == ControlKind::CheckBox) target.checked = !target.checked;
     // The listener may destroy this dialog: nothing of it is touched afterwards.
     listener_.ControlClicked(control);

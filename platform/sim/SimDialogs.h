@@ -44,6 +44,7 @@ public:
     Text GetText(std::size_t control) const override;
     void SetText(std::size_t control, const Text& text) override;
     void SetEnabled(std::size_t control, bool enabled) override;
+    void Focus(std::size_t control) override;
 
     // --- for tests: what the user sees -----------------------------------------------------
     const DialogLayout& Layout() const { return layout_; }
@@ -53,13 +54,16 @@ public:
     PixelRect ControlPixels(std::size_t control) const { return controls_.at(control).pixels; }
     bool IsEnabled(std::size_t control) const { return controls_.at(control).enabled; }
     bool IsVisible() const { return visible_; }
+    // The control the program last gave the focus to, if any.
+    std::optional<std::size_t> Focused() const { return focused_; }
     int TimesShownCentred() const { return shownCentred_; }
     int TimesBroughtToFront() const { return broughtToFront_; }
     // The balloons a digits-only box showed to refuse what was typed or pasted into it.
     int RefusalBalloons() const { return refusalBalloons_; }
 
     // --- for tests: what the user does -----------------------------------------------------
-    // A mouse click. A disabled control ignores it. A check box toggles, then reports.
+    // A mouse click. A disabled control, a text box and a label ignore it. A check box
+    // toggles, then reports.
     void Click(std::size_t control);
     // The user replaces a text box's text (an enabled one only), typing it key by key: a box
     // for digits only refuses every other character. Nothing is reported.
@@ -96,6 +100,7 @@ private:
     int shownCentred_ = 0;
     int broughtToFront_ = 0;
     int refusalBalloons_ = 0;
+    std::optional<std::size_t> focused_;
 };
 
 class SimDialogs final : public Dialogs {

@@ -397,7 +397,9 @@ std::optional<std::uint64_t> SimShell::RemoveRecycleBinItems(const RecycleBinIte
         if (index < listed.size()) chosen.push_back(listed[index].name);
     }
     std::uint64_t removed = 0;
-    for (auto& [letter, bin] : bins_) {
+    // Named, not a structured binding: clang before 16 refuses to capture one in a lambda.
+    for (auto& entry : bins_) {
+        auto& bin = entry.second;
         if (bin.unremovable) continue;
         std::erase_if(bin.items, [&](const RecycleBinItem& item) {
             if (std::find(chosen.begin(), chosen.end(), item.name) == chosen.end()) return false;

@@ -23,6 +23,7 @@ constexpr WORD kButtonClass = 0x0080;
 // with its parent's clipping, region or not.
 constexpr wchar_t kCheckBoxClass[] = L"DustvaleCheckBox";
 constexpr WORD kEditClass = 0x0081;
+constexpr WORD kStaticClass = 0x0082;
 constexpr WORD kDialogFontPoints = 8;
 // Microsoft Sans Serif on Windows, the face the layout was drawn with; Tahoma under Wine.
 constexpr wchar_t kDialogFont[] = L"MS Shell Dlg";
@@ -64,12 +65,25 @@ private:
 DWORD ControlStyle(const ControlLayout& control) {
     const DWORD common = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
     switch (control.kind) {
+        // Centred on the height of the text box it follows, as that box centres its text.
+        case ControlKind::Label: return WS_CHILD | WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE;
         case ControlKind::CheckBox: return common | BS_AUTOCHECKBOX;
         case ControlKind::TextBox:
             return common | ES_AUTOHSCROLL | ES_LEFT | (control.digitsOnly ? ES_NUMBER : 0);
         case ControlKind::DefaultButton: return common | BS_DEFPUSHBUTTON;
     }
     return common;
+}
+
+// The predefined class of a control the system draws as it is.
+WORD SystemClass(ControlKind kind) {
+    switch (kind) {
+        case ControlKind::TextBox: return kEditClass;
+        case ControlKind::Label: return kStaticClass;
+        case ControlKind::CheckBox:
+        case ControlKind::DefaultButton: return kButtonClass;
+    }
+    return kButtonClass;
 }
 
 std::vector<WORD> BuildTemplate(const DialogLayout& layout) {
@@ -95,7 +109,7 @@ std::vector<WORD> BuildTemplate(const DialogLayout& layout) {
             writer.String(kCheckBoxClass);
         } else {
             writer.Word(0xFFFF);
-            writer.Word(edit ? kEditClass : kButtonClass);
+            writer.Word(SystemClass(control.kind));
         }
         writer.String(control.text);
         writer.Word(0);  // no creation data
@@ -320,6 +334,12 @@ public:
         ::EnableWindow(Item(control), enabled ? TRUE : FALSE);
     }
 
+    void Focus(std::size_t control) override {
+        // As the dialog manager moves the focus on Tab: the default button follows, and an
+        // edit control's text is selected.
+        ::SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(control)), TRUE);
+    }
+
 private:
     HWND Item(std::size_t control) const {
         return ::GetDlgItem(hwnd_, kFirstControlId + static_cast<int>(control));
@@ -430,7 +450,8 @@ private:
         if (id == IDOK) id = DefaultButtonId();  // Enter with no button focused
         const int index = id - kFirstControlId;
         if (index < 0 || index >= static_cast<int>(layout_.controls.size())) return FALSE;
-        if (code != BN_CLICKED || layout_.controls[index].kind == ControlKind::TextBox) {
+        const ControlKind kind = layout_.controls[index].kind;
+        if (code != BN_CLICKED || kind == ControlKind::TextBox || kind == ControlKind::Label) {
             return FALSE;
         }
         listener_.ControlClicked(static_cast<std::size_t>(index));

@@ -27,6 +27,7 @@ DialogLayout ScratchLayout() {
         {ControlKind::CheckBox, u"Box", {120, 120, 4335, 255}},
         {ControlKind::TextBox, u"15", {3360, 120, 495, 285}},
         {ControlKind::DefaultButton, u"Close", {3360, 960, 1215, 495}},
+        {ControlKind::Label, u"days ago", {120, 600, 1200, 285}},
     };
     return layout;
 }
@@ -88,9 +89,13 @@ TYPED_TEST_P(SettingsServicesContract, ADialogKeepsTheStateTheProgramGivesItSile
         dialog->SetText(1, text);
         EXPECT_EQ(dialog->GetText(1), text);
     }
-    dialog->SetEnabled(1, false);
+    EXPECT_EQ(dialog->GetText(3), u"days ago");
+    dialog->SetEnabled(3, false);
     dialog->ShowCentred();
     dialog->BringToFront();
+    dialog->Focus(1);
+    dialog->Focus(0);
+    dialog->SetEnabled(1, false);
     this->fixture.WaitForTimers(50);
     dialog->Hide();
     EXPECT_EQ(listener.clicks, 0) << "a state set by the program is not reported";

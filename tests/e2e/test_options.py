@@ -50,17 +50,20 @@ def has_focus_line(rows):
 
 
 class Dialog:
-    """The Options dialog's window and its four controls, found by kind and caption."""
+    """The Options dialog's window and its controls, found by kind and caption; the text boxes
+    in their order (the threshold's, the days', the megabytes')."""
 
     def __init__(self, window):
         self.window = window
-        boxes = {c.text: c for c in window.children
-                 if c.class_name != "Edit" and c.check is not None}
+        self.boxes = {c.text: c for c in window.children
+                      if c.class_name != "Edit" and c.check is not None}
+        self.labels = {c.text: c for c in window.children if c.class_name == "Static"}
         try:
-            self.auto_empty_box = boxes[AUTO_EMPTY_CAPTION]
-            self.autostart_box = boxes[AUTOSTART_CAPTION]
-            self.close_button = boxes["Close"]
-            (self.threshold_box,) = [c for c in window.children if c.class_name == "Edit"]
+            self.auto_empty_box = self.boxes[AUTO_EMPTY_CAPTION]
+            self.autostart_box = self.boxes[AUTOSTART_CAPTION]
+            self.close_button = self.boxes["Close"]
+            self.threshold_box, self.days_box, self.megabytes_box = \
+                [c for c in window.children if c.class_name == "Edit"]
         except (KeyError, ValueError):
             raise AssertionError(f"the Options dialog's controls are not as laid out: "
                                  f"{window.children!r}") from None
@@ -113,7 +116,9 @@ class OptionsTest(unittest.TestCase):
         for name, control, laid_out in (("auto-empty box", d.auto_empty_box, (120, 120, 4335, 255)),
                                         ("threshold box", d.threshold_box, (3360, 120, 495, 285)),
                                         ("autostart box", d.autostart_box, (120, 600, 4335, 255)),
-                                        ("close button", d.close_button, (3360, 960, 1215, 495))):
+                                        ("days box", d.days_box, (3360, 1080, 615, 285)),
+                                        ("megabytes box", d.megabytes_box, (3360, 1560, 855, 285)),
+                                        ("close button", d.close_button, (3840, 2880, 1215, 495))):
             left, top, width, height = (twips(v, dpi) for v in laid_out)
             with self.subTest(control=name, dpi=dpi):
                 self.assertEqual(control.rect, (origin[0] + left, origin[1] + top,

@@ -58,7 +58,9 @@ public:
 
 class RecordingOptions final : public OptionsDialogOpener {
 public:
-    void ShowOptions(AutoEmptySetting& autoEmpty) override { shown.push_back(autoEmpty.Value()); }
+    void ShowOptions(AutoEmptySetting& autoEmpty, RemovalSettingsInUse& /*removal*/) override {
+        shown.push_back(autoEmpty.Value());
+    }
     std::vector<Text> shown;
 };
 

@@ -50,7 +50,7 @@ protected:
     }
 
     sim::SimDialog& Open() {
-        options.ShowOptions(autoEmpty);
+        options.ShowOptions(autoEmpty, removal);
         return *sim.dialogs().Current();
     }
 
@@ -63,6 +63,7 @@ protected:
     CommonControlsStartup startup{{platform, files, programWindows}};
     SingleOptionsDialog options{platform, programWindows, files, startup};
     AutoEmptySetting autoEmpty;  // off
+    RemovalSettingsInUse removal;
 };
 
 TEST_F(AutostartBox, TickingWritesTheQuotedPathAndClearingDeletesIt) {
