@@ -34,6 +34,7 @@ ControlLayout RuleBox(const Text& caption, std::int32_t row) {
 // Digits only, as Windows' number fields: a word, a separator or a unit cannot be typed.
 ControlLayout NumberBox(std::int32_t row, std::int32_t width) {
     return {.kind = ControlKind::TextBox,
+            .text = {},
             .bounds = {kNumberColumn, row, width, 285},
             .digitsOnly = true};
 }
