@@ -278,6 +278,14 @@ class Session:
     def prefix_path(self):
         return os.path.join(self.root, "prefix")
 
+    def app_file(self, file_name):
+        """The bytes of a file in the program's folder, None when there is none."""
+        path = os.path.join(self.app_dir, file_name)
+        if not os.path.exists(path):
+            return None
+        with open(path, "rb") as f:
+            return f.read()
+
     def app_path(self, file_name):
         """The Windows path of a file in the program's folder."""
         return f"C:\\{self.APP_FOLDER}\\{file_name}"

@@ -72,23 +72,13 @@ class Dialog:
 class OptionsTest(unittest.TestCase):
 
     def session(self, **kw):
-        return ui_session.UiSession(self._testMethodName, os.environ["DUSTVALE_EXE"],
-                                    os.environ["DUSTVALE_WINDOW_TREE_EXE"],
-                                    os.environ["DUSTVALE_E2E_TEMPLATE"],
-                                    os.environ["DUSTVALE_E2E_ARTIFACTS"], **kw)
+        return ui_session.of_the_build(self._testMethodName, **kw)
 
     # -- helpers
 
-    def beside(self, s, name):
-        path = os.path.join(s.app_dir, name)
-        if not os.path.exists(path):
-            return None
-        with open(path, "rb") as f:
-            return f.read()
-
     def wait_for_settings(self, s, expected, what):
         harness.wait_until(f"{SETTINGS} to hold {expected!r} ({what})",
-                           lambda: self.beside(s, SETTINGS) == expected, SETTLE_TIMEOUT, 0.1)
+                           lambda: s.app_file(SETTINGS) == expected, SETTLE_TIMEOUT, 0.1)
 
     def open_options(self, s, shot=None):
         s.wait_for_app()
@@ -181,7 +171,7 @@ class OptionsTest(unittest.TestCase):
             path = os.path.join(s.app_dir, MANIFEST)
             # It names the executable's own architecture: "amd64" or "X86".
             written = harness.manifest_text("Dustvale", harness.architecture(s.exe))
-            self.assertEqual(self.beside(s, MANIFEST), written)
+            self.assertEqual(s.app_file(MANIFEST), written)
             # Hidden alone, as the program set it. Wine adds the archive flag to every file it
             # reports, so the stored attributes are read as well as what Windows programs see.
             self.assertEqual(int(os.getxattr(path, DOS_ATTRIBUTES).rstrip(b"\0"), 16), 0x2)
@@ -203,7 +193,7 @@ class OptionsTest(unittest.TestCase):
             # No settings file: auto-empty is off, the box shows the layout's "15", greyed.
             self.assertEqual((d.auto_empty_box.check, d.autostart_box.check), (0, 0))
             self.assertEqual((d.threshold_box.text, d.threshold_box.enabled), ("15", False))
-            self.assertIsNone(self.beside(s, SETTINGS))
+            self.assertIsNone(s.app_file(SETTINGS))
 
             self.tick(s, d.auto_empty_box)
             self.wait_for_settings(s, b"15\r\n", "auto-empty ticked")
@@ -217,7 +207,7 @@ class OptionsTest(unittest.TestCase):
             harness.wait_until("the typed threshold in the box",
                                lambda: self.dialog(s).threshold_box.text == "7", SETTLE_TIMEOUT)
             s.screenshot("threshold-typed")
-            self.assertEqual(self.beside(s, SETTINGS), b"15\r\n")
+            self.assertEqual(s.app_file(SETTINGS), b"15\r\n")
             s.click(self.dialog(s).close_button.centre)
             s.wait_for_no_window("the dialog to close", windows.DIALOG_CLASS, "Options")
             self.wait_for_settings(s, b"7\r\n", "Close")
@@ -227,7 +217,7 @@ class OptionsTest(unittest.TestCase):
             d = self.open_options(s)
             self.assertEqual((d.auto_empty_box.check, d.threshold_box.text,
                               d.threshold_box.enabled), (1, "7", True))
-            self.assertEqual(self.beside(s, SETTINGS), b"7\r\n")
+            self.assertEqual(s.app_file(SETTINGS), b"7\r\n")
             self.assertIsNone(s.run_value())
             self.tick(s, d.autostart_box)
             harness.wait_until("the Run value", s.run_value, SETTLE_TIMEOUT, 0.3)
@@ -241,7 +231,7 @@ class OptionsTest(unittest.TestCase):
             # Esc closes without storing: the file keeps the threshold.
             s.keys("Escape")
             s.wait_for_no_window("the dialog to close on Esc", windows.DIALOG_CLASS, "Options")
-            self.assertEqual(self.beside(s, SETTINGS), b"7\r\n")
+            self.assertEqual(s.app_file(SETTINGS), b"7\r\n")
             self.assertTrue(s.is_running())
 
     def test_threshold_stored_from_the_dialog_empties_without_a_restart(self):
@@ -369,7 +359,7 @@ class OptionsTest(unittest.TestCase):
             s.screenshot("options-144-dpi-ticked")
             s.click(self.dialog(s).close_button.centre)
             s.wait_for_no_window("the dialog to close", windows.DIALOG_CLASS, "Options")
-            self.assertEqual(self.beside(s, SETTINGS), b"15\r\n")
+            self.assertEqual(s.app_file(SETTINGS), b"15\r\n")
 
 
 if __name__ == "__main__":

@@ -7,7 +7,6 @@ Run one case: DUSTVALE_EXE=... DUSTVALE_WINDOW_TREE_EXE=... DUSTVALE_E2E_TEMPLAT
     test_removal_options.RemovalOptionsTest.test_rules_set_with_the_keyboard_reach_the_ini_file
 """
 
-import os
 import time
 import unittest
 
@@ -29,20 +28,10 @@ TELL = "&Tell me when items are removed automatically"
 class RemovalOptionsTest(unittest.TestCase):
 
     def session(self, **kw):
-        return ui_session.UiSession(self._testMethodName, os.environ["DUSTVALE_EXE"],
-                                    os.environ["DUSTVALE_WINDOW_TREE_EXE"],
-                                    os.environ["DUSTVALE_E2E_TEMPLATE"],
-                                    os.environ["DUSTVALE_E2E_ARTIFACTS"], **kw)
-
-    def beside(self, s, name):
-        path = os.path.join(s.app_dir, name)
-        if not os.path.exists(path):
-            return None
-        with open(path, "rb") as f:
-            return f.read()
+        return ui_session.of_the_build(self._testMethodName, **kw)
 
     def ini_lines(self, s):
-        return (self.beside(s, INI) or b"").decode().splitlines()
+        return (s.app_file(INI) or b"").decode().splitlines()
 
     def wait_for_ini(self, s, line, what):
         harness.wait_until(f"{INI} to hold {line!r} ({what})",
@@ -64,7 +53,7 @@ class RemovalOptionsTest(unittest.TestCase):
             self.assertEqual((d.megabytes_box.text, d.megabytes_box.enabled), ("1024", False))
             self.assertFalse(d.labels["days ago"].enabled)
             self.assertFalse(d.labels["MB"].enabled)
-            self.assertIsNone(self.beside(s, INI), "opening writes nothing")
+            self.assertIsNone(s.app_file(INI), "opening writes nothing")
             # Wine can drop a key that comes the moment the dialog shows.
             time.sleep(1.0)
 
@@ -94,11 +83,11 @@ class RemovalOptionsTest(unittest.TestCase):
             harness.wait_until(f"{INI} to hold the typed numbers",
                                lambda: "BinSizeLimitMB=2048" in self.ini_lines(s),
                                SETTLE_TIMEOUT, 0.1)
-            self.assertEqual(self.beside(s, INI),
+            self.assertEqual(s.app_file(INI),
                              b"EmptyOldItems=on\r\nEmptyOldItemsDays=45\r\n"
                              b"KeepBinUnderSize=on\r\nBinSizeLimitMB=2048\r\n"
                              b"AskBeforeEmptying=on\r\nTellAutomaticRemovals=on\r\n")
-            self.assertEqual(self.beside(s, SETTINGS), AUTO_CLEAN)
+            self.assertEqual(s.app_file(SETTINGS), AUTO_CLEAN)
             self.assertTrue(s.is_running())
 
 

@@ -190,9 +190,14 @@ class UiSession(harness.Session):
             lambda: [w for w in self.shown(windows.MENU_CLASS) if w.handle not in before], 5)[0]
 
 
-def later_start(name, **kw):
-    """A UiSession of the build's program started as on any day after the first: the manifest
-    the first start wrote lies beside the executable."""
+def of_the_build(name, **kw):
+    """A UiSession of the program this build made (from the test environment's variables)."""
     return UiSession(name, os.environ["DUSTVALE_EXE"], os.environ["DUSTVALE_WINDOW_TREE_EXE"],
                      os.environ["DUSTVALE_E2E_TEMPLATE"], os.environ["DUSTVALE_E2E_ARTIFACTS"],
-                     manifest=True, **kw)
+                     **kw)
+
+
+def later_start(name, **kw):
+    """The build's program started as on any day after the first: the manifest the first start
+    wrote lies beside the executable."""
+    return of_the_build(name, manifest=True, **kw)
