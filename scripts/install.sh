@@ -53,7 +53,8 @@ if $uninstall; then
 fi
 
 # An argument of a desktop entry's Exec key: quoted, with the quoting rule's escapes, then the
-# string type's own escape of the backslash, and % doubled (as freedesktop.org's desktop entry format says).
+# string type's own escape of the backslash, and % doubled (as freedesktop.org's desktop entry
+# format says).
 exec_argument() {
   local text=$1
   text=${text//\\/\\\\}

@@ -57,8 +57,8 @@ def answer_restart_if_asked(s, timeout=30):
 
 
 def desktop_entry_command(path):
-    """The command line of a desktop entry's Exec key, read as freedesktop.org's desktop entry format
-    says: the string type's escapes first, then the quoting of arguments, then %% as %."""
+    """The command line of a desktop entry's Exec key, read as freedesktop.org's desktop entry
+    format says: the string type's escapes first, then the quoting of arguments, then %% as %."""
     with open(path, encoding="utf-8") as f:
         value = next(line[len("Exec="):].rstrip("\n") for line in f if line.startswith("Exec="))
     unescaped, i = "", 0
