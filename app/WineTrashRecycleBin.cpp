@@ -10,6 +10,7 @@
 #include "clean/TrashCount.h"
 #include "clean/TrashEmptier.h"
 #include "clean/TrashFolder.h"
+#include "clean/TrashItemRemoval.h"
 
 namespace dustvale {
 
@@ -137,26 +138,17 @@ struct WineTrashRecycleBin::Shared {
         for (const std::size_t index : choose(items)) {
             if (index < chosen.size()) chosen[index] = true;
         }
-        std::uint64_t kept = 0;
-        std::uint64_t infoKept = 0;
+        TrashItemRemover remover(files, *opening.held, listed.size());
         for (std::size_t i = 0; i < listed.size(); ++i) {
-            if (!chosen[i]) continue;
-            switch (RemoveTrashItem(files, *opening.held, listed[i].item)) {
-                case TrashItemRemoval::Removed:
-                    ++result.removed;
-                    break;
-                case TrashItemRemoval::Kept:
-                    ++kept;
-                    break;
-                case TrashItemRemoval::InfoKept:
-                    ++result.removed;  // gone from the Trash as every file manager shows it
-                    ++infoKept;
-                    break;
-            }
+            if (chosen[i]) remover.Remove(listed[i].item);
         }
-        if (kept + infoKept > 0) {
-            Log(Number(result.removed) + u" chosen items of the Trash removed, " + Number(kept) +
-                u" could not go and stay, " + Number(infoKept) + u" went without their .trashinfo");
+        const TrashRemovalTally tally = remover.Finish();
+        // An item whose .trashinfo stays is gone from the Trash as every file manager shows it.
+        result.removed = tally.removed + tally.infoKept;
+        if (tally.kept + tally.infoKept > 0) {
+            Log(Number(result.removed) + u" chosen items of the Trash removed, " +
+                Number(tally.kept) + u" could not go and stay, " + Number(tally.infoKept) +
+                u" went without their .trashinfo");
             result.status = kFailed;
         }
         return result;

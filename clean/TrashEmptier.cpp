@@ -21,6 +21,7 @@ void RemoveItems(FileSystem& files, const HeldTrash& trash, TrashEmptying& empty
     TrashFileIndex index;
     ForEachListed(*trash.files.handle, [&](const DirectoryEntry& listed) { index.Add(listed, 0); });
     index.Seal();
+    TrashItemRemover remover(files, trash, index.Size());
     ForEachListed(*trash.info.handle, [&](const DirectoryEntry& info) {
         const std::optional<std::u16string_view> described = DescribedFile(info.name);
         if (!described || (info.attributes & attr::kDirectory) != 0) return;
@@ -28,18 +29,12 @@ void RemoveItems(FileSystem& files, const HeldTrash& trash, TrashEmptying& empty
         if (file == nullptr) return;
         const TrashItem item{DirectoryEntry{Text(*described), file->attributes, file->fileId, 0},
                              info};
-        switch (RemoveTrashItem(files, trash, item)) {
-            case TrashItemRemoval::Removed:
-                ++emptying.removed;
-                break;
-            case TrashItemRemoval::Kept:
-                ++emptying.kept;
-                break;
-            case TrashItemRemoval::InfoKept:
-                ++emptying.infoKept;
-                break;
-        }
+        remover.Remove(item);
     });
+    const TrashRemovalTally tally = remover.Finish();
+    emptying.removed += tally.removed;
+    emptying.kept += tally.kept;
+    emptying.infoKept += tally.infoKept;
 }
 
 // The entries of files/ that no .trashinfo describes, read again through a fresh handle. One

@@ -152,6 +152,11 @@ std::unique_ptr<EntryHandle> SimEntryHandle::OpenChild(const Text& name, std::ui
         return nullptr;
     }
     SimFileSystem::Node* child = node::ChildNamed(*node_, name);
+    // Wine looks a name up as it is spelt, and failing that reads the whole folder for it,
+    // ignoring case.
+    if (files_.wineHandles_ && (!child || child->name != name)) {
+        files_.listings_.push_back(node::PathOf(*node_).value_or(Text{}));
+    }
     if (!child) return nullptr;
     // Wine takes the child's path from the path it took for this folder.
     std::optional<Text> openedBy;

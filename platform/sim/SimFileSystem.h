@@ -121,10 +121,12 @@ public:
     // as a call; that path is its final path from then on, wherever the entry goes. Deletion
     // is only marked, and done when the handle closes (a call too): by that path, and only
     // when the path still leads to the entry. A restarted listing starts again from what was
-    // read the first time, and attributes change without the right to change them. A move
-    // through a handle, with or without the right to delete, moves what that path leads to
-    // now (a link at its end as itself) into the path taken for the folder, links followed,
-    // and the handle then takes the new path, whatever moved.
+    // read the first time, and attributes change without the right to change them. A name
+    // opened through a folder's handle is looked up as it is spelt, and failing that by
+    // reading the whole folder (counted among Listings). A move through a handle, with or
+    // without the right to delete, moves what that path leads to now (a link at its end as
+    // itself) into the path taken for the folder, links followed, and the handle then takes
+    // the new path, whatever moved.
     void UseWineHandles(bool wine);
     // The longest path Wine's handles can take (by default 4000 characters): Wine holds an
     // entry's path as a Unix path, which must fit in 4096 bytes with the prefix's own folder
@@ -147,8 +149,9 @@ public:
     // Every deletion (DeleteFile, RemoveDirectory or EntryHandle::Delete that succeeded), in
     // order, with the entry's path at the time.
     const std::vector<Text>& Deletions() const;
-    // Every folder listed (by a search or through a handle) and every entry whose attributes
-    // were set, in order, with its path at the time.
+    // Every folder listed (by a search, through a handle, or by Wine's handles to look up a
+    // name not spelt as stored) and every entry whose attributes were set, in order, with its
+    // path at the time.
     const std::vector<Text>& Listings() const;
     const std::vector<Text>& AttributeChanges() const;
     // Every move through a handle, in order, with the path the entry moved from.

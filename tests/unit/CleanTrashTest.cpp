@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+#include <set>
+#include <string>
 
 #include "TrashTestScene.h"
 #include "clean/TrashCount.h"
 #include "clean/TrashEmptier.h"
 #include "clean/TrashFolder.h"
 #include "clean/TrashItemRemoval.h"
+#include "clean/TrashListing.h"
 
 namespace dustvale {
 namespace {
@@ -157,6 +161,18 @@ TEST_P(TrashEmptier, AnItemThatCannotGoStaysWhole) {
 INSTANTIATE_TEST_SUITE_P(Handles, TrashEmptier, ::testing::Values(true, false),
                          [](const auto& info) { return info.param ? "Wine" : "Windows"; });
 
+// The items the Trash's two folders list, in info/'s order.
+std::vector<TrashItem> ListItems(const HeldTrash& trash) {
+    std::map<Text, DirectoryEntry> files;
+    ForEachListed(*trash.files.handle, [&](const DirectoryEntry& e) { files[e.name] = e; });
+    std::vector<TrashItem> items;
+    ForEachListed(*trash.info.handle, [&](const DirectoryEntry& info) {
+        const auto file = files.find(Text(DescribedFile(info.name).value_or(u"")));
+        if (file != files.end()) items.push_back(TrashItem{file->second, info});
+    });
+    return items;
+}
+
 // Wine deletes at the close by path and does not say when the folder refuses: with files/
 // without write permission, its own emptying deletes every .trashinfo and keeps every file.
 TEST(TrashItemRemoval, UnderWineAFileTheFolderKeepsKeepsItsTrashinfo) {
@@ -165,20 +181,16 @@ TEST(TrashItemRemoval, UnderWineAFileTheFolderKeepsKeepsItsTrashinfo) {
     TrashFolderAndFile(sim);
     sim.files().SetReadOnlyFolder(kFiles, true);
     const HeldTrash trash = Open(sim);
-    DirectoryEntry file, info;
-    trash.files.handle->ReadDirectory(file);  // "." and ".." first
-    trash.files.handle->ReadDirectory(file);
-    ASSERT_TRUE(trash.files.handle->ReadDirectory(file));
-    ASSERT_EQ(file.name, u"olddir");
-    info.name = u"olddir.trashinfo";
-    trash.info.handle->ReadDirectory(info);
-    trash.info.handle->ReadDirectory(info);
-    ASSERT_TRUE(trash.info.handle->ReadDirectory(info));
-    ASSERT_EQ(info.name, u"olddir.trashinfo");
+    TrashItemRemover remover(sim.files(), trash, 2);
+    for (TrashItem& item : ListItems(trash)) remover.Remove(std::move(item));
+    const TrashRemovalTally tally = remover.Finish();
 
-    EXPECT_EQ(RemoveTrashItem(sim.files(), trash, TrashItem{file, info}), TrashItemRemoval::Kept);
-    EXPECT_TRUE(sim.files().Exists(kFiles + u"\\olddir"));
-    EXPECT_TRUE(sim.files().Exists(kInfo + u"\\olddir.trashinfo"));
+    EXPECT_EQ(tally.kept, 2u);
+    EXPECT_EQ(tally.removed + tally.infoKept, 0u);
+    for (const Text name : {u"olddir", u"letter.txt"}) {
+        EXPECT_TRUE(sim.files().Exists(kFiles + u"\\" + name));
+        EXPECT_TRUE(sim.files().Exists(kInfo + u"\\" + name + u".trashinfo"));
+    }
 
     // The emptying sees the folder's protection and touches nothing at all.
     const std::size_t deletions = sim.files().Deletions().size();
@@ -186,6 +198,43 @@ TEST(TrashItemRemoval, UnderWineAFileTheFolderKeepsKeepsItsTrashinfo) {
     EXPECT_TRUE(emptying.refused);
     EXPECT_EQ(emptying.refusal, kFiles + u" is write-protected: no item could go");
     EXPECT_EQ(sim.files().Deletions().size(), deletions);
+}
+
+// Wine reads a whole folder to find that a name is not there: removing item after item of a
+// large Trash must not look for each one gone, or the removal grows with the square of it.
+TEST(TrashItemRemoval, ALargeTrashIsReadAFewTimesNotOncePerItem) {
+    sim::SimWindows sim;
+    MakeWineWithTrash(sim);
+    constexpr int kItems = 1000;
+    auto name = [](int n) {
+        const std::string digits = std::to_string(n);
+        return u"file" + Text(digits.begin(), digits.end()) + u".txt";
+    };
+    std::set<Text> chosen;
+    for (int n = 0; n < kItems; n += 2) chosen.insert(name(n));
+    for (int n = 0; n < kItems; ++n) TrashFile(sim, name(n), "x");
+    sim.files().SetInUse(kFiles + u"\\" + name(2), true);               // stays whole
+    sim.files().SetInUse(kInfo + u"\\" + name(4) + u".trashinfo", true);  // its file goes
+    const HeldTrash trash = Open(sim);
+    const std::size_t listingsBefore = sim.files().Listings().size();
+
+    TrashItemRemover remover(sim.files(), trash, kItems);
+    for (TrashItem& item : ListItems(trash)) {
+        if (chosen.contains(item.file.name)) remover.Remove(std::move(item));
+    }
+    const TrashRemovalTally tally = remover.Finish();
+
+    EXPECT_EQ(tally.removed, kItems / 2 - 2);
+    EXPECT_EQ(tally.kept, 1u);
+    EXPECT_EQ(tally.infoKept, 1u);
+    for (int n = 0; n < kItems; ++n) {
+        const bool stays = n % 2 == 1 || n == 2;
+        EXPECT_EQ(sim.files().Exists(kFiles + u"\\" + name(n)), stays) << n;
+        EXPECT_EQ(sim.files().Exists(kInfo + u"\\" + name(n) + u".trashinfo"), stays || n == 4)
+            << n;
+    }
+    const std::vector<Text>& listings = sim.files().Listings();
+    EXPECT_LT(listings.size() - listingsBefore, 40u);
 }
 
 TEST(TrashCounter, CountsItemsWithTheirFilesAndWhatTheirFoldersHoldReadingTheFoldersOnce) {
