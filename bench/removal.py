@@ -7,8 +7,8 @@
 For each size and run, on a prefix and Trash of their own, the Trash is filled with that many
 files (each with its .trashinfo), every other one trashed 60 days ago and the rest a day ago, so
 that half are past the limit. Then TrashAgeRun.exe (bench/tools) lists the items, reads each
-one's date from its .trashinfo, chooses with the age rule and removes the chosen ones, item by
-item, each file before its .trashinfo. It times itself: the listing with the dates, the
+one's date from its .trashinfo, chooses with the age rule and removes the chosen ones in
+batches, each file before its .trashinfo. It times itself: the listing with the dates, the
 removal, and its own CPU time; the Wine server's CPU time over the run is read from Linux, as
 the server does the work of every file call. The Trash's page cache is warm, as it is after
 the count a start makes.
@@ -136,8 +136,9 @@ def main(argv):
     lines = ["# One run of removal by age on the Trash under Wine (medians; half the items past "
              "the limit)", "", *table(results), "",
              "List and date: both folders listed, trashed folders sized, every .trashinfo opened "
-             "and read through its own handle. Remove: the chosen half, each file then its "
-             ".trashinfo, checked and deleted through handles. CPU: the program's own (its "
+             "and read through its own handle. Remove: the chosen half in batches, each file then "
+             "its .trashinfo, checked and deleted through handles, each batch's going seen in one "
+             "reading of each folder. CPU: the program's own (its "
              "process), and the Wine server's over the same run."]
     text = "\n".join(lines) + "\n"
     print(text)
