@@ -36,6 +36,9 @@ state="${XDG_DATA_HOME:-$HOME/.local/share}/dustvale"
 export WINEPREFIX="$state/wineprefix-x64"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono or Gecko set-up dialogs
+# Memory that Wine's listings of a large Trash leave goes back to Linux (see scripts/wine.py).
+GLIBC_TUNABLES=$("$here/wine.py" glibc-tunables)
+export GLIBC_TUNABLES
 app_dir="$WINEPREFIX/drive_c/Dustvale"
 program='C:\Dustvale\Dustvale.exe'
 

@@ -44,6 +44,8 @@ WINE_ENV = {
     "WINEDEBUG": "-all",
     # No Mono or Gecko set-up dialogs while a prefix is created.
     "WINEDLLOVERRIDES": "mscoree,mshtml=",
+    # As scripts/launch.sh runs Dustvale: the memory of Wine's listings goes back to Linux.
+    "GLIBC_TUNABLES": wine.glibc_tunables(os.environ.get("GLIBC_TUNABLES")),
 }
 STAMP = "dustvale-template.stamp"
 
