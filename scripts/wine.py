@@ -15,8 +15,8 @@ prefixes are 64-bit ones, which run programs of both kinds.
                                  and exits 1
     wine.py loader EXE           prints the loader that runs EXE
     wine.py add-fonts PREFIX     gives a new prefix the fonts Wine itself would not find
-    wine.py glibc-tunables       prints GLIBC_TUNABLES for Dustvale's Wine processes: the
-                                 environment's own with MEMORY_TUNABLES added
+    wine.py glibc-tunables       prints GLIBC_TUNABLES for Dustvale's Wine processes:
+                                 MEMORY_TUNABLES, then the environment's own
 
 DUSTVALE_NO_WINE32=1 makes this machine count as one that runs no 32-bit programs, so that what
 depends on them can be seen skipped on any machine.
@@ -45,8 +45,10 @@ PE32_PLUS = 0x20B
 # Wine reads a folder it lists whole into its Linux-side heap, about 100 bytes a name, and frees
 # it when the listing's handle closes. glibc then raises its thresholds to the largest block
 # freed, and keeps the memory of later listings: 9 MB more after counting a Trash of 100,000
-# items. Fixed thresholds hand that memory back to Linux.
-MEMORY_TUNABLES = "glibc.malloc.mmap_threshold=131072:glibc.malloc.trim_threshold=262144"
+# items. A fixed threshold (which fixes the trimming one too) hands that memory back to Linux.
+# One tunable is enough: of a longer list, the programs Wine starts were seen to get this one
+# alone.
+MEMORY_TUNABLES = "glibc.malloc.mmap_threshold=131072"
 
 
 class CannotRun(Exception):
@@ -144,9 +146,9 @@ def add_fonts(prefix):
 
 
 def glibc_tunables(existing):
-    """GLIBC_TUNABLES for a Wine process: `existing` (the environment's, or None) and then
-    MEMORY_TUNABLES."""
-    return f"{existing}:{MEMORY_TUNABLES}" if existing else MEMORY_TUNABLES
+    """GLIBC_TUNABLES for a Wine process: MEMORY_TUNABLES, then `existing` (the environment's,
+    or None)."""
+    return f"{MEMORY_TUNABLES}:{existing}" if existing else MEMORY_TUNABLES
 
 
 def version():
