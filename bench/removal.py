@@ -76,14 +76,20 @@ def one_run(build, items, run):
                     f.read()
         server_before = footprint.cpu_seconds(server)
         started = time.monotonic()
-        done = subprocess.run(s.program(tool, s.app_path("TrashAgeRun.exe"), "30"), env=s.env,
-                              capture_output=True, timeout=RUN_TIMEOUT, stdin=subprocess.DEVNULL)
+        # Its output into a file, not a pipe: a desktop process Wine may start for it inherits
+        # the output and outlives it, and a pipe would only end with that process.
+        output = os.path.join(s.artifacts, "TrashAgeRun.txt")
+        with open(output, "wb") as out:
+            done = subprocess.run(s.program(tool, s.app_path("TrashAgeRun.exe"), "30"),
+                                  env=s.env, stdout=out, stderr=subprocess.STDOUT,
+                                  timeout=RUN_TIMEOUT, stdin=subprocess.DEVNULL)
         wall = time.monotonic() - started
         server_cpu = footprint.cpu_seconds(server) - server_before
-        line = done.stdout.decode(errors="replace").strip().splitlines()
+        with open(output, "rb") as f:
+            printed = f.read().decode(errors="replace")
+        line = [text for text in printed.splitlines() if text.startswith("listed=")]
         if done.returncode != 0 or not line:
-            raise RuntimeError(f"TrashAgeRun.exe failed ({done.returncode}): "
-                               f"{done.stdout!r} {done.stderr!r}")
+            raise RuntimeError(f"TrashAgeRun.exe failed ({done.returncode}): {printed!r}")
         figures = dict(field.split("=", 1) for field in line[-1].split())
         left = len(s.trashed())
         result = {

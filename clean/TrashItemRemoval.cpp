@@ -37,7 +37,8 @@ std::optional<std::vector<bool>> ListedNow(const HeldFolder& trash, const Text& 
     std::vector<bool> listed(names.size(), false);
     ForEachListed(*fresh.folder->handle, [&](const DirectoryEntry& entry) {
         const std::uint64_t hash = TrashNameHash(entry.name);
-        auto at = std::lower_bound(wanted.begin(), wanted.end(), std::make_pair(hash, std::size_t{0}));
+        const std::pair<std::uint64_t, std::size_t> first{hash, 0};
+        auto at = std::lower_bound(wanted.begin(), wanted.end(), first);
         for (; at != wanted.end() && at->first == hash; ++at) listed[at->second] = true;
     });
     return listed;
