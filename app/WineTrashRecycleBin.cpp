@@ -110,10 +110,7 @@ struct WineTrashRecycleBin::Shared {
         if (!opening.held) return opening.missing ? result : Refused(opening.refusal);
         const TrashEmptying emptying = EmptyTrash(files, *opening.held);
         if (emptying.refused) return Refused(emptying.refusal);
-        if (emptying.kept + emptying.infoKept > 0) {
-            Log(Number(emptying.removed) + u" items of the Trash removed, " +
-                Number(emptying.kept) + u" could not go and stay, " + Number(emptying.infoKept) +
-                u" went without their .trashinfo");
+        if (LogWhatStayed(u"items", emptying.removed, emptying.kept, emptying.infoKept)) {
             result.status = kFailed;
         }
         return result;
@@ -145,13 +142,19 @@ struct WineTrashRecycleBin::Shared {
         const TrashRemovalTally tally = remover.Finish();
         // An item whose .trashinfo stays is gone from the Trash as every file manager shows it.
         result.removed = tally.removed + tally.infoKept;
-        if (tally.kept + tally.infoKept > 0) {
-            Log(Number(result.removed) + u" chosen items of the Trash removed, " +
-                Number(tally.kept) + u" could not go and stay, " + Number(tally.infoKept) +
-                u" went without their .trashinfo");
+        if (LogWhatStayed(u"chosen items", result.removed, tally.kept, tally.infoKept)) {
             result.status = kFailed;
         }
         return result;
+    }
+
+    // Logs what of the Trash could not go, when anything could not; false when all went.
+    bool LogWhatStayed(const Text& items, std::uint64_t removed, std::uint64_t kept,
+                       std::uint64_t infoKept) {
+        if (kept + infoKept == 0) return false;
+        Log(Number(removed) + u" " + items + u" of the Trash removed, " + Number(kept) +
+            u" could not go and stay, " + Number(infoKept) + u" went without their .trashinfo");
+        return true;
     }
 
     RecycleBinResult Refused(const Text& refusal) {
